@@ -1,0 +1,84 @@
+#include "MSComm.h"
+
+#include "ComPortNames.h"
+
+MSComm::MSComm(QObject *parent) : SerialComm(parent)
+{
+    port.setReadBufferSize(InputBufferSize);
+    connect(&port, &QSerialPort::readyRead, this, &SerialComm::OnComm);
+    connect(&port, &QSerialPort::errorOccurred, this, &MSComm::onError);
+}
+
+QString MSComm::devicePath() const
+{
+    return ComPortNames::devicePath(commPort);
+}
+
+bool MSComm::setPortOpen(bool open)
+{
+    lastError.clear();
+    if (!open) {
+        port.close();
+        return true;
+    }
+    if (port.isOpen()) {
+        lastError = QStringLiteral("The port is already open.");
+        return false;
+    }
+    return this->open();
+}
+
+bool MSComm::open()
+{
+    const QString path = devicePath();
+    if (path.isEmpty()) {
+        lastError = QStringLiteral("No serial device is present for COM %1.").arg(commPort);
+        return false;
+    }
+    port.setPortName(path);
+    port.setBaudRate(BaudRate);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port.open(QIODevice::ReadWrite)) {
+        lastError = port.errorString();
+        port.close();
+        return false;
+    }
+    port.clear(); // stale bytes from before the open belong to nobody
+    return true;
+}
+
+bool MSComm::Output(quint8 byte)
+{
+    if (!port.isOpen() || port.bytesToWrite() >= OutputBufferSize)
+        return false;
+    const char c = static_cast<char>(byte);
+    return port.write(&c, 1) == 1;
+}
+
+int MSComm::InBufferCount() const
+{
+    return port.isOpen() ? static_cast<int>(port.bytesAvailable()) : 0;
+}
+
+quint8 MSComm::Input()
+{
+    char c = 0;
+    return port.getChar(&c) ? static_cast<quint8>(c) : 0;
+}
+
+// An unplugged adapter shows up as ResourceError; a pseudo-terminal whose other
+// end closed raises ReadError again and again for as long as it stays open.
+// Either way the port is gone: close it so nothing spins on it.
+void MSComm::onError(QSerialPort::SerialPortError error)
+{
+    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                      error == QSerialPort::WriteError;
+    if (!lost || !port.isOpen())
+        return;
+    lastError = port.errorString();
+    port.close();
+    emit portLost(lastError);
+}

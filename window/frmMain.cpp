@@ -1,0 +1,33 @@
+#include "frmMain.h"
+
+#include "FieldValue.h"
+#include "SerialComm.h"
+
+frmMain::frmMain(SerialComm &comm, QWidget *parent)
+    : QWidget(parent), MSComm1(comm), link(*this, comm, txtTX, txtRX), module2(link)
+{
+    buildLayout();
+    connectHandlers();
+    pollTimer.start();
+}
+
+void frmMain::connectHandlers()
+{
+    connect(&txtPort, &QLineEdit::textChanged, this, [this] { txtPort_Change(); });
+    connect(&txtAddr, &QLineEdit::textChanged, this, [this] { txtAddr_Change(); });
+    connect(&Label10, &ClickLabel::clicked, this, &frmMain::Label10_Click);
+    for (std::int16_t k = 0; k <= 8; ++k) {
+        connect(&btnON[k], &QPushButton::clicked, this, [this, k] { btnON_Click(k); });
+        connect(&btnOFF[k], &QPushButton::clicked, this, [this, k] { btnOFF_Click(k); });
+    }
+    connect(&pollTimer, &QTimer::timeout, this, &frmMain::pollTimer_Timer);
+    connect(&MSComm1, &SerialComm::OnComm, this, &frmMain::MSComm1_OnComm);
+    connect(&MSComm1, &SerialComm::portLost, this,
+            [this](const QString &reason) { showPortDevice(tr("lost: %1").arg(reason)); });
+}
+
+// The fields are clamped to 0 to 99, so the rounded value always fits.
+std::int16_t frmMain::addressValue() const
+{
+    return static_cast<std::int16_t>(FieldValue::roundedValueOf(txtAddr.text()));
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ClickLabel.h"
+#include "Module2.h"
+#include "Shape.h"
+#include "WindowLink.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class SerialComm;
+
+// The tester's one window. Parents are declared before their children so that
+// members are destroyed children first.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int PortMin = 1, PortMax = 50;
+    static constexpr int AddressMin = 0, AddressMax = 99;
+    static constexpr const char *LinkText = "www.example.com";
+    static constexpr const char *LinkUrl = "https://www.example.com/";
+
+    explicit frmMain(SerialComm &comm, QWidget *parent = nullptr);
+
+    // Start-up, settings and port selection
+    void Form_Load();
+    void OpenComPort(std::int16_t port);
+    void txtPort_Change();
+    void txtAddr_Change();
+    void Label10_Click();
+
+    // Relay commands
+    void btnON_Click(std::int16_t index);
+    void btnOFF_Click(std::int16_t index);
+
+    // Poll cycle and status display
+    void pollTimer_Timer();
+    void MSComm1_OnComm();
+
+    const modbus::ModbusMaster &master() const { return module2; }
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void relayCommand(std::int16_t index, std::int16_t state);
+    void showAnalogInputs();
+    void showDigitalInputs();
+    void showRelays();
+    std::int16_t addressValue() const;
+    void showPortDevice(const QString &remark = {});
+
+    // Control arrays by their indexes.
+    Shape &Shape1(int n) { return relayLamps[std::size_t(n - 1)]; }
+    Shape &Shape2(int c) { return inputLamps[std::size_t(c - 1)]; }
+    Shape &Shape4(int r) { return bars[std::size_t(r)]; }
+    QLineEdit &txtAn(int r) { return analogValues[std::size_t(r)]; }
+
+    SerialComm &MSComm1;
+
+    QGroupBox Frame1, Frame4, Frame6, Frame2, Frame3;
+
+    QLabel Label1, Label2;
+    QLineEdit txtPort, txtAddr;
+    QCheckBox chkPoll;
+
+    QLabel Label4, Label5;
+    QLineEdit txtTX;
+    QPlainTextEdit txtRX;
+
+    std::array<QLabel, 3> analogLabels; // Label6(0), Label9(0), Label9(1)
+    std::array<QLineEdit, 3> analogValues;
+    std::array<Shape, 3> bars;        // Shape4
+    std::array<Shape, 3> barOutlines; // Shape3
+
+    std::array<QLabel, 13> Label3;   // 0 to 8 in Relays, 9 to 12 in Digital Inputs
+    std::array<Shape, 8> relayLamps; // Shape1(1) to Shape1(8)
+    std::array<QPushButton, 9> btnON, btnOFF;
+    std::array<Shape, 4> inputLamps; // Shape2(1) to Shape2(4)
+
+    ClickLabel Label10;
+    QTimer pollTimer;
+
+    WindowLink link;
+    modbus::ModbusMaster module2;
+    bool PollPhase = false; // false: the next tick reads coils
+};
