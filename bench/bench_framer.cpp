@@ -1,0 +1,70 @@
+// Bytes per second through ReceiveBytes: a poll conversation's replies, queued
+// on the in-memory port and drained as the receive event does.
+#include "MemoryLink.h"
+#include "Module2.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame)
+{
+    std::uint16_t crc = 0xFFFF;
+    for (auto b : frame) {
+        crc ^= b;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? std::uint16_t((crc >> 1) ^ 0xA001) : std::uint16_t(crc >> 1);
+    }
+    frame.push_back(std::uint8_t(crc & 0xFF));
+    frame.push_back(std::uint8_t(crc >> 8));
+    return frame;
+}
+
+void receive(benchmark::State &state, const std::vector<std::uint8_t> &reply, bool coils,
+             bool echo)
+{
+    MemoryLink link;
+    link.keepRx = echo;
+    modbus::ModbusMaster master(link);
+    coils ? master.ReadCoils(1, 0, 8) : master.ReadHoldingRegisters(1, 0, 11);
+    constexpr int FramesPerBatch = 256;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < FramesPerBatch; ++i)
+            link.queue(reply);
+        master.ReceiveBytes(1);
+        bytes += reply.size() * FramesPerBatch;
+        link.rx.clear();
+    }
+    state.SetBytesProcessed(std::int64_t(bytes));
+}
+
+void BM_CoilReplies(benchmark::State &state)
+{
+    receive(state, withCrc({1, 1, 1, 0xA5}), true, state.range(0) != 0);
+}
+
+void BM_RegisterReplies(benchmark::State &state)
+{
+    std::vector<std::uint8_t> frame{1, 3, 22};
+    for (int k = 0; k < 22; ++k)
+        frame.push_back(std::uint8_t(k * 37));
+    receive(state, withCrc(frame), false, state.range(0) != 0);
+}
+
+void BM_Noise(benchmark::State &state)
+{
+    std::vector<std::uint8_t> noise(64);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = std::uint8_t(0x10 + i % 200); // never the address
+    receive(state, noise, true, state.range(0) != 0);
+}
+
+} // namespace
+
+// Argument: 1 keeps the hex echo text, 0 discards it.
+BENCHMARK(BM_CoilReplies)->Arg(0)->Arg(1);
+BENCHMARK(BM_RegisterReplies)->Arg(0)->Arg(1);
+BENCHMARK(BM_Noise)->Arg(0)->Arg(1);
+
+BENCHMARK_MAIN();
