@@ -20,8 +20,7 @@ std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame)
     return frame;
 }
 
-void receive(benchmark::State &state, const std::vector<std::uint8_t> &reply, bool coils,
-             bool echo)
+void receive(benchmark::State &state, const std::vector<std::uint8_t> &reply, bool coils, bool echo)
 {
     MemoryLink link;
     link.keepRx = echo;

@@ -59,9 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     while (!in.empty()) {
         switch (in.byte() % 10) {
-        case 0: master.ReadCoils(in.byte(), in.word(), in.word()); break;
-        case 1: master.ReadHoldingRegisters(in.word(), in.word(), in.word()); break;
-        case 2: master.WriteSingleCoil(in.word(), in.word(), in.word()); break;
+        case 0:
+            master.ReadCoils(in.byte(), in.word(), in.word());
+            break;
+        case 1:
+            master.ReadHoldingRegisters(in.word(), in.word(), in.word());
+            break;
+        case 2:
+            master.WriteSingleCoil(in.word(), in.word(), in.word());
+            break;
         case 3: {
             const std::uint8_t address = in.byte();
             const std::int16_t start = in.word(), quantity = in.word();
@@ -71,7 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             master.WriteMultipleCoils(address, start, quantity, values);
             break;
         }
-        case 4: link.open = !link.open; break;
+        case 4:
+            link.open = !link.open;
+            break;
         case 5: {
             // A well-formed read reply: address, function, byte count, data, CRC.
             std::vector<std::uint8_t> frame{std::uint8_t(in.byte() % 4), in.byte(), in.byte()};

@@ -271,7 +271,8 @@ private slots:
         QCOMPARE(int(link.messages.size()), 2);
         QCOMPARE(link.maxOpenBoxes, 1);
         QCOMPARE(coils(m), Coils0And2);
-        QCOMPARE(QString::fromStdString(link.rx), Frames::echo(wrongCount + wrongCount + CoilReply));
+        QCOMPARE(QString::fromStdString(link.rx),
+                 Frames::echo(wrongCount + wrongCount + CoilReply));
     }
 };
 

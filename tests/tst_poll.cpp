@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(t.rx(), QString()); // cleared by the send
         t.comm.inject(reply.mid(3));
         QCOMPARE(t.rx(), Frames::echo(reply.mid(3)));
-        QCOMPARE(t.window.master().RxState.Count, 0); // the framer finished the reply
+        QCOMPARE(t.window.master().RxState.Count, 0);     // the framer finished the reply
         t.comm.inject(withCrc(hex("01 05 00 01 FF 00"))); // the write's echo, framed whole
         QCOMPARE(t.window.master().RxState.Count, 0);
         t.window.pollTimer_Timer();
@@ -203,7 +203,7 @@ private slots:
         t.sent();
         t.type("txtAddr", QStringLiteral("2"));
         t.comm.inject(oldModule.replyTo(hex("01 01 00 00 00 08 3D CC"))); // late, from address 1
-        t.window.pollTimer_Timer();                                     // registers, to 2
+        t.window.pollTimer_Timer();                                       // registers, to 2
         QCOMPARE(t.sent(), withCrc(hex("02 03 00 00 00 0B")));
         QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
 
@@ -237,8 +237,8 @@ private slots:
         const ModuleImage module = sampleModule();
         t.window.pollTimer_Timer(); // coils requested
         const QByteArray reply = module.replyTo(t.sent());
-        QTest::mouseClick(t.child<QCheckBox>("chkPoll"), Qt::LeftButton,
-                          {}, QPoint(5, t.child<QCheckBox>("chkPoll")->height() / 2));
+        QTest::mouseClick(t.child<QCheckBox>("chkPoll"), Qt::LeftButton, {},
+                          QPoint(5, t.child<QCheckBox>("chkPoll")->height() / 2));
         QVERIFY(!t.child<QCheckBox>("chkPoll")->isChecked());
         t.comm.inject(reply); // a late reply is still decoded
         t.window.pollTimer_Timer();

@@ -43,12 +43,15 @@ private slots:
 
         line.write(hex("01 01 01 05 91 8B"));
         auto *rx = window.findChild<QPlainTextEdit *>(QStringLiteral("txtRX"));
-        QTRY_COMPARE_WITH_TIMEOUT(rx->toPlainText(), QStringLiteral("[01][01][01][05][91][8B]"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rx->toPlainText(), QStringLiteral("[01][01][01][05][91][8B]"),
+                                  3000);
         QCOMPARE(window.master().CoilStatus(2), 1);
 
         QTest::qWait(300);
         QVERIFY(comm.PortOpen());
-        QVERIFY(window.findChild<QLineEdit *>(QStringLiteral("txtPort"))->toolTip().contains(line.comDir()));
+        QVERIFY(window.findChild<QLineEdit *>(QStringLiteral("txtPort"))
+                    ->toolTip()
+                    .contains(line.comDir()));
         qunsetenv(ComPortNames::DirVariable);
     }
 

@@ -9,7 +9,10 @@ using modbus::ModbusMaster;
 
 namespace {
 
-QByteArray bytes(const std::string &s) { return QByteArray(s.data(), qsizetype(s.size())); }
+QByteArray bytes(const std::string &s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
 
 QByteArray txBytes(const ModbusMaster &m, int count)
 {
@@ -80,16 +83,20 @@ private slots:
     {
         QTest::addColumn<int>("request");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("read holding registers 1,0,11") << 0 << Frames::hex("01 03 00 00 00 0B 04 0D");
+        QTest::newRow("read holding registers 1,0,11")
+            << 0 << Frames::hex("01 03 00 00 00 0B 04 0D");
         QTest::newRow("read coils 1,0,8") << 1 << Frames::hex("01 01 00 00 00 08 3D CC");
         QTest::newRow("write coil 1, relay 1 on") << 2 << Frames::hex("01 05 00 00 FF 00 8C 3A");
         QTest::newRow("write coil 1, relay 8 off") << 3 << Frames::hex("01 05 00 07 00 00 7C 0B");
         QTest::newRow("write coil 1, relay 3 on") << 4 << Frames::hex("01 05 00 02 FF 00 2D FA");
-        QTest::newRow("write coil, state 7 is on") << 5 << Frames::withCrc(Frames::hex("11 05 00 03 FF 00"));
+        QTest::newRow("write coil, state 7 is on")
+            << 5 << Frames::withCrc(Frames::hex("11 05 00 03 FF 00"));
         QTest::newRow("all eight on") << 6 << Frames::hex("00 0F 00 00 00 08 01 FF 7F 19");
         QTest::newRow("all eight off") << 7 << Frames::hex("00 0F 00 00 00 08 01 00 3F 59");
-        QTest::newRow("nine coils") << 8 << Frames::withCrc(Frames::hex("00 0F 00 00 00 09 02 FF 01"));
-        QTest::newRow("read coils, address 0x63") << 9 << Frames::withCrc(Frames::hex("63 01 01 2C 00 10"));
+        QTest::newRow("nine coils")
+            << 8 << Frames::withCrc(Frames::hex("00 0F 00 00 00 09 02 FF 01"));
+        QTest::newRow("read coils, address 0x63")
+            << 9 << Frames::withCrc(Frames::hex("63 01 01 2C 00 10"));
     }
 
     void requestFramesAreByteExact()
@@ -100,16 +107,36 @@ private slots:
         ModbusMaster m(link);
         const std::vector<std::uint8_t> ones(16, 1), zeros(8, 0);
         switch (request) {
-        case 0: m.ReadHoldingRegisters(1, 0, 11); break;
-        case 1: m.ReadCoils(1, 0, 8); break;
-        case 2: m.WriteSingleCoil(1, 1, 1); break;
-        case 3: m.WriteSingleCoil(1, 8, 0); break;
-        case 4: m.WriteSingleCoil(1, 3, 1); break;
-        case 5: m.WriteSingleCoil(0x11, 4, 7); break;
-        case 6: m.WriteMultipleCoils(1, 0, 8, ones); break;
-        case 7: m.WriteMultipleCoils(42, 0, 8, zeros); break;
-        case 8: m.WriteMultipleCoils(1, 0, 9, ones); break;
-        case 9: m.ReadCoils(0x63, 300, 16); break;
+        case 0:
+            m.ReadHoldingRegisters(1, 0, 11);
+            break;
+        case 1:
+            m.ReadCoils(1, 0, 8);
+            break;
+        case 2:
+            m.WriteSingleCoil(1, 1, 1);
+            break;
+        case 3:
+            m.WriteSingleCoil(1, 8, 0);
+            break;
+        case 4:
+            m.WriteSingleCoil(1, 3, 1);
+            break;
+        case 5:
+            m.WriteSingleCoil(0x11, 4, 7);
+            break;
+        case 6:
+            m.WriteMultipleCoils(1, 0, 8, ones);
+            break;
+        case 7:
+            m.WriteMultipleCoils(42, 0, 8, zeros);
+            break;
+        case 8:
+            m.WriteMultipleCoils(1, 0, 9, ones);
+            break;
+        case 9:
+            m.ReadCoils(0x63, 300, 16);
+            break;
         }
         QCOMPARE(bytes(link.written), expected);
         QCOMPARE(QString::fromStdString(link.tx), Frames::echo(expected));
@@ -160,7 +187,8 @@ private slots:
         link.rx = "[01][02]";
         link.rxColour = 0x0000FF;
         m.ReadCoils(1, 0, 8);
-        QCOMPARE(QString::fromStdString(link.tx), Frames::echo(Frames::hex("01 01 00 00 00 08 3D CC")));
+        QCOMPARE(QString::fromStdString(link.tx),
+                 Frames::echo(Frames::hex("01 01 00 00 00 08 3D CC")));
         QVERIFY(link.rx.empty());
         QCOMPARE(link.rxColour, 0u);
     }
@@ -183,7 +211,8 @@ private slots:
         ModbusMaster m(link);
         m.ReadHoldingRegisters(1, 0, 11);
         QCOMPARE(bytes(link.written), Frames::hex("01 03 00 00 0B 04"));
-        QCOMPARE(QString::fromStdString(link.tx), Frames::echo(Frames::hex("01 03 00 00 00 0B 04 0D")));
+        QCOMPARE(QString::fromStdString(link.tx),
+                 Frames::echo(Frames::hex("01 03 00 00 00 0B 04 0D")));
     }
 };
 

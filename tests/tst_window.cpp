@@ -67,21 +67,28 @@ private slots:
         QTest::addColumn<QString>("finalText");
         QTest::addColumn<QStringList>("events");
         const QStringList reopen1{"close", "open 1", "close", "open 1"};
-        QTest::newRow("0 becomes 1, opened twice") << "0" << "1" << reopen1;
+        QTest::newRow("0 becomes 1, opened twice") << "0"
+                                                   << "1" << reopen1;
         QTest::newRow("12 opens 1 then 12")
-            << "12" << "12" << QStringList{"close", "open 1", "close", "open 12"};
+            << "12"
+            << "12" << QStringList{"close", "open 1", "close", "open 12"};
         QTest::newRow("75 becomes 50")
-            << "75" << "50" << QStringList{"close", "open 7", "close", "open 50", "close", "open 50"};
+            << "75"
+            << "50" << QStringList{"close", "open 7", "close", "open 50", "close", "open 50"};
         QTest::newRow("4 and letters stays")
-            << "4xyz" << "4xyz"
-            << QStringList{"close", "open 4", "close", "open 4", "close", "open 4", "close", "open 4"};
-        QTest::newRow("2.5 opens 2") << "2.5" << "2.5"
-                                     << QStringList{"close", "open 2", "close", "open 2", "close", "open 2"};
-        QTest::newRow("3.5 opens 4") << "3.5" << "3.5"
-                                     << QStringList{"close", "open 3", "close", "open 3", "close", "open 4"};
+            << "4xyz"
+            << "4xyz" << QStringList{"close", "open 4", "close", "open 4",
+                                     "close", "open 4", "close", "open 4"};
+        QTest::newRow("2.5 opens 2")
+            << "2.5"
+            << "2.5" << QStringList{"close", "open 2", "close", "open 2", "close", "open 2"};
+        QTest::newRow("3.5 opens 4")
+            << "3.5"
+            << "3.5" << QStringList{"close", "open 3", "close", "open 3", "close", "open 4"};
         QTest::newRow("1e9 becomes 50")
-            << "1e9" << "50"
-            << QStringList{"close", "open 1", "close", "open 1", "close", "open 50", "close", "open 50"};
+            << "1e9"
+            << "50" << QStringList{"close", "open 1",  "close", "open 1",
+                                   "close", "open 50", "close", "open 50"};
     }
 
     void comPortKeystrokesReopenThePort()
@@ -114,12 +121,17 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("finalText");
         QTest::addColumn<int>("port");
-        QTest::newRow("eleven nines") << "99999999999" << "50" << 50;
+        QTest::newRow("eleven nines") << "99999999999"
+                                      << "50" << 50;
         QTest::newRow("300 digit paste") << QString(300, QLatin1Char('7')) << "50" << 50;
-        QTest::newRow("-0") << "-0" << "1" << 1;
-        QTest::newRow("blanks then 7x") << "  7x" << "  7x" << 7;
-        QTest::newRow("0.4") << "0.4" << "1" << 1;
-        QTest::newRow("50.4") << "50.4" << "50" << 50;
+        QTest::newRow("-0") << "-0"
+                            << "1" << 1;
+        QTest::newRow("blanks then 7x") << "  7x"
+                                        << "  7x" << 7;
+        QTest::newRow("0.4") << "0.4"
+                             << "1" << 1;
+        QTest::newRow("50.4") << "50.4"
+                              << "50" << 50;
     }
 
     void oddComPortTextsAreClamped()
@@ -139,12 +151,18 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("finalText");
-        QTest::newRow("-3 becomes 0") << "-3" << "0";
-        QTest::newRow("150 becomes 99") << "150" << "99";
-        QTest::newRow("99.6 becomes 99") << "99.6" << "99";
-        QTest::newRow("-0 stays") << "-0" << "-0";
-        QTest::newRow("1e9 becomes 99") << "1e9" << "99";
-        QTest::newRow("letters stay") << "ab" << "ab";
+        QTest::newRow("-3 becomes 0") << "-3"
+                                      << "0";
+        QTest::newRow("150 becomes 99") << "150"
+                                        << "99";
+        QTest::newRow("99.6 becomes 99") << "99.6"
+                                         << "99";
+        QTest::newRow("-0 stays") << "-0"
+                                  << "-0";
+        QTest::newRow("1e9 becomes 99") << "1e9"
+                                        << "99";
+        QTest::newRow("letters stay") << "ab"
+                                      << "ab";
     }
 
     void addressIsClampedAndNeverTouchesThePort()
@@ -223,7 +241,7 @@ private slots:
 
     void comNumbersFollowTheDeviceOrder()
     {
-        const QStringList system{"/dev/ttyUSB1", "/dev/ttyS10", "/dev/ttyS2", "/dev/ttyACM0",
+        const QStringList system{"/dev/ttyUSB1", "/dev/ttyS10",  "/dev/ttyS2", "/dev/ttyACM0",
                                  "/dev/ttyUSB0", "/dev/ttyAMA0", "/dev/ttyS2", "/dev/rfcomm0"};
         QCOMPARE(ComPortNames::comOrder(system),
                  (QStringList{"/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyUSB1",
@@ -296,8 +314,16 @@ private slots:
             expected << QStringLiteral("btnON(%1)").arg(k);
         for (int k = 0; k <= 6; ++k)
             expected << QStringLiteral("btnOFF(%1)").arg(k);
-        expected << "txtTX" << "txtRX" << "txtAn(0)" << "txtAn(1)" << "txtAn(2)" << "btnOFF(7)"
-                 << "btnON(7)" << "btnOFF(8)" << "btnON(8)" << "chkPoll";
+        expected << "txtTX"
+                 << "txtRX"
+                 << "txtAn(0)"
+                 << "txtAn(1)"
+                 << "txtAn(2)"
+                 << "btnOFF(7)"
+                 << "btnON(7)"
+                 << "btnOFF(8)"
+                 << "btnON(8)"
+                 << "chkPoll";
         QCOMPARE(order, expected);
     }
 

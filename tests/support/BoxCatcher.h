@@ -40,8 +40,8 @@ private:
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        Box seen{box->windowTitle(), box->text(), box->informativeText(), box->icon(), {},
-                 window && window->isVisible()};
+        Box seen{box->windowTitle(), box->text(), box->informativeText(),
+                 box->icon(),        {},          window && window->isVisible()};
         for (QAbstractButton *b : box->buttons())
             seen.buttons.append(box->standardButton(b));
         boxes.append(seen);

@@ -29,14 +29,19 @@ inline QByteArray withCrc(QByteArray frame)
 }
 
 // "01 03 00 0B" -> bytes
-inline QByteArray hex(const char *spaced) { return QByteArray::fromHex(spaced); }
+inline QByteArray hex(const char *spaced)
+{
+    return QByteArray::fromHex(spaced);
+}
 
 // How the echo boxes show bytes: "[01][03]".
 inline QString echo(const QByteArray &bytes)
 {
     QString text;
     for (char c : bytes)
-        text += QStringLiteral("[%1]").arg(static_cast<std::uint8_t>(c), 2, 16, QLatin1Char('0')).toUpper();
+        text += QStringLiteral("[%1]")
+                    .arg(static_cast<std::uint8_t>(c), 2, 16, QLatin1Char('0'))
+                    .toUpper();
     return text;
 }
 

@@ -32,8 +32,9 @@ struct Tester {
     }
     void click(const char *array, int index) const
     {
-        QTest::mouseClick(child<QPushButton>(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index)),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            child<QPushButton>(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index)),
+            Qt::LeftButton);
     }
     // Replaces the field's text the way a user does: select all, then type.
     void type(const QString &name, const QString &keys) const

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+class LineBridge;
+class SimulatedModule;
+
+// Commands on standard input, one a line, for tests and scripts:
+//   analog N V     analog input N (1-3) to V (0-1023)
+//   input N 0|1    digital input N (1-4)
+//   relay N 0|1    relay N (1-8)
+//   relays         prints "relays 10100001", relay 1 first
+//   fault none | late MS | silent | crc | exception | noise
+//   quit
+// Every change of the relays prints a "relays" line too.
+class Console : public QObject {
+    Q_OBJECT
+public:
+    Console(SimulatedModule &module, LineBridge &line, QObject *parent = nullptr);
+
+    static void say(const QString &line);
+
+private:
+    void readCommands();
+    bool execute(const QStringList &words);
+
+    SimulatedModule &module;
+    LineBridge &line;
+    QSocketNotifier input;
+    QByteArray buffer;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QModbusRtuSerialServer>
+
+#include <array>
+
+// The module's side of the protocol, over Qt's Modbus RTU server:
+// coils 0 to 7 are the relays, holding registers 4 to 6 the analog inputs
+// (0 to 1023), 7 to 10 the digital inputs; registers 0 to 3 read as 0.
+class SimulatedModule : public QModbusRtuSerialServer {
+    Q_OBJECT
+public:
+    static constexpr int Relays = 8, AnalogInputs = 3, DigitalInputs = 4;
+    static constexpr int FirstAnalogRegister = 4, FirstDigitalRegister = 7, Registers = 11;
+    static constexpr int AnalogMax = 1023;
+
+    explicit SimulatedModule(QObject *parent = nullptr);
+
+    bool start(const QString &device, int address, QString *error);
+
+    void setRelay(int index, bool on);
+    bool relay(int index) const;
+    QString relayPattern() const; // "10100001": relay 1 first
+
+    void setAnalog(int index, int value);
+    int analog(int index) const;
+    void setDigital(int index, bool on);
+    bool digital(int index) const;
+
+    bool answerWithException = false;
+
+signals:
+    void relaysChanged();
+
+protected:
+    QModbusResponse processRequest(const QModbusPdu &request) override;
+
+private:
+    quint16 value(QModbusDataUnit::RegisterType table, int address) const;
+};
