@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Start-up, memory and CPU of the tester against a bare Qt Widgets window, on
+# this machine in one run, under Xvfb. The tester talks to the simulated module.
+# Usage: bench/measure.sh [poll-seconds]   (needs a build in build/, xvfb, libx11-dev)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/bin"
+poll_seconds="${1:-60}"
+runs=5
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+fi
+
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
+
+"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
+
+rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+
+# Prints "startup_ms rss_kb" medians of $runs starts.
+measure_start() {
+    local title=$1; shift
+    for _ in $(seq $runs); do
+        read -r pid ms < <("$work/wait_mapped" "$title" "$@")
+        sleep 1
+        echo "$ms $(rss_kb "$pid")" >>"$work/samples"
+        kill "$pid"; wait "$pid" 2>/dev/null || true
+    done
+    echo "$(cut -d' ' -f1 "$work/samples" | median) $(cut -d' ' -f2 "$work/samples" | median)"
+    rm -f "$work/samples"
+}
+
+read -r bare_ms bare_kb < <(measure_start "Bare Window" "$bin/bare-window")
+export RZM530_COM_DIR="$work/line"
+read -r tester_ms tester_kb < <(measure_start "RZM-530 Tester" "$bin/rzm530-tester")
+
+read -r pid _ < <("$work/wait_mapped" "RZM-530 Tester" "$bin/rzm530-tester")
+sleep 2
+hz=$(getconf CLK_TCK)
+t0=$(cpu_ticks "$pid")
+sleep "$poll_seconds"
+t1=$(cpu_ticks "$pid")
+kill "$pid"
+
+awk -v bm="$bare_ms" -v tm="$tester_ms" -v bk="$bare_kb" -v tk="$tester_kb" \
+    -v dt=$((t1 - t0)) -v hz="$hz" -v s="$poll_seconds" 'BEGIN {
+    printf "start-up to window shown: tester %.1f ms, bare window %.1f ms, ratio %.2f\n", tm, bm, tm / bm
+    printf "resident memory:          tester %d KiB, bare window %d KiB, ratio %.2f\n", tk, bk, tk / bk
+    printf "CPU while polling %d s:   %.3f%% of one core\n", s, 100 * dt / hz / s
+}'
