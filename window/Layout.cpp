@@ -20,15 +20,12 @@ QFont testerFont()
     return font;
 }
 
-// Every control gets the font explicitly: a style sheet on the window stops
-// fonts from propagating to children.
 template <typename W>
 W &place(W &widget, QWidget &parent, const QString &name, int left, int top, int width, int height)
 {
     widget.setParent(&parent);
     widget.setObjectName(name);
     widget.setGeometry(Twips::rect(left, top, width, height));
-    widget.setFont(testerFont());
     return widget;
 }
 
@@ -56,10 +53,6 @@ void frmMain::buildLayout()
 {
     setWindowTitle(QString::fromLatin1(TesterTitle));
     setFont(testerFont());
-    // Frames with the caption set into the top border line.
-    setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     resize(Twips::toPixels(6375), Twips::toPixels(6510));
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());

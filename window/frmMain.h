@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ClickLabel.h"
+#include "Frame.h"
 #include "Module2.h"
 #include "Shape.h"
 #include "WindowLink.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -66,7 +66,7 @@ private:
 
     SerialComm &MSComm1;
 
-    QGroupBox Frame1, Frame4, Frame6, Frame2, Frame3;
+    Frame Frame1, Frame4, Frame6, Frame2, Frame3;
 
     QLabel Label1, Label2;
     QLineEdit txtPort, txtAddr;
