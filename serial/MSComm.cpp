@@ -2,6 +2,8 @@
 
 #include "ComPortNames.h"
 
+#include <QFileInfo>
+
 MSComm::MSComm(QObject *parent) : SerialComm(parent)
 {
     port.setReadBufferSize(InputBufferSize);
@@ -28,6 +30,21 @@ bool MSComm::setPortOpen(bool open)
     return this->open();
 }
 
+// QSerialPort reports a device that another program holds (its lock file is
+// taken) as a permission error too; the device's own access rights tell which.
+QString MSComm::permissionHint(const QString &path)
+{
+    const QFileInfo device(path);
+    if (device.isReadable() && device.isWritable())
+        return QStringLiteral(". The device is in use by another program.");
+#ifdef Q_OS_UNIX
+    return QStringLiteral(". Serial devices belong to the dialout group: add yourself with "
+                          "\"sudo usermod -aG dialout $USER\" and log in again.");
+#else
+    return {};
+#endif
+}
+
 bool MSComm::open()
 {
     const QString path = devicePath();
@@ -43,6 +60,8 @@ bool MSComm::open()
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadWrite)) {
         lastError = port.errorString();
+        if (port.error() == QSerialPort::PermissionError)
+            lastError += permissionHint(path);
         port.close();
         return false;
     }

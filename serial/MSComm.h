@@ -29,6 +29,7 @@ public:
 
 private:
     bool open();
+    static QString permissionHint(const QString &path);
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort port;

@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -46,6 +47,20 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rx->toPlainText(), QStringLiteral("[01][01][01][05][91][8B]"),
                                   3000);
         QCOMPARE(window.master().CoilStatus(2), 1);
+
+        // The relay buttons' frames, byte for byte on the line.
+        const auto sentOnClick = [&](const char *button) {
+            QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(button)),
+                              Qt::LeftButton);
+            QByteArray bytes;
+            if (!QTest::qWaitFor([&] { return (bytes += line.readAvailable()).size() >= 8; }, 3000))
+                return bytes;
+            QTest::qWait(20);
+            return bytes + line.readAvailable();
+        };
+        QCOMPARE(sentOnClick("btnON(3)"), hex("01 05 00 02 FF 00 2D FA"));
+        QCOMPARE(sentOnClick("btnOFF(8)"), hex("01 05 00 07 00 00 7C 0B"));
+        QCOMPARE(sentOnClick("btnON(0)"), hex("00 0F 00 00 00 08 01 FF 7F 19"));
 
         QTest::qWait(300);
         QVERIFY(comm.PortOpen());
@@ -95,7 +110,8 @@ private slots:
         second.setCommPort(1);
         QVERIFY(first.setPortOpen(true));
         QVERIFY(!second.setPortOpen(true));
-        QVERIFY(!second.errorString().isEmpty());
+        QVERIFY2(second.errorString().contains(QStringLiteral("in use by another program")),
+                 qPrintable(second.errorString()));
         QVERIFY(first.PortOpen());
         qunsetenv(ComPortNames::DirVariable);
     }

@@ -327,6 +327,14 @@ private slots:
         QCOMPARE(order, expected);
     }
 
+    void focusStartsInTheAddressField()
+    {
+        Tester t;
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.window));
+        QCOMPARE(QApplication::focusWidget(), t.field("txtAddr"));
+    }
+
     void everyCaptionFitsItsControl()
     {
         Tester t;
