@@ -6,10 +6,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 poll_seconds="${1:-60}"
-runs=5
+runs=7
 
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96 -noreset" "$0" "$@"
 fi
 
 work="$(mktemp -d)"
@@ -37,6 +37,7 @@ measure_start() {
 }
 
 read -r bare_ms bare_kb < <(measure_start "Bare Window" "$bin/bare-window")
+read -r label_ms label_kb < <(measure_start "Bare Window" "$bin/bare-window" --label)
 export RZM530_COM_DIR="$work/line"
 read -r tester_ms tester_kb < <(measure_start "RZM-530 Tester" "$bin/rzm530-tester")
 
@@ -49,8 +50,11 @@ t1=$(cpu_ticks "$pid")
 kill "$pid"
 
 awk -v bm="$bare_ms" -v tm="$tester_ms" -v bk="$bare_kb" -v tk="$tester_kb" \
+    -v lm="$label_ms" -v lk="$label_kb" \
     -v dt=$((t1 - t0)) -v hz="$hz" -v s="$poll_seconds" 'BEGIN {
     printf "start-up to window shown: tester %.1f ms, bare window %.1f ms, ratio %.2f\n", tm, bm, tm / bm
+    printf "  against one with a label: %.1f ms, ratio %.2f\n", lm, tm / lm
     printf "resident memory:          tester %d KiB, bare window %d KiB, ratio %.2f\n", tk, bk, tk / bk
+    printf "  against one with a label: %d KiB, ratio %.2f\n", lk, tk / lk
     printf "CPU while polling %d s:   %.3f%% of one core\n", s, 100 * dt / hz / s
 }'
