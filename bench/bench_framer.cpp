@@ -2,23 +2,11 @@
 // on the in-memory port and drained as the receive event does.
 #include "MemoryLink.h"
 #include "Module2.h"
+#include "ReferenceCrc.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame)
-{
-    std::uint16_t crc = 0xFFFF;
-    for (auto b : frame) {
-        crc ^= b;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? std::uint16_t((crc >> 1) ^ 0xA001) : std::uint16_t(crc >> 1);
-    }
-    frame.push_back(std::uint8_t(crc & 0xFF));
-    frame.push_back(std::uint8_t(crc >> 8));
-    return frame;
-}
 
 void receive(benchmark::State &state, const std::vector<std::uint8_t> &reply, bool coils, bool echo)
 {

@@ -35,7 +35,7 @@ bool SimulatedModule::start(const QString &device, int address, QString *error)
     return true;
 }
 
-quint16 SimulatedModule::value(QModbusDataUnit::RegisterType table, int address) const
+quint16 SimulatedModule::cell(QModbusDataUnit::RegisterType table, int address) const
 {
     quint16 v = 0;
     data(table, quint16(address), &v);
@@ -50,7 +50,7 @@ void SimulatedModule::setRelay(int index, bool on)
 
 bool SimulatedModule::relay(int index) const
 {
-    return value(QModbusDataUnit::Coils, index) != 0;
+    return cell(QModbusDataUnit::Coils, index) != 0;
 }
 
 QString SimulatedModule::relayPattern() const
@@ -69,7 +69,7 @@ void SimulatedModule::setAnalog(int index, int v)
 
 int SimulatedModule::analog(int index) const
 {
-    return value(QModbusDataUnit::HoldingRegisters, FirstAnalogRegister + index);
+    return cell(QModbusDataUnit::HoldingRegisters, FirstAnalogRegister + index);
 }
 
 void SimulatedModule::setDigital(int index, bool on)
@@ -79,7 +79,7 @@ void SimulatedModule::setDigital(int index, bool on)
 
 bool SimulatedModule::digital(int index) const
 {
-    return value(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + index) != 0;
+    return cell(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + index) != 0;
 }
 
 // The module speaks four functions; the inputs are not writable.

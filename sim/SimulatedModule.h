@@ -36,5 +36,5 @@ protected:
     QModbusResponse processRequest(const QModbusPdu &request) override;
 
 private:
-    quint16 value(QModbusDataUnit::RegisterType table, int address) const;
+    quint16 cell(QModbusDataUnit::RegisterType table, int address) const;
 };

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr quint32 Green = 0x00FF00, Red = 0x0000FF;
+constexpr quint32 Green = 0x00FF00;
 constexpr int CoilReplyBytes = 6, RegisterReplyBytes = 27, WriteEchoBytes = 8;
 
 double processCpuSeconds()

@@ -1,23 +1,13 @@
 #pragma once
 
+#include "ReferenceCrc.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 
-// Frames written out by hand and an independent bitwise CRC-16/MODBUS to check
-// the master against.
+// Frames written out by hand, with the CRC computed independently of the master.
 namespace Frames {
-
-inline std::uint16_t bitwiseCrc(const QByteArray &bytes)
-{
-    std::uint16_t crc = 0xFFFF;
-    for (char c : bytes) {
-        crc ^= static_cast<std::uint8_t>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-    }
-    return crc;
-}
 
 // Low byte of the CRC goes first on the wire.
 inline QByteArray withCrc(QByteArray frame)
