@@ -11,11 +11,6 @@ MSComm::MSComm(QObject *parent) : SerialComm(parent)
     connect(&port, &QSerialPort::errorOccurred, this, &MSComm::onError);
 }
 
-QString MSComm::devicePath() const
-{
-    return ComPortNames::devicePath(commPort);
-}
-
 bool MSComm::setPortOpen(bool open)
 {
     lastError.clear();
@@ -47,7 +42,9 @@ QString MSComm::permissionHint(const QString &path)
 
 bool MSComm::open()
 {
-    const QString path = devicePath();
+    // Numbers name the devices present now, so they are resolved at every open.
+    openedPath = ComPortNames::devicePath(commPort);
+    const QString &path = openedPath;
     if (path.isEmpty()) {
         lastError = QStringLiteral("No serial device is present for COM %1.").arg(commPort);
         return false;

@@ -21,7 +21,7 @@ public:
     bool Output(quint8 byte) override;
     int InBufferCount() const override;
     quint8 Input() override;
-    QString devicePath() const override;
+    QString devicePath() const override { return openedPath; }
     QString errorString() const override { return lastError; }
 
     // The underlying port, for checking its line settings.
@@ -34,5 +34,6 @@ private:
 
     QSerialPort port;
     int commPort = 1;
+    QString openedPath;
     QString lastError;
 };

@@ -26,7 +26,7 @@ public:
     // Removes and returns the next waiting byte (0 when none is waiting).
     virtual quint8 Input() = 0;
 
-    // The host device CommPort names, or empty when it names none.
+    // The host device CommPort named at the last open, or empty when it named none.
     virtual QString devicePath() const = 0;
     virtual QString errorString() const = 0;
 

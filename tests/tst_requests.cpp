@@ -143,20 +143,6 @@ private slots:
         QCOMPARE(txBytes(m, int(expected.size())), expected);
     }
 
-    void requestsRecordWhatTheyAskFor()
-    {
-        MemoryLink link;
-        ModbusMaster m(link);
-        m.ReadHoldingRegisters(7, 0, 11);
-        QCOMPARE(m.LastRequest.Address, 7);
-        QCOMPARE(m.LastRequest.FunctionCode, 3);
-        QCOMPARE(m.LastRequest.Quantity, 11);
-        m.WriteMultipleCoils(9, 0, 8, std::vector<std::uint8_t>(8, 1));
-        QCOMPARE(m.LastRequest.Address, 9); // the frame itself went to address 0
-        QCOMPARE(m.LastRequest.FunctionCode, 15);
-        QCOMPARE(link.written[8], '\0'); // first byte of the second frame
-    }
-
     void shortValueArrayCountsMissingCoilsAsOff()
     {
         MemoryLink link;
