@@ -130,13 +130,16 @@ private slots:
         QVERIFY(sim.ready());
         LineTester t(dir.path());
 
-        t.click("btnON", 3);
-        QVERIFY(sim.waitForLine(QStringLiteral("relays 00100000")));
-        QVERIFY(QTest::qWaitFor([&] { return t.rx().size() >= WriteEchoBytes * 4; }, 3000));
-        t.click("btnON", 8);
-        QVERIFY(sim.waitForLine(QStringLiteral("relays 00100001")));
-        t.click("btnOFF", 3);
-        QVERIFY(sim.waitForLine(QStringLiteral("relays 00000001")));
+        // Each write is echoed; the next click waits for the echo, so that it
+        // cannot land in the RX box after the next request cleared it.
+        const auto clickEchoed = [&](const char *button, int row, const char *relays) {
+            t.click(button, row);
+            return sim.waitForLine(QLatin1String(relays)) &&
+                   QTest::qWaitFor([&] { return t.rx().size() >= WriteEchoBytes * 4; }, 3000);
+        };
+        QVERIFY(clickEchoed("btnON", 3, "relays 00100000"));
+        QVERIFY(clickEchoed("btnON", 8, "relays 00100001"));
+        QVERIFY(clickEchoed("btnOFF", 3, "relays 00000001"));
 
         // The All row goes out as a broadcast, whatever the address field says.
         QTest::keyClick(t.window.findChild<QLineEdit *>(QStringLiteral("txtAddr")), Qt::Key_5);
@@ -144,6 +147,7 @@ private slots:
         QVERIFY(sim.waitForLine(QStringLiteral("relays 11111111")));
         t.click("btnOFF", 0);
         QVERIFY(sim.waitForLine(QStringLiteral("relays 00000000")));
+        QTest::qWait(200);
         QCOMPARE(t.rx(), QString()); // a broadcast is never answered
     }
 
@@ -190,11 +194,12 @@ private slots:
         QVERIFY(sim.ready());
         LineTester t(dir.path());
         QVERIFY(t.fullCycle());
-        QVERIFY(sim.command(QStringLiteral("fault late 450")));
+        // Each reply lands halfway between the next two ticks.
+        QVERIFY(sim.command(QStringLiteral("fault late 750")));
         QVERIFY(sim.command(QStringLiteral("analog 1 900")));
         for (int tick = 0; tick < 6; ++tick) {
             t.window.pollTimer_Timer();
-            QTest::qWait(300);
+            QTest::qWait(500);
         }
         QVERIFY(!t.rx().isEmpty()); // the bytes still arrive
         QCOMPARE(t.analog(0), QStringLiteral("100"));
