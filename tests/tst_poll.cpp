@@ -60,23 +60,7 @@ ModuleImage sampleModule()
     return m;
 }
 
-constexpr quint32 Green = 0x00FF00, Red = 0x0000FF;
-
-QList<quint32> lamps(const Tester &t, const char *array, int first, int last)
-{
-    QList<quint32> out;
-    for (int i = first; i <= last; ++i)
-        out.append(t.shape(array, i)->fillColor());
-    return out;
-}
-
-QList<quint32> colours(const char *pattern) // "GRRG" -> colours
-{
-    QList<quint32> out;
-    for (const char *p = pattern; *p; ++p)
-        out.append(*p == 'G' ? Green : Red);
-    return out;
-}
+constexpr quint32 Green = 0x00FF00;
 
 // One tick, answered by the module (when it has an answer).
 void tickAnswered(Tester &t, const ModuleImage &module)
@@ -104,11 +88,11 @@ private slots:
             QCOMPARE(t.shape("Shape4", r)->fillColor(), Green);
             QCOMPARE(t.shape("Shape4", r)->width(), 0);
         }
-        QCOMPARE(lamps(t, "Shape2", 1, 4), colours("RRRR"));
+        QCOMPARE(t.lamps("Shape2", 1, 4), QStringLiteral("RRRR"));
 
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
     }
 
     void moduleImageAppearsOnTheMatchingTicks()
@@ -118,13 +102,13 @@ private slots:
         const ModuleImage module = sampleModule();
 
         tickAnswered(t, module); // reads coils
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
         QCOMPARE(t.rx(), Frames::echo(module.replyTo(hex("01 01 00 00 00 08 3D CC"))));
 
         tickAnswered(t, module); // reads registers, shows the coils
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("GRGRRRRG"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("GRGRRRRG"));
         QCOMPARE(t.analog(0), QStringLiteral("0"));
-        QCOMPARE(lamps(t, "Shape2", 1, 4), colours("RRRR"));
+        QCOMPARE(t.lamps("Shape2", 1, 4), QStringLiteral("RRRR"));
 
         tickAnswered(t, module); // shows the registers
         QCOMPARE(t.analog(0), QStringLiteral("1023"));
@@ -134,7 +118,7 @@ private slots:
         QCOMPARE(t.shape("Shape4", 1)->width(), 89); // 512 / 1023 of 177 px
         QCOMPARE(t.shape("Shape4", 2)->width(), 0);
         QCOMPARE(t.shape("Shape4", 1)->x(), t.shape("Shape3", 1)->x());
-        QCOMPARE(lamps(t, "Shape2", 1, 4), colours("GRGR"));
+        QCOMPARE(t.lamps("Shape2", 1, 4), QStringLiteral("GRGR"));
     }
 
     void barsNeverSpillPastTheirOutline()
@@ -187,7 +171,7 @@ private slots:
         t.comm.inject(withCrc(hex("01 05 00 01 FF 00"))); // the write's echo, framed whole
         QCOMPARE(t.window.master().RxState.Count, 0);
         t.window.pollTimer_Timer();
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
     }
 
     void addressChangeBetweenTicks()
@@ -205,11 +189,11 @@ private slots:
         t.comm.inject(oldModule.replyTo(hex("01 01 00 00 00 08 3D CC"))); // late, from address 1
         t.window.pollTimer_Timer();                                       // registers, to 2
         QCOMPARE(t.sent(), withCrc(hex("02 03 00 00 00 0B")));
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
 
         tickAnswered(t, newModule); // coils from 2
         t.window.pollTimer_Timer();
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RGRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RGRRRRRR"));
     }
 
     void replyLaterThanTheNextTickIsDropped()
@@ -225,8 +209,8 @@ private slots:
             QCOMPARE(t.rx(), Frames::echo(reply)); // still echoed
             t.sent();
         }
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
-        QCOMPARE(lamps(t, "Shape2", 1, 4), colours("RRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape2", 1, 4), QStringLiteral("RRRR"));
         QCOMPARE(t.analog(0), QStringLiteral("0"));
     }
 
@@ -244,12 +228,12 @@ private slots:
         t.window.pollTimer_Timer();
         t.window.pollTimer_Timer();
         QVERIFY(t.sent().isEmpty());
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("RRRRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("RRRRRRRR"));
 
         t.child<QCheckBox>("chkPoll")->setChecked(true);
         t.window.pollTimer_Timer(); // resumes with the registers
         QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("GRGRRRRG"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("GRGRRRRG"));
     }
 
     void unexpectedResponseBoxesNeverStackAndLoseNothing()
@@ -276,7 +260,7 @@ private slots:
         QCOMPARE(catcher.maxOpenAtOnce, 1);
         QCOMPARE(t.rx(), Frames::echo(wrongCount + wrongCount + good));
         t.window.pollTimer_Timer();
-        QCOMPARE(lamps(t, "Shape1", 1, 8), colours("GRGRRRRG"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("GRGRRRRG"));
     }
 };
 

@@ -3,12 +3,10 @@
 #include "ComPortNames.h"
 #include "MSComm.h"
 #include "SimProcess.h"
+#include "WindowProbe.h"
 #include "frmMain.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,7 +14,6 @@
 
 namespace {
 
-constexpr quint32 Green = 0x00FF00;
 constexpr int CoilReplyBytes = 6, RegisterReplyBytes = 27, WriteEchoBytes = 8;
 
 double processCpuSeconds()
@@ -27,49 +24,18 @@ double processCpuSeconds()
 }
 
 // The tester window on a real port, its poll timer ticked by hand.
-struct LineTester {
+struct LineTester : WindowProbe {
     MSComm comm;
     frmMain window{comm};
 
-    explicit LineTester(const QString &dir)
+    explicit LineTester(const QString &dir) : WindowProbe(window)
     {
         qputenv(ComPortNames::DirVariable, dir.toLocal8Bit());
-        timer()->stop();
+        pollTimer()->stop();
         window.Form_Load();
     }
     ~LineTester() { qunsetenv(ComPortNames::DirVariable); }
 
-    QTimer *timer() const { return window.findChild<QTimer *>(QStringLiteral("pollTimer")); }
-    QString rx() const
-    {
-        return window.findChild<QPlainTextEdit *>(QStringLiteral("txtRX"))->toPlainText();
-    }
-    QString analog(int r) const
-    {
-        return window.findChild<QLineEdit *>(QStringLiteral("txtAn(%1)").arg(r))->text();
-    }
-    QString lamps(const char *array, int first, int last) const
-    {
-        QString out;
-        for (int i = first; i <= last; ++i)
-            out +=
-                window.findChild<Shape *>(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(i))
-                            ->fillColor() == Green
-                    ? QLatin1Char('G')
-                    : QLatin1Char('R');
-        return out;
-    }
-    int barWidth(int r) const
-    {
-        return window.findChild<Shape *>(QStringLiteral("Shape4(%1)").arg(r))->width();
-    }
-    void click(const char *array, int index) const
-    {
-        QTest::mouseClick(window.findChild<QPushButton *>(
-                              QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index)),
-                          Qt::LeftButton);
-    }
-    QString tx() const { return window.findChild<QLineEdit *>(QStringLiteral("txtTX"))->text(); }
     // One tick, then waits until the whole reply to its request is in (four
     // characters a byte).
     bool tickAnswered()
@@ -112,8 +78,8 @@ private slots:
         QCOMPARE(t.analog(0), QStringLiteral("1023"));
         QCOMPARE(t.analog(1), QStringLiteral("512"));
         QCOMPARE(t.analog(2), QStringLiteral("7"));
-        QCOMPARE(t.barWidth(0), 177);
-        QCOMPARE(t.barWidth(1), 89);
+        QCOMPARE(t.shape("Shape4", 0)->width(), 177);
+        QCOMPARE(t.shape("Shape4", 1)->width(), 89);
         QCOMPARE(t.lamps("Shape2", 1, 4), QStringLiteral("GRGG"));
 
         QVERIFY(sim.command(QStringLiteral("analog 2 0")));
@@ -226,7 +192,7 @@ private slots:
 
         sim->kill(); // its end of the line closes with it
         QVERIFY(QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 3000));
-        t.timer()->start(); // the program runs on as usual
+        t.pollTimer()->start(); // the program runs on as usual
 
         const double before = processCpuSeconds();
         QTest::qWait(2000);
@@ -234,7 +200,7 @@ private slots:
         QVERIFY2(used < 0.3, qPrintable(QStringLiteral("%1 s of CPU in 2 s").arg(used)));
         QVERIFY(!t.comm.PortOpen());
         QCOMPARE(t.analog(0), QStringLiteral("100")); // last good data stays
-        t.timer()->stop();
+        t.pollTimer()->stop();
 
         // The simulator comes back; retyping the COM Port field reopens the line.
         sim = std::make_unique<SimProcess>(dir.path(), QStringList{"--analog", "555,200,300"});
