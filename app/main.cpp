@@ -1,4 +1,5 @@
 #include "MSComm.h"
+#include "TesterFont.h"
 #include "Version.h"
 #include "frmMain.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
     QApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
+    QApplication::setFont(testerFont()); // the message boxes too
 
     MSComm comm;
     frmMain window(comm);

@@ -4,6 +4,7 @@
 #include "QuitOnSignal.h"
 #include "SimWindow.h"
 #include "SimulatedModule.h"
+#include "TesterFont.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rzm530-sim"));
+    if (!headless)
+        QApplication::setFont(testerFont());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
@@ -88,12 +91,15 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/rzm530-sim-XXXXXX"));
+    std::unique_ptr<QTemporaryDir> scratch; // only when no folder was named
     QString dir = parser.value(dirOption);
     if (dir.isEmpty())
         dir = qEnvironmentVariable("RZM530_COM_DIR");
-    if (dir.isEmpty())
-        dir = scratch.path();
+    if (dir.isEmpty()) {
+        scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                  QStringLiteral("/rzm530-sim-XXXXXX"));
+        dir = scratch->path();
+    }
 
     QuitOnSignal quitOnSignal;
     LineBridge line;

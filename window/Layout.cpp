@@ -1,6 +1,7 @@
 // The window's controls, their captions, start values and places, in twips.
 #include "Colours.h"
 #include "MessageBox.h"
+#include "TesterFont.h"
 #include "Twips.h"
 #include "frmMain.h"
 
@@ -8,17 +9,6 @@
 #include <QScreen>
 
 namespace {
-
-QFont testerFont()
-{
-    // Narrow enough for every caption at the sizes the layout gives.
-    QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    font.setStretch(92);
-    return font;
-}
 
 template <typename W>
 W &place(W &widget, QWidget &parent, const QString &name, int left, int top, int width, int height)

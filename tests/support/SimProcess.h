@@ -15,7 +15,11 @@ public:
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start();
     }
-    ~SimProcess() { kill(); }
+    ~SimProcess()
+    {
+        terminate(); // lets it remove its link and scratch files
+        kill();
+    }
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
 
@@ -45,8 +49,10 @@ public:
     }
     void terminate()
     {
-        process.terminate();
-        process.waitForFinished(3000);
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            process.waitForFinished(3000);
+        }
     }
     void kill()
     {
