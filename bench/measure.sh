@@ -6,7 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 poll_seconds="${1:-60}"
-runs=7
+runs=15
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96 -noreset" "$0" "$@"
@@ -23,23 +23,27 @@ rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 
-# Prints "startup_ms rss_kb" medians of $runs starts.
-measure_start() {
-    local title=$1; shift
-    for _ in $(seq $runs); do
-        read -r pid ms < <("$work/wait_mapped" "$title" "$@")
-        sleep 1
-        echo "$ms $(rss_kb "$pid")" >>"$work/samples"
-        kill "$pid"; wait "$pid" 2>/dev/null || true
-    done
-    echo "$(cut -d' ' -f1 "$work/samples" | median) $(cut -d' ' -f2 "$work/samples" | median)"
-    rm -f "$work/samples"
+# One start: appends "ms rss_kb" to the file named first.
+start_once() {
+    local samples=$1 title=$2; shift 2
+    read -r pid ms < <("$work/wait_mapped" "$title" "$@")
+    sleep 1
+    echo "$ms $(rss_kb "$pid")" >>"$samples"
+    kill "$pid"
+    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
 }
+medians() { echo "$(cut -d' ' -f1 "$1" | median) $(cut -d' ' -f2 "$1" | median)"; }
 
-read -r bare_ms bare_kb < <(measure_start "Bare Window" "$bin/bare-window")
-read -r label_ms label_kb < <(measure_start "Bare Window" "$bin/bare-window" --label)
+# The three programs take turns, so that drift on the machine hits them alike.
 export RZM530_COM_DIR="$work/line"
-read -r tester_ms tester_kb < <(measure_start "RZM-530 Tester" "$bin/rzm530-tester")
+for _ in $(seq $runs); do
+    start_once "$work/bare" "Bare Window" "$bin/bare-window"
+    start_once "$work/label" "Bare Window" "$bin/bare-window" --label
+    start_once "$work/tester" "RZM-530 Tester" "$bin/rzm530-tester"
+done
+read -r bare_ms bare_kb < <(medians "$work/bare")
+read -r label_ms label_kb < <(medians "$work/label")
+read -r tester_ms tester_kb < <(medians "$work/tester")
 
 read -r pid _ < <("$work/wait_mapped" "RZM-530 Tester" "$bin/rzm530-tester")
 sleep 2

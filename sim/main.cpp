@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -129,6 +130,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<SimWindow> window;
     if (!headless) {
         window = std::make_unique<SimWindow>(module, line, com, address);
+        // Beside the tester, which opens in the middle of the screen.
+        if (const QScreen *screen = window->screen())
+            window->move(screen->availableGeometry().topLeft() + QPoint(20, 20));
         window->show();
     }
     Console::say(QStringLiteral("ready %1").arg(line.publishedLink()));
