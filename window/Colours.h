@@ -9,7 +9,6 @@ namespace Colours {
 inline constexpr std::uint32_t Green = 0x00FF00; // on
 inline constexpr std::uint32_t Red = 0x0000FF;   // off
 inline constexpr std::uint32_t Blue = 0xFF0000;  // link
-inline constexpr std::uint32_t Black = 0x000000;
 
 inline QColor toQColor(std::uint32_t bgr)
 {

@@ -12,7 +12,6 @@ public:
     explicit Shape(QWidget *parent = nullptr);
 
     void setStyle(Style style);
-    Style style() const { return shapeStyle; }
 
     // 0x00BBGGRR, as the rest of the tester keeps colours.
     void setFillColor(std::uint32_t bgr);
