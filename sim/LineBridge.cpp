@@ -26,10 +26,11 @@ void writeAll(int fd, const QByteArray &bytes)
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n <= 0 && errno != EINTR)
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return; // nobody reads this end: the bytes are lost, as on a dead line
-        if (n > 0)
-            done += n;
+        done += n;
     }
 }
 
