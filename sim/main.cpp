@@ -112,13 +112,15 @@ int main(int argc, char *argv[])
     }
 
     const QList<int> analog = numbers(parser.value(analogOption));
-    for (int i = 0; i < std::min<int>(analog.size(), SimulatedModule::AnalogInputs); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(analog.size(), SimulatedModule::AnalogInputs);
+         ++i)
         module.setAnalog(i, analog[i]);
     const QList<int> inputs = numbers(parser.value(inputsOption));
-    for (int i = 0; i < std::min<int>(inputs.size(), SimulatedModule::DigitalInputs); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(inputs.size(), SimulatedModule::DigitalInputs);
+         ++i)
         module.setDigital(i, inputs[i] != 0);
     const QString relays = parser.value(relaysOption);
-    for (int i = 0; i < std::min<int>(relays.size(), SimulatedModule::Relays); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(relays.size(), SimulatedModule::Relays); ++i)
         module.setRelay(i, relays[i] == QLatin1Char('1'));
     line.faults.lateMs = parser.value(lateOption).toInt();
     line.faults.silent = parser.isSet(silentOption);

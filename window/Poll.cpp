@@ -44,7 +44,7 @@ void frmMain::MSComm1_OnComm()
 void frmMain::showAnalogInputs()
 {
     for (int r = 0; r < 3; ++r) {
-        const std::uint16_t value = module2.RegValue[std::size_t(r + 5)];
+        const std::uint16_t value = module2.RegValue[std::size_t(r) + 5];
         txtAn(r).setText(QString::number(value));
         Shape &bar = Shape4(r);
         bar.setFillColor(Colours::Green);
@@ -57,7 +57,7 @@ void frmMain::showAnalogInputs()
 void frmMain::showDigitalInputs()
 {
     for (int c = 1; c <= 4; ++c)
-        Shape2(c).setFillColor(lampColour(module2.RegValue[std::size_t(c + 7)] != 0));
+        Shape2(c).setFillColor(lampColour(module2.RegValue[std::size_t(c) + 7] != 0));
 }
 
 void frmMain::showRelays()
