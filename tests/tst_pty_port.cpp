@@ -4,11 +4,9 @@
 #include "Frames.h"
 #include "MSComm.h"
 #include "PseudoTerminal.h"
+#include "WindowProbe.h"
 #include "frmMain.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -24,7 +22,8 @@ private slots:
         qputenv(ComPortNames::DirVariable, line.comDir().toLocal8Bit());
         MSComm comm;
         frmMain window(comm);
-        window.findChild<QTimer *>(QStringLiteral("pollTimer"))->stop();
+        const WindowProbe probe(window);
+        probe.pollTimer()->stop();
         BoxCatcher catcher;
         window.Form_Load();
         QVERIFY(catcher.boxes.isEmpty());
@@ -43,30 +42,25 @@ private slots:
         QCOMPARE(onLine, hex("01 01 00 00 00 08 3D CC"));
 
         line.write(hex("01 01 01 05 91 8B"));
-        auto *rx = window.findChild<QPlainTextEdit *>(QStringLiteral("txtRX"));
-        QTRY_COMPARE_WITH_TIMEOUT(rx->toPlainText(), QStringLiteral("[01][01][01][05][91][8B]"),
-                                  3000);
+        QTRY_COMPARE_WITH_TIMEOUT(probe.rx(), QStringLiteral("[01][01][01][05][91][8B]"), 3000);
         QCOMPARE(window.master().CoilStatus(2), 1);
 
         // The relay buttons' frames, byte for byte on the line.
-        const auto sentOnClick = [&](const char *button) {
-            QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(button)),
-                              Qt::LeftButton);
+        const auto sentOnClick = [&](const char *array, int row) {
+            probe.click(array, row);
             QByteArray bytes;
             if (!QTest::qWaitFor([&] { return (bytes += line.readAvailable()).size() >= 8; }, 3000))
                 return bytes;
             QTest::qWait(20);
             return bytes + line.readAvailable();
         };
-        QCOMPARE(sentOnClick("btnON(3)"), hex("01 05 00 02 FF 00 2D FA"));
-        QCOMPARE(sentOnClick("btnOFF(8)"), hex("01 05 00 07 00 00 7C 0B"));
-        QCOMPARE(sentOnClick("btnON(0)"), hex("00 0F 00 00 00 08 01 FF 7F 19"));
+        QCOMPARE(sentOnClick("btnON", 3), hex("01 05 00 02 FF 00 2D FA"));
+        QCOMPARE(sentOnClick("btnOFF", 8), hex("01 05 00 07 00 00 7C 0B"));
+        QCOMPARE(sentOnClick("btnON", 0), hex("00 0F 00 00 00 08 01 FF 7F 19"));
 
         QTest::qWait(300);
         QVERIFY(comm.PortOpen());
-        QVERIFY(window.findChild<QLineEdit *>(QStringLiteral("txtPort"))
-                    ->toolTip()
-                    .contains(line.comDir()));
+        QVERIFY(probe.field(QStringLiteral("txtPort"))->toolTip().contains(line.comDir()));
         qunsetenv(ComPortNames::DirVariable);
     }
 

@@ -108,7 +108,7 @@ private slots:
         QVERIFY(clickEchoed("btnOFF", 3, "relays 00000001"));
 
         // The All row goes out as a broadcast, whatever the address field says.
-        QTest::keyClick(t.window.findChild<QLineEdit *>(QStringLiteral("txtAddr")), Qt::Key_5);
+        QTest::keyClick(t.field(QStringLiteral("txtAddr")), Qt::Key_5);
         t.click("btnON", 0);
         QVERIFY(sim.waitForLine(QStringLiteral("relays 11111111")));
         t.click("btnOFF", 0);
@@ -205,9 +205,7 @@ private slots:
         // The simulator comes back; retyping the COM Port field reopens the line.
         sim = std::make_unique<SimProcess>(dir.path(), QStringList{"--analog", "555,200,300"});
         QVERIFY(sim->ready());
-        auto *port = t.window.findChild<QLineEdit *>(QStringLiteral("txtPort"));
-        port->selectAll();
-        QTest::keyClicks(port, QStringLiteral("1"));
+        t.type(QStringLiteral("txtPort"), QStringLiteral("1"));
         QVERIFY(t.comm.PortOpen());
         QVERIFY(t.fullCycle());
         QCOMPARE(t.analog(0), QStringLiteral("555"));
