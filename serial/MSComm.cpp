@@ -44,12 +44,11 @@ bool MSComm::open()
 {
     // Numbers name the devices present now, so they are resolved at every open.
     openedPath = ComPortNames::devicePath(commPort);
-    const QString &path = openedPath;
-    if (path.isEmpty()) {
+    if (openedPath.isEmpty()) {
         lastError = QStringLiteral("No serial device is present for COM %1.").arg(commPort);
         return false;
     }
-    port.setPortName(path);
+    port.setPortName(openedPath);
     port.setBaudRate(BaudRate);
     port.setDataBits(QSerialPort::Data8);
     port.setParity(QSerialPort::NoParity);
@@ -58,7 +57,7 @@ bool MSComm::open()
     if (!port.open(QIODevice::ReadWrite)) {
         lastError = port.errorString();
         if (port.error() == QSerialPort::PermissionError)
-            lastError += permissionHint(path);
+            lastError += permissionHint(openedPath);
         port.close();
         return false;
     }
