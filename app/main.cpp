@@ -1,22 +1,79 @@
+#include "CommandLine.h"
 #include "MSComm.h"
+#include "StartUp.h"
 #include "TesterFont.h"
 #include "Version.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTextStream>
 
-int main(int argc, char *argv[])
+#include <memory>
+
+namespace {
+
+constexpr int UsageError = 2;
+
+void nameTheProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
+}
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+int usageError(const QString &error)
+{
+    QTextStream(stderr) << "rzm530-tester: " << error << "\nTry 'rzm530-tester --help'.\n";
+    return UsageError;
+}
+
+// Modes without a window run on QCoreApplication, so they need no display.
+int runConsole(int argc, char *argv[], const CommandLine &commandLine)
+{
+    QCoreApplication app(argc, argv);
+    nameTheProgram();
+    QTextStream out(stdout);
+    switch (commandLine.mode()) {
+    case CommandLine::Mode::Help:
+        out << commandLine.helpText();
+        return 0;
+    case CommandLine::Mode::Version:
+        out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
+        return 0;
+    default:
+        return usageError(commandLine.errorText());
+    }
+}
+
+int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
-    QApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
+    nameTheProgram();
+    if (const CommandLine again(QCoreApplication::arguments()); again.console())
+        return usageError(again.errorText());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
     QApplication::setFont(testerFont()); // the message boxes too
 
     MSComm comm;
     frmMain window(comm);
-    window.Form_Load(); // a failing open shows its box before the window
-    window.show();
+    startUp(window);
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const CommandLine commandLine(argumentList(argc, argv));
+    if (commandLine.console())
+        return runConsole(argc, argv, commandLine);
+    return runWindow(argc, argv);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up, memory and CPU of the tester against a bare Qt Widgets window, on
 # this machine in one run, under Xvfb. The tester talks to the simulated module.
+# Then the tester on a chattering line (bench_chatter), as many seconds.
 # Usage: bench/measure.sh [poll-seconds]   (needs a build in build/, xvfb, libx11-dev)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -62,3 +63,8 @@ awk -v bm="$bare_ms" -v tm="$tester_ms" -v bk="$bare_kb" -v tk="$tester_kb" \
     printf "  against one with a label: %d KiB, ratio %.2f\n", lk, tk / lk
     printf "CPU while polling %d s:   %.3f%% of one core\n", s, 100 * dt / hz / s
 }'
+
+# A chattering line: one byte per wake-up (the harshest), then 16 bytes every
+# 16.7 ms as a USB adapter hands them over.
+"$bin/bench_chatter" "$poll_seconds" 1
+"$bin/bench_chatter" "$poll_seconds" 16

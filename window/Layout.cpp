@@ -39,13 +39,30 @@ void makeField(QLineEdit &field, const QString &text, bool editable)
 
 } // namespace
 
+// move() places the frame; before the window manager has framed the window the
+// frame is just the client area, so moveEvent centres it again once it is known.
+void frmMain::centreFrame()
+{
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() -
+             QRect(QPoint(), frameGeometry().size()).center());
+}
+
+void frmMain::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (!frameCentred && frameGeometry().size() != size()) {
+        frameCentred = true;
+        centreFrame();
+    }
+}
+
 void frmMain::buildLayout()
 {
     setWindowTitle(QString::fromLatin1(TesterTitle));
     setFont(testerFont());
     resize(Twips::toPixels(6375), Twips::toPixels(6510));
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreFrame();
 
     const auto frame = [this](QGroupBox &box, const char *name, const char *caption, int left,
                               int top, int width, int height) {
@@ -72,7 +89,9 @@ void frmMain::buildLayout()
     makeLabel(place(Label5, Frame4, "Label5", 120, 840, 255, 255), "RX:");
     place(txtRX, Frame4, "txtRX", 480, 840, 5415, 645);
     txtRX.setReadOnly(true);
-    txtRX.setWordWrapMode(QTextOption::WrapAnywhere);
+    txtRX.setUndoRedoEnabled(false);
+    // Lines break only between "]" and "[", so no byte is split across two lines.
+    txtRX.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     txtRX.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtRX.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtRX.setTabChangesFocus(true);

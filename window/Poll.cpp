@@ -1,6 +1,7 @@
 // The poll cycle: one request a tick, alternating coils and registers; each tick
 // shows what the reply to the other kind of request delivered.
 #include "Colours.h"
+#include "MessageBox.h"
 #include "Twips.h"
 #include "frmMain.h"
 
@@ -18,9 +19,11 @@ std::uint32_t lampColour(bool on)
 
 } // namespace
 
+// While a message box waits for the user, ticks do nothing: the replies would
+// pile up behind the box and be framed against a later request.
 void frmMain::pollTimer_Timer()
 {
-    if (!chkPoll.isChecked())
+    if (!chkPoll.isChecked() || testerMessageOpen())
         return;
     const std::int16_t address = addressValue();
     if (!PollPhase) {
@@ -38,6 +41,7 @@ void frmMain::pollTimer_Timer()
 void frmMain::MSComm1_OnComm()
 {
     module2.ReceiveBytes(addressValue());
+    link.flushRx();
 }
 
 // Values above full scale fill the outline and go no further.

@@ -41,6 +41,8 @@ void WindowLink::clearTx()
 void WindowLink::clearRx()
 {
     txtRX.clear();
+    pendingRx.clear();
+    rxEchoed = 0;
 }
 
 void WindowLink::setRxColour(std::uint32_t bgr)
@@ -55,14 +57,28 @@ void WindowLink::appendTx(std::string_view text)
     txtTX.setText(txtTX.text() + fromView(text));
 }
 
+// The master echoes one byte per call.
 void WindowLink::appendRx(std::string_view text)
 {
-    QTextCursor cursor(txtRX.document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(fromView(text));
+    if (rxEchoed >= RxEchoLimit)
+        return;
+    ++rxEchoed;
+    pendingRx += fromView(text);
 }
 
+void WindowLink::flushRx()
+{
+    if (pendingRx.isEmpty())
+        return;
+    QTextCursor cursor(txtRX.document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(pendingRx);
+    pendingRx.clear();
+}
+
+// The box shows the reply it is about.
 void WindowLink::showMessage(std::string_view text)
 {
+    flushRx();
     showTesterMessage(&owner, fromView(text));
 }

@@ -2,14 +2,26 @@
 
 #include "MasterLink.h"
 
+#include <QString>
+
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 class SerialComm;
 
 // The Modbus master's view of the window: MSComm1, txtTX, txtRX and the message box.
+//
+// The RX box has no scroll bars and shows three lines, about forty bytes. It keeps
+// the first RxEchoLimit bytes since the latest request, more than it shows and
+// more than the longest reply the tester asks for (27 bytes): the reply to that
+// request always shows whole, and a chattering line costs nothing once the box is
+// full, where keeping the latest bytes would lay the box out again for every byte.
+// Later bytes are left out of the box only; the framer takes them all. The bytes
+// of one receive event reach the box in one update (flushRx).
 class WindowLink final : public modbus::MasterLink {
 public:
+    static constexpr int RxEchoLimit = 64;
+
     WindowLink(QWidget &owner, SerialComm &comm, QLineEdit &txtTX, QPlainTextEdit &txtRX)
         : owner(owner), comm(comm), txtTX(txtTX), txtRX(txtRX)
     {
@@ -27,9 +39,14 @@ public:
     void appendRx(std::string_view text) override;
     void showMessage(std::string_view text) override;
 
+    // Puts the bytes echoed since the last flush into the RX box.
+    void flushRx();
+
 private:
     QWidget &owner;
     SerialComm &comm;
     QLineEdit &txtTX;
     QPlainTextEdit &txtRX;
+    QString pendingRx;
+    int rxEchoed = 0; // bytes in the box or pending, since the latest request
 };

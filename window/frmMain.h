@@ -48,8 +48,12 @@ public:
 
     const modbus::ModbusMaster &master() const { return module2; }
 
+protected:
+    void moveEvent(QMoveEvent *event) override;
+
 private:
     void buildLayout();
+    void centreFrame();
     void connectHandlers();
     void relayCommand(std::int16_t index, std::int16_t state);
     void showAnalogInputs();
@@ -92,4 +96,5 @@ private:
     WindowLink link;
     modbus::ModbusMaster module2;
     bool PollPhase = false; // false: the next tick reads coils
+    bool frameCentred = false;
 };

@@ -1,0 +1,9 @@
+#include "StartUp.h"
+
+#include "frmMain.h"
+
+void startUp(frmMain &window)
+{
+    window.Form_Load();
+    window.show();
+}

@@ -1,0 +1,119 @@
+// A line that does not keep quiet: the RX box stays bounded and cheap, and the
+// poll cycle waits while a message box waits for the user.
+#include "BoxCatcher.h"
+#include "Frames.h"
+#include "Tester.h"
+
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+using Frames::hex;
+using Frames::withCrc;
+
+namespace {
+
+constexpr int EchoLimit = 64; // bytes the RX box keeps after a request
+
+QByteArray stream(int count, int from = 0)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.append(char((from + i) * 37 % 256));
+    return bytes;
+}
+
+} // namespace
+
+class BusyLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rxBoxKeepsTheFirstBytesSinceTheRequest_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("events");
+        QTest::newRow("one reply") << QList<QByteArray>{withCrc(hex("01 01 01 05"))};
+        QTest::newRow("just fits") << QList<QByteArray>{stream(40), stream(24, 40)};
+        QTest::newRow("one event past the bound") << QList<QByteArray>{stream(300)};
+        QList<QByteArray> bytes;
+        for (int i = 0; i < 2000; ++i)
+            bytes.append(stream(1, i));
+        QTest::newRow("2000 single bytes") << bytes;
+    }
+
+    void rxBoxKeepsTheFirstBytesSinceTheRequest()
+    {
+        QFETCH(QList<QByteArray>, events);
+        Tester t;
+        t.window.Form_Load();
+        t.click("btnON", 1);
+        QByteArray all;
+        for (const QByteArray &event : events) {
+            t.comm.inject(event);
+            all += event;
+        }
+        QCOMPARE(t.rx(), Frames::echo(all.left(EchoLimit)));
+
+        t.click("btnOFF", 1); // a request starts the box afresh
+        t.comm.inject(stream(3));
+        QCOMPARE(t.rx(), Frames::echo(stream(3)));
+    }
+
+    void oneReceiveEventIsOneUpdateOfTheBox()
+    {
+        Tester t;
+        t.window.Form_Load();
+        t.window.pollTimer_Timer();
+        QSignalSpy changes(t.child<QPlainTextEdit>("txtRX")->document(),
+                           &QTextDocument::contentsChanged);
+        t.comm.inject(withCrc(hex("01 01 01 05")));
+        QCOMPARE(changes.count(), 1);
+        t.comm.inject(stream(200)); // past the bound: the box is full and stays as it is
+        t.comm.inject(stream(5));
+        QCOMPARE(changes.count(), 2);
+    }
+
+    void noByteIsSplitAcrossTwoLines()
+    {
+        Tester t;
+        t.window.show();
+        t.window.Form_Load();
+        t.click("btnON", 1);
+        t.comm.inject(stream(EchoLimit));
+        const QTextBlock block = t.child<QPlainTextEdit>("txtRX")->document()->firstBlock();
+        const QTextLayout *layout = block.layout();
+        QVERIFY(layout->lineCount() > 2);
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const QString text = block.text().mid(line.textStart(), line.textLength());
+            QVERIFY2(text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']')),
+                     qPrintable(text));
+        }
+    }
+
+    // While "Unexpected response" waits for OK, ticks send nothing and keep the
+    // phase; what arrived meanwhile is framed once the box has closed.
+    void ticksWaitWhileABoxIsOpen()
+    {
+        Tester t;
+        t.window.Form_Load();
+        BoxCatcher catcher(&t.window);
+        const QByteArray coils = withCrc(hex("01 01 01 05"));
+        catcher.whileOpen = [&] {
+            for (int tick = 0; tick < 3; ++tick)
+                t.window.pollTimer_Timer();
+            t.comm.inject(coils);
+        };
+        t.window.pollTimer_Timer(); // reads coils
+        t.sent();
+        t.comm.inject(withCrc(hex("01 01 02 05 00")));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(t.sent(), QByteArray()); // nothing went out while the box was open
+
+        t.window.pollTimer_Timer(); // the cycle goes on where it stopped
+        QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
+        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("GRGRRRRR"));
+    }
+};
+
+QTEST_MAIN(BusyLineTest)
+#include "tst_busy_line.moc"
