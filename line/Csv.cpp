@@ -15,7 +15,7 @@ std::string milliseconds(double ms)
 {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 1);
-    return std::string(text, result.ptr);
+    return {text, result.ptr};
 }
 
 } // namespace

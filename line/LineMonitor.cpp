@@ -68,9 +68,10 @@ void LineMonitor::resetHealth(Time now)
 
 void LineMonitor::closeTimedOut(Time now)
 {
-    if (open == Open::Request && now - current.requestEnd >= ReplyTimeout)
-        close();
-    else if (open == Open::Unsolicited && now - current.replyEnd >= UnsolicitedSilence)
+    const bool timedOut =
+        (open == Open::Request && now - current.requestEnd >= ReplyTimeout) ||
+        (open == Open::Unsolicited && now - current.replyEnd >= UnsolicitedSilence);
+    if (timedOut)
         close();
 }
 

@@ -12,9 +12,9 @@
 //    Broadcast whatever follows it;
 //  - a frame of the right address, function and length whose CRC fails is a
 //    CRC error; a frame with a good CRC from another address is Wrong address;
-//  - anything else is Garbled: too short, too long, or not shaped as a reply.
-// Noise before a good reply makes it Garbled: the module must send a clean
-// frame, and the monitor is there to show line noise, not to hide it.
+//  - anything else is Garbled: too short, too long (a good reply with more
+//    bytes after it), or not shaped as a reply.
+// Noise before a good reply is Garbled too: the monitor is there to show line noise.
 #include "Verdict.h"
 
 #include "Crc.h"
@@ -41,10 +41,10 @@ std::optional<std::size_t> normalLength(ByteView request)
     switch (request[1]) {
     case ReadCoils:
     case ReadDiscreteInputs:
-        return ReadHeader + (*quantity + 7U) / 8U + CrcLength;
+        return ReadHeader + (std::size_t{*quantity} + 7) / 8 + CrcLength;
     case ReadHoldingRegisters:
     case ReadInputRegisters:
-        return ReadHeader + 2U * *quantity + CrcLength;
+        return ReadHeader + 2 * std::size_t{*quantity} + CrcLength;
     case WriteSingleCoil:
     case WriteSingleRegister:
     case WriteMultipleCoils:

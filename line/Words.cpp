@@ -86,7 +86,7 @@ std::string registers(ByteView data, std::size_t quantity)
 // Coils written all alike say so in one word.
 std::string writtenCoils(ByteView data, std::size_t quantity)
 {
-    const std::string text = bits(data, quantity);
+    std::string text = bits(data, quantity);
     const bool whole = quantity > 0 && text.size() == 2 * quantity - 1;
     if (whole && text.find('0') == std::string::npos)
         return "ON";
@@ -151,18 +151,23 @@ std::string readValues(ByteView request, ByteView reply)
     }
 }
 
-std::tm localTime(WallTime t, int &ms)
+struct LocalTime {
+    std::tm tm{};
+    int ms = 0;
+};
+
+LocalTime localTime(WallTime t)
 {
     const auto seconds = std::chrono::floor<std::chrono::seconds>(t);
-    ms = int(std::chrono::duration_cast<std::chrono::milliseconds>(t - seconds).count());
     const std::time_t time = std::chrono::system_clock::to_time_t(seconds);
-    std::tm tm{};
+    LocalTime local;
+    local.ms = int(std::chrono::duration_cast<std::chrono::milliseconds>(t - seconds).count());
 #ifdef _WIN32
-    localtime_s(&tm, &time);
+    localtime_s(&local.tm, &time);
 #else
-    localtime_r(&time, &tm);
+    localtime_r(&time, &local.tm);
 #endif
-    return tm;
+    return local;
 }
 
 } // namespace
@@ -260,8 +265,7 @@ std::string hex(ByteView bytes)
 
 std::string timeOfDay(WallTime t)
 {
-    int ms = 0;
-    const std::tm tm = localTime(t, ms);
+    const auto [tm, ms] = localTime(t);
     char text[64];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
     return text;
@@ -269,8 +273,7 @@ std::string timeOfDay(WallTime t)
 
 std::string dateAndTime(WallTime t)
 {
-    int ms = 0;
-    const std::tm tm = localTime(t, ms);
+    const auto [tm, ms] = localTime(t);
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900,
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
