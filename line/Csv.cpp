@@ -1,0 +1,49 @@
+#include "Csv.h"
+
+#include "Words.h"
+
+#include <charconv>
+
+namespace line {
+
+namespace {
+
+constexpr const char *LineEnd = "\r\n";
+
+// One decimal, with a point whatever the locale.
+std::string milliseconds(double ms)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 1);
+    return {text, result.ptr};
+}
+
+} // namespace
+
+std::string csvHeader()
+{
+    return std::string("time,request,reply,verdict,response time,meaning") + LineEnd;
+}
+
+std::string csvRow(const Transaction &t, const WallClock &wallClock)
+{
+    const auto ms = t.responseMs();
+    return csvField(dateAndTime(wallClock(t.start))) + ',' + csvField(hex(t.request())) + ',' +
+           csvField(hex(t.reply())) + ',' + csvField(verdictText(t)) + ',' +
+           (ms ? milliseconds(*ms) : std::string()) + ',' + csvField(meaning(t)) + LineEnd;
+}
+
+std::string csvField(const std::string &text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+} // namespace line

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Clock.h"
+#include "Health.h"
+#include "Traffic.h"
+#include "Transaction.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace line {
+
+// Cuts what the master writes and receives into transactions, judges each one
+// and keeps it. A transaction is one request and what is received after it,
+// until the next request or for ReplyTimeout after the request's last byte.
+// Bytes received with no request open are grouped into entries of their own,
+// each ending after UnsolicitedSilence, at UnsolicitedMaxBytes, or when a
+// request starts.
+class LineMonitor {
+public:
+    static constexpr std::chrono::milliseconds ReplyTimeout{1000};
+    static constexpr std::chrono::milliseconds UnsolicitedSilence{100};
+    static constexpr std::size_t UnsolicitedMaxBytes = 256;
+
+    // Called with each transaction once it has ended and been kept.
+    using Listener = std::function<void(const Transaction &)>;
+
+    explicit LineMonitor(std::size_t capacity = 100'000, WallClock wallClock = wallClockFromNow());
+
+    // The tap on the port. Times must not go backwards.
+    void requestStarted(Time t);
+    void byteWritten(std::uint8_t byte, Time t);
+    void byteReceived(std::uint8_t byte, Time t);
+    // Ends what has timed out by now; call it every 50 to 100 ms.
+    void advance(Time now);
+
+    // For a sequencer that stops waiting as soon as the answer is in.
+    bool replyComplete() const;
+    void closeNow();
+
+    void setListener(Listener listener) { this->listener = std::move(listener); }
+    const Traffic &traffic() const { return traffic_; }
+    const Health &health() const { return health_; }
+    void resetHealth(Time now);
+    const WallClock &wallClock() const { return wallClock_; }
+
+private:
+    enum class Open { Nothing, Request, Unsolicited };
+
+    void closeTimedOut(Time now);
+    void close();
+    void begin(Open kind, Time t);
+
+    WallClock wallClock_;
+    Traffic traffic_;
+    Health health_;
+    Listener listener;
+    Open open = Open::Nothing;
+    Transaction current; // its buffer is reused; a kept copy holds just its bytes
+};
+
+} // namespace line

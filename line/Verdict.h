@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Rtu.h"
+
+#include <cstdint>
+
+namespace line {
+
+enum class Verdict : std::uint8_t {
+    Ok,
+    NoReply,
+    CrcError,
+    Exception,
+    WrongAddress,
+    Garbled,
+    Broadcast,
+    Unsolicited,
+};
+
+// What the bytes received after a request say about it. No request at all
+// means the bytes came unasked.
+Verdict verdictOf(ByteView request, ByteView reply);
+
+// Whether the reply already holds as many bytes as a normal reply to the
+// request has, or a whole exception frame: more waiting cannot make it better.
+bool replyComplete(ByteView request, ByteView reply);
+
+} // namespace line

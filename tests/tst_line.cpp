@@ -1,0 +1,214 @@
+// The line monitor fed the way the port's tap feeds it: byte-exact frames in,
+// transactions with verdicts, words, counts and log rows out.
+#include "Csv.h"
+#include "LineMonitor.h"
+#include "LineVectors.h"
+#include "Words.h"
+
+#include <QtTest>
+
+#include <ctime>
+
+using namespace std::chrono_literals;
+using line::LineMonitor;
+using line::Time;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace QTest {
+template <> char *toString(const std::string &text)
+{
+    return qstrdup(text.c_str());
+}
+} // namespace QTest
+
+namespace {
+
+const Time T0 = Time() + 1h;
+constexpr auto ByteTime = 1040us; // one byte at 9600 8N1
+
+// T0 is 2026-12-07 14:03:21.042 UTC.
+line::WallTime wall(Time t)
+{
+    return line::WallTime(1796652201s + 42ms + (t - T0));
+}
+
+// The request written byte by byte from t, the reply starting 20 ms after its
+// last byte. Returns when the last byte was written.
+Time exchange(LineMonitor &m, Time t, const Bytes &request, const Bytes &reply)
+{
+    if (!request.empty())
+        m.requestStarted(t);
+    for (auto byte : request)
+        m.byteWritten(byte, t += ByteTime);
+    const Time written = t;
+    t += 20ms;
+    for (auto byte : reply)
+        m.byteReceived(byte, t += ByteTime);
+    return written;
+}
+
+// An empty one when none has ended, so that a fault fails a comparison, not the run.
+const line::Transaction &newest(const LineMonitor &m)
+{
+    static const line::Transaction none;
+    return m.traffic().empty() ? none : m.traffic().newest();
+}
+
+} // namespace
+
+class LineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+
+    void vectors_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(LineVectors)); ++i)
+            QTest::newRow(LineVectors[i].name) << i;
+    }
+
+    void vectors()
+    {
+        QFETCH(int, index);
+        const LineVector &v = LineVectors[index];
+        LineMonitor m;
+        exchange(m, T0, bytesOf(v.request), bytesOf(v.reply));
+        m.advance(T0 + 2s);
+        QCOMPARE(m.traffic().size(), std::size_t(1));
+        QCOMPARE(line::hex(newest(m).request()), std::string(v.request));
+        QCOMPARE(line::hex(newest(m).reply()), std::string(v.reply));
+        QCOMPARE(line::verdictText(newest(m)), std::string(v.verdict));
+        QCOMPARE(line::meaning(newest(m)), std::string(v.meaning));
+    }
+
+    void timeOutAndNextRequestEndTransactions()
+    {
+        LineMonitor m;
+        const Time written = exchange(m, T0, bytesOf(ReadCoils0To7), {});
+        m.advance(written + 999ms);
+        QCOMPARE(m.traffic().size(), std::size_t(0));
+        m.advance(written + 1000ms);
+        QCOMPARE(line::verdictText(newest(m)), std::string("No reply"));
+
+        m.byteReceived(0x01, written + 1001ms); // late: nothing is waiting for it
+        m.advance(written + 1200ms);
+        QCOMPARE(line::verdictText(newest(m)), std::string("Unsolicited"));
+
+        exchange(m, T0 + 2s, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
+        QCOMPARE(m.traffic().size(), std::size_t(2));
+        m.requestStarted(T0 + 2100ms);
+        QCOMPARE(m.traffic().size(), std::size_t(3));
+        QCOMPARE(line::verdictText(newest(m)), std::string("OK"));
+
+        m.requestStarted(T0 + 3s); // the port was closed: nothing written
+        m.advance(T0 + 5s);
+        QCOMPARE(m.traffic().size(), std::size_t(3));
+    }
+
+    void replySplitOverBytesIsTimedFromLastByteToLastByte()
+    {
+        LineMonitor m;
+        const Bytes reply = bytesOf(CoilsReply);
+        const Time written =
+            exchange(m, T0, bytesOf(ReadCoils0To7), Bytes(reply.begin(), reply.end() - 1));
+        QVERIFY(!m.replyComplete());
+        m.byteReceived(reply.back(), written + 26240us);
+        QVERIFY(m.replyComplete());
+        m.closeNow();
+        QCOMPARE(*newest(m).responseMs(), 26.24);
+        QCOMPARE(line::statusText(newest(m)), std::string("OK 26 ms"));
+
+        exchange(m, T0 + 1s, bytesOf(ReadCoils0To7), bytesOf("01 81 02 C1 91"));
+        QVERIFY(m.replyComplete());
+    }
+
+    void unsolicitedBytesAreGrouped()
+    {
+        LineMonitor m;
+        for (int i = 0; i < 300; ++i)
+            m.byteReceived(std::uint8_t(i), T0 + i * 1ms);
+        QCOMPARE(newest(m).reply().size(), std::size_t(256));
+        m.byteReceived(0xAA, T0 + 399ms); // after 100 ms of silence
+        QCOMPARE(newest(m).reply().size(), std::size_t(44));
+        m.requestStarted(T0 + 400ms);
+        QCOMPARE(line::meaning(newest(m)), std::string("1 byte with no request"));
+        QCOMPARE(m.health().unsolicitedBytes, std::uint64_t(301));
+        QCOMPARE(m.health().requests, std::uint64_t(0));
+    }
+
+    void trafficKeepsTheLatestInOrder()
+    {
+        LineMonitor m(3);
+        std::uint64_t heard = 0;
+        m.setListener([&](const line::Transaction &) { ++heard; });
+        for (int i = 0; i < 5; ++i)
+            m.byteReceived(std::uint8_t(i), T0 + i * 1s);
+        m.advance(T0 + 10s);
+        QCOMPARE(heard, std::uint64_t(5));
+        QCOMPARE(m.traffic().firstSequence(), std::uint64_t(2));
+        QCOMPARE(m.traffic().nextSequence(), std::uint64_t(5));
+        QCOMPARE(m.traffic().size(), std::size_t(3));
+        for (std::size_t i = 0; i < 3; ++i)
+            QCOMPARE(int(m.traffic()[i].reply()[0]), int(i + 2));
+    }
+
+    void healthCountsEveryKindAndResets()
+    {
+        LineMonitor m(100, wall);
+        Time t = T0;
+        for (const LineVector &v : LineVectors)
+            exchange(m, t += 2s, bytesOf(v.request), bytesOf(v.reply));
+        m.advance(t + 2s);
+        const line::Health &h = m.health();
+        QCOMPARE(h.requests, std::uint64_t(25));
+        QCOMPARE(h.good, std::uint64_t(8));
+        QCOMPARE(h.noReply, std::uint64_t(2));
+        QCOMPARE(h.crcErrors, std::uint64_t(2));
+        QCOMPARE(h.exceptions, (std::map<std::uint8_t, std::uint64_t>{{2, 1}, {7, 1}}));
+        QCOMPARE(h.wrongAddress, std::uint64_t(1));
+        QCOMPARE(h.garbled, std::uint64_t(8));
+        QCOMPARE(h.broadcasts, std::uint64_t(2));
+        QCOMPARE(h.unsolicitedBytes, std::uint64_t(14));
+        // 20 ms, then 1.04 ms a byte: 6 to 27 bytes, the last 8.
+        QCOMPARE(*h.minMs, 26.24);
+        QCOMPARE(*h.maxMs, 48.08);
+        QCOMPARE(*h.lastMs, 28.32);
+        QVERIFY(qFuzzyCompare(*h.meanMs(), 30.14));
+
+        m.resetHealth(t + 3s);
+        QCOMPARE(m.health().requests, std::uint64_t(0));
+        QVERIFY(!m.health().meanMs());
+        QCOMPARE(line::timeOfDay(m.health().sinceWall), std::string("14:04:16.042"));
+    }
+
+    void csvRowOfEachKind()
+    {
+        QCOMPARE(line::csvHeader(),
+                 std::string("time,request,reply,verdict,response time,meaning\r\n"));
+        QCOMPARE(line::csvField("on, off"), std::string("\"on, off\""));
+        QCOMPARE(line::csvField("5\" relay"), std::string("\"5\"\" relay\""));
+
+        LineMonitor m(10, wall);
+        std::string log;
+        m.setListener([&](const line::Transaction &t) { log += line::csvRow(t, m.wallClock()); });
+        exchange(m, T0, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
+        exchange(m, T0 + 1s, bytesOf(ReadCoils0To7), {});
+        m.advance(T0 + 3s);
+        m.byteReceived(0xFF, T0 + 3s);
+        m.advance(T0 + 4s);
+        QCOMPARE(log, std::string(
+                          "2026-12-07 14:03:21.042,01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"
+                          "26.2,Read Coils 0-7: 1 0 1 0 0 0 0 1\r\n"
+                          "2026-12-07 14:03:22.042,01 01 00 00 00 08 3D CC,,No reply,,"
+                          "Read Coils 0-7\r\n"
+                          "2026-12-07 14:03:24.042,,FF,Unsolicited,,1 byte with no request\r\n"));
+    }
+};
+
+QTEST_APPLESS_MAIN(LineTest)
+#include "tst_line.moc"
