@@ -29,12 +29,17 @@ bool singleDash(const QString &argument)
 
 CommandLine::CommandLine(const QStringList &arguments)
     : help(QStringList{"h", "help"}, QStringLiteral("Shows this help and exits.")),
-      version(QStringList{"v", "version"}, QStringLiteral("Shows the version and exits."))
+      version(QStringList{"v", "version"}, QStringLiteral("Shows the version and exits.")),
+      log(QStringLiteral("log"),
+          QStringLiteral("Writes every transaction on the line to FILE as CSV while the window "
+                         "runs, a row as each one ends; appends when FILE exists."),
+          QStringLiteral("FILE"))
 {
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(log);
 
     if (!parser.parse(arguments)) {
         // QApplication takes its own options out of the list before the

@@ -17,6 +17,8 @@ public:
     // Modes that need no display, so no QApplication either.
     bool console() const { return chosen != Mode::Window; }
     QString helpText() const;
+    // --log FILE, empty when not asked for.
+    QString logFile() const { return parser.value(log); }
     QString errorText() const { return error; }
     // Options of the windowing system ("-platform offscreen") that only
     // QApplication understands, which the tester leaves to it.
@@ -24,7 +26,7 @@ public:
 
 private:
     QCommandLineParser parser;
-    QCommandLineOption help, version;
+    QCommandLineOption help, version, log;
     Mode chosen = Mode::Window;
     QString error;
     bool deferred = false;

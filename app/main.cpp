@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "CsvLog.h"
 #include "MSComm.h"
 #include "StartUp.h"
 #include "TesterFont.h"
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr int UsageError = 2;
+constexpr int CannotStart = 2;
 
 void nameTheProgram()
 {
@@ -57,13 +59,24 @@ int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     nameTheProgram();
-    if (const CommandLine again(QCoreApplication::arguments()); again.console())
-        return usageError(again.errorText());
+    const CommandLine commandLine(QCoreApplication::arguments());
+    if (commandLine.console())
+        return usageError(commandLine.errorText());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
     QApplication::setFont(testerFont()); // the message boxes too
 
     MSComm comm;
     frmMain window(comm);
+    std::unique_ptr<CsvLog> log;
+    if (!commandLine.logFile().isEmpty()) {
+        log = std::make_unique<CsvLog>(commandLine.logFile());
+        if (!log->open()) {
+            QTextStream(stderr) << "rzm530-tester: cannot write " << commandLine.logFile() << ": "
+                                << log->errorString() << '\n';
+            return CannotStart;
+        }
+        log->follow(window.lineTap());
+    }
     startUp(window);
     return app.exec();
 }

@@ -19,13 +19,13 @@ public:
 
     void add(Transaction transaction);
 
-    std::size_t size() const { return slots.size(); }
+    std::size_t size() const { return ring.size(); }
     std::size_t capacity() const { return capacity_; }
-    bool empty() const { return slots.empty(); }
+    bool empty() const { return ring.empty(); }
     // i = 0 is the oldest kept.
     const Transaction &operator[](std::size_t i) const
     {
-        return slots[(oldest + i) % slots.size()];
+        return ring[(oldest + i) % ring.size()];
     }
     const Transaction &newest() const { return (*this)[size() - 1]; }
 
@@ -34,7 +34,7 @@ public:
 
 private:
     std::size_t capacity_;
-    std::vector<Transaction> slots;
+    std::vector<Transaction> ring;
     std::size_t oldest = 0;
     std::uint64_t next = 0;
 };

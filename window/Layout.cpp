@@ -82,6 +82,9 @@ void frmMain::buildLayout()
     makeField(place(txtAddr, Frame1, "txtAddr", 2640, 330, 495, 285), "1", true);
     place(chkPoll, Frame1, "chkPoll", 5280, 360, 735, 255).setText("Poll");
     chkPoll.setChecked(true);
+    place(lblStatus, Frame1, "lblStatus", 3360, 360, 1800, 255);
+    lblStatus.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblStatus.setCursor(Qt::PointingHandCursor);
 
     // Comms
     makeLabel(place(Label4, Frame4, "Label4", 120, 360, 375, 255), "TX:");

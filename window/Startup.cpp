@@ -23,11 +23,13 @@ void frmMain::OpenComPort(std::int16_t port)
     }
     if (ok) {
         showPortDevice();
+        showLinkStatus(QString(), true); // nothing known of the new line yet
         return;
     }
     const QString device = MSComm1.devicePath();
     const QString reason = MSComm1.errorString();
     showPortDevice(tr("not open"));
+    showLinkStatus(tr("Port closed"), false, reason);
     const QString details =
         device.isEmpty() ? reason : QStringLiteral("%1: %2").arg(device, reason);
     showTesterMessage(this, QStringLiteral("Unable to open Com Port ") + QString::number(port),

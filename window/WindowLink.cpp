@@ -1,6 +1,7 @@
 #include "WindowLink.h"
 
 #include "Colours.h"
+#include "LineTap.h"
 #include "MessageBox.h"
 #include "SerialComm.h"
 
@@ -23,7 +24,10 @@ bool WindowLink::PortOpen() const
 }
 bool WindowLink::Output(std::uint8_t byte)
 {
-    return comm.Output(byte);
+    const bool written = comm.Output(byte);
+    if (written)
+        tap.byteWritten(byte);
+    return written;
 }
 int WindowLink::InBufferCount() const
 {
@@ -31,11 +35,14 @@ int WindowLink::InBufferCount() const
 }
 std::uint8_t WindowLink::Input()
 {
-    return comm.Input();
+    const std::uint8_t byte = comm.Input();
+    tap.byteReceived(byte);
+    return byte;
 }
 
 void WindowLink::clearTx()
 {
+    tap.requestStarted();
     txtTX.clear();
 }
 void WindowLink::clearRx()

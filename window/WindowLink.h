@@ -4,12 +4,15 @@
 
 #include <QString>
 
+class LineTap;
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 class SerialComm;
 
 // The Modbus master's view of the window: MSComm1, txtTX, txtRX and the message box.
+// Every byte written and received passes the line monitor's tap on the way; a
+// request begins where the master clears the TX box for it.
 //
 // The RX box has no scroll bars and shows three lines, about forty bytes. It keeps
 // the first RxEchoLimit bytes since the latest request, more than it shows and
@@ -22,8 +25,9 @@ class WindowLink final : public modbus::MasterLink {
 public:
     static constexpr int RxEchoLimit = 64;
 
-    WindowLink(QWidget &owner, SerialComm &comm, QLineEdit &txtTX, QPlainTextEdit &txtRX)
-        : owner(owner), comm(comm), txtTX(txtTX), txtRX(txtRX)
+    WindowLink(QWidget &owner, SerialComm &comm, QLineEdit &txtTX, QPlainTextEdit &txtRX,
+               LineTap &tap)
+        : owner(owner), comm(comm), txtTX(txtTX), txtRX(txtRX), tap(tap)
     {
     }
 
@@ -47,6 +51,7 @@ private:
     SerialComm &comm;
     QLineEdit &txtTX;
     QPlainTextEdit &txtRX;
+    LineTap &tap;
     QString pendingRx;
     int rxEchoed = 0; // bytes in the box or pending, since the latest request
 };

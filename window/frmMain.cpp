@@ -1,10 +1,14 @@
 #include "frmMain.h"
 
 #include "FieldValue.h"
+#include "MonitorWindow.h"
 #include "SerialComm.h"
 
+frmMain::~frmMain() = default;
+
 frmMain::frmMain(SerialComm &comm, QWidget *parent)
-    : QWidget(parent), MSComm1(comm), link(*this, comm, txtTX, txtRX), module2(link)
+    : QWidget(parent), MSComm1(comm), monitorKey(QKeySequence(QStringLiteral("Ctrl+M")), this),
+      link(*this, comm, txtTX, txtRX, tap), module2(link)
 {
     buildLayout();
     connectHandlers();
@@ -22,8 +26,14 @@ void frmMain::connectHandlers()
     }
     connect(&pollTimer, &QTimer::timeout, this, &frmMain::pollTimer_Timer);
     connect(&MSComm1, &SerialComm::OnComm, this, &frmMain::MSComm1_OnComm);
-    connect(&MSComm1, &SerialComm::portLost, this,
-            [this](const QString &reason) { showPortDevice(tr("lost: %1").arg(reason)); });
+    connect(&MSComm1, &SerialComm::portLost, this, [this](const QString &reason) {
+        showPortDevice(tr("lost: %1").arg(reason));
+        showLinkStatus(tr("Port closed"), false, reason);
+    });
+    connect(&lblStatus, &ClickLabel::clicked, this, &frmMain::showMonitor);
+    connect(&monitorKey, &QShortcut::activated, this, &frmMain::showMonitor);
+    connect(&tap, &LineTap::transactionEnded, this,
+            qOverload<const line::Transaction &>(&frmMain::showLinkStatus));
 }
 
 // The fields are clamped to 0 to 99, so the rounded value always fits.

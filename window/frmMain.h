@@ -2,6 +2,7 @@
 
 #include "ClickLabel.h"
 #include "Frame.h"
+#include "LineTap.h"
 #include "Module2.h"
 #include "Shape.h"
 #include "WindowLink.h"
@@ -11,12 +12,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
+class MonitorWindow;
 class SerialComm;
 
 // The tester's one window. Parents are declared before their children so that
@@ -30,6 +34,7 @@ public:
     static constexpr const char *LinkUrl = "https://www.example.com/";
 
     explicit frmMain(SerialComm &comm, QWidget *parent = nullptr);
+    ~frmMain() override;
 
     // Start-up, settings and port selection
     void Form_Load();
@@ -48,8 +53,13 @@ public:
 
     const modbus::ModbusMaster &master() const { return module2; }
 
+    // The line monitor: what the link status and the monitor window show.
+    LineTap &lineTap() { return tap; }
+    void showMonitor();
+
 protected:
     void moveEvent(QMoveEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
@@ -61,6 +71,8 @@ private:
     void showRelays();
     std::int16_t addressValue() const;
     void showPortDevice(const QString &remark = {});
+    void showLinkStatus(const line::Transaction &transaction);
+    void showLinkStatus(const QString &text, bool good, const QString &detail = {});
 
     // Control arrays by their indexes.
     Shape &Shape1(int n) { return relayLamps[std::size_t(n - 1)]; }
@@ -75,6 +87,7 @@ private:
     QLabel Label1, Label2;
     QLineEdit txtPort, txtAddr;
     QCheckBox chkPoll;
+    ClickLabel lblStatus; // the link status, in the free space of the Settings frame
 
     QLabel Label4, Label5;
     QLineEdit txtTX;
@@ -93,8 +106,11 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
+    QShortcut monitorKey;
+    LineTap tap;
     WindowLink link;
     modbus::ModbusMaster module2;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
+    std::unique_ptr<MonitorWindow> monitor;
 };

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "TrafficModel.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTableView>
+
+#include <array>
+
+class LineTap;
+class QToolBar;
+
+// "RZM-530 Line Monitor": how the line has done since the last reset, and every
+// transaction kept, newest at the bottom.
+class MonitorWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MonitorWindow(LineTap &tap, QWidget *parent = nullptr);
+
+    QToolBar &tools() { return *toolBar; }
+
+private:
+    enum Figure {
+        Requests,
+        Good,
+        NoReply,
+        CrcErrors,
+        Exceptions,
+        WrongAddress,
+        Garbled,
+        Unsolicited,
+        ResponseTime,
+        Since,
+        Figures
+    };
+    QWidget *healthPanel();
+    void transactionEnded();
+    void showHealth();
+    void save();
+    void copyRows();
+
+    LineTap &tap;
+    TrafficModel model;
+    QTableView view;
+    std::array<QLabel, Figures> figures;
+    QToolBar *toolBar = nullptr;
+};
