@@ -10,11 +10,16 @@
 #include <unistd.h>
 
 Console::Console(SimulatedModule &module, LineBridge &line, QObject *parent)
-    : QObject(parent), module(module), line(line), input(STDIN_FILENO, QSocketNotifier::Read)
+    : QObject(parent), module(module), line(line)
 {
-    connect(&input, &QSocketNotifier::activated, this, &Console::readCommands);
     connect(&module, &SimulatedModule::relaysChanged, this,
             [this] { say(QStringLiteral("relays ") + this->module.relayPattern()); });
+}
+
+void Console::readStandardInput()
+{
+    input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    connect(input.get(), &QSocketNotifier::activated, this, &Console::readCommands);
 }
 
 void Console::say(const QString &text)
@@ -28,7 +33,7 @@ void Console::readCommands()
     char chunk[512];
     const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
     if (n <= 0) {
-        input.setEnabled(false); // end of input: keep running until told to stop
+        input->setEnabled(false); // end of input: keep running until told to stop
         return;
     }
     buffer.append(chunk, qsizetype(n));

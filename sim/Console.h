@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <memory>
+
 class LineBridge;
 class SimulatedModule;
 
@@ -14,10 +16,14 @@ class SimulatedModule;
 //   fault none | late MS | silent | crc | exception | noise
 //   quit
 // Every change of the relays prints a "relays" line too.
+// Standard input is read only when asked: a simulator started in the
+// background of an interactive shell would be stopped by SIGTTIN otherwise.
 class Console : public QObject {
     Q_OBJECT
 public:
     Console(SimulatedModule &module, LineBridge &line, QObject *parent = nullptr);
+
+    void readStandardInput();
 
     static void say(const QString &line);
 
@@ -27,6 +33,6 @@ private:
 
     SimulatedModule &module;
     LineBridge &line;
-    QSocketNotifier input;
+    std::unique_ptr<QSocketNotifier> input;
     QByteArray buffer;
 };

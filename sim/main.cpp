@@ -130,7 +130,9 @@ int main(int argc, char *argv[])
 
     Console console(module, line);
     std::unique_ptr<SimWindow> window;
-    if (!headless) {
+    if (headless) {
+        console.readStandardInput();
+    } else {
         window = std::make_unique<SimWindow>(module, line, com, address);
         // Beside the tester, which opens in the middle of the screen.
         if (const QScreen *screen = window->screen())
