@@ -81,6 +81,12 @@ bool Console::execute(const QStringList &w)
             module.answerWithException = true;
         } else if (kind == QLatin1String("noise")) {
             line.faults.noise = true;
+        } else if (kind == QLatin1String("other-address") && w.size() == 2) {
+            line.faults.otherAddress = module.serverAddress() % 247 + 1;
+        } else if (kind == QLatin1String("other-address") && number(2, 1, 247, &v)) {
+            line.faults.otherAddress = v;
+        } else if (kind == QLatin1String("cut-short")) {
+            line.faults.cutShort = true;
         } else {
             return false;
         }

@@ -13,7 +13,8 @@ class SimulatedModule;
 //   input N 0|1    digital input N (1-4)
 //   relay N 0|1    relay N (1-8)
 //   relays         prints "relays 10100001", relay 1 first
-//   fault none | late MS | silent | crc | exception | noise
+//   fault none | late MS | silent | crc | exception | noise | cut-short
+//   fault other-address [A]   answer from address A (1-247; default: own + 1)
 //   quit
 // Every change of the relays prints a "relays" line too.
 // Standard input is read only when asked: a simulator started in the

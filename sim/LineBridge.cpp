@@ -34,8 +34,6 @@ void writeAll(int fd, const QByteArray &bytes)
     }
 }
 
-const QByteArray Noise = QByteArray::fromHex("FFAAFE"); // never a slave address
-
 } // namespace
 
 LineBridge::LineBridge(QObject *parent) : QObject(parent)
@@ -113,10 +111,7 @@ void LineBridge::deliverReply()
     QByteArray reply = std::exchange(pendingReply, {});
     if (reply.isEmpty() || faults.silent)
         return;
-    if (faults.corruptCrc)
-        reply.back() = char(reply.back() ^ 0xFF);
-    if (faults.noise)
-        reply.prepend(Noise);
+    reply = spoilReply(reply, faults);
     if (faults.lateMs > 0)
         QTimer::singleShot(faults.lateMs, this, [this, reply] { writeToTester(reply); });
     else

@@ -114,6 +114,22 @@ QWidget *SimWindow::faultPanel()
            [this](bool on) { module.answerWithException = on; });
     toggle(QStringLiteral("Noise before reply"), line.faults.noise, 1, 2,
            [this](bool on) { line.faults.noise = on; });
+    toggle(QStringLiteral("Cut reply short"), line.faults.cutShort, 2, 0,
+           [this](bool on) { line.faults.cutShort = on; });
+
+    auto *otherAddress = new QSpinBox(box);
+    otherAddress->setRange(1, 247);
+    otherAddress->setValue(line.faults.otherAddress != 0 ? line.faults.otherAddress
+                                                         : module.serverAddress() % 247 + 1);
+    auto *answerAs = new QCheckBox(QStringLiteral("Answer as address"), box);
+    answerAs->setChecked(line.faults.otherAddress != 0);
+    const auto setOtherAddress = [this, answerAs, otherAddress] {
+        line.faults.otherAddress = answerAs->isChecked() ? otherAddress->value() : 0;
+    };
+    connect(answerAs, &QCheckBox::toggled, this, setOtherAddress);
+    connect(otherAddress, &QSpinBox::valueChanged, this, setOtherAddress);
+    grid->addWidget(answerAs, 2, 1);
+    grid->addWidget(otherAddress, 2, 2);
     return box;
 }
 

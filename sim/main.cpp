@@ -29,7 +29,8 @@ const char *Description =
     "\n"
     "With --headless there is no window; commands on standard input change the\n"
     "inputs and faults: analog N V, input N 0|1, relay N 0|1, relays,\n"
-    "fault none|late MS|silent|crc|exception|noise, quit.";
+    "fault none|late MS|silent|crc|exception|noise|cut-short|other-address [A],\n"
+    "quit.";
 
 QList<int> numbers(const QString &list)
 {
@@ -80,15 +81,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption exceptionOption("exception",
                                              "Fault: answer every request with an exception.");
     const QCommandLineOption noiseOption("noise", "Fault: junk bytes before every reply.");
+    const QCommandLineOption otherAddressOption(
+        "other-address", "Fault: answer from this slave address instead, with a good CRC.",
+        "address");
+    const QCommandLineOption cutShortOption("cut-short",
+                                            "Fault: leave the last 3 bytes of every reply off.");
     parser.addOptions({dirOption, comOption, addressOption, headlessOption, analogOption,
                        inputsOption, relaysOption, lateOption, silentOption, crcOption,
-                       exceptionOption, noiseOption});
+                       exceptionOption, noiseOption, otherAddressOption, cutShortOption});
     parser.process(*app);
 
     const int com = parser.value(comOption).toInt();
     const int address = parser.value(addressOption).toInt();
     if (com < 1 || com > 50 || address < 1 || address > 247) {
         Console::say(QStringLiteral("error: --com takes 1 to 50, --address 1 to 247"));
+        return 2;
+    }
+    const int otherAddress = parser.value(otherAddressOption).toInt();
+    if (parser.isSet(otherAddressOption) && (otherAddress < 1 || otherAddress > 247)) {
+        Console::say(QStringLiteral("error: --other-address takes 1 to 247"));
         return 2;
     }
 
@@ -126,6 +137,8 @@ int main(int argc, char *argv[])
     line.faults.silent = parser.isSet(silentOption);
     line.faults.corruptCrc = parser.isSet(crcOption);
     line.faults.noise = parser.isSet(noiseOption);
+    line.faults.otherAddress = otherAddress;
+    line.faults.cutShort = parser.isSet(cutShortOption);
     module.answerWithException = parser.isSet(exceptionOption);
 
     Console console(module, line);
