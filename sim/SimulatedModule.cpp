@@ -86,7 +86,7 @@ bool SimulatedModule::digital(int index) const
 QModbusResponse SimulatedModule::processRequest(const QModbusPdu &request)
 {
     const auto fc = request.functionCode();
-    if (answerWithException)
+    if (faults.exception)
         return QModbusExceptionResponse(fc, QModbusExceptionResponse::ServerDeviceFailure);
     switch (fc) {
     case QModbusPdu::ReadCoils:

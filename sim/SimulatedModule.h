@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Faults.h"
+
 #include <QModbusRtuSerialServer>
 
-#include <array>
+#include <memory>
+#include <vector>
 
 // The module's side of the protocol, over Qt's Modbus RTU server:
 // coils 0 to 7 are the relays, holding registers 4 to 6 the analog inputs
@@ -27,7 +30,7 @@ public:
     void setDigital(int index, bool on);
     bool digital(int index) const;
 
-    bool answerWithException = false;
+    Faults faults; // the line applies those that change a reply on its way out
 
 signals:
     void relaysChanged();
@@ -38,3 +41,6 @@ protected:
 private:
     quint16 cell(QModbusDataUnit::RegisterType table, int address) const;
 };
+
+// The modules on one line, in the order their addresses were given.
+using Modules = std::vector<std::unique_ptr<SimulatedModule>>;
