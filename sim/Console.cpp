@@ -138,6 +138,12 @@ bool Console::executeFault(SimulatedModule &module, const QStringList &w)
         faults.otherAddress = v;
     else if (kind == QLatin1String("cut-short"))
         faults.cutShort = true;
+    else if (kind == QLatin1String("stuck-relay") && number(w, 2, 0, 8, &v))
+        faults.stuckRelay = v;
+    else if (kind == QLatin1String("inverted-relay") && number(w, 2, 0, 8, &v))
+        faults.invertedRelay = v;
+    else if (kind == QLatin1String("dead-input") && number(w, 2, 0, 4, &v))
+        faults.deadInput = v;
     else
         return false;
     return true;

@@ -18,6 +18,10 @@
 //                  (all of them unless "at A" names one)
 //   fault none | late MS | silent | crc | exception | noise | cut-short
 //   fault other-address [A]   answer from address A (1-247; default: own + 1)
+//   fault stuck-relay N       relay N (1-8) ignores writes from the line
+//   fault inverted-relay N    relay N (1-8) reads back inverted
+//   fault dead-input N        digital input N (1-4) reads 0
+//                             (N = 0 clears each of these three)
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
 // Every change of a module's relays prints its "relays" line too.

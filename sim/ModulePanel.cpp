@@ -23,6 +23,7 @@ ModulePanel::ModulePanel(SimulatedModule &module, QWidget *parent) : QWidget(par
     inputs->addWidget(digitalPanel(), 1);
     layout->addLayout(inputs);
     layout->addWidget(faultPanel());
+    layout->addWidget(moduleFaultPanel());
     connect(&module, &SimulatedModule::relaysChanged, this, &ModulePanel::showRelays);
     showRelays();
 }
@@ -123,6 +124,29 @@ QWidget *ModulePanel::faultPanel()
     connect(otherAddress, &QSpinBox::valueChanged, this, setOtherAddress);
     grid->addWidget(answerAs, 2, 1);
     grid->addWidget(otherAddress, 2, 2);
+    return box;
+}
+
+// Faults inside the module: only the line sees them, the lamps show the truth.
+QWidget *ModulePanel::moduleFaultPanel()
+{
+    auto *box = new QGroupBox(QStringLiteral("Module faults"), this);
+    auto *row = new QHBoxLayout(box);
+    const auto numbered = [&](const QString &caption, int most, int *fault) {
+        auto *number = new QSpinBox(box);
+        number->setRange(0, most);
+        number->setSpecialValueText(QStringLiteral("none"));
+        number->setValue(*fault);
+        connect(number, &QSpinBox::valueChanged, this, [fault](int n) { *fault = n; });
+        row->addWidget(new QLabel(caption, box));
+        row->addWidget(number);
+        row->addStretch();
+    };
+    numbered(QStringLiteral("Stuck relay:"), SimulatedModule::Relays, &module.faults.stuckRelay);
+    numbered(QStringLiteral("Inverted relay:"), SimulatedModule::Relays,
+             &module.faults.invertedRelay);
+    numbered(QStringLiteral("Dead input:"), SimulatedModule::DigitalInputs,
+             &module.faults.deadInput);
     return box;
 }
 

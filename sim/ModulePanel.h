@@ -20,6 +20,7 @@ private:
     QWidget *analogPanel();
     QWidget *digitalPanel();
     QWidget *faultPanel();
+    QWidget *moduleFaultPanel();
     void showRelays();
 
     SimulatedModule &module;

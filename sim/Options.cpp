@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "SimulatedModule.h"
+
 #include <QCommandLineParser>
 #include <QSet>
 
@@ -19,13 +21,17 @@ const char *Description =
     "--inputs and --relays set every module; the fault options act on the first\n"
     "module only.\n"
     "\n"
-    "With --headless there is no window; commands on standard input, each acting\n"
-    "on the first module or, after \"at A\", on the module at address A:\n"
-    "analog N V, input N 0|1, relay N 0|1, relays,\n"
-    "fault none|late MS|silent|crc|exception|noise|cut-short|other-address [A],\n"
-    "quit. A command answers \"ok\" or \"error: ...\". \"relays\" prints\n"
-    "\"relays 10100001\" (relay 1 first) with one module, and a line\n"
-    "\"relays 17 10100001\" for each module with several; so does every change.";
+    "With --headless there is no window and commands come on standard input, one a\n"
+    "line, each acting on the first module or, after \"at A\", on the module at\n"
+    "address A:\n"
+    "  analog N V | input N 0|1 | relay N 0|1 | relays | quit\n"
+    "  fault none | late MS | silent | crc | exception | noise | cut-short\n"
+    "  fault other-address [A] | stuck-relay N | inverted-relay N | dead-input N\n"
+    "(N = 0 clears the last three). A command answers \"ok\" or \"error: ...\".\n"
+    "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
+    "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
+    "Every change of the relays prints such a line too. Without --headless\n"
+    "standard input is not read.";
 
 QList<int> numbers(const QString &list)
 {
@@ -87,9 +93,17 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
         "address");
     const QCommandLineOption cutShortOption("cut-short",
                                             "Fault: leave the last 3 bytes of every reply off.");
+    const QCommandLineOption stuckRelayOption(
+        "stuck-relay", "Fault: relay n (1-8) ignores writes and keeps its state.", "n");
+    const QCommandLineOption invertedRelayOption(
+        "inverted-relay", "Fault: relay n (1-8) switches, but Read Coils reports it inverted.",
+        "n");
+    const QCommandLineOption deadInputOption("dead-input",
+                                             "Fault: digital input n (1-4) always reads 0.", "n");
     parser.addOptions({dirOption, comOption, addressOption, headlessOption, analogOption,
                        inputsOption, relaysOption, lateOption, silentOption, crcOption,
-                       exceptionOption, noiseOption, otherAddressOption, cutShortOption});
+                       exceptionOption, noiseOption, otherAddressOption, cutShortOption,
+                       stuckRelayOption, invertedRelayOption, deadInputOption});
     parser.process(app);
 
     options->dir = parser.value(dirOption);
@@ -111,12 +125,17 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     faults.corruptCrc = parser.isSet(crcOption);
     faults.exception = parser.isSet(exceptionOption);
     faults.noise = parser.isSet(noiseOption);
-    faults.otherAddress = parser.value(otherAddressOption).toInt();
-    if (parser.isSet(otherAddressOption) &&
-        (faults.otherAddress < 1 || faults.otherAddress > 247)) {
-        *error = QStringLiteral("--other-address takes 1 to 247");
-        return false;
-    }
     faults.cutShort = parser.isSet(cutShortOption);
-    return true;
+    // The numbered faults: off unless given, and then in range.
+    const auto numbered = [&](const QCommandLineOption &option, int most, int *out) {
+        *out = parser.value(option).toInt();
+        if (!parser.isSet(option) || (*out >= 1 && *out <= most))
+            return true;
+        *error = QStringLiteral("--%1 takes 1 to %2").arg(option.names().front()).arg(most);
+        return false;
+    };
+    return numbered(otherAddressOption, 247, &faults.otherAddress) &&
+           numbered(stuckRelayOption, SimulatedModule::Relays, &faults.stuckRelay) &&
+           numbered(invertedRelayOption, SimulatedModule::Relays, &faults.invertedRelay) &&
+           numbered(deadInputOption, SimulatedModule::DigitalInputs, &faults.deadInput);
 }

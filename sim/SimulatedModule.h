@@ -10,6 +10,8 @@
 // The module's side of the protocol, over Qt's Modbus RTU server:
 // coils 0 to 7 are the relays, holding registers 4 to 6 the analog inputs
 // (0 to 1023), 7 to 10 the digital inputs; registers 0 to 3 read as 0.
+// The accessors below are the module's true state, as its panel shows it;
+// the faults inside the module lie only to the line.
 class SimulatedModule : public QModbusRtuSerialServer {
     Q_OBJECT
 public:
@@ -37,9 +39,12 @@ signals:
 
 protected:
     QModbusResponse processRequest(const QModbusPdu &request) override;
+    bool writeData(const QModbusDataUnit &unit) override;
+    bool readData(QModbusDataUnit *unit) const override;
 
 private:
     quint16 cell(QModbusDataUnit::RegisterType table, int address) const;
+    void setCell(QModbusDataUnit::RegisterType table, int address, quint16 value);
 };
 
 // The modules on one line, in the order their addresses were given.
