@@ -1,20 +1,35 @@
 #include "Console.h"
 
-#include "LineBridge.h"
-#include "SimulatedModule.h"
-
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
 #include <unistd.h>
 
-Console::Console(SimulatedModule &module, LineBridge &line, QObject *parent)
-    : QObject(parent), module(module), line(line), input(STDIN_FILENO, QSocketNotifier::Read)
+namespace {
+
+// The word at `i` as a number from lo to hi.
+bool number(const QStringList &words, int i, int lo, int hi, int *out)
 {
-    connect(&input, &QSocketNotifier::activated, this, &Console::readCommands);
-    connect(&module, &SimulatedModule::relaysChanged, this,
-            [this] { say(QStringLiteral("relays ") + this->module.relayPattern()); });
+    bool ok = false;
+    *out = words.value(i).toInt(&ok);
+    return ok && *out >= lo && *out <= hi;
+}
+
+} // namespace
+
+Console::Console(const Modules &modules, QObject *parent) : QObject(parent), modules(modules)
+{
+    for (const auto &module : modules) {
+        const SimulatedModule *m = module.get();
+        connect(m, &SimulatedModule::relaysChanged, this, [this, m] { say(relaysLine(*m)); });
+    }
+}
+
+void Console::readStandardInput()
+{
+    input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    connect(input.get(), &QSocketNotifier::activated, this, &Console::readCommands);
 }
 
 void Console::say(const QString &text)
@@ -28,7 +43,7 @@ void Console::readCommands()
     char chunk[512];
     const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
     if (n <= 0) {
-        input.setEnabled(false); // end of input: keep running until told to stop
+        input->setEnabled(false); // end of input: keep running until told to stop
         return;
     }
     buffer.append(chunk, qsizetype(n));
@@ -42,48 +57,94 @@ void Console::readCommands()
     }
 }
 
-bool Console::execute(const QStringList &w)
+SimulatedModule *Console::moduleAt(const QString &address) const
 {
-    const auto number = [&w](int i, int lo, int hi, int *out) {
-        bool ok = false;
-        *out = w.value(i).toInt(&ok);
-        return ok && *out >= lo && *out <= hi;
-    };
+    bool ok = false;
+    const int a = address.toInt(&ok);
+    for (const auto &module : modules)
+        if (ok && module->serverAddress() == a)
+            return module.get();
+    return nullptr;
+}
+
+// With one module the line stays as it always was.
+QString Console::relaysLine(const SimulatedModule &module) const
+{
+    if (modules.size() == 1)
+        return QStringLiteral("relays ") + module.relayPattern();
+    return QStringLiteral("relays %1 %2").arg(module.serverAddress()).arg(module.relayPattern());
+}
+
+bool Console::execute(QStringList w)
+{
+    SimulatedModule *module = modules.front().get();
+    const bool named = w.front() == QLatin1String("at");
+    if (named) {
+        module = moduleAt(w.value(1));
+        w = w.mid(2);
+        if (module == nullptr || w.isEmpty())
+            return false;
+    }
     int n = 0, v = 0;
     const QString &command = w.front();
-    if (command == QLatin1String("analog") && number(1, 1, 3, &n) &&
-        number(2, 0, SimulatedModule::AnalogMax, &v)) {
-        module.setAnalog(n - 1, v);
-    } else if (command == QLatin1String("input") && number(1, 1, 4, &n) && number(2, 0, 1, &v)) {
-        module.setDigital(n - 1, v != 0);
-    } else if (command == QLatin1String("relay") && number(1, 1, 8, &n) && number(2, 0, 1, &v)) {
-        module.setRelay(n - 1, v != 0);
+    if (command == QLatin1String("analog") && number(w, 1, 1, 3, &n) &&
+        number(w, 2, 0, SimulatedModule::AnalogMax, &v)) {
+        module->setAnalog(n - 1, v);
+    } else if (command == QLatin1String("input") && number(w, 1, 1, 4, &n) &&
+               number(w, 2, 0, 1, &v)) {
+        module->setDigital(n - 1, v != 0);
+    } else if (command == QLatin1String("relay") && number(w, 1, 1, 8, &n) &&
+               number(w, 2, 0, 1, &v)) {
+        module->setRelay(n - 1, v != 0);
     } else if (command == QLatin1String("relays")) {
-        say(QStringLiteral("relays ") + module.relayPattern());
+        if (named)
+            say(relaysLine(*module));
+        else
+            for (const auto &each : modules)
+                say(relaysLine(*each));
         return true;
     } else if (command == QLatin1String("fault") && w.size() >= 2) {
-        const QString &kind = w[1];
-        if (kind == QLatin1String("none")) {
-            line.faults = {};
-            module.answerWithException = false;
-        } else if (kind == QLatin1String("late") && number(2, 1, 60000, &v)) {
-            line.faults.lateMs = v;
-        } else if (kind == QLatin1String("silent")) {
-            line.faults.silent = true;
-        } else if (kind == QLatin1String("crc")) {
-            line.faults.corruptCrc = true;
-        } else if (kind == QLatin1String("exception")) {
-            module.answerWithException = true;
-        } else if (kind == QLatin1String("noise")) {
-            line.faults.noise = true;
-        } else {
+        if (!executeFault(*module, w))
             return false;
-        }
     } else if (command == QLatin1String("quit")) {
         QCoreApplication::quit();
     } else {
         return false;
     }
     say(QStringLiteral("ok"));
+    return true;
+}
+
+bool Console::executeFault(SimulatedModule &module, const QStringList &w)
+{
+    Faults &faults = module.faults;
+    const QString &kind = w[1];
+    int v = 0;
+    if (kind == QLatin1String("none"))
+        faults = {};
+    else if (kind == QLatin1String("late") && number(w, 2, 1, 60000, &v))
+        faults.lateMs = v;
+    else if (kind == QLatin1String("silent"))
+        faults.silent = true;
+    else if (kind == QLatin1String("crc"))
+        faults.corruptCrc = true;
+    else if (kind == QLatin1String("exception"))
+        faults.exception = true;
+    else if (kind == QLatin1String("noise"))
+        faults.noise = true;
+    else if (kind == QLatin1String("other-address") && w.size() == 2)
+        faults.otherAddress = module.serverAddress() % 247 + 1;
+    else if (kind == QLatin1String("other-address") && number(w, 2, 1, 247, &v))
+        faults.otherAddress = v;
+    else if (kind == QLatin1String("cut-short"))
+        faults.cutShort = true;
+    else if (kind == QLatin1String("stuck-relay") && number(w, 2, 0, 8, &v))
+        faults.stuckRelay = v;
+    else if (kind == QLatin1String("inverted-relay") && number(w, 2, 0, 8, &v))
+        faults.invertedRelay = v;
+    else if (kind == QLatin1String("dead-input") && number(w, 2, 0, 4, &v))
+        faults.deadInput = v;
+    else
+        return false;
     return true;
 }

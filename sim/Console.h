@@ -1,32 +1,49 @@
 #pragma once
 
+#include "SimulatedModule.h"
+
 #include <QObject>
 #include <QSocketNotifier>
 
-class LineBridge;
-class SimulatedModule;
+#include <memory>
 
-// Commands on standard input, one a line, for tests and scripts:
+// Commands on standard input, one a line, for tests and scripts. Each may
+// start with "at A" to act on the module at address A; without it, it acts on
+// the first module given to --address.
 //   analog N V     analog input N (1-3) to V (0-1023)
 //   input N 0|1    digital input N (1-4)
 //   relay N 0|1    relay N (1-8)
-//   relays         prints "relays 10100001", relay 1 first
-//   fault none | late MS | silent | crc | exception | noise
+//   relays         prints the relays, relay 1 first: "relays 10100001" with
+//                  one module; with several, "relays 17 10100001" for each
+//                  (all of them unless "at A" names one)
+//   fault none | late MS | silent | crc | exception | noise | cut-short
+//   fault other-address [A]   answer from address A (1-247; default: own + 1)
+//   fault stuck-relay N       relay N (1-8) ignores writes from the line
+//   fault inverted-relay N    relay N (1-8) reads back inverted
+//   fault dead-input N        digital input N (1-4) reads 0
+//                             (N = 0 clears each of these three)
 //   quit
-// Every change of the relays prints a "relays" line too.
+// Commands answer "ok", or "error: ..." when they cannot be done.
+// Every change of a module's relays prints its "relays" line too.
+// Standard input is read only when asked: a simulator started in the
+// background of an interactive shell would be stopped by SIGTTIN otherwise.
 class Console : public QObject {
     Q_OBJECT
 public:
-    Console(SimulatedModule &module, LineBridge &line, QObject *parent = nullptr);
+    explicit Console(const Modules &modules, QObject *parent = nullptr);
+
+    void readStandardInput();
 
     static void say(const QString &line);
 
 private:
     void readCommands();
-    bool execute(const QStringList &words);
+    bool execute(QStringList words);
+    bool executeFault(SimulatedModule &module, const QStringList &words);
+    SimulatedModule *moduleAt(const QString &address) const;
+    QString relaysLine(const SimulatedModule &module) const;
 
-    SimulatedModule &module;
-    LineBridge &line;
-    QSocketNotifier input;
+    const Modules &modules;
+    std::unique_ptr<QSocketNotifier> input;
     QByteArray buffer;
 };

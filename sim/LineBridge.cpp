@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
+#include <utility>
 
 namespace {
 
@@ -34,16 +35,9 @@ void writeAll(int fd, const QByteArray &bytes)
     }
 }
 
-const QByteArray Noise = QByteArray::fromHex("FFAAFE"); // never a slave address
-
 } // namespace
 
-LineBridge::LineBridge(QObject *parent) : QObject(parent)
-{
-    frameGap.setSingleShot(true);
-    frameGap.setInterval(4); // 3.5 characters at 9600 baud
-    connect(&frameGap, &QTimer::timeout, this, &LineBridge::deliverReply);
-}
+LineBridge::LineBridge(QObject *parent) : QObject(parent) {}
 
 LineBridge::~LineBridge()
 {
@@ -70,11 +64,14 @@ bool LineBridge::openPty(Pty &pty, QString *error)
     return true;
 }
 
-bool LineBridge::open(const QString &dir, int comNumber, QString *error)
+bool LineBridge::open(const QString &dir, int comNumber, const QList<const Faults *> &moduleFaults,
+                      QString *error)
 {
-    if (!openPty(testerSide, error) || !openPty(serverSide, error))
+    if (!openPty(testerSide, error))
         return false;
-    serverDevicePath = serverSide.slavePath;
+    for (const Faults *faults : moduleFaults)
+        if (!addModule(faults, error))
+            return false;
 
     if (!QDir().mkpath(dir)) {
         *error = QStringLiteral("cannot create %1").arg(dir);
@@ -91,32 +88,45 @@ bool LineBridge::open(const QString &dir, int comNumber, QString *error)
     testerNotifier =
         std::make_unique<QSocketNotifier>(testerSide.master.get(), QSocketNotifier::Read);
     connect(testerNotifier.get(), &QSocketNotifier::activated, this, &LineBridge::fromTester);
-    serverNotifier =
-        std::make_unique<QSocketNotifier>(serverSide.master.get(), QSocketNotifier::Read);
-    connect(serverNotifier.get(), &QSocketNotifier::activated, this, &LineBridge::fromServer);
+    return true;
+}
+
+bool LineBridge::addModule(const Faults *faults, QString *error)
+{
+    auto end = std::make_unique<ModuleEnd>();
+    if (!openPty(end->pty, error))
+        return false;
+    end->faults = faults;
+    end->frameGap.setSingleShot(true);
+    end->frameGap.setInterval(4); // 3.5 characters at 9600 baud
+    ModuleEnd &e = *end;
+    connect(&e.frameGap, &QTimer::timeout, this, [this, &e] { deliverReply(e); });
+    e.notifier = std::make_unique<QSocketNotifier>(e.pty.master.get(), QSocketNotifier::Read);
+    connect(e.notifier.get(), &QSocketNotifier::activated, this, [this, &e] { fromModule(e); });
+    modules.push_back(std::move(end));
     return true;
 }
 
 void LineBridge::fromTester()
 {
-    writeAll(serverSide.master.get(), readAll(testerSide.master.get()));
+    const QByteArray request = readAll(testerSide.master.get());
+    for (const auto &end : modules)
+        writeAll(end->pty.master.get(), request);
 }
 
-void LineBridge::fromServer()
+void LineBridge::fromModule(ModuleEnd &end)
 {
-    pendingReply += readAll(serverSide.master.get());
-    frameGap.start();
+    end.pendingReply += readAll(end.pty.master.get());
+    end.frameGap.start();
 }
 
-void LineBridge::deliverReply()
+void LineBridge::deliverReply(ModuleEnd &end)
 {
-    QByteArray reply = std::exchange(pendingReply, {});
+    const Faults &faults = *end.faults;
+    QByteArray reply = std::exchange(end.pendingReply, {});
     if (reply.isEmpty() || faults.silent)
         return;
-    if (faults.corruptCrc)
-        reply.back() = char(reply.back() ^ 0xFF);
-    if (faults.noise)
-        reply.prepend(Noise);
+    reply = spoilReply(reply, faults);
     if (faults.lateMs > 0)
         QTimer::singleShot(faults.lateMs, this, [this, reply] { writeToTester(reply); });
     else

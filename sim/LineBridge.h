@@ -4,43 +4,52 @@
 #include "UniqueFd.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
-// The serial line between the tester and the simulated module: two linked
-// pseudo-terminals. The module's server opens one; the other is published as
-// <dir>/COM<n> for the tester. Replies pass through the fault switches on the
-// way.
+// The serial line between the tester and the simulated modules: the tester's
+// pseudo-terminal, published as <dir>/COM<n>, and one linked pair for each
+// module's server. Every request reaches every module, as on a shared bus;
+// each module's replies pass through its fault switches on the way back.
 class LineBridge : public QObject {
     Q_OBJECT
 public:
     explicit LineBridge(QObject *parent = nullptr);
     ~LineBridge() override; // removes the published link
 
-    bool open(const QString &dir, int comNumber, QString *error);
-    QString serverDevice() const { return serverDevicePath; }
+    // One end for each module, whose faults are read as its replies pass.
+    bool open(const QString &dir, int comNumber, const QList<const Faults *> &moduleFaults,
+              QString *error);
+    QString serverDevice(int module) const { return modules[std::size_t(module)]->pty.slavePath; }
     QString publishedLink() const { return linkPath; }
-
-    Faults faults;
 
 private:
     struct Pty {
         UniqueFd master, slave; // the slave stays open so the master never hangs up
         QString slavePath;
     };
+    struct ModuleEnd {
+        Pty pty;
+        const Faults *faults = nullptr;
+        std::unique_ptr<QSocketNotifier> notifier;
+        QByteArray pendingReply;
+        QTimer frameGap; // a reply is complete after 3.5 character times of silence
+    };
     static bool openPty(Pty &pty, QString *error);
+    bool addModule(const Faults *faults, QString *error);
     void fromTester();
-    void fromServer();
-    void deliverReply();
+    void fromModule(ModuleEnd &end);
+    void deliverReply(ModuleEnd &end);
     void writeToTester(const QByteArray &bytes);
 
-    Pty testerSide, serverSide;
-    QString serverDevicePath, linkPath;
-    std::unique_ptr<QSocketNotifier> testerNotifier, serverNotifier;
-    QByteArray pendingReply;
-    QTimer frameGap; // a reply is complete after 3.5 character times of silence
+    Pty testerSide;
+    std::vector<std::unique_ptr<ModuleEnd>> modules;
+    QString linkPath;
+    std::unique_ptr<QSocketNotifier> testerNotifier;
 };

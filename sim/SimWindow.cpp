@@ -1,124 +1,37 @@
 #include "SimWindow.h"
 
-#include "Colours.h"
-#include "LineBridge.h"
-#include "SimulatedModule.h"
+#include "ModulePanel.h"
 
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
+#include <QStringList>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <functional>
-
-SimWindow::SimWindow(SimulatedModule &module, LineBridge &line, int comNumber, int address)
-    : module(module), line(line)
+SimWindow::SimWindow(const Modules &modules, const QString &publishedLink, int comNumber)
 {
     setWindowTitle(QStringLiteral("RZM-530 Simulator"));
     auto *layout = new QVBoxLayout(this);
-    auto *where = new QLabel(QStringLiteral("Module at address %1 on COM %2\n%3")
-                                 .arg(address)
-                                 .arg(comNumber)
-                                 .arg(line.publishedLink()),
-                             this);
+    QStringList addresses;
+    for (const auto &module : modules)
+        addresses << QString::number(module->serverAddress());
+    const QString which = modules.size() == 1
+                              ? QStringLiteral("Module at address %1").arg(addresses.front())
+                              : QStringLiteral("Modules at addresses %1").arg(addresses.join(", "));
+    auto *where = new QLabel(
+        QStringLiteral("%1 on COM %2\n%3").arg(which).arg(comNumber).arg(publishedLink), this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
-    layout->addWidget(relayPanel());
-    auto *inputs = new QHBoxLayout;
-    inputs->addWidget(analogPanel(), 3);
-    inputs->addWidget(digitalPanel(), 1);
-    layout->addLayout(inputs);
-    layout->addWidget(faultPanel());
-    connect(&module, &SimulatedModule::relaysChanged, this, &SimWindow::showRelays);
-    showRelays();
-}
 
-QWidget *SimWindow::relayPanel()
-{
-    auto *box = new QGroupBox(QStringLiteral("Relays"), this);
-    auto *grid = new QGridLayout(box);
-    for (int i = 0; i < SimulatedModule::Relays; ++i) {
-        auto *lamp = new Shape(box);
-        lamp->setObjectName(QStringLiteral("relay%1").arg(i + 1));
-        lamp->setFixedSize(25, 17);
-        relayLamps[std::size_t(i)] = lamp;
-        grid->addWidget(new QLabel(QString::number(i + 1), box), 0, i, Qt::AlignHCenter);
-        grid->addWidget(lamp, 1, i, Qt::AlignHCenter);
+    // One module keeps the plain panel it always had.
+    if (modules.size() == 1) {
+        auto *panel = new ModulePanel(*modules.front(), this);
+        panel->layout()->setContentsMargins({});
+        layout->addWidget(panel);
+        return;
     }
-    return box;
-}
-
-QWidget *SimWindow::analogPanel()
-{
-    auto *box = new QGroupBox(QStringLiteral("Analog inputs"), this);
-    auto *grid = new QGridLayout(box);
-    for (int i = 0; i < SimulatedModule::AnalogInputs; ++i) {
-        auto *slider = new QSlider(Qt::Horizontal, box);
-        auto *number = new QSpinBox(box);
-        slider->setRange(0, SimulatedModule::AnalogMax);
-        number->setRange(0, SimulatedModule::AnalogMax);
-        slider->setValue(module.analog(i));
-        number->setValue(module.analog(i));
-        slider->setObjectName(QStringLiteral("analog%1").arg(i + 1));
-        connect(slider, &QSlider::valueChanged, number, &QSpinBox::setValue);
-        connect(number, &QSpinBox::valueChanged, slider, &QSlider::setValue);
-        connect(number, &QSpinBox::valueChanged, this,
-                [this, i](int v) { module.setAnalog(i, v); });
-        grid->addWidget(new QLabel(QStringLiteral("%1:").arg(i + 1), box), i, 0);
-        grid->addWidget(slider, i, 1);
-        grid->addWidget(number, i, 2);
-    }
-    return box;
-}
-
-QWidget *SimWindow::digitalPanel()
-{
-    auto *box = new QGroupBox(QStringLiteral("Digital inputs"), this);
-    auto *column = new QVBoxLayout(box);
-    for (int i = 0; i < SimulatedModule::DigitalInputs; ++i) {
-        auto *check = new QCheckBox(QString::number(i + 1), box);
-        check->setChecked(module.digital(i));
-        connect(check, &QCheckBox::toggled, this, [this, i](bool on) { module.setDigital(i, on); });
-        column->addWidget(check);
-    }
-    return box;
-}
-
-QWidget *SimWindow::faultPanel()
-{
-    auto *box = new QGroupBox(QStringLiteral("Faults"), this);
-    auto *grid = new QGridLayout(box);
-    auto *late = new QSpinBox(box);
-    late->setRange(0, 10000);
-    late->setSingleStep(250);
-    late->setSuffix(QStringLiteral(" ms"));
-    late->setSpecialValueText(QStringLiteral("off"));
-    late->setValue(line.faults.lateMs);
-    connect(late, &QSpinBox::valueChanged, this, [this](int ms) { line.faults.lateMs = ms; });
-    grid->addWidget(new QLabel(QStringLiteral("Reply late:"), box), 0, 0);
-    grid->addWidget(late, 0, 1);
-
-    const auto toggle = [&](const QString &caption, bool initial, int row, int col,
-                            std::function<void(bool)> set) {
-        auto *check = new QCheckBox(caption, box);
-        check->setChecked(initial);
-        connect(check, &QCheckBox::toggled, this, std::move(set));
-        grid->addWidget(check, row, col);
-    };
-    toggle(QStringLiteral("Stay silent"), line.faults.silent, 0, 2,
-           [this](bool on) { line.faults.silent = on; });
-    toggle(QStringLiteral("Corrupt CRC"), line.faults.corruptCrc, 1, 0,
-           [this](bool on) { line.faults.corruptCrc = on; });
-    toggle(QStringLiteral("Exception reply"), module.answerWithException, 1, 1,
-           [this](bool on) { module.answerWithException = on; });
-    toggle(QStringLiteral("Noise before reply"), line.faults.noise, 1, 2,
-           [this](bool on) { line.faults.noise = on; });
-    return box;
-}
-
-void SimWindow::showRelays()
-{
-    for (int i = 0; i < SimulatedModule::Relays; ++i)
-        relayLamps[std::size_t(i)]->setFillColor(module.relay(i) ? Colours::Green : Colours::Red);
+    auto *tabs = new QTabWidget(this);
+    for (const auto &module : modules)
+        tabs->addTab(new ModulePanel(*module, tabs),
+                     QStringLiteral("Address %1").arg(module->serverAddress()));
+    layout->addWidget(tabs);
 }

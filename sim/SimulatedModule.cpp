@@ -6,6 +6,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// Where `address` of `table` sits in `unit`, or -1.
+int indexIn(const QModbusDataUnit &unit, QModbusDataUnit::RegisterType table, int address)
+{
+    const int i = address - unit.startAddress();
+    return unit.registerType() == table && i >= 0 && i < int(unit.valueCount()) ? i : -1;
+}
+
+} // namespace
+
 SimulatedModule::SimulatedModule(QObject *parent) : QModbusRtuSerialServer(parent)
 {
     QModbusDataUnitMap map;
@@ -35,16 +46,21 @@ bool SimulatedModule::start(const QString &device, int address, QString *error)
     return true;
 }
 
+// Past the overrides below, which stand for the line's view.
 quint16 SimulatedModule::cell(QModbusDataUnit::RegisterType table, int address) const
 {
-    quint16 v = 0;
-    data(table, quint16(address), &v);
-    return v;
+    QModbusDataUnit unit(table, address, 1);
+    return QModbusRtuSerialServer::readData(&unit) ? unit.value(0) : 0;
+}
+
+void SimulatedModule::setCell(QModbusDataUnit::RegisterType table, int address, quint16 value)
+{
+    QModbusRtuSerialServer::writeData(QModbusDataUnit(table, address, QList<quint16>{value}));
 }
 
 void SimulatedModule::setRelay(int index, bool on)
 {
-    setData(QModbusDataUnit::Coils, quint16(index), on ? 1 : 0);
+    setCell(QModbusDataUnit::Coils, index, on ? 1 : 0);
     emit relaysChanged();
 }
 
@@ -63,7 +79,7 @@ QString SimulatedModule::relayPattern() const
 
 void SimulatedModule::setAnalog(int index, int v)
 {
-    setData(QModbusDataUnit::HoldingRegisters, quint16(FirstAnalogRegister + index),
+    setCell(QModbusDataUnit::HoldingRegisters, FirstAnalogRegister + index,
             quint16(std::clamp(v, 0, AnalogMax)));
 }
 
@@ -74,7 +90,7 @@ int SimulatedModule::analog(int index) const
 
 void SimulatedModule::setDigital(int index, bool on)
 {
-    setData(QModbusDataUnit::HoldingRegisters, quint16(FirstDigitalRegister + index), on ? 1 : 0);
+    setCell(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + index, on ? 1 : 0);
 }
 
 bool SimulatedModule::digital(int index) const
@@ -86,7 +102,7 @@ bool SimulatedModule::digital(int index) const
 QModbusResponse SimulatedModule::processRequest(const QModbusPdu &request)
 {
     const auto fc = request.functionCode();
-    if (answerWithException)
+    if (faults.exception)
         return QModbusExceptionResponse(fc, QModbusExceptionResponse::ServerDeviceFailure);
     switch (fc) {
     case QModbusPdu::ReadCoils:
@@ -97,4 +113,35 @@ QModbusResponse SimulatedModule::processRequest(const QModbusPdu &request)
     default:
         return QModbusExceptionResponse(fc, QModbusExceptionResponse::IllegalFunction);
     }
+}
+
+// Writes from the line: a stuck relay keeps what it had.
+bool SimulatedModule::writeData(const QModbusDataUnit &unit)
+{
+    const int stuck =
+        faults.stuckRelay > 0 ? indexIn(unit, QModbusDataUnit::Coils, faults.stuckRelay - 1) : -1;
+    if (stuck < 0)
+        return QModbusRtuSerialServer::writeData(unit);
+    QModbusDataUnit kept = unit;
+    kept.setValue(stuck, cell(QModbusDataUnit::Coils, faults.stuckRelay - 1));
+    return QModbusRtuSerialServer::writeData(kept);
+}
+
+// Reads from the line: an inverted relay and a dead input lie.
+bool SimulatedModule::readData(QModbusDataUnit *unit) const
+{
+    if (!QModbusRtuSerialServer::readData(unit))
+        return false;
+    if (faults.invertedRelay > 0) {
+        const int i = indexIn(*unit, QModbusDataUnit::Coils, faults.invertedRelay - 1);
+        if (i >= 0)
+            unit->setValue(i, unit->value(i) != 0 ? 0 : 1);
+    }
+    if (faults.deadInput > 0) {
+        const int i = indexIn(*unit, QModbusDataUnit::HoldingRegisters,
+                              FirstDigitalRegister + faults.deadInput - 1);
+        if (i >= 0)
+            unit->setValue(i, 0);
+    }
+    return true;
 }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "Faults.h"
+
 #include <QModbusRtuSerialServer>
 
-#include <array>
+#include <memory>
+#include <vector>
 
 // The module's side of the protocol, over Qt's Modbus RTU server:
 // coils 0 to 7 are the relays, holding registers 4 to 6 the analog inputs
 // (0 to 1023), 7 to 10 the digital inputs; registers 0 to 3 read as 0.
+// The accessors below are the module's true state, as its panel shows it;
+// the faults inside the module lie only to the line.
 class SimulatedModule : public QModbusRtuSerialServer {
     Q_OBJECT
 public:
@@ -27,14 +32,20 @@ public:
     void setDigital(int index, bool on);
     bool digital(int index) const;
 
-    bool answerWithException = false;
+    Faults faults; // the line applies those that change a reply on its way out
 
 signals:
     void relaysChanged();
 
 protected:
     QModbusResponse processRequest(const QModbusPdu &request) override;
+    bool writeData(const QModbusDataUnit &unit) override;
+    bool readData(QModbusDataUnit *unit) const override;
 
 private:
     quint16 cell(QModbusDataUnit::RegisterType table, int address) const;
+    void setCell(QModbusDataUnit::RegisterType table, int address, quint16 value);
 };
+
+// The modules on one line, in the order their addresses were given.
+using Modules = std::vector<std::unique_ptr<SimulatedModule>>;

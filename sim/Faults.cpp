@@ -1,0 +1,46 @@
+#include "Faults.h"
+
+#include <QByteArrayView>
+
+// What the faults do to a reply frame, in this order:
+//   other address  the first byte becomes that address, the CRC is made good again
+//   corrupt CRC    the last byte (CRC high) is inverted
+//   cut short      the last three bytes are left off, so no reply is long enough
+//   noise          FF AA FE goes in front: FF and FE are never slave addresses
+
+namespace {
+
+const QByteArray Noise = QByteArray::fromHex("FFAAFE");
+constexpr qsizetype CutBytes = 3;
+
+quint16 crc16(QByteArrayView bytes)
+{
+    quint16 crc = 0xFFFF;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
+
+} // namespace
+
+QByteArray spoilReply(QByteArray reply, const Faults &faults)
+{
+    if (reply.isEmpty())
+        return reply;
+    if (faults.otherAddress != 0 && reply.size() > 2) {
+        reply[0] = char(faults.otherAddress);
+        const quint16 crc = crc16(QByteArrayView(reply).chopped(2));
+        reply[reply.size() - 2] = char(crc & 0xFF); // low byte first
+        reply[reply.size() - 1] = char(crc >> 8);
+    }
+    if (faults.corruptCrc)
+        reply.back() = char(reply.back() ^ 0xFF);
+    if (faults.cutShort)
+        reply.chop(CutBytes);
+    if (faults.noise)
+        reply.prepend(Noise);
+    return reply;
+}

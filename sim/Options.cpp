@@ -1,0 +1,141 @@
+#include "Options.h"
+
+#include "SimulatedModule.h"
+
+#include <QCommandLineParser>
+#include <QSet>
+
+namespace {
+
+const char *Description =
+    "Simulated RZM-530 Modbus RTU I/O modules: 8 relays (coils 0-7), 3 analog inputs\n"
+    "(holding registers 4-6, 0-1023) and 4 digital inputs (holding registers 7-10).\n"
+    "Each answers Read Coils, Read Holding Registers, Write Single Coil and Write\n"
+    "Multiple Coils at its address and obeys broadcasts without answering.\n"
+    "\n"
+    "It makes its own serial line, linked pseudo-terminals, and publishes the\n"
+    "tester's end as <dir>/COM<n>. Start the tester with RZM530_COM_DIR=<dir> and\n"
+    "COM Port n to reach it. The link is removed when the simulator exits.\n"
+    "\n"
+    "--address 1,17,42 puts a module at each address on the same line. --analog,\n"
+    "--inputs and --relays set every module; the fault options act on the first\n"
+    "module only.\n"
+    "\n"
+    "With --headless there is no window and commands come on standard input, one a\n"
+    "line, each acting on the first module or, after \"at A\", on the module at\n"
+    "address A:\n"
+    "  analog N V | input N 0|1 | relay N 0|1 | relays | quit\n"
+    "  fault none | late MS | silent | crc | exception | noise | cut-short\n"
+    "  fault other-address [A] | stuck-relay N | inverted-relay N | dead-input N\n"
+    "(N = 0 clears the last three). A command answers \"ok\" or \"error: ...\".\n"
+    "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
+    "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
+    "Every change of the relays prints such a line too. Without --headless\n"
+    "standard input is not read.";
+
+QList<int> numbers(const QString &list)
+{
+    QList<int> out;
+    for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        out.append(item.trimmed().toInt());
+    return out;
+}
+
+// "1,17,42": different addresses, 1 to 247.
+bool parseAddresses(const QString &list, QList<int> *addresses, QString *error)
+{
+    addresses->clear();
+    QSet<int> seen;
+    for (const QString &item : list.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int address = item.trimmed().toInt(&ok);
+        if (!ok || address < 1 || address > 247) {
+            *error = QStringLiteral("--address takes addresses 1 to 247 separated by commas, "
+                                    "e.g. 1,17,42; \"%1\" is not one")
+                         .arg(item);
+            return false;
+        }
+        if (seen.contains(address)) {
+            *error = QStringLiteral("--address names %1 twice").arg(address);
+            return false;
+        }
+        seen.insert(address);
+        addresses->append(address);
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(Description));
+    parser.addHelpOption();
+    const QCommandLineOption dirOption(
+        "dir", "Where to publish the line (default: $RZM530_COM_DIR, else a new temporary folder).",
+        "dir");
+    const QCommandLineOption comOption("com", "The COM number to publish (default 1).", "n", "1");
+    const QCommandLineOption addressOption(
+        "address", "The modules' slave addresses, e.g. 1,17,42 (default 1).", "list", "1");
+    const QCommandLineOption headlessOption("headless", "No window; commands on standard input.");
+    const QCommandLineOption analogOption("analog", "Analog inputs 1-3, e.g. 1023,512,0.", "a,b,c");
+    const QCommandLineOption inputsOption("inputs", "Digital inputs 1-4, e.g. 1,0,1,0.", "a,b,c,d");
+    const QCommandLineOption relaysOption("relays", "Relays 1-8 at start, e.g. 10100001.", "bits");
+    const QCommandLineOption lateOption("late", "Fault: hold every reply back this long.", "ms");
+    const QCommandLineOption silentOption("silent", "Fault: answer nothing.");
+    const QCommandLineOption crcOption("corrupt-crc", "Fault: spoil the CRC of every reply.");
+    const QCommandLineOption exceptionOption("exception",
+                                             "Fault: answer every request with an exception.");
+    const QCommandLineOption noiseOption("noise", "Fault: junk bytes before every reply.");
+    const QCommandLineOption otherAddressOption(
+        "other-address", "Fault: answer from this slave address instead, with a good CRC.",
+        "address");
+    const QCommandLineOption cutShortOption("cut-short",
+                                            "Fault: leave the last 3 bytes of every reply off.");
+    const QCommandLineOption stuckRelayOption(
+        "stuck-relay", "Fault: relay n (1-8) ignores writes and keeps its state.", "n");
+    const QCommandLineOption invertedRelayOption(
+        "inverted-relay", "Fault: relay n (1-8) switches, but Read Coils reports it inverted.",
+        "n");
+    const QCommandLineOption deadInputOption("dead-input",
+                                             "Fault: digital input n (1-4) always reads 0.", "n");
+    parser.addOptions({dirOption, comOption, addressOption, headlessOption, analogOption,
+                       inputsOption, relaysOption, lateOption, silentOption, crcOption,
+                       exceptionOption, noiseOption, otherAddressOption, cutShortOption,
+                       stuckRelayOption, invertedRelayOption, deadInputOption});
+    parser.process(app);
+
+    options->dir = parser.value(dirOption);
+    options->com = parser.value(comOption).toInt();
+    if (options->com < 1 || options->com > 50) {
+        *error = QStringLiteral("--com takes 1 to 50");
+        return false;
+    }
+    if (!parseAddresses(parser.value(addressOption), &options->addresses, error))
+        return false;
+    options->headless = parser.isSet(headlessOption);
+    options->analog = numbers(parser.value(analogOption));
+    options->inputs = numbers(parser.value(inputsOption));
+    options->relays = parser.value(relaysOption);
+
+    Faults &faults = options->firstModuleFaults;
+    faults.lateMs = parser.value(lateOption).toInt();
+    faults.silent = parser.isSet(silentOption);
+    faults.corruptCrc = parser.isSet(crcOption);
+    faults.exception = parser.isSet(exceptionOption);
+    faults.noise = parser.isSet(noiseOption);
+    faults.cutShort = parser.isSet(cutShortOption);
+    // The numbered faults: off unless given, and then in range.
+    const auto numbered = [&](const QCommandLineOption &option, int most, int *out) {
+        *out = parser.value(option).toInt();
+        if (!parser.isSet(option) || (*out >= 1 && *out <= most))
+            return true;
+        *error = QStringLiteral("--%1 takes 1 to %2").arg(option.names().front()).arg(most);
+        return false;
+    };
+    return numbered(otherAddressOption, 247, &faults.otherAddress) &&
+           numbered(stuckRelayOption, SimulatedModule::Relays, &faults.stuckRelay) &&
+           numbered(invertedRelayOption, SimulatedModule::Relays, &faults.invertedRelay) &&
+           numbered(deadInputOption, SimulatedModule::DigitalInputs, &faults.deadInput);
+}

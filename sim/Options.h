@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Faults.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+
+// What the command line asks of the simulator.
+struct Options {
+    QString dir; // empty: $RZM530_COM_DIR, else a scratch folder
+    int com = 1;
+    QList<int> addresses{1}; // one module each, all on the same line
+    bool headless = false;
+    // Each module starts with these inputs and relays.
+    QList<int> analog, inputs;
+    QString relays;
+    Faults firstModuleFaults; // the other modules start sound
+};
+
+// Reads the command line of `app`; --help prints and exits. False, with a
+// message, when a value is out of range.
+bool parseOptions(const QCoreApplication &app, Options *options, QString *error);
