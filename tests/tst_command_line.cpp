@@ -1,9 +1,12 @@
 // Start-up and the command line of the real program.
 #include "BoxCatcher.h"
+#include "CsvLog.h"
+#include "LineTap.h"
 #include "StartUp.h"
 #include "Tester.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -43,6 +46,38 @@ private slots:
         QCOMPARE(catcher.boxes[0].text, QStringLiteral("Unable to open Com Port 1"));
         QVERIFY(!catcher.boxes[0].windowVisible);
         QVERIFY(t.window.isVisible());
+    }
+
+    // --log: a header for a new file only, then a row as each transaction ends.
+    void logAppendsARowPerTransaction()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("line.csv"));
+        const auto readCoils = [](LineTap &tap, bool answered) {
+            tap.requestStarted();
+            for (quint8 b : {0x01, 0x01, 0x00, 0x00, 0x00, 0x08, 0x3D, 0xCC})
+                tap.byteWritten(b);
+            if (answered)
+                for (quint8 b : {0x01, 0x01, 0x01, 0x85, 0x90, 0x2B})
+                    tap.byteReceived(b);
+            tap.monitor().closeNow();
+        };
+        for (bool answered : {true, false}) {
+            LineTap tap;
+            CsvLog log(path);
+            QVERIFY(log.open());
+            log.follow(tap);
+            readCoils(tap, answered);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // header, two rows, and the end of the last line
+        QCOMPARE(lines[0], QByteArray("time,request,reply,verdict,response time,meaning\r"));
+        QVERIFY2(lines[1].contains(",01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"), lines[1]);
+        QVERIFY2(lines[2].endsWith(",01 01 00 00 00 08 3D CC,,No reply,,Read Coils 0-7\r"),
+                 lines[2]);
+        QVERIFY(!CsvLog(dir.filePath(QStringLiteral("no/such/folder.csv"))).open());
     }
 
     void consoleOptionsNeedNoDisplay_data()

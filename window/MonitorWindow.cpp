@@ -32,7 +32,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("RZM-530 Line Monitor"));
     setObjectName(QStringLiteral("lineMonitor"));
-    resize(920, 560);
+    resize(1000, 560);
 
     toolBar = addToolBar(tr("Line"));
     toolBar->setMovable(false);
@@ -46,7 +46,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
     view.verticalHeader()->hide();
     view.horizontalHeader()->setStretchLastSection(true);
-    const std::array<int, TrafficModel::Columns - 1> widths{90, 190, 250, 95, 50};
+    const std::array<int, TrafficModel::Columns - 1> widths{85, 170, 300, 90, 45};
     for (int c = 0; c < int(widths.size()); ++c)
         view.setColumnWidth(c, widths[std::size_t(c)]);
     auto *copy = new QAction(tr("Copy"), &view);
@@ -62,7 +62,13 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     layout->addWidget(&view, 1);
     setCentralWidget(central);
 
-    connect(&tap, &LineTap::transactionEnded, this, &MonitorWindow::transactionEnded);
+    catchUpSoon.setSingleShot(true);
+    catchUpSoon.setInterval(50);
+    connect(&catchUpSoon, &QTimer::timeout, this, &MonitorWindow::catchUp);
+    connect(&tap, &LineTap::transactionEnded, this, [this] {
+        if (!catchUpSoon.isActive())
+            catchUpSoon.start();
+    });
     connect(&tap, &LineTap::healthReset, this, &MonitorWindow::showHealth);
     showHealth();
     view.scrollToBottom();
@@ -92,7 +98,7 @@ QWidget *MonitorWindow::healthPanel()
     return box;
 }
 
-void MonitorWindow::transactionEnded()
+void MonitorWindow::catchUp()
 {
     const QScrollBar *bar = view.verticalScrollBar();
     const bool following = bar->value() == bar->maximum();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QTableView>
+#include <QTimer>
 
 #include <array>
 
@@ -35,7 +36,7 @@ private:
         Figures
     };
     QWidget *healthPanel();
-    void transactionEnded();
+    void catchUp();
     void showHealth();
     void save();
     void copyRows();
@@ -45,4 +46,5 @@ private:
     QTableView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
+    QTimer catchUpSoon; // many transactions in a burst make one update
 };

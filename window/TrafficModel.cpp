@@ -93,6 +93,7 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole: // the whole of a long reply or meaning
         return text(*t, index.column());
     case Qt::BackgroundRole:
         if (isError(t->verdict))

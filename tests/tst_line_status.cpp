@@ -1,0 +1,78 @@
+// The link status and the line monitor against the real simulated module: each
+// of its faults shows as its verdict, and the monitor holds the traffic.
+#include "ComPortNames.h"
+#include "MSComm.h"
+#include "SimProcess.h"
+#include "WindowProbe.h"
+#include "frmMain.h"
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class LineStatusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachFaultShowsItsVerdict_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("healthy") << "fault none"
+                                 << "OK [0-9]+ ms";
+        QTest::newRow("silent") << "fault silent"
+                                << "No reply";
+        QTest::newRow("corrupt CRC") << "fault crc"
+                                     << "CRC error";
+        QTest::newRow("exception") << "fault exception"
+                                   << "Exception 4";
+        QTest::newRow("another address") << "fault other-address"
+                                         << "Wrong address";
+        QTest::newRow("cut short") << "fault cut-short"
+                                   << "Garbled";
+        QTest::newRow("noise first") << "fault noise"
+                                     << "Garbled";
+    }
+
+    void eachFaultShowsItsVerdict()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, status);
+        QTemporaryDir dir;
+        SimProcess sim(dir.path());
+        QVERIFY(sim.ready());
+        QVERIFY(sim.command(fault));
+        qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
+        MSComm comm;
+        frmMain window(comm);
+        const WindowProbe probe(window);
+        probe.pollTimer()->stop();
+        window.Form_Load();
+        auto *label = probe.child<QLabel>(QStringLiteral("lblStatus"));
+        QCOMPARE(label->text(), QString());
+
+        window.pollTimer_Timer();
+        const QRegularExpression expected(QStringLiteral("^%1$").arg(status));
+        QTRY_VERIFY2_WITH_TIMEOUT(expected.match(label->text()).hasMatch(),
+                                  qPrintable(label->text()), 2000);
+
+        // The status opens the monitor, which shows the transaction.
+        QTest::mouseClick(label, Qt::LeftButton);
+        QWidget *shown = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
+                shown = w;
+        QVERIFY(shown);
+        const QAbstractItemModel *traffic =
+            shown->findChild<QTableView *>(QStringLiteral("traffic"))->model();
+        QCOMPARE(traffic->rowCount(), 1);
+        QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
+        QVERIFY(label->text().startsWith(traffic->index(0, 3).data().toString()));
+        qunsetenv(ComPortNames::DirVariable);
+    }
+};
+
+QTEST_MAIN(LineStatusTest)
+#include "tst_line_status.moc"
