@@ -1,6 +1,7 @@
 // A line that does not keep quiet: the RX box stays bounded and cheap, and the
 // poll cycle waits while a message box waits for the user.
 #include "BoxCatcher.h"
+#include "FakeComm.h"
 #include "Frames.h"
 #include "Tester.h"
 
@@ -43,7 +44,7 @@ private slots:
     void rxBoxKeepsTheFirstBytesSinceTheRequest()
     {
         QFETCH(QList<QByteArray>, events);
-        Tester t;
+        Tester<FakeComm> t;
         t.window.Form_Load();
         t.click("btnON", 1);
         QByteArray all;
@@ -60,7 +61,7 @@ private slots:
 
     void oneReceiveEventIsOneUpdateOfTheBox()
     {
-        Tester t;
+        Tester<FakeComm> t;
         t.window.Form_Load();
         t.window.pollTimer_Timer();
         QSignalSpy changes(t.child<QPlainTextEdit>("txtRX")->document(),
@@ -74,7 +75,7 @@ private slots:
 
     void noByteIsSplitAcrossTwoLines()
     {
-        Tester t;
+        Tester<FakeComm> t;
         t.window.show();
         t.window.Form_Load();
         t.click("btnON", 1);
@@ -94,9 +95,9 @@ private slots:
     // phase; what arrived meanwhile is framed once the box has closed.
     void ticksWaitWhileABoxIsOpen()
     {
-        Tester t;
+        Tester<FakeComm> t;
         t.window.Form_Load();
-        BoxCatcher catcher(&t.window);
+        BoxCatcher catcher;
         const QByteArray coils = withCrc(hex("01 01 01 05"));
         catcher.whileOpen = [&] {
             for (int tick = 0; tick < 3; ++tick)
@@ -111,7 +112,7 @@ private slots:
 
         t.window.pollTimer_Timer(); // the cycle goes on where it stopped
         QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
-        QCOMPARE(t.lamps("Shape1", 1, 8), QStringLiteral("GRGRRRRR"));
+        QCOMPARE(t.lamps("Shape1", 8), QStringLiteral("GRGRRRRR"));
     }
 };
 

@@ -1,16 +1,13 @@
 // The link status and the line monitor against the real simulated module: each
 // of its faults shows as its verdict, and the monitor holds the traffic.
-#include "ComPortNames.h"
 #include "MSComm.h"
 #include "SimProcess.h"
-#include "WindowProbe.h"
-#include "frmMain.h"
+#include "Tester.h"
 
 #include <QAbstractItemModel>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class LineStatusTest : public QObject {
@@ -18,39 +15,27 @@ class LineStatusTest : public QObject {
 private slots:
     void eachFaultShowsItsVerdict_data()
     {
-        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("fault");
         QTest::addColumn<QString>("status");
-        QTest::newRow("healthy") << "fault none"
-                                 << "OK [0-9]+ ms";
-        QTest::newRow("silent") << "fault silent"
-                                << "No reply";
-        QTest::newRow("corrupt CRC") << "fault crc"
-                                     << "CRC error";
-        QTest::newRow("exception") << "fault exception"
-                                   << "Exception 4";
-        QTest::newRow("another address") << "fault other-address"
-                                         << "Wrong address";
-        QTest::newRow("cut short") << "fault cut-short"
-                                   << "Garbled";
-        QTest::newRow("noise first") << "fault noise"
-                                     << "Garbled";
+        QTest::newRow("healthy") << QStringList{} << "OK [0-9]+ ms";
+        QTest::newRow("silent") << QStringList{"--silent"} << "No reply";
+        QTest::newRow("corrupt CRC") << QStringList{"--corrupt-crc"} << "CRC error";
+        QTest::newRow("exception") << QStringList{"--exception"} << "Exception 4";
+        QTest::newRow("another address") << QStringList{"--other-address", "9"} << "Wrong address";
+        QTest::newRow("cut short") << QStringList{"--cut-short"} << "Garbled";
+        QTest::newRow("noise first") << QStringList{"--noise"} << "Garbled";
     }
 
     void eachFaultShowsItsVerdict()
     {
-        QFETCH(QString, fault);
+        QFETCH(QStringList, fault);
         QFETCH(QString, status);
-        QTemporaryDir dir;
-        SimProcess sim(dir.path());
+        SimProcess sim(fault);
         QVERIFY(sim.ready());
-        QVERIFY(sim.command(fault));
-        qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
-        MSComm comm;
-        frmMain window(comm);
-        const WindowProbe probe(window);
-        probe.pollTimer()->stop();
+        Tester<MSComm> t;
+        frmMain &window = t.window;
         window.Form_Load();
-        auto *label = probe.child<QLabel>(QStringLiteral("lblStatus"));
+        auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
         QCOMPARE(label->text(), QString());
 
         window.pollTimer_Timer();
@@ -70,7 +55,6 @@ private slots:
         QCOMPARE(traffic->rowCount(), 1);
         QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
         QVERIFY(label->text().startsWith(traffic->index(0, 3).data().toString()));
-        qunsetenv(ComPortNames::DirVariable);
     }
 };
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include <functional>
 
@@ -13,35 +12,32 @@ class BoxCatcher : public QObject {
 public:
     struct Box {
         QString title, text, details;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::Icon icon;
         QList<QMessageBox::StandardButton> buttons;
-        bool windowVisible = false;
     };
 
-    explicit BoxCatcher(const QWidget *window = nullptr) : window(window)
-    {
-        connect(&timer, &QTimer::timeout, this, &BoxCatcher::poll);
-        timer.start(5);
-    }
+    BoxCatcher() { QApplication::instance()->installEventFilter(this); }
 
     QList<Box> boxes;
     int maxOpenAtOnce = 0;
-    std::function<void()> whileOpen; // runs once inside each box before it is closed
+    std::function<void()> whileOpen; // runs inside each box before it is closed
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *box = qobject_cast<QMessageBox *>(watched);
+        if (box && event->type() == QEvent::Show) {
+            maxOpenAtOnce = std::max(maxOpenAtOnce, ++open);
+            QMetaObject::invokeMethod(
+                this, [this, box] { answer(box); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
 
 private:
-    void poll()
+    void answer(QMessageBox *box)
     {
-        int open = 0;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<QMessageBox *>(w) && w->isVisible())
-                ++open;
-        maxOpenAtOnce = std::max(maxOpenAtOnce, open);
-
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        Box seen{box->windowTitle(), box->text(), box->informativeText(),
-                 box->icon(),        {},          window && window->isVisible()};
+        Box seen{box->windowTitle(), box->text(), box->informativeText(), box->icon(), {}};
         for (QAbstractButton *b : box->buttons())
             seen.buttons.append(box->standardButton(b));
         boxes.append(seen);
@@ -51,8 +47,8 @@ private:
             ok->click();
         else
             box->reject();
+        --open;
     }
 
-    const QWidget *window;
-    QTimer timer;
+    int open = 0;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ComPortNames.h"
+
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -10,22 +11,22 @@
 #include <termios.h>
 #include <unistd.h>
 
-// A pseudo-terminal whose device end is published as <dir>/COM<n>; the test
-// plays the other end through `peer`.
+// A pseudo-terminal whose device end is published as <dir>/COM1, with COM
+// numbers naming that directory while it lives; the test plays the other end.
 class PseudoTerminal {
 public:
-    explicit PseudoTerminal(int number = 1)
+    PseudoTerminal()
     {
         char name[256] = {};
         if (openpty(&peer, &device, name, nullptr, nullptr) != 0)
             return;
         ::fcntl(peer, F_SETFL, ::fcntl(peer, F_GETFL) | O_NONBLOCK);
-        devicePath = QString::fromLocal8Bit(name);
-        link = dir.filePath(QStringLiteral("COM%1").arg(number));
-        QFile::link(devicePath, link);
+        QFile::link(QString::fromLocal8Bit(name), dir.filePath(QStringLiteral("COM1")));
+        qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
     }
     ~PseudoTerminal()
     {
+        qunsetenv(ComPortNames::DirVariable);
         if (device >= 0)
             ::close(device);
         if (peer >= 0)
@@ -34,7 +35,6 @@ public:
     PseudoTerminal(const PseudoTerminal &) = delete;
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
 
-    bool isValid() const { return peer >= 0 && dir.isValid(); }
     QString comDir() const { return dir.path(); }
 
     QByteArray readAvailable() const
@@ -46,10 +46,6 @@ public:
             out.append(buf, qsizetype(n));
         return out;
     }
-    void write(const QByteArray &bytes) const
-    {
-        [[maybe_unused]] auto n = ::write(peer, bytes.constData(), size_t(bytes.size()));
-    }
     // Line settings of the device end as the tester left them.
     termios deviceSettings() const
     {
@@ -58,11 +54,8 @@ public:
         return t;
     }
 
-    QString devicePath;
-
 private:
     QTemporaryDir dir;
-    QString link;
     int peer = -1;
     int device = -1; // kept open so the line survives the tester closing it
 };

@@ -1,66 +1,41 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "ComPortNames.h"
+
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
-// The real rzm530-sim, headless, on a line directory of the test's own.
-// It is always ended when the test is, passed or failed.
+// The real rzm530-sim, headless, on a line directory of its own, with COM
+// numbers naming that directory while it lives. It is always ended when the
+// test is, passed or failed.
 class SimProcess {
 public:
-    SimProcess(const QString &dir, const QStringList &extra = {})
+    explicit SimProcess(const QStringList &options = {})
     {
-        process.setProgram(QStringLiteral(RZM530_SIM_PATH));
-        process.setArguments(QStringList{"--headless", "--dir", dir} + extra);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start();
+        qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
+        process.start(QStringLiteral(RZM530_SIM_PATH),
+                      QStringList{"--headless", "--dir", dir.path()} + options);
     }
     ~SimProcess()
     {
-        terminate(); // lets it remove its link and scratch files
-        kill();
+        process.terminate(); // lets it remove its link; QProcess kills it if it lingers
+        process.waitForFinished(3000);
+        qunsetenv(ComPortNames::DirVariable);
     }
-    SimProcess(const SimProcess &) = delete;
-    SimProcess &operator=(const SimProcess &) = delete;
 
-    // Waits up to `ms` for a line of output that starts with `prefix`.
-    bool waitForLine(const QString &prefix, int ms = 5000)
+    // Waits for a line of output that starts with `prefix`.
+    bool waitForLine(const char *prefix)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms) {
-            while (process.canReadLine()) {
-                const QString line = QString::fromUtf8(process.readLine()).trimmed();
-                if (line.startsWith(prefix))
+        return QTest::qWaitFor([&] {
+            while (process.canReadLine())
+                if (process.readLine().startsWith(prefix))
                     return true;
-            }
-            if (process.state() == QProcess::NotRunning)
-                return false;
-            process.waitForReadyRead(50);
-            QCoreApplication::processEvents();
-        }
-        return false;
+            return false;
+        });
     }
-    bool ready() { return waitForLine(QStringLiteral("ready")); }
-    bool command(const QString &line)
-    {
-        process.write((line + QLatin1Char('\n')).toUtf8());
-        return waitForLine(QStringLiteral("ok"));
-    }
-    void terminate()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            process.waitForFinished(3000);
-        }
-    }
-    void kill()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
+    bool ready() { return waitForLine("ready"); }
 
+    QTemporaryDir dir;
     QProcess process;
 };

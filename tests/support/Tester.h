@@ -1,17 +1,61 @@
 #pragma once
 
-#include "FakeComm.h"
-#include "WindowProbe.h"
+#include "Shape.h"
 #include "frmMain.h"
 
-// The real window on the fake serial component, with the poll timer stopped so
-// that tests tick it by hand.
-struct Tester : WindowProbe {
-    FakeComm comm;
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <utility>
+
+// The real window on a serial component, read and driven through its controls,
+// found by name. The poll timer is stopped: tests tick it by hand.
+template <typename Comm> struct Tester {
+    Comm comm;
     frmMain window{comm};
 
-    Tester() : WindowProbe(window) { pollTimer()->stop(); }
+    Tester() { pollTimer()->stop(); }
 
-    // Takes what went out since the last call.
+    template <typename T> T *child(const QString &name) const
+    {
+        auto *found = window.findChild<T *>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    QLineEdit *field(const QString &name) const { return child<QLineEdit>(name); }
+    QString tx() const { return field("txtTX")->text(); }
+    QString rx() const { return child<QPlainTextEdit>("txtRX")->toPlainText(); }
+    QString analog(int r) const { return field(QString::asprintf("txtAn(%d)", r))->text(); }
+    QTimer *pollTimer() const { return child<QTimer>("pollTimer"); }
+    Shape *shape(const char *array, int i) const
+    {
+        return child<Shape>(QString::asprintf("%s(%d)", array, i));
+    }
+    // Lamps 1 to `count` as letters: "GRRG" for green, red, red, green; '?' for any other.
+    QString lamps(const char *array, int count) const
+    {
+        QString out;
+        for (int i = 1; i <= count; ++i) {
+            const std::uint32_t colour = shape(array, i)->fillColor();
+            out += colour == 0x00FF00 ? 'G' : colour == 0x0000FF ? 'R' : '?';
+        }
+        return out;
+    }
+
+    void click(const char *array, int i) const
+    {
+        QTest::mouseClick(child<QPushButton>(QString::asprintf("%s(%d)", array, i)),
+                          Qt::LeftButton);
+    }
+    // Replaces the field's text the way a user does: select all, then type.
+    void type(const QString &name, const QString &keys) const
+    {
+        field(name)->selectAll();
+        QTest::keyClicks(field(name), keys);
+    }
+    // Takes what went out since the last call (on the fake component).
     QByteArray sent() { return std::exchange(comm.written, {}); }
 };
