@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the tester needs to build, run and test.
+# Installs the Debian 12 packages the tester needs to build, run, test and package.
 set -euo pipefail
 
 packages=(
@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-qpa-plugins
     fonts-liberation fonts-dejavu-core
     clang libclang-rt-14-dev libbenchmark-dev
+    dpkg-dev file
 )
 
 missing=()

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer with the fuzzer, then the
-# ordinary build's suite, whose CTest summary closes the output.
+# Installs what is missing, builds and checks the Debian package, and runs
+# every test: the suite under AddressSanitizer and UndefinedBehaviorSanitizer
+# with the fuzzer, then the ordinary build's suite, whose CTest summary closes
+# the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
 scripts/install-deps.sh
 scripts/build.sh
+scripts/check-package.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DRZM_SANITIZE=ON -DRZM_FUZZ=ON -DRZM_FUZZ_SECONDS="${RZM_FUZZ_SECONDS:-60}"

@@ -1,0 +1,32 @@
+# The Debian package: `cpack -G DEB` in the build folder makes
+# rzm530-tester_<version>_<arch>.deb with everything the install() rules put under /usr.
+set(RZM_PACKAGE_MAINTAINER "RZM-530 Tester maintainers <rzm530-tester@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+# The long description is the README's opening paragraph with its list, so the two never drift.
+file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+string(REGEX MATCH "\n\n([^\n]+\n)+\n(- [^\n]+\n)+" opening "${readme}")
+if(NOT opening)
+    message(FATAL_ERROR "README.md: no opening paragraph with a list for the package description")
+endif()
+string(STRIP "${opening}" opening)
+string(REPLACE "**" "" opening "${opening}")
+# A leading space keeps each list item on its own line in the package managers; the final
+# newline keeps CPack from stripping that space off the last one.
+string(REPLACE "\n- " "\n - " opening "${opening}\n")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rzm530-tester)
+set(CPACK_PACKAGE_VERSION ${RZM_VERSION_STRING})
+set(CPACK_PACKAGE_CONTACT "${RZM_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tester for the RZM-530 Modbus RTU I/O module")
+set(CPACK_PACKAGE_DESCRIPTION "${opening}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+include(CPack)

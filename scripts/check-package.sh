@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the Debian package in an already built folder (build/ unless given),
+# lists it, and fails unless it holds both programs, the menu entry and the
+# icon, and carries the library dependencies dpkg-shlibdeps found.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir="${1:-build}"
+
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$dir/CPackConfig.cmake")
+deb="$dir/rzm530-tester_${version}_$(dpkg --print-architecture).deb"
+rm -f "$dir"/rzm530-tester_*.deb
+(cd "$dir" && cpack -G DEB)
+
+dpkg-deb -I "$deb"
+contents=$(dpkg-deb -c "$deb")
+echo "$contents"
+
+missing=()
+for path in usr/bin/rzm530-tester usr/bin/rzm530-sim \
+    usr/share/applications/rzm530-tester.desktop \
+    usr/share/icons/hicolor/32x32/apps/rzm530-tester.png; do
+    grep -Eq " \./$path\$" <<<"$contents" || missing+=("/$path")
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q libqt6widgets6 <<<"$depends" || missing+=("Depends on libqt6widgets6")
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "$deb lacks: ${missing[*]}" >&2
+    exit 1
+fi
+echo "$deb: programs, menu entry, icon and dependencies present"
