@@ -1,7 +1,5 @@
 #include "CommandLine.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 namespace {
@@ -11,6 +9,14 @@ const char *Description =
 and 3 analog inputs, on a serial line at 9600 baud, 8N1. Started without
 options it opens its window: type the COM port number and the module's
 address, switch the relays and watch the inputs.
+
+--scan finds modules: one Read Coils per address, on one port or on every
+port present. It prints a line per module found and exits 0 when one
+answered, 1 when none did, 2 when no port could be opened.
+
+--self-test runs the link and relay steps of the guided test on one module
+and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 when the
+port cannot be opened or no module answers.
 
 COM numbers:
   Windows           COM n is COMn.
@@ -25,46 +31,122 @@ bool singleDash(const QString &argument)
     return argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--"));
 }
 
+QCommandLineOption valued(const char *name, const char *description, const char *value)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(description),
+            QString::fromLatin1(value)};
+}
+
+QCommandLineOption flag(const char *name, const char *description)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(description)};
+}
+
 } // namespace
 
 CommandLine::CommandLine(const QStringList &arguments)
     : help(QStringList{"h", "help"}, QStringLiteral("Shows this help and exits.")),
       version(QStringList{"v", "version"}, QStringLiteral("Shows the version and exits.")),
-      log(QStringLiteral("log"),
-          QStringLiteral("Writes every transaction on the line to FILE as CSV while the window "
-                         "runs, a row as each one ends; appends when FILE exists."),
-          QStringLiteral("FILE"))
+      log(valued("log",
+                 "Writes every transaction on the line to FILE as CSV while the window runs, a "
+                 "row as each one ends; appends when FILE exists.",
+                 "FILE")),
+      scanMode(flag("scan", "Finds modules, without a window.")),
+      port(valued("port", "The COM port to scan or test (default 1).", "N")),
+      allPorts(flag("all-ports", "Scans every COM port present.")),
+      first(valued("first", "The first address to scan (default 1).", "A")),
+      last(valued("last", "The last address to scan (default 247).", "B")),
+      timeout(
+          valued("timeout", "How long to wait for each reply when scanning (default 100).", "MS")),
+      selfTestMode(flag("self-test", "Tests one module: the link and relay steps, no window.")),
+      address(valued("address", "The module's address for --self-test (default 1).", "A")),
+      report(valued("report", "Writes the self-test report as JSON to FILE.", "FILE.json")),
+      html(valued("html", "Writes the self-test report as HTML to FILE.", "FILE.html")),
+      serial(valued("serial", "The module's serial number, for the report.", "TEXT")),
+      operatorName(valued("operator", "Who runs the test, for the report.", "TEXT"))
 {
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(log);
+    parser.addOptions({help, version, log, scanMode, port, allPorts, first, last, timeout,
+                       selfTestMode, address, report, html, serial, operatorName});
 
     if (!parser.parse(arguments)) {
-        // QApplication takes its own options out of the list before the
-        // tester reads it again; anything else is a mistake.
-        const QStringList raw = arguments.mid(1);
-        deferred = std::all_of(raw.begin(), raw.end(), [&](const QString &a) {
+        // QApplication takes its own options ("-platform offscreen") out of the
+        // list before the tester reads it again; anything else is a mistake.
+        const QStringList given = arguments.mid(1);
+        const bool leftToQt = std::all_of(given.begin(), given.end(), [](const QString &a) {
             return !a.startsWith(QLatin1Char('-')) || singleDash(a);
         });
-        chosen = Mode::Error;
+        chosen = leftToQt ? Mode::Window : Mode::Error;
         error = parser.errorText();
-        if (deferred)
-            chosen = Mode::Window;
         return;
     }
     if (parser.isSet(help))
         chosen = Mode::Help;
     else if (parser.isSet(version))
         chosen = Mode::Version;
-    else if (!parser.positionalArguments().isEmpty()) {
-        chosen = Mode::Error;
-        error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().front());
-    }
+    else if (!parser.positionalArguments().isEmpty())
+        fail(QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().front()));
+    else if (parser.isSet(scanMode) && parser.isSet(selfTestMode))
+        fail(QStringLiteral("--scan and --self-test do not go together."));
+    else if (parser.isSet(scanMode))
+        readScan();
+    else if (parser.isSet(selfTestMode))
+        readSelfTest();
 }
 
 QString CommandLine::helpText() const
 {
     return parser.helpText();
+}
+
+void CommandLine::fail(const QString &text)
+{
+    if (chosen == Mode::Error)
+        return; // the first mistake is the one to tell
+    chosen = Mode::Error;
+    error = text;
+}
+
+int CommandLine::number(const QCommandLineOption &option, int fallback, int lowest, int highest)
+{
+    if (!parser.isSet(option))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < lowest || value > highest) {
+        fail(QStringLiteral("--%1 takes a number from %2 to %3.")
+                 .arg(option.names().constFirst())
+                 .arg(lowest)
+                 .arg(highest));
+        return fallback;
+    }
+    return value;
+}
+
+void CommandLine::readScan()
+{
+    chosen = Mode::Scan;
+    Scan &s = scanOptions;
+    s.allPorts = parser.isSet(allPorts);
+    if (s.allPorts && parser.isSet(port))
+        fail(QStringLiteral("--port and --all-ports do not go together."));
+    s.port = number(port, 1, 1, 50);
+    s.first = number(first, 1, 1, 247);
+    s.last = number(last, 247, 1, 247);
+    s.timeoutMs = number(timeout, 100, 1, 10000);
+    if (s.first > s.last)
+        fail(QStringLiteral("--first must not be above --last."));
+}
+
+void CommandLine::readSelfTest()
+{
+    chosen = Mode::SelfTest;
+    SelfTest &t = selfTestOptions;
+    t.port = number(port, 1, 1, 50);
+    t.address = number(address, 1, 1, 247);
+    t.jsonReport = parser.value(report);
+    t.htmlReport = parser.value(html);
+    t.serial = parser.value(serial);
+    t.operatorName = parser.value(operatorName);
 }

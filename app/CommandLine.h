@@ -7,7 +7,18 @@
 // opens its window, as it always has.
 class CommandLine {
 public:
-    enum class Mode { Window, Help, Version, Error };
+    enum class Mode { Window, Help, Version, Scan, SelfTest, Error };
+
+    struct Scan {
+        int port = 1;
+        bool allPorts = false;
+        int first = 1, last = 247;
+        int timeoutMs = 100;
+    };
+    struct SelfTest {
+        int port = 1, address = 1;
+        QString jsonReport, htmlReport, serial, operatorName;
+    };
 
     explicit CommandLine(const QStringList &arguments);
     CommandLine(const CommandLine &) = delete;
@@ -17,17 +28,24 @@ public:
     // Modes that need no display, so no QApplication either.
     bool console() const { return chosen != Mode::Window; }
     QString helpText() const;
+    QString errorText() const { return error; }
     // --log FILE, empty when not asked for.
     QString logFile() const { return parser.value(log); }
-    QString errorText() const { return error; }
-    // Options of the windowing system ("-platform offscreen") that only
-    // QApplication understands, which the tester leaves to it.
-    bool leftToQt() const { return deferred; }
+    const Scan &scan() const { return scanOptions; }
+    const SelfTest &selfTest() const { return selfTestOptions; }
 
 private:
+    void readScan();
+    void readSelfTest();
+    int number(const QCommandLineOption &option, int fallback, int lowest, int highest);
+    void fail(const QString &text);
+
     QCommandLineParser parser;
     QCommandLineOption help, version, log;
+    QCommandLineOption scanMode, port, allPorts, first, last, timeout;
+    QCommandLineOption selfTestMode, address, report, html, serial, operatorName;
     Mode chosen = Mode::Window;
     QString error;
-    bool deferred = false;
+    Scan scanOptions;
+    SelfTest selfTestOptions;
 };

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "CsvLog.h"
 #include "MSComm.h"
+#include "ScanCommand.h"
 #include "StartUp.h"
 #include "TesterFont.h"
 #include "Version.h"
@@ -50,6 +51,8 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
     case CommandLine::Mode::Version:
         out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
         return 0;
+    case CommandLine::Mode::Scan:
+        return runScan(commandLine.scan());
     default:
         return usageError(commandLine.errorText());
     }

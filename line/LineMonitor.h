@@ -37,6 +37,7 @@ public:
     void advance(Time now);
 
     // For a sequencer that stops waiting as soon as the answer is in.
+    bool awaitingReply() const { return open == Open::Request && current.requestSize > 0; }
     bool replyComplete() const;
     void closeNow();
 

@@ -23,10 +23,7 @@ public:
     std::size_t capacity() const { return capacity_; }
     bool empty() const { return ring.empty(); }
     // i = 0 is the oldest kept.
-    const Transaction &operator[](std::size_t i) const
-    {
-        return ring[(oldest + i) % ring.size()];
-    }
+    const Transaction &operator[](std::size_t i) const { return ring[(oldest + i) % ring.size()]; }
     const Transaction &newest() const { return (*this)[size() - 1]; }
 
     std::uint64_t firstSequence() const { return next - size(); }

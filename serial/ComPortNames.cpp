@@ -1,5 +1,6 @@
 #include "ComPortNames.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QtGlobal>
@@ -51,6 +52,22 @@ QString devicePath(int number)
         locations.append(info.systemLocation());
     return comOrder(locations).value(number - 1);
 #endif
+}
+
+QList<int> presentPorts()
+{
+    QStringList windowsPorts;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        windowsPorts.append(info.portName());
+    QList<int> ports;
+    for (int n = 1; n <= 50; ++n) {
+        const QString path = devicePath(n);
+        const bool present =
+            !path.isEmpty() && (QFileInfo::exists(path) || windowsPorts.contains(path));
+        if (present)
+            ports.append(n);
+    }
+    return ports;
 }
 
 } // namespace ComPortNames

@@ -17,6 +17,9 @@ inline constexpr const char *DirVariable = "RZM530_COM_DIR";
 // The device for COM `number`, or an empty string when there is none.
 QString devicePath(int number);
 
+// The COM numbers, 1 to 50, that name a device present now.
+QList<int> presentPorts();
+
 // Orders the given device paths as COM 1, 2, ... and drops the ones that are
 // not counted.
 QStringList comOrder(const QStringList &systemLocations);

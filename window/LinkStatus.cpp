@@ -4,6 +4,8 @@
 #include "Words.h"
 #include "frmMain.h"
 
+#include <QToolBar>
+
 namespace {
 
 const QColor GoodText(0x00, 0x80, 0x00);
@@ -37,8 +39,10 @@ void frmMain::showLinkStatus(const QString &text, bool good, const QString &deta
 
 void frmMain::showMonitor()
 {
-    if (!monitor)
+    if (!monitor) {
         monitor = std::make_unique<MonitorWindow>(tap);
+        monitor->tools().addAction(&findModuleAction);
+    }
     monitor->show();
     monitor->raise();
     monitor->activateWindow();

@@ -20,10 +20,11 @@ std::uint32_t lampColour(bool on)
 } // namespace
 
 // While a message box waits for the user, ticks do nothing: the replies would
-// pile up behind the box and be framed against a later request.
+// pile up behind the box and be framed against a later request. A scan or a
+// self-test has the line to itself the same way.
 void frmMain::pollTimer_Timer()
 {
-    if (!chkPoll.isChecked() || testerMessageOpen())
+    if (!chkPoll.isChecked() || testerMessageOpen() || pollPauses > 0)
         return;
     const std::int16_t address = addressValue();
     if (!PollPhase) {

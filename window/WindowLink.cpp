@@ -1,9 +1,7 @@
 #include "WindowLink.h"
 
 #include "Colours.h"
-#include "LineTap.h"
 #include "MessageBox.h"
-#include "SerialComm.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,31 +16,9 @@ QString fromView(std::string_view text)
 
 } // namespace
 
-bool WindowLink::PortOpen() const
-{
-    return comm.PortOpen();
-}
-bool WindowLink::Output(std::uint8_t byte)
-{
-    const bool written = comm.Output(byte);
-    if (written)
-        tap.byteWritten(byte);
-    return written;
-}
-int WindowLink::InBufferCount() const
-{
-    return comm.InBufferCount();
-}
-std::uint8_t WindowLink::Input()
-{
-    const std::uint8_t byte = comm.Input();
-    tap.byteReceived(byte);
-    return byte;
-}
-
 void WindowLink::clearTx()
 {
-    tap.requestStarted();
+    TappedLink::clearTx();
     txtTX.clear();
 }
 void WindowLink::clearRx()

@@ -1,18 +1,15 @@
 #pragma once
 
-#include "MasterLink.h"
+#include "TappedLink.h"
 
 #include <QString>
 
-class LineTap;
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
-class SerialComm;
 
-// The Modbus master's view of the window: MSComm1, txtTX, txtRX and the message box.
-// Every byte written and received passes the line monitor's tap on the way; a
-// request begins where the master clears the TX box for it.
+// The Modbus master's view of the window: MSComm1 through the line monitor's
+// tap, txtTX, txtRX and the message box.
 //
 // The RX box has no scroll bars and shows three lines, about forty bytes. It keeps
 // the first RxEchoLimit bytes since the latest request, more than it shows and
@@ -21,20 +18,15 @@ class SerialComm;
 // full, where keeping the latest bytes would lay the box out again for every byte.
 // Later bytes are left out of the box only; the framer takes them all. The bytes
 // of one receive event reach the box in one update (flushRx).
-class WindowLink final : public modbus::MasterLink {
+class WindowLink final : public TappedLink {
 public:
     static constexpr int RxEchoLimit = 64;
 
     WindowLink(QWidget &owner, SerialComm &comm, QLineEdit &txtTX, QPlainTextEdit &txtRX,
                LineTap &tap)
-        : owner(owner), comm(comm), txtTX(txtTX), txtRX(txtRX), tap(tap)
+        : TappedLink(comm, tap), owner(owner), txtTX(txtTX), txtRX(txtRX)
     {
     }
-
-    bool PortOpen() const override;
-    bool Output(std::uint8_t byte) override;
-    int InBufferCount() const override;
-    std::uint8_t Input() override;
 
     void clearTx() override;
     void clearRx() override;
@@ -48,10 +40,8 @@ public:
 
 private:
     QWidget &owner;
-    SerialComm &comm;
     QLineEdit &txtTX;
     QPlainTextEdit &txtRX;
-    LineTap &tap;
     QString pendingRx;
     int rxEchoed = 0; // bytes in the box or pending, since the latest request
 };

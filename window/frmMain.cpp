@@ -7,8 +7,8 @@
 frmMain::~frmMain() = default;
 
 frmMain::frmMain(SerialComm &comm, QWidget *parent)
-    : QWidget(parent), MSComm1(comm), monitorKey(QKeySequence(QStringLiteral("Ctrl+M")), this),
-      link(*this, comm, txtTX, txtRX, tap), module2(link)
+    : QWidget(parent), MSComm1(comm), monitorAction(tr("Line monitor")),
+      findModuleAction(tr("Find module…")), link(*this, comm, txtTX, txtRX, tap), module2(link)
 {
     buildLayout();
     connectHandlers();
@@ -31,7 +31,12 @@ void frmMain::connectHandlers()
         showLinkStatus(tr("Port closed"), false, reason);
     });
     connect(&lblStatus, &ClickLabel::clicked, this, &frmMain::showMonitor);
-    connect(&monitorKey, &QShortcut::activated, this, &frmMain::showMonitor);
+    monitorAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    findModuleAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    for (QAction *action : {&monitorAction, &findModuleAction})
+        addAction(action); // their shortcuts work anywhere in the window
+    connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
+    connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
     connect(&tap, &LineTap::transactionEnded, this,
             qOverload<const line::Transaction &>(&frmMain::showLinkStatus));
 }

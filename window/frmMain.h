@@ -7,12 +7,12 @@
 #include "Shape.h"
 #include "WindowLink.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 
@@ -57,8 +57,22 @@ public:
     LineTap &lineTap() { return tap; }
     void showMonitor();
 
+    // For the finder and the self-test, which take the line for a while.
+    SerialComm &serialComm() { return MSComm1; }
+    modbus::ModbusMaster &modbusMaster() { return module2; }
+    int addressInField() const { return addressValue(); }
+    // Ticks do nothing while paused; the cycle then goes on where it stopped.
+    void pausePolling(bool pause) { pollPauses += pause ? 1 : -1; }
+    // Opens `port` again as the COM Port field would, when `reopen`; else
+    // leaves the line closed with `port` chosen.
+    void restorePort(int port, bool reopen);
+    // Sets both fields as if the user had typed them, so the port reopens.
+    void useModule(int port, int address);
+    void showFindModule();
+
 protected:
     void moveEvent(QMoveEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -106,11 +120,12 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
-    QShortcut monitorKey;
+    QAction monitorAction, findModuleAction;
     LineTap tap;
     WindowLink link;
     modbus::ModbusMaster module2;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
+    int pollPauses = 0;
     std::unique_ptr<MonitorWindow> monitor;
 };

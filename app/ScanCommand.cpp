@@ -1,0 +1,78 @@
+#include "ScanCommand.h"
+
+#include "ComPortNames.h"
+#include "HeadlessLine.h"
+#include "MSComm.h"
+#include "ScanRunner.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_UNIX
+    return ::isatty(STDERR_FILENO) != 0;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+int runScan(const CommandLine::Scan &options)
+{
+    line::Scan::Plan plan;
+    if (options.allPorts)
+        for (int n : ComPortNames::presentPorts())
+            plan.ports.push_back(n);
+    else
+        plan.ports.push_back(options.port);
+    plan.first = options.first;
+    plan.last = options.last;
+
+    MSComm comm;
+    HeadlessLine line(comm);
+    ScanRunner scan(comm, line.master, line.tap, plan,
+                    std::chrono::milliseconds(options.timeoutMs));
+    QTextStream out(stdout), err(stderr);
+    const bool progress = stderrIsTerminal();
+    QObject::connect(&scan, &ScanRunner::found, [&](const line::Scan::Found &module) {
+        if (progress)
+            err << "\r\033[K" << Qt::flush;
+        out << QString::fromStdString(line::describe(module)) << Qt::endl;
+    });
+    if (progress)
+        QObject::connect(&scan, &ScanRunner::probing, [&](int port, int address) {
+            err << QStringLiteral("\rCOM%1 address %2 (%3 of %4)")
+                       .arg(port)
+                       .arg(address)
+                       .arg(scan.scan().probesDone() + 1)
+                       .arg(scan.scan().probesTotal())
+                << Qt::flush;
+        });
+    QObject::connect(&scan, &ScanRunner::finished, [&] {
+        if (progress)
+            err << "\r\033[K" << Qt::flush;
+        QCoreApplication::quit();
+    });
+    scan.start();
+    QCoreApplication::exec();
+
+    if (!scan.scan().anyPortOpened()) {
+        err << "rzm530-tester: no port could be opened";
+        if (!options.allPorts)
+            err << QStringLiteral(" (COM %1, %2: %3)")
+                       .arg(options.port)
+                       .arg(comm.devicePath(), comm.errorString());
+        err << Qt::endl;
+        return 2;
+    }
+    return scan.scan().found().empty() ? 1 : 0;
+}

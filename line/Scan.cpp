@@ -1,0 +1,87 @@
+#include "Scan.h"
+
+#include <cmath>
+#include <utility>
+
+namespace line {
+
+Scan::Scan(Plan plan) : plan(std::move(plan))
+{
+    current = this->plan.first;
+}
+
+Scan::Step Scan::step() const
+{
+    if (stopped || portIndex >= plan.ports.size() || plan.first > plan.last)
+        return Step::Done;
+    return portOpen ? Step::Probe : Step::OpenPort;
+}
+
+int Scan::port() const
+{
+    return portIndex < plan.ports.size() ? plan.ports[portIndex] : 0;
+}
+
+int Scan::address() const
+{
+    return current;
+}
+
+int Scan::probesTotal() const
+{
+    const int perPort = plan.last >= plan.first ? plan.last - plan.first + 1 : 0;
+    return perPort * int(plan.ports.size());
+}
+
+void Scan::portOpened(bool ok, const std::string &path)
+{
+    if (!ok) {
+        done += plan.last - plan.first + 1; // a port that cannot be opened is passed over
+        nextPort();
+        return;
+    }
+    portOpen = opened = true;
+    device = path;
+}
+
+std::optional<Scan::Found> Scan::probed(const Transaction *t)
+{
+    std::optional<Found> found;
+    const bool answered = t && (t->verdict == Verdict::Ok || t->verdict == Verdict::Exception ||
+                                t->verdict == Verdict::CrcError);
+    if (answered) {
+        found = Found{port(), device, current, t->verdict, t->responseMs(), t->exceptionCode()};
+        modules.push_back(*found);
+    }
+    ++done;
+    if (++current > plan.last)
+        nextPort();
+    return found;
+}
+
+void Scan::cancel()
+{
+    stopped = true;
+}
+
+void Scan::nextPort()
+{
+    ++portIndex;
+    portOpen = false;
+    current = plan.first;
+}
+
+std::string describe(const Scan::Found &found)
+{
+    std::string text = "COM" + std::to_string(found.port) + ' ' + found.device + " address " +
+                       std::to_string(found.address);
+    if (found.responseMs)
+        text += ' ' + std::to_string(std::lround(*found.responseMs)) + " ms";
+    if (found.verdict == Verdict::Exception && found.exceptionCode)
+        text += ", exception " + std::to_string(*found.exceptionCode);
+    else if (found.verdict == Verdict::CrcError)
+        text += ", CRC error";
+    return text;
+}
+
+} // namespace line

@@ -1,0 +1,43 @@
+// The tools that take the line for a while, and the window's context menu
+// that leads to them.
+#include "FindModuleDialog.h"
+#include "SerialComm.h"
+#include "frmMain.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+void frmMain::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    menu.addAction(&findModuleAction);
+    menu.addAction(&monitorAction);
+    menu.exec(event->globalPos());
+}
+
+void frmMain::showFindModule()
+{
+    FindModuleDialog dialog(*this);
+    dialog.exec();
+}
+
+void frmMain::restorePort(int port, bool reopen)
+{
+    if (reopen) {
+        if (!MSComm1.PortOpen() || MSComm1.CommPort() != port)
+            OpenComPort(static_cast<std::int16_t>(port));
+        return;
+    }
+    MSComm1.setPortOpen(false);
+    MSComm1.setCommPort(port);
+}
+
+void frmMain::useModule(int port, int address)
+{
+    const QString portText = QString::number(port);
+    if (txtPort.text() == portText)
+        txtPort_Change(); // unchanged text raises no change: reopen all the same
+    else
+        txtPort.setText(portText);
+    txtAddr.setText(QString::number(address));
+}
