@@ -3,6 +3,8 @@
 #include "Csv.h"
 #include "LineMonitor.h"
 #include "LineVectors.h"
+#include "ReferenceCrc.h"
+#include "Scan.h"
 #include "Words.h"
 
 #include <QtTest>
@@ -207,6 +209,52 @@ private slots:
                           "2026-12-07 14:03:22.042,01 01 00 00 00 08 3D CC,,No reply,,"
                           "Read Coils 0-7\r\n"
                           "2026-12-07 14:03:24.042,,FF,Unsolicited,,1 byte with no request\r\n"));
+    }
+
+    // A fake line where address 2 answers, 5 answers with an exception, 7 with a
+    // spoilt CRC, 8 from the wrong address, and the rest stay silent; COM 4 is
+    // missing. Each probe is one Read Coils 0-7.
+    void scanFindsEveryModuleThatAnswers()
+    {
+        LineMonitor m(100, wall);
+        const line::Transaction *last = nullptr;
+        m.setListener([&](const line::Transaction &t) { last = &t; });
+        line::Scan scan({{3, 4}, 1, 10});
+        Time t = T0;
+        while (scan.step() != line::Scan::Step::Done) {
+            if (scan.step() == line::Scan::Step::OpenPort) {
+                scan.portOpened(scan.port() == 3, "/dev/ttyUSB0");
+                continue;
+            }
+            const auto a = std::uint8_t(scan.address());
+            QCOMPARE(scan.request().address, a);
+            Bytes reply;
+            if (a == 2)
+                reply = withCrc({a, 0x01, 0x01, 0x05});
+            else if (a == 5)
+                reply = withCrc({a, 0x81, 0x02});
+            else if (a == 7)
+                reply = {a, 0x01, 0x01, 0x05, 0x00, 0x00};
+            else if (a == 8)
+                reply = withCrc({9, 0x01, 0x01, 0x05});
+            t = exchange(m, t, withCrc({a, 0x01, 0x00, 0x00, 0x00, 0x08}), reply) + 100ms;
+            m.closeNow();
+            scan.probed(last);
+        }
+        QCOMPARE(scan.probesDone(), scan.probesTotal());
+        QVERIFY(scan.anyPortOpened());
+        std::vector<std::string> found;
+        for (const auto &module : scan.found())
+            found.push_back(line::describe(module));
+        QCOMPARE(found, (std::vector<std::string>{"COM3 /dev/ttyUSB0 address 2 26 ms",
+                                                  "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
+                                                  "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error"}));
+
+        line::Scan cancelled({{1}, 1, 247});
+        cancelled.portOpened(true, "/dev/ttyS0");
+        cancelled.cancel();
+        QVERIFY(cancelled.step() == line::Scan::Step::Done);
+        QVERIFY(!line::Scan({{1}, 1, 247}).anyPortOpened());
     }
 };
 

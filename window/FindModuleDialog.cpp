@@ -40,6 +40,7 @@ FindModuleDialog::FindModuleDialog(frmMain &window)
     timeout.setRange(10, 5000);
     timeout.setValue(100);
     timeout.setSuffix(tr(" ms"));
+    timeout.setMaximumWidth(100);
     for (QWidget *w : std::initializer_list<QWidget *>{&allPorts, &first, &last, &timeout, &start,
                                                        &use, &close, &progress, &results})
         w->setParent(this);
@@ -70,6 +71,8 @@ FindModuleDialog::FindModuleDialog(frmMain &window)
     results.setSelectionMode(QAbstractItemView::SingleSelection);
     results.setEditTriggers(QAbstractItemView::NoEditTriggers);
     results.verticalHeader()->hide();
+    results.setWordWrap(false);
+    results.verticalHeader()->setDefaultSectionSize(results.fontMetrics().height() + 6);
     results.horizontalHeader()->setStretchLastSection(true);
     results.setColumnWidth(Port, 50);
     results.setColumnWidth(Device, 150);
@@ -161,14 +164,11 @@ void FindModuleDialog::addRow(const line::Scan::Found &m)
     };
     cell(Port, QString::number(m.port))->setData(Qt::UserRole, m.port);
     cell(Device, QString::fromStdString(m.device));
-    QString address = QString::number(m.address);
-    if (m.address > AddressFieldMax)
-        address += tr(" (above 99)");
-    cell(Address, address)->setData(Qt::UserRole, m.address);
+    cell(Address, QString::number(m.address))->setData(Qt::UserRole, m.address);
     cell(Time, m.responseMs ? QString::number(*m.responseMs, 'f', 0) : QString());
     QString answer = answerText(m);
     if (m.address > AddressFieldMax)
-        answer += tr("; outside the Address field's range 0 to 99");
+        answer += tr(", outside the Address field's range (0 to 99)");
     cell(Answer, answer);
 }
 

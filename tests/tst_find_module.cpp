@@ -1,0 +1,99 @@
+// Finding modules on the real simulated line with three modules on it: the
+// command line's scan, the All row, and the finder's Use.
+#include "BoxCatcher.h"
+#include "FindModuleDialog.h"
+#include "MSComm.h"
+#include "SimProcess.h"
+#include "Tester.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+const QStringList ThreeModules{"--address", "1,17,42"};
+
+} // namespace
+
+class FindModuleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scanFromTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("scan");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("three modules") << ThreeModules << QStringList{"--timeout", "30"} << 0
+                                       << "address 1,address 17,address 42";
+        QTest::newRow("one of them, on every port")
+            << ThreeModules << QStringList{"--all-ports", "--first", "10", "--last", "20"} << 0
+            << "address 17";
+        QTest::newRow("none answers")
+            << QStringList{"--silent"} << QStringList{"--last", "3", "--timeout", "30"} << 1 << "";
+        QTest::newRow("no such port") << ThreeModules << QStringList{"--port", "9"} << 2 << "";
+    }
+
+    void scanFromTheCommandLine()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, scan);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        SimProcess sim(simulator);
+        QVERIFY(sim.ready());
+        QProcess tester;
+        tester.start(QStringLiteral(RZM530_TESTER_PATH), QStringList{"--scan"} + scan);
+        QVERIFY(tester.waitForFinished(30000));
+        QCOMPARE(tester.exitCode(), exitCode);
+        QStringList lines = QString::fromLocal8Bit(tester.readAllStandardOutput())
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString device = sim.dir.filePath(QStringLiteral("COM1"));
+        for (QString &line : lines) {
+            QVERIFY2(line.startsWith("COM1 " + device + " address ") && line.endsWith(" ms"),
+                     qPrintable(line));
+            line = line.section(QLatin1Char(' '), 2, 3);
+        }
+        QCOMPARE(lines.join(QLatin1Char(',')), output);
+    }
+
+    void allRowSwitchesEveryModule()
+    {
+        SimProcess sim(ThreeModules);
+        QVERIFY(sim.ready());
+        Tester<MSComm> t;
+        t.window.Form_Load();
+        t.click("btnON", 0);
+        for (const char *relays : {"relays 1 11111111", "relays 17 11111111", "relays 42 11111111"})
+            QVERIFY2(sim.waitForLine(relays), relays);
+    }
+
+    void useSetsBothFieldsAndPollingFollows()
+    {
+        SimProcess sim(ThreeModules);
+        QVERIFY(sim.ready());
+        Tester<MSComm> t;
+        t.window.Form_Load();
+        FindModuleDialog finder(t.window);
+        finder.findChild<QSpinBox *>("first")->setValue(15);
+        finder.findChild<QSpinBox *>("last")->setValue(45);
+        finder.startScan();
+        QVERIFY(QTest::qWaitFor([&] { return !finder.scanning(); }, 10000));
+        auto *results = finder.findChild<QTableWidget *>("results");
+        QCOMPARE(results->rowCount(), 2);
+        QVERIFY(t.comm.PortOpen()); // the port in use before is open again
+
+        results->selectRow(0);
+        BoxCatcher boxes;
+        t.type("txtPort", "2"); // no such port: Use must bring the line back
+        QTest::mouseClick(finder.findChild<QPushButton *>("use"), Qt::LeftButton);
+        QCOMPARE(t.field("txtPort")->text(), "1");
+        QCOMPARE(t.field("txtAddr")->text(), "17");
+        t.window.pollTimer_Timer();
+        QVERIFY(t.tx().startsWith("[11][01]"));
+        QVERIFY(QTest::qWaitFor([&] { return t.rx().startsWith("[11][01][01]"); }));
+    }
+};
+
+QTEST_MAIN(FindModuleTest)
+#include "tst_find_module.moc"
