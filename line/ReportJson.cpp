@@ -1,0 +1,123 @@
+#include "ReportJson.h"
+
+#include "Json.h"
+#include "Words.h"
+
+namespace line {
+
+namespace {
+
+void time(JsonWriter &json, const char *key, std::optional<Time> t, const WallClock &wallClock)
+{
+    json.key(key);
+    if (t)
+        json.value(isoTime(wallClock(*t)));
+    else
+        json.null();
+}
+
+void limits(JsonWriter &json, const char *key, const AnalogLimits &l)
+{
+    json.key(key).beginArray().value(l.min).value(l.max).endArray();
+}
+
+void values(JsonWriter &json, const SelfTestReport &report, StepId id)
+{
+    json.key("values").beginObject();
+    if (report.step(id).result == StepResult::NotRun) {
+        json.endObject();
+        return;
+    }
+    switch (id) {
+    case StepId::Link: {
+        const LinkValues &l = report.link;
+        json.key("reads").value(l.reads).key("good").value(l.good);
+        json.key("min_ms").value(l.minMs, 1).key("mean_ms").value(l.meanMs, 1);
+        json.key("max_ms").value(l.maxMs, 1);
+        break;
+    }
+    case StepId::Relays:
+        json.key("failed").beginArray();
+        for (int n = 1; n <= int(report.relays.failed.size()); ++n)
+            if (report.relays.failed[std::size_t(n - 1)])
+                json.value(n);
+        json.endArray().key("all_failed").value(report.relays.allFailed);
+        break;
+    case StepId::Digital:
+        json.key("inputs").beginArray();
+        for (std::size_t i = 0; i < report.digital.size(); ++i) {
+            const DigitalInput &d = report.digital[i];
+            json.beginObject().key("input").value(int(i + 1));
+            json.key("result").value(resultWord(d.result));
+            json.key("on_seen").value(d.sawOn).key("off_seen").value(d.sawOff).endObject();
+        }
+        json.endArray();
+        break;
+    case StepId::Analog:
+        limits(json, "low_limits", report.low);
+        limits(json, "high_limits", report.high);
+        json.key("inputs").beginArray();
+        for (std::size_t i = 0; i < report.analog.size(); ++i) {
+            const AnalogInput &a = report.analog[i];
+            json.beginObject().key("input").value(int(i + 1));
+            json.key("result").value(resultWord(a.result));
+            json.key("low").value(a.low).key("high").value(a.high).endObject();
+        }
+        json.endArray();
+        break;
+    }
+    json.endObject();
+}
+
+void traffic(JsonWriter &json, const StepRecord &step, const WallClock &wallClock)
+{
+    json.key("traffic").beginArray();
+    for (const Transaction &t : step.traffic) {
+        json.beginObject();
+        json.key("time").value(isoTime(wallClock(t.start), true));
+        json.key("request").value(hex(t.request())).key("reply").value(hex(t.reply()));
+        json.key("verdict").value(verdictText(t)).key("response_ms").value(t.responseMs(), 1);
+        json.key("meaning").value(meaning(t)).endObject();
+    }
+    json.endArray();
+}
+
+} // namespace
+
+std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
+                       const WallClock &wallClock)
+{
+    JsonWriter json;
+    json.beginObject();
+    json.key("tester").value(header.tester);
+    json.key("verdict").value(overallWord(report.verdict));
+    time(json, "started", report.started(), wallClock);
+    time(json, "finished", report.finished(), wallClock);
+    json.key("operator").value(header.operatorName);
+    json.key("module").beginObject();
+    json.key("address").value(int(report.address));
+    json.key("serial_number").value(header.serialNumber).endObject();
+    json.key("port").beginObject();
+    json.key("com").value(header.comNumber).key("device").value(header.devicePath).endObject();
+
+    json.key("steps").beginArray();
+    for (const StepRecord &step : report.steps) {
+        json.beginObject();
+        json.key("name").value(stepName(step.id)).key("result").value(resultWord(step.result));
+        time(json, "started", step.started(), wallClock);
+        time(json, "finished", step.finished(), wallClock);
+        values(json, report, step.id);
+        json.key("failures").beginArray();
+        for (const Failure &f : step.failures)
+            json.value(f.reason);
+        json.endArray();
+        if (step.result == StepResult::Fail)
+            traffic(json, step, wallClock);
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    return json.text();
+}
+
+} // namespace line

@@ -1,0 +1,101 @@
+#include "SelfTestResult.h"
+
+#include <algorithm>
+
+namespace line {
+
+std::optional<Time> StepRecord::started() const
+{
+    if (traffic.empty())
+        return std::nullopt;
+    return traffic.front().start;
+}
+
+std::optional<Time> StepRecord::finished() const
+{
+    if (traffic.empty())
+        return std::nullopt;
+    const Transaction &last = traffic.back();
+    return std::max(last.requestEnd, last.replyEnd);
+}
+
+std::optional<Time> SelfTestReport::started() const
+{
+    for (const StepRecord &s : steps)
+        if (const auto t = s.started())
+            return t;
+    return std::nullopt;
+}
+
+std::optional<Time> SelfTestReport::finished() const
+{
+    std::optional<Time> last;
+    for (const StepRecord &s : steps)
+        if (const auto t = s.finished())
+            last = std::max(last.value_or(*t), *t);
+    return last;
+}
+
+const char *resultWord(StepResult result)
+{
+    switch (result) {
+    case StepResult::NotRun:
+        return "not run";
+    case StepResult::Pass:
+        return "pass";
+    case StepResult::Fail:
+        return "fail";
+    case StepResult::Skipped:
+        return "skipped";
+    case StepResult::Cancelled:
+        return "cancelled";
+    }
+    return "";
+}
+
+const char *stepName(StepId id)
+{
+    switch (id) {
+    case StepId::Link:
+        return "link";
+    case StepId::Relays:
+        return "relays";
+    case StepId::Digital:
+        return "digital";
+    case StepId::Analog:
+        return "analog";
+    }
+    return "";
+}
+
+const char *stepTitle(StepId id)
+{
+    switch (id) {
+    case StepId::Link:
+        return "Link";
+    case StepId::Relays:
+        return "Relays";
+    case StepId::Digital:
+        return "Digital inputs";
+    case StepId::Analog:
+        return "Analog inputs";
+    }
+    return "";
+}
+
+const char *overallWord(Overall verdict)
+{
+    switch (verdict) {
+    case Overall::Pass:
+        return "pass";
+    case Overall::Fail:
+        return "fail";
+    case Overall::NoModule:
+        return "no module";
+    case Overall::Cancelled:
+        return "cancelled";
+    }
+    return "";
+}
+
+} // namespace line

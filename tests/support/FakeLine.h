@@ -1,0 +1,63 @@
+#pragma once
+
+#include "FakeModule.h"
+#include "LineMonitor.h"
+#include "MemoryLink.h"
+#include "Module2.h"
+#include "Request.h"
+
+#include <chrono>
+#include <vector>
+
+// A module on a line in memory: the master's own builders put a request on it, a real line
+// monitor cuts and judges the exchange, and time passes only as the bytes do.
+struct FakeLine {
+    static constexpr std::chrono::microseconds ByteTime{1040}; // 9600 8N1
+    static constexpr std::chrono::milliseconds Turnaround{20};
+
+    explicit FakeLine(line::WallClock wallClock) : monitor(1000, std::move(wallClock))
+    {
+        master.BuildCrcTables();
+    }
+
+    // Sends as a driver would: waits for the whole reply or until replyWait has passed.
+    line::Transaction send(const line::Request &r, std::chrono::milliseconds replyWait)
+    {
+        using Kind = line::Request::Kind;
+        link.written.clear();
+        switch (r.kind) {
+        case Kind::ReadCoils:
+            master.ReadCoils(r.address, std::int16_t(r.start), std::int16_t(r.quantity));
+            break;
+        case Kind::ReadHoldingRegisters:
+            master.ReadHoldingRegisters(r.address, std::int16_t(r.start), std::int16_t(r.quantity));
+            break;
+        case Kind::WriteSingleCoil:
+            master.WriteSingleCoil(r.address, std::int16_t(r.relay), r.on ? 1 : 0);
+            break;
+        case Kind::WriteMultipleCoils:
+            master.WriteMultipleCoils(r.address, 0, std::int16_t(r.quantity),
+                                      std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
+            break;
+        }
+        const FakeModule::Bytes request(link.written.begin(), link.written.end());
+        monitor.requestStarted(now);
+        for (auto byte : request)
+            monitor.byteWritten(byte, now += ByteTime);
+        const line::Time sent = now;
+        const FakeModule::Bytes reply = module.answer(request);
+        now += Turnaround;
+        for (auto byte : reply)
+            monitor.byteReceived(byte, now += ByteTime);
+        if (!monitor.replyComplete())
+            now = std::max(now, sent + replyWait);
+        monitor.closeNow();
+        return monitor.traffic().newest();
+    }
+
+    FakeModule module;
+    MemoryLink link;
+    modbus::ModbusMaster master{link};
+    line::LineMonitor monitor;
+    line::Time now = line::Time() + std::chrono::hours(1);
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ReferenceCrc.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// An RZM-530 as the line sees it: relays 1-8 are coils 0-7, holding registers 4-6 the
+// analog inputs, 7-10 the digital inputs. It answers at its own address, obeys broadcasts
+// in silence and ignores frames with a bad CRC.
+class FakeModule {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    std::uint8_t address = 1;
+    std::array<bool, 8> coils{};
+    std::array<std::uint16_t, 11> registers{};
+    bool silent = false; // nothing there at all
+    int stuckRelay = 0;  // writes to it are echoed but change nothing
+
+    Bytes answer(const Bytes &request)
+    {
+        if (silent || request.size() < 8 || !crcGood(request))
+            return {};
+        const std::uint8_t to = request[0];
+        if (to != address && to != 0)
+            return {};
+        const int start = word(request, 2);
+        const int second = word(request, 4); // quantity, or a single coil's value
+        Bytes reply{address, request[1]};
+        switch (request[1]) {
+        case 1: // Read Coils
+            reply.push_back(std::uint8_t((second + 7) / 8));
+            for (int i = 0; i < (second + 7) / 8; ++i) {
+                std::uint8_t bits = 0;
+                for (int k = 0; k < 8; ++k)
+                    bits |= std::uint8_t(coil(start + 8 * i + k) << k);
+                reply.push_back(bits);
+            }
+            break;
+        case 3: // Read Holding Registers
+            reply.push_back(std::uint8_t(2 * second));
+            for (int k = start; k < start + second; ++k) {
+                const std::uint16_t value = k < int(registers.size()) ? registers[k] : 0;
+                reply.insert(reply.end(), {std::uint8_t(value >> 8), std::uint8_t(value)});
+            }
+            break;
+        case 5: // Write Single Coil: echoed
+            setCoil(start, second == 0xFF00);
+            reply.assign(request.begin(), request.end() - 2);
+            break;
+        case 15: // Write Multiple Coils: start and quantity echoed
+            for (int k = 0; k < second; ++k)
+                setCoil(start + k, request[std::size_t(7 + k / 8)] >> (k % 8) & 1);
+            reply.insert(reply.end(), request.begin() + 2, request.begin() + 6);
+            break;
+        default:
+            return {};
+        }
+        return to == 0 ? Bytes() : withCrc(reply);
+    }
+
+private:
+    static int word(const Bytes &frame, std::size_t i) { return frame[i] << 8 | frame[i + 1]; }
+    static bool crcGood(const Bytes &frame)
+    {
+        const Bytes body(frame.begin(), frame.end() - 2);
+        return withCrc(body) == frame;
+    }
+    bool coil(int k) const { return k < int(coils.size()) && coils[std::size_t(k)]; }
+    void setCoil(int k, bool on)
+    {
+        if (k < int(coils.size()) && k + 1 != stuckRelay)
+            coils[std::size_t(k)] = on;
+    }
+};
