@@ -2,6 +2,7 @@
 #include "CsvLog.h"
 #include "MSComm.h"
 #include "ScanCommand.h"
+#include "SelfTestCommand.h"
 #include "StartUp.h"
 #include "TesterFont.h"
 #include "Version.h"
@@ -53,6 +54,8 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
         return 0;
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
+    case CommandLine::Mode::SelfTest:
+        return runSelfTest(commandLine.selfTest());
     default:
         return usageError(commandLine.errorText());
     }

@@ -11,6 +11,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
     menu.addAction(&findModuleAction);
+    menu.addAction(&selfTestAction);
     menu.addAction(&monitorAction);
     menu.exec(event->globalPos());
 }
@@ -18,6 +19,12 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
 void frmMain::showFindModule()
 {
     FindModuleDialog dialog(*this);
+    dialog.exec();
+}
+
+void frmMain::showSelfTest()
+{
+    SelfTestDialog dialog(*this, selfTestMemory);
     dialog.exec();
 }
 

@@ -42,6 +42,7 @@ void frmMain::showMonitor()
     if (!monitor) {
         monitor = std::make_unique<MonitorWindow>(tap);
         monitor->tools().addAction(&findModuleAction);
+        monitor->tools().addAction(&selfTestAction);
     }
     monitor->show();
     monitor->raise();

@@ -8,7 +8,7 @@ frmMain::~frmMain() = default;
 
 frmMain::frmMain(SerialComm &comm, QWidget *parent)
     : QWidget(parent), MSComm1(comm), monitorAction(tr("Line monitor")),
-      findModuleAction(tr("Find module…")), link(*this, comm, txtTX, txtRX, tap), module2(link)
+      findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")), link(*this, comm, txtTX, txtRX, tap), module2(link)
 {
     buildLayout();
     connectHandlers();
@@ -33,10 +33,12 @@ void frmMain::connectHandlers()
     connect(&lblStatus, &ClickLabel::clicked, this, &frmMain::showMonitor);
     monitorAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
     findModuleAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
-    for (QAction *action : {&monitorAction, &findModuleAction})
+    selfTestAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    for (QAction *action : {&monitorAction, &findModuleAction, &selfTestAction})
         addAction(action); // their shortcuts work anywhere in the window
     connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
     connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
+    connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
     connect(&tap, &LineTap::transactionEnded, this,
             qOverload<const line::Transaction &>(&frmMain::showLinkStatus));
 }

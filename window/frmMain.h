@@ -4,6 +4,7 @@
 #include "Frame.h"
 #include "LineTap.h"
 #include "Module2.h"
+#include "SelfTestDialog.h"
 #include "Shape.h"
 #include "WindowLink.h"
 
@@ -69,6 +70,7 @@ public:
     // Sets both fields as if the user had typed them, so the port reopens.
     void useModule(int port, int address);
     void showFindModule();
+    void showSelfTest();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -120,7 +122,7 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
-    QAction monitorAction, findModuleAction;
+    QAction monitorAction, findModuleAction, selfTestAction;
     LineTap tap;
     WindowLink link;
     modbus::ModbusMaster module2;
@@ -128,4 +130,5 @@ private:
     bool frameCentred = false;
     int pollPauses = 0;
     std::unique_ptr<MonitorWindow> monitor;
+    SelfTestDialog::Memory selfTestMemory; // kept until the program closes
 };

@@ -1,0 +1,92 @@
+#include "SelfTestCommand.h"
+
+#include "HeadlessLine.h"
+#include "MSComm.h"
+#include "ReportHtml.h"
+#include "ReportJson.h"
+#include "SelfTestRunner.h"
+#include "StepSummary.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+namespace {
+
+constexpr int Passed = 0, Failed = 1, NotTested = 2;
+
+bool writeFile(const QString &path, const std::string &text, QTextStream &err)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+        file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.flush())
+        return true;
+    err << "rzm530-tester: cannot write " << path << ": " << file.errorString() << Qt::endl;
+    return false;
+}
+
+} // namespace
+
+int runSelfTest(const CommandLine::SelfTest &options)
+{
+    QTextStream out(stdout), err(stderr);
+    MSComm comm;
+    comm.setCommPort(options.port);
+    if (!comm.setPortOpen(true)) {
+        err << QStringLiteral("rzm530-tester: cannot open COM %1 (%2): %3")
+                   .arg(options.port)
+                   .arg(comm.devicePath(), comm.errorString())
+            << Qt::endl;
+        return NotTested;
+    }
+    HeadlessLine line(comm);
+    line::SelfTestSettings settings;
+    settings.address = std::uint8_t(options.address);
+    settings.operatorPresent = false;
+    SelfTestRunner test(line.master, line.tap, settings);
+
+    // Each step is printed once it is over: when the next one has begun, or at the end.
+    std::size_t printed = 0;
+    const auto printFinishedSteps = [&](bool all) {
+        const line::SelfTestReport &report = test.test().report();
+        const auto running = std::size_t(test.test().currentStep());
+        for (; printed < line::StepCount && (all || printed < running); ++printed) {
+            const auto id = line::StepId(printed);
+            const std::string summary = line::stepSummary(report, id);
+            out << line::stepTitle(id) << ": " << line::resultWord(report.step(id).result)
+                << (summary.empty() ? "" : ", ") << QString::fromStdString(summary) << Qt::endl;
+            for (const line::Failure &failure : report.step(id).failures)
+                out << "  " << QString::fromStdString(failure.reason) << Qt::endl;
+        }
+    };
+    QObject::connect(&test, &SelfTestRunner::progressed, [&] { printFinishedSteps(false); });
+    QObject::connect(&test, &SelfTestRunner::finished, [&] {
+        printFinishedSteps(true);
+        QCoreApplication::quit();
+    });
+    test.start();
+    QCoreApplication::exec();
+
+    const line::SelfTestReport &report = test.test().report();
+    const line::ReportHeader header{
+        QCoreApplication::applicationName().toStdString() + ' ' +
+            QCoreApplication::applicationVersion().toStdString(),
+        options.operatorName.toStdString(), options.serial.toStdString(), options.port,
+        comm.devicePath().toStdString()};
+    const line::WallClock &wallClock = line.tap.monitor().wallClock();
+    bool written = true;
+    if (!options.jsonReport.isEmpty())
+        written &= writeFile(options.jsonReport, line::reportJson(report, header, wallClock), err);
+    if (!options.htmlReport.isEmpty())
+        written &= writeFile(options.htmlReport, line::reportHtml(report, header, wallClock), err);
+
+    out << QString::fromLatin1(line::overallWord(report.verdict)).toUpper() << Qt::endl;
+    switch (report.verdict) {
+    case line::Overall::Pass:
+        return written ? Passed : Failed;
+    case line::Overall::NoModule:
+        return NotTested;
+    default:
+        return Failed;
+    }
+}

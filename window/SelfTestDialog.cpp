@@ -1,0 +1,313 @@
+#include "SelfTestDialog.h"
+
+#include "LineTap.h"
+#include "Report.h"
+#include "ReportHtml.h"
+#include "ReportJson.h"
+#include "SerialComm.h"
+#include "StepSummary.h"
+#include "frmMain.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+namespace {
+
+constexpr std::array<line::Answer, 4> Answers{line::Answer::Yes, line::Answer::No,
+                                              line::Answer::Continue, line::Answer::Skip};
+constexpr std::array<const char *, 4> AnswerCaptions{"Yes", "No", "Continue", "Skip"};
+
+QString defaultFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(QStringLiteral("RZM-530 reports"));
+}
+
+} // namespace
+
+SelfTestDialog::SelfTestDialog(frmMain &window, Memory &memory)
+    : QDialog(&window), window(window), memory(memory),
+      byEar(tr("The operator confirms each relay by ear")), changeFolder(tr("Change…")),
+      start(tr("Start")), close(tr("Close"))
+{
+    setWindowTitle(tr("Self-test"));
+    setObjectName(QStringLiteral("selfTest"));
+    if (memory.reportFolder.isEmpty())
+        memory.reportFolder = defaultFolder();
+
+    steps.setObjectName(QStringLiteral("steps"));
+    steps.setColumnCount(3);
+    steps.setHeaderLabels({tr("Step"), tr("Result"), tr("Measured")});
+    steps.setRootIsDecorated(false);
+    steps.setColumnWidth(0, 110);
+    steps.setColumnWidth(1, 70);
+    for (std::size_t i = 0; i < line::StepCount; ++i)
+        new QTreeWidgetItem(&steps, {tr(line::stepTitle(line::StepId(i)))});
+    progress.setRange(0, int(line::StepCount));
+    progress.setValue(0);
+    progress.setFormat(tr("%v of %m steps"));
+    verdict.setObjectName(QStringLiteral("verdict"));
+    QFont big = verdict.font();
+    big.setPixelSize(28);
+    big.setBold(true);
+    verdict.setFont(big);
+    verdict.setAlignment(Qt::AlignCenter);
+    files.setObjectName(QStringLiteral("files"));
+    files.setWordWrap(true);
+    files.setTextInteractionFlags(Qt::TextBrowserInteraction);
+    files.setOpenExternalLinks(true);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(&start);
+    buttons->addStretch();
+    buttons->addWidget(&close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(settingsPanel());
+    layout->addWidget(&progress);
+    layout->addWidget(&steps, 1);
+    layout->addWidget(promptPanel());
+    layout->addWidget(&verdict);
+    layout->addWidget(&files);
+    layout->addLayout(buttons);
+    resize(600, 560);
+
+    start.setObjectName(QStringLiteral("start"));
+    start.setDefault(true);
+    connect(&start, &QPushButton::clicked, this, &SelfTestDialog::startTest);
+    connect(&close, &QPushButton::clicked, this, &SelfTestDialog::reject);
+    connect(&changeFolder, &QPushButton::clicked, this, &SelfTestDialog::chooseFolder);
+}
+
+SelfTestDialog::~SelfTestDialog()
+{
+    if (runner) // the window closed under a running test
+        window.pausePolling(false);
+}
+
+QWidget *SelfTestDialog::settingsPanel()
+{
+    auto *box = new QGroupBox(tr("Before the test"), this);
+    operatorName.setText(memory.operatorName);
+    serialNumber.setText(memory.serialNumber);
+    byEar.setChecked(memory.confirmByEar);
+    operatorName.setObjectName(QStringLiteral("operator"));
+    serialNumber.setObjectName(QStringLiteral("serial"));
+    byEar.setObjectName(QStringLiteral("byEar"));
+    lowMax.setRange(0, 1023);
+    lowMax.setValue(50);
+    highMin.setRange(0, 1023);
+    highMin.setValue(973);
+    folder.setText(QDir::toNativeSeparators(memory.reportFolder));
+    folder.setWordWrap(true);
+
+    auto *limits = new QHBoxLayout;
+    limits->addWidget(new QLabel(tr("low 0 to"), box));
+    limits->addWidget(&lowMax);
+    limits->addSpacing(12);
+    limits->addWidget(new QLabel(tr("high"), box));
+    limits->addWidget(&highMin);
+    limits->addWidget(new QLabel(tr("to 1023"), box));
+    limits->addStretch();
+    auto *where = new QHBoxLayout;
+    where->addWidget(&folder, 1);
+    where->addWidget(&changeFolder);
+    auto *form = new QFormLayout(box);
+    form->addRow(tr("Module:"),
+                 new QLabel(tr("address %1 on COM %2")
+                                .arg(window.addressInField())
+                                .arg(window.serialComm().CommPort()),
+                            box));
+    form->addRow(tr("Operator:"), &operatorName);
+    form->addRow(tr("Serial number:"), &serialNumber);
+    form->addRow(QString(), &byEar);
+    form->addRow(tr("Analog limits:"), limits);
+    form->addRow(tr("Reports in:"), where);
+    return box;
+}
+
+QWidget *SelfTestDialog::promptPanel()
+{
+    auto *panel = new QWidget(this);
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    prompt.setObjectName(QStringLiteral("prompt"));
+    QFont bold = prompt.font();
+    bold.setBold(true);
+    prompt.setFont(bold);
+    prompt.setWordWrap(true);
+    row->addWidget(&prompt, 1);
+    for (std::size_t i = 0; i < Answers.size(); ++i) {
+        QPushButton &button = answerButtons[i];
+        button.setText(tr(AnswerCaptions[i]));
+        button.setObjectName(QString::fromLatin1(AnswerCaptions[i]).toLower());
+        button.hide();
+        row->addWidget(&button);
+        connect(&button, &QPushButton::clicked, this, [this, i] {
+            ask(QString(), {});
+            if (runner)
+                runner->answer(Answers[i]);
+        });
+    }
+    return panel;
+}
+
+void SelfTestDialog::startTest()
+{
+    if (running())
+        return;
+    const int address = window.addressInField();
+    if (address < 1) {
+        QMessageBox::information(this, windowTitle(),
+                                 tr("Type the module's address (1 to 99) in the Address field "
+                                    "first: address 0 reaches every module and none answers."));
+        return;
+    }
+    memory.operatorName = operatorName.text();
+    memory.serialNumber = serialNumber.text();
+    memory.confirmByEar = byEar.isChecked();
+    comNumber = window.serialComm().CommPort();
+    devicePath = window.serialComm().devicePath();
+
+    line::SelfTestSettings settings;
+    settings.address = std::uint8_t(address);
+    settings.confirmByEar = byEar.isChecked();
+    settings.low = {0, lowMax.value()};
+    settings.high = {highMin.value(), 1023};
+    window.pausePolling(true);
+    runner = std::make_unique<SelfTestRunner>(window.modbusMaster(), window.lineTap(), settings);
+    connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
+    connect(runner.get(), &SelfTestRunner::watching, this, [this](const QString &text) {
+        ask(text, {line::Answer::Skip});
+    });
+    connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
+    connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
+    for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
+                                                       &lowMax, &highMin, &changeFolder, &start})
+        w->setEnabled(false);
+    verdict.clear();
+    files.clear();
+    savedFiles.clear();
+    close.setText(tr("Cancel"));
+    runner->start();
+    showSteps();
+}
+
+void SelfTestDialog::ask(const QString &text, const std::vector<line::Answer> &answers)
+{
+    prompt.setText(text);
+    for (std::size_t i = 0; i < Answers.size(); ++i)
+        answerButtons[i].setVisible(std::find(answers.begin(), answers.end(), Answers[i]) !=
+                                    answers.end());
+}
+
+void SelfTestDialog::showSteps()
+{
+    if (!runner)
+        return;
+    const line::SelfTest &test = runner->test();
+    const line::SelfTestReport &report = test.report();
+    for (std::size_t i = 0; i < line::StepCount; ++i) {
+        const auto id = line::StepId(i);
+        const line::StepResult result = report.step(id).result;
+        const bool current = !test.finished() && test.currentStep() == id;
+        QTreeWidgetItem *item = steps.topLevelItem(int(i));
+        item->setText(1, current && result == line::StepResult::NotRun
+                             ? tr("running")
+                             : tr(line::resultWord(result)));
+        item->setText(2, QString::fromStdString(line::stepSummary(report, id)));
+        item->setToolTip(2, item->text(2));
+        item->setForeground(1, result == line::StepResult::Fail ? QBrush(Qt::red) : QBrush());
+    }
+    progress.setValue(test.finished() ? int(line::StepCount) : int(test.currentStep()));
+}
+
+void SelfTestDialog::finished()
+{
+    showSteps();
+    ask(QString(), {});
+    const line::Overall overall = runner->test().report().verdict;
+    saveReports();
+    runner.reset();
+    window.pausePolling(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
+                                                       &lowMax, &highMin, &changeFolder, &start})
+        w->setEnabled(true);
+    close.setText(tr("Close"));
+    verdict.setText(QString::fromLatin1(line::overallWord(overall)).toUpper());
+    QPalette palette = verdict.palette();
+    palette.setColor(QPalette::WindowText,
+                     overall == line::Overall::Pass ? QColor(0x00, 0x80, 0x00) : Qt::red);
+    verdict.setPalette(palette);
+}
+
+void SelfTestDialog::saveReports()
+{
+    const line::SelfTestReport &report = runner->test().report();
+    const line::LineMonitor &monitor = window.lineTap().monitor();
+    const line::ReportHeader header{
+        QCoreApplication::applicationName().toStdString() + ' ' +
+            QCoreApplication::applicationVersion().toStdString(),
+        memory.operatorName.toStdString(), memory.serialNumber.toStdString(), comNumber,
+        devicePath.toStdString()};
+    const line::WallTime when = report.started()
+                                    ? monitor.wallClock()(*report.started())
+                                    : std::chrono::system_clock::now();
+    const QDir dir(memory.reportFolder);
+    QStringList problems;
+    if (!dir.mkpath(QStringLiteral(".")))
+        problems << tr("cannot create %1").arg(memory.reportFolder);
+    for (const auto &[extension, text] :
+         {std::pair{"html", line::reportHtml(report, header, monitor.wallClock())},
+          std::pair{"json", line::reportJson(report, header, monitor.wallClock())}}) {
+        const QString path = dir.filePath(QString::fromStdString(
+            line::reportFileName(memory.serialNumber.toStdString(), when, extension)));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.flush())
+            savedFiles << path;
+        else
+            problems << tr("cannot write %1: %2").arg(path, file.errorString());
+    }
+    QStringList lines;
+    for (const QString &path : savedFiles)
+        lines << QStringLiteral("<a href=\"%1\">%2</a>")
+                     .arg(QUrl::fromLocalFile(path).toString(),
+                          QDir::toNativeSeparators(path).toHtmlEscaped());
+    for (const QString &problem : problems)
+        lines << QStringLiteral("<span style=\"color:red\">%1</span>").arg(problem.toHtmlEscaped());
+    files.setText(tr("Report: ") + lines.join(QStringLiteral("<br>")));
+    if (opensReport && !savedFiles.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(savedFiles.front()));
+}
+
+void SelfTestDialog::chooseFolder()
+{
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, tr("Where to keep the reports"), memory.reportFolder);
+    if (chosen.isEmpty())
+        return;
+    memory.reportFolder = chosen;
+    folder.setText(QDir::toNativeSeparators(chosen));
+}
+
+// Cancel leaves the module with every relay off; the report is saved all the same.
+void SelfTestDialog::reject()
+{
+    if (running()) {
+        runner->cancel();
+        return;
+    }
+    QDialog::reject();
+}
