@@ -68,11 +68,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
     QCoreApplication::exec();
 
     const line::SelfTestReport &report = test.test().report();
-    const line::ReportHeader header{
-        QCoreApplication::applicationName().toStdString() + ' ' +
-            QCoreApplication::applicationVersion().toStdString(),
-        options.operatorName.toStdString(), options.serial.toStdString(), options.port,
-        comm.devicePath().toStdString()};
+    const line::ReportHeader header{QCoreApplication::applicationName().toStdString() + ' ' +
+                                        QCoreApplication::applicationVersion().toStdString(),
+                                    options.operatorName.toStdString(),
+                                    options.serial.toStdString(), options.port,
+                                    comm.devicePath().toStdString()};
     const line::WallClock &wallClock = line.tap.monitor().wallClock();
     bool written = true;
     if (!options.jsonReport.isEmpty())

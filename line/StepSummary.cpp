@@ -21,8 +21,8 @@ std::string joined(const std::vector<std::string> &items)
 
 std::string linkSummary(const LinkValues &link)
 {
-    std::string text = std::to_string(link.good) + " of " + std::to_string(link.reads) +
-                       " reads answered";
+    std::string text =
+        std::to_string(link.good) + " of " + std::to_string(link.reads) + " reads answered";
     if (link.good > 0)
         text += ", " + ms(link.minMs) + " / " + ms(link.meanMs) + " / " + ms(link.maxMs) +
                 " ms (min / mean / max)";

@@ -124,11 +124,10 @@ QWidget *SelfTestDialog::settingsPanel()
     where->addWidget(&folder, 1);
     where->addWidget(&changeFolder);
     auto *form = new QFormLayout(box);
-    form->addRow(tr("Module:"),
-                 new QLabel(tr("address %1 on COM %2")
-                                .arg(window.addressInField())
-                                .arg(window.serialComm().CommPort()),
-                            box));
+    form->addRow(tr("Module:"), new QLabel(tr("address %1 on COM %2")
+                                               .arg(window.addressInField())
+                                               .arg(window.serialComm().CommPort()),
+                                           box));
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
     form->addRow(QString(), &byEar);
@@ -188,9 +187,8 @@ void SelfTestDialog::startTest()
     window.pausePolling(true);
     runner = std::make_unique<SelfTestRunner>(window.modbusMaster(), window.lineTap(), settings);
     connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
-    connect(runner.get(), &SelfTestRunner::watching, this, [this](const QString &text) {
-        ask(text, {line::Answer::Skip});
-    });
+    connect(runner.get(), &SelfTestRunner::watching, this,
+            [this](const QString &text) { ask(text, {line::Answer::Skip}); });
     connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
@@ -256,14 +254,13 @@ void SelfTestDialog::saveReports()
 {
     const line::SelfTestReport &report = runner->test().report();
     const line::LineMonitor &monitor = window.lineTap().monitor();
-    const line::ReportHeader header{
-        QCoreApplication::applicationName().toStdString() + ' ' +
-            QCoreApplication::applicationVersion().toStdString(),
-        memory.operatorName.toStdString(), memory.serialNumber.toStdString(), comNumber,
-        devicePath.toStdString()};
-    const line::WallTime when = report.started()
-                                    ? monitor.wallClock()(*report.started())
-                                    : std::chrono::system_clock::now();
+    const line::ReportHeader header{QCoreApplication::applicationName().toStdString() + ' ' +
+                                        QCoreApplication::applicationVersion().toStdString(),
+                                    memory.operatorName.toStdString(),
+                                    memory.serialNumber.toStdString(), comNumber,
+                                    devicePath.toStdString()};
+    const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())
+                                                 : std::chrono::system_clock::now();
     const QDir dir(memory.reportFolder);
     QStringList problems;
     if (!dir.mkpath(QStringLiteral(".")))
@@ -294,8 +291,8 @@ void SelfTestDialog::saveReports()
 
 void SelfTestDialog::chooseFolder()
 {
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, tr("Where to keep the reports"), memory.reportFolder);
+    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Where to keep the reports"),
+                                                             memory.reportFolder);
     if (chosen.isEmpty())
         return;
     memory.reportFolder = chosen;

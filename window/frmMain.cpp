@@ -8,7 +8,8 @@ frmMain::~frmMain() = default;
 
 frmMain::frmMain(SerialComm &comm, QWidget *parent)
     : QWidget(parent), MSComm1(comm), monitorAction(tr("Line monitor")),
-      findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")), link(*this, comm, txtTX, txtRX, tap), module2(link)
+      findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")),
+      link(*this, comm, txtTX, txtRX, tap), module2(link)
 {
     buildLayout();
     connectHandlers();
