@@ -68,3 +68,6 @@ awk -v bm="$bare_ms" -v tm="$tester_ms" -v bk="$bare_kb" -v tk="$tester_kb" \
 # 16.7 ms as a USB adapter hands them over.
 "$bin/bench_chatter" "$poll_seconds" 1
 "$bin/bench_chatter" "$poll_seconds" 16
+
+# The command line's scan and self-test against the simulator.
+"$root/bench/line-timing.sh"

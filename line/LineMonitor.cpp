@@ -33,6 +33,8 @@ void LineMonitor::byteWritten(std::uint8_t byte, Time t)
 void LineMonitor::byteReceived(std::uint8_t byte, Time t)
 {
     closeTimedOut(t);
+    if (open == Open::Request && current.reply().size() >= MaxReplyBytes)
+        close();
     const bool requestOpen = open == Open::Request && current.requestSize > 0;
     if (!requestOpen && open != Open::Unsolicited) {
         close();

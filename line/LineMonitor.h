@@ -17,12 +17,15 @@ namespace line {
 // until the next request or for ReplyTimeout after the request's last byte.
 // Bytes received with no request open are grouped into entries of their own,
 // each ending after UnsolicitedSilence, at UnsolicitedMaxBytes, or when a
-// request starts.
+// request starts. A reply never holds more than MaxReplyBytes, more than any
+// frame: on a line that keeps talking, what follows is unasked, and no
+// transaction kept grows without bound.
 class LineMonitor {
 public:
     static constexpr std::chrono::milliseconds ReplyTimeout{1000};
     static constexpr std::chrono::milliseconds UnsolicitedSilence{100};
     static constexpr std::size_t UnsolicitedMaxBytes = 256;
+    static constexpr std::size_t MaxReplyBytes = 256;
 
     // Called with each transaction once it has ended and been kept.
     using Listener = std::function<void(const Transaction &)>;

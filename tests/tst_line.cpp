@@ -141,6 +141,15 @@ private slots:
         QCOMPARE(line::meaning(newest(m)), std::string("1 byte with no request"));
         QCOMPARE(m.health().unsolicitedBytes, std::uint64_t(301));
         QCOMPARE(m.health().requests, std::uint64_t(0));
+
+        // A reply that goes on past any frame ends there; the rest came unasked.
+        m.byteWritten(0x01, T0 + 401ms);
+        for (int i = 0; i < 300; ++i)
+            m.byteReceived(0x55, T0 + 410ms);
+        QCOMPARE(newest(m).reply().size(), std::size_t(256));
+        QCOMPARE(line::verdictText(newest(m)), std::string("Garbled"));
+        m.closeNow();
+        QCOMPARE(line::meaning(newest(m)), std::string("44 bytes with no request"));
     }
 
     void trafficKeepsTheLatestInOrder()

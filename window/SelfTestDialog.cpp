@@ -27,7 +27,7 @@ namespace {
 
 constexpr std::array<line::Answer, 4> Answers{line::Answer::Yes, line::Answer::No,
                                               line::Answer::Continue, line::Answer::Skip};
-constexpr std::array<const char *, 4> AnswerCaptions{"Yes", "No", "Continue", "Skip"};
+constexpr std::array<const char *, 4> AnswerCaptions{"&Yes", "&No", "&Continue", "&Skip"};
 
 QString defaultFolder()
 {
@@ -150,7 +150,7 @@ QWidget *SelfTestDialog::promptPanel()
     for (std::size_t i = 0; i < Answers.size(); ++i) {
         QPushButton &button = answerButtons[i];
         button.setText(tr(AnswerCaptions[i]));
-        button.setObjectName(QString::fromLatin1(AnswerCaptions[i]).toLower());
+        button.setObjectName(QString::fromLatin1(AnswerCaptions[i]).remove('&').toLower());
         button.hide();
         row->addWidget(&button);
         connect(&button, &QPushButton::clicked, this, [this, i] {
