@@ -68,6 +68,19 @@ void LineMonitor::resetHealth(Time now)
     health_.sinceWall = wallClock_(now);
 }
 
+std::optional<Time> LineMonitor::deadline() const
+{
+    switch (open) {
+    case Open::Request:
+        return current.requestEnd + ReplyTimeout;
+    case Open::Unsolicited:
+        return current.replyEnd + UnsolicitedSilence;
+    case Open::Nothing:
+        break;
+    }
+    return std::nullopt;
+}
+
 void LineMonitor::closeTimedOut(Time now)
 {
     const bool timedOut =

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace line {
 
@@ -36,8 +37,10 @@ public:
     void requestStarted(Time t);
     void byteWritten(std::uint8_t byte, Time t);
     void byteReceived(std::uint8_t byte, Time t);
-    // Ends what has timed out by now; call it every 50 to 100 ms.
+    // Ends what has timed out by now: call it when deadline() has passed.
     void advance(Time now);
+    // When the open transaction or entry times out; none while nothing is open.
+    std::optional<Time> deadline() const;
 
     // For a sequencer that stops waiting as soon as the answer is in.
     bool awaitingReply() const { return open == Open::Request && current.requestSize > 0; }

@@ -1,5 +1,6 @@
 #include "LineTap.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -14,24 +15,45 @@ line::Time now()
 LineTap::LineTap(QObject *parent) : QObject(parent)
 {
     lineMonitor.setListener([this](const line::Transaction &t) { emit transactionEnded(t); });
-    timeouts.setInterval(50);
-    connect(&timeouts, &QTimer::timeout, this, [this] { lineMonitor.advance(now()); });
-    timeouts.start();
+    timeouts.setSingleShot(true);
+    connect(&timeouts, &QTimer::timeout, this, [this] {
+        lineMonitor.advance(now());
+        schedule();
+    });
+}
+
+// A deadline that moves later (more unasked bytes) is looked at again when the
+// earlier one passes, so that a byte costs no timer restart.
+void LineTap::schedule()
+{
+    const auto deadline = lineMonitor.deadline();
+    if (!deadline) {
+        timeouts.stop();
+        return;
+    }
+    if (timeouts.isActive() && scheduled <= *deadline)
+        return;
+    scheduled = *deadline;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now());
+    timeouts.start(std::max<std::chrono::milliseconds::rep>(0, wait.count()) + 1);
 }
 
 void LineTap::requestStarted()
 {
     lineMonitor.requestStarted(now());
+    schedule();
 }
 
 void LineTap::byteWritten(quint8 byte)
 {
     lineMonitor.byteWritten(byte, now());
+    schedule();
 }
 
 void LineTap::byteReceived(quint8 byte)
 {
     lineMonitor.byteReceived(byte, now());
+    schedule();
 }
 
 void LineTap::resetHealth()

@@ -26,6 +26,9 @@ signals:
     void healthReset();
 
 private:
+    void schedule();
+
     line::LineMonitor lineMonitor;
-    QTimer timeouts; // ends transactions nobody answers
+    QTimer timeouts; // ends transactions nobody answers; asleep while nothing is open
+    line::Time scheduled{};
 };

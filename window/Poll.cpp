@@ -45,6 +45,13 @@ void frmMain::MSComm1_OnComm()
     link.flushRx();
 }
 
+void frmMain::showDeviceImage()
+{
+    showAnalogInputs();
+    showDigitalInputs();
+    showRelays();
+}
+
 // Values above full scale fill the outline and go no further.
 void frmMain::showAnalogInputs()
 {

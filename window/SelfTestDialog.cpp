@@ -189,7 +189,10 @@ void SelfTestDialog::startTest()
     connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
     connect(runner.get(), &SelfTestRunner::watching, this,
             [this](const QString &text) { ask(text, {line::Answer::Skip}); });
-    connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
+    connect(runner.get(), &SelfTestRunner::progressed, this, [this] {
+        showSteps();
+        this->window.showDeviceImage();
+    });
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})

@@ -71,6 +71,9 @@ public:
     void useModule(int port, int address);
     void showFindModule();
     void showSelfTest();
+    // Paints the lamps, values and bars from the device image now, as the ticks
+    // would: the self-test shows what it reads while the cycle is paused.
+    void showDeviceImage();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
