@@ -6,6 +6,7 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QCheckBox>
 #include <QProcess>
 #include <QtTest>
 
@@ -74,21 +75,32 @@ private slots:
         QVERIFY(sim.ready());
         Tester<MSComm> t;
         t.window.Form_Load();
+        BoxCatcher boxes;
+        t.type("txtPort", "3"); // no such port: the finder looks on every port there is
         FindModuleDialog finder(t.window);
+        finder.findChild<QCheckBox *>("allPorts")->setChecked(true);
         finder.findChild<QSpinBox *>("first")->setValue(15);
         finder.findChild<QSpinBox *>("last")->setValue(45);
+        t.pollTimer()->start(); // the poll cycle waits while the finder has the line
         finder.startScan();
         QVERIFY(QTest::qWaitFor([&] { return !finder.scanning(); }, 10000));
+        t.pollTimer()->stop();
+        const line::Traffic &traffic = t.window.lineTap().monitor().traffic();
+        QCOMPARE(int(traffic.size()), 31);
+        for (std::size_t i = 0; i < traffic.size(); ++i)
+            QCOMPARE(traffic[i].request()[0], std::uint8_t(15 + i));
         auto *results = finder.findChild<QTableWidget *>("results");
         QCOMPARE(results->rowCount(), 2);
-        QVERIFY(t.comm.PortOpen()); // the port in use before is open again
+        QCOMPARE(t.comm.CommPort(), 3); // the port chosen before, closed as it was
+        QVERIFY(!t.comm.PortOpen());
 
         results->selectRow(0);
-        BoxCatcher boxes;
-        t.type("txtPort", "2"); // no such port: Use must bring the line back
         QTest::mouseClick(finder.findChild<QPushButton *>("use"), Qt::LeftButton);
         QCOMPARE(t.field("txtPort")->text(), "1");
         QCOMPARE(t.field("txtAddr")->text(), "17");
+        t.comm.setPortOpen(false); // the line went away: using the same module opens it again
+        t.window.useModule(1, 17);
+        QVERIFY(t.comm.PortOpen());
         t.window.pollTimer_Timer();
         QVERIFY(t.tx().startsWith("[11][01]"));
         QVERIFY(QTest::qWaitFor([&] { return t.rx().startsWith("[11][01][01]"); }));

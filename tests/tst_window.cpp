@@ -3,6 +3,7 @@
 #include "BoxCatcher.h"
 #include "ComPortNames.h"
 #include "FakeComm.h"
+#include "Frames.h"
 #include "Tester.h"
 
 #include <QCheckBox>
@@ -116,6 +117,29 @@ private slots:
         t.type("txtPort", "3");
         QVERIFY(t.comm.PortOpen());
         QCOMPARE(catcher.boxes.size(), 2);
+    }
+
+    // Beside the address: nothing before the first request, then how the latest
+    // transaction went; a broadcast, which nobody answers, changes nothing.
+    void linkStatusTellsHowTheLatestTransactionWent()
+    {
+        FakeTester t;
+        const QLabel *status = t.child<QLabel>("lblStatus");
+        t.window.Form_Load();
+        QCOMPARE(status->text(), QString());
+        t.window.pollTimer_Timer();
+        t.comm.inject(Frames::withCrc(Frames::hex("01 01 01 05")));
+        t.click("btnON", 0); // the next request ends the read
+        QCOMPARE(status->text(), "OK 0 ms");
+        t.window.lineTap().monitor().closeNow();
+        QCOMPARE(status->text(), "OK 0 ms");
+        t.click("btnON", 1);
+        t.window.lineTap().monitor().closeNow();
+        QCOMPARE(status->text(), "No reply");
+        t.comm.failingPorts = {2};
+        BoxCatcher catcher;
+        t.type("txtPort", "2");
+        QCOMPARE(status->text(), "Port closed");
     }
 
     void comNumbersFollowTheDeviceOrder()
