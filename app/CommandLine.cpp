@@ -26,6 +26,17 @@ COM numbers:
   RZM530_COM_DIR    when set, COM n is $RZM530_COM_DIR/COMn on any system: a
                     device, a pseudo-terminal or a symlink to one.)";
 
+// Where an option belongs, in words.
+QString modeOf(const QString &option)
+{
+    static const QStringList selfTestOnly{"address", "report", "html", "serial", "operator"};
+    if (option == QLatin1String("port"))
+        return QStringLiteral("--scan or --self-test");
+    if (option == QLatin1String("log"))
+        return QStringLiteral("the window, not with --scan or --self-test");
+    return selfTestOnly.contains(option) ? QStringLiteral("--self-test") : QStringLiteral("--scan");
+}
+
 bool singleDash(const QString &argument)
 {
     return argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--"));
@@ -93,6 +104,19 @@ CommandLine::CommandLine(const QStringList &arguments)
         readScan();
     else if (parser.isSet(selfTestMode))
         readSelfTest();
+    else
+        refuseOptionsOf(
+            {port, allPorts, first, last, timeout, address, report, html, serial, operatorName});
+}
+
+// An option of another mode would be silently ignored: say so instead.
+void CommandLine::refuseOptionsOf(const QList<QCommandLineOption> &options)
+{
+    for (const QCommandLineOption &option : options)
+        if (parser.isSet(option)) {
+            const QString name = option.names().constFirst();
+            fail(QStringLiteral("--%1 belongs with %2.").arg(name, modeOf(name)));
+        }
 }
 
 QString CommandLine::helpText() const
@@ -127,6 +151,7 @@ int CommandLine::number(const QCommandLineOption &option, int fallback, int lowe
 void CommandLine::readScan()
 {
     chosen = Mode::Scan;
+    refuseOptionsOf({address, report, html, serial, operatorName, log});
     Scan &s = scanOptions;
     s.allPorts = parser.isSet(allPorts);
     if (s.allPorts && parser.isSet(port))
@@ -134,7 +159,7 @@ void CommandLine::readScan()
     s.port = number(port, 1, 1, 50);
     s.first = number(first, 1, 1, 247);
     s.last = number(last, 247, 1, 247);
-    s.timeoutMs = number(timeout, 100, 1, 10000);
+    s.timeoutMs = number(timeout, 100, 1, 1000); // a later reply is no reply
     if (s.first > s.last)
         fail(QStringLiteral("--first must not be above --last."));
 }
@@ -142,6 +167,7 @@ void CommandLine::readScan()
 void CommandLine::readSelfTest()
 {
     chosen = Mode::SelfTest;
+    refuseOptionsOf({allPorts, first, last, timeout, log});
     SelfTest &t = selfTestOptions;
     t.port = number(port, 1, 1, 50);
     t.address = number(address, 1, 1, 247);

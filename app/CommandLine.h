@@ -37,6 +37,7 @@ public:
 private:
     void readScan();
     void readSelfTest();
+    void refuseOptionsOf(const QList<QCommandLineOption> &options);
     int number(const QCommandLineOption &option, int fallback, int lowest, int highest);
     void fail(const QString &text);
 

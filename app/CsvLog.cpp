@@ -3,6 +3,8 @@
 #include "Csv.h"
 #include "LineTap.h"
 
+#include <QCoreApplication>
+
 bool CsvLog::open()
 {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -14,8 +16,10 @@ bool CsvLog::open()
 
 void CsvLog::follow(LineTap &tap)
 {
-    QObject::connect(&tap, &LineTap::transactionEnded, &tap,
-                     [this, &tap](const line::Transaction &t) { write(t, tap); });
+    connect(&tap, &LineTap::transactionEnded, this,
+            [this, &tap](const line::Transaction &t) { write(t, tap); });
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+            [&tap] { tap.monitor().closeNow(); });
 }
 
 void CsvLog::write(const line::Transaction &transaction, LineTap &tap)

@@ -3,13 +3,16 @@
 #include "Transaction.h"
 
 #include <QFile>
+#include <QObject>
 
 class LineTap;
 
 // --log FILE: every transaction as a CSV row the moment it ends, flushed at once
 // so that nothing is lost when an unattended run is cut off. An existing file
-// is appended to; a new one starts with the header line.
-class CsvLog {
+// is appended to; a new one starts with the header line. The transaction still
+// open when the program quits is ended and written too.
+class CsvLog : public QObject {
+    Q_OBJECT
 public:
     explicit CsvLog(const QString &path) : file(path) {}
 

@@ -80,10 +80,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
     if (!options.htmlReport.isEmpty())
         written &= writeFile(options.htmlReport, line::reportHtml(report, header, wallClock), err);
 
-    out << QString::fromLatin1(line::overallWord(report.verdict)).toUpper() << Qt::endl;
+    out << QString::fromLatin1(line::overallWord(report.verdict)).toUpper()
+        << (written ? "" : ", but a report could not be written") << Qt::endl;
     switch (report.verdict) {
     case line::Overall::Pass:
-        return written ? Passed : Failed;
+        return written ? Passed : Failed; // a pass without its record is no pass
     case line::Overall::NoModule:
         return NotTested;
     default:

@@ -136,9 +136,11 @@ std::string stepRow(const SelfTestReport &report, const StepRecord &step,
 std::string trafficTable(const StepRecord &step, std::size_t limit, const WallClock &wallClock)
 {
     const std::vector<std::size_t> shown = trafficShown(step, limit);
+    const bool all = shown.size() == step.traffic.size();
     std::string html = "<h2>" + std::string(stepTitle(step.id)) + ": " +
                        std::to_string(shown.size()) + " of " + std::to_string(step.traffic.size()) +
-                       " transactions</h2>\n" +
+                       " transactions" + (all ? "" : ", all of them in the JSON report") +
+                       "</h2>\n" +
                        "<table class=\"traffic\"><tr><th style=\"width: 18mm\">Time</th>"
                        "<th style=\"width: 42mm\">Request</th><th>Reply</th>"
                        "<th style=\"width: 15mm\">Verdict</th><th style=\"width: 48mm\">Meaning"

@@ -44,12 +44,38 @@ void Scan::portOpened(bool ok, const std::string &path)
     device = path;
 }
 
+namespace {
+
+bool carriesTheAddress(const Transaction &t)
+{
+    const ByteView reply = t.reply();
+    const std::uint8_t address = t.request()[0], function = t.request()[1];
+    for (std::size_t i = 0; i + 1 < reply.size(); ++i)
+        if (reply[i] == address && (reply[i + 1] & ~ExceptionBit) == function)
+            return true;
+    return false;
+}
+
+bool answered(const Transaction &t)
+{
+    switch (t.verdict) {
+    case Verdict::Ok:
+    case Verdict::Exception:
+    case Verdict::CrcError:
+        return true;
+    case Verdict::Garbled:
+        return t.request().size() >= 2 && carriesTheAddress(t);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 std::optional<Scan::Found> Scan::probed(const Transaction *t)
 {
     std::optional<Found> found;
-    const bool answered = t && (t->verdict == Verdict::Ok || t->verdict == Verdict::Exception ||
-                                t->verdict == Verdict::CrcError);
-    if (answered) {
+    if (t && answered(*t)) {
         found = Found{port(), device, current, t->verdict, t->responseMs(), t->exceptionCode()};
         modules.push_back(*found);
     }
@@ -81,6 +107,8 @@ std::string describe(const Scan::Found &found)
         text += ", exception " + std::to_string(*found.exceptionCode);
     else if (found.verdict == Verdict::CrcError)
         text += ", CRC error";
+    else if (found.verdict == Verdict::Garbled)
+        text += ", garbled";
     return text;
 }
 

@@ -11,8 +11,9 @@ namespace line {
 
 // Finds modules on one or more ports: one Read Coils (start 0, quantity 8) per
 // address, in order. A good reply proves a module is there; so does an
-// exception, and so does a reply whose CRC fails but which has the shape of a
-// reply from that address: the module is there, the line is poor.
+// exception, and so does a reply that is spoilt (a bad CRC, noise, bytes lost)
+// but still carries the address followed by the function, plain or with the
+// exception bit: the module is there, the line is poor.
 //
 // The driver asks step(): OpenPort, then portOpened(); Probe, then sends
 // request() and hands the transaction it made to probed(); Done at the end.
@@ -26,7 +27,7 @@ public:
         int port = 0;
         std::string device;
         int address = 0;
-        Verdict verdict = Verdict::Ok; // Ok, Exception or CrcError
+        Verdict verdict = Verdict::Ok; // Ok, Exception, CrcError or Garbled
         std::optional<double> responseMs;
         std::optional<std::uint8_t> exceptionCode;
     };
@@ -62,8 +63,8 @@ private:
     std::vector<Found> modules;
 };
 
-// "COM1 /dev/ttyUSB0 address 17 23 ms", with "exception 2" or "CRC error" after it
-// when the module answered so.
+// "COM1 /dev/ttyUSB0 address 17 23 ms", with "exception 2", "CRC error" or
+// "garbled" after it when the module answered so.
 std::string describe(const Scan::Found &found);
 
 } // namespace line

@@ -93,6 +93,10 @@ private slots:
         QTest::newRow("-h") << QStringList{"-h"} << 0 << "/dev/ttyUSB";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "bogus";
         QTest::newRow("stray argument") << QStringList{"7"} << 2 << "7";
+        QTest::newRow("an option of another mode")
+            << QStringList{"--scan", "--address", "4"} << 2 << "--address belongs with --self-test";
+        QTest::newRow("a scan beyond the reply window")
+            << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
     }
 
     void consoleOptionsNeedNoDisplay()

@@ -221,8 +221,8 @@ private slots:
     }
 
     // A fake line where address 2 answers, 5 answers with an exception, 7 with a
-    // spoilt CRC, 8 from the wrong address, and the rest stay silent; COM 4 is
-    // missing. Each probe is one Read Coils 0-7.
+    // spoilt CRC, 8 from the wrong address, 9 after noise, 10 with noise alone,
+    // and the rest stay silent; COM 4 is missing. Each probe is one Read Coils 0-7.
     void scanFindsEveryModuleThatAnswers()
     {
         LineMonitor m(100, wall);
@@ -246,6 +246,10 @@ private slots:
                 reply = {a, 0x01, 0x01, 0x05, 0x00, 0x00};
             else if (a == 8)
                 reply = withCrc({9, 0x01, 0x01, 0x05});
+            else if (a == 9)
+                reply = {0xFF, a, 0x01, 0x01, 0x05, 0x00, 0x00};
+            else if (a == 10)
+                reply = {0xFF, 0x01, a, 0x55};
             t = exchange(m, t, withCrc({a, 0x01, 0x00, 0x00, 0x00, 0x08}), reply) + 100ms;
             m.closeNow();
             scan.probed(last);
@@ -257,7 +261,8 @@ private slots:
             found.push_back(line::describe(module));
         QCOMPARE(found, (std::vector<std::string>{"COM3 /dev/ttyUSB0 address 2 26 ms",
                                                   "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
-                                                  "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error"}));
+                                                  "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error",
+                                                  "COM3 /dev/ttyUSB0 address 9 27 ms, garbled"}));
 
         line::Scan cancelled({{1}, 1, 247});
         cancelled.portOpened(true, "/dev/ttyS0");

@@ -66,6 +66,10 @@ private slots:
         const auto simulator = [&](const char *command) {
             sim.process.write(QByteArray(command) + '\n');
         };
+        t.window.pollTimer_Timer(); // coils
+        QTest::qWait(100);
+        t.window.pollTimer_Timer(); // registers, still on the line when the test takes it
+        t.pollTimer()->start();     // and the cycle waiting while the test runs
         dialog.startTest();
         for (char input = '1'; input <= '4'; ++input) {
             QVERIFY(

@@ -1,6 +1,7 @@
 #include "FindModuleDialog.h"
 
 #include "ComPortNames.h"
+#include "LineMonitor.h"
 #include "SerialComm.h"
 #include "Words.h"
 #include "frmMain.h"
@@ -23,6 +24,8 @@ QString answerText(const line::Scan::Found &m)
             .arg(QString::fromStdString(line::exceptionName(*m.exceptionCode)));
     if (m.verdict == line::Verdict::CrcError)
         return QStringLiteral("reply with a bad CRC: a poor line?");
+    if (m.verdict == line::Verdict::Garbled)
+        return QStringLiteral("garbled reply: a poor line?");
     return QStringLiteral("good reply");
 }
 
@@ -37,7 +40,8 @@ FindModuleDialog::FindModuleDialog(frmMain &window)
     first.setRange(1, 247);
     last.setRange(1, 247);
     last.setValue(247);
-    timeout.setRange(10, 5000);
+    // Up to the line monitor's reply window: a later reply is no reply.
+    timeout.setRange(10, int(line::LineMonitor::ReplyTimeout.count()));
     timeout.setValue(100);
     timeout.setSuffix(tr(" ms"));
     timeout.setMaximumWidth(100);
@@ -176,7 +180,7 @@ void FindModuleDialog::finished()
 {
     const bool cancelled = runner->scan().cancelled();
     const std::size_t found = runner->scan().found().size();
-    runner.reset();
+    runner.release()->deleteLater(); // it is still raising the signal that got us here
     window.restorePort(portBefore, openBefore);
     window.pausePolling(false);
     for (QWidget *w : std::initializer_list<QWidget *>{&allPorts, &first, &last, &timeout, &start})

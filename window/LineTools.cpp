@@ -37,6 +37,7 @@ void frmMain::restorePort(int port, bool reopen)
     }
     MSComm1.setPortOpen(false);
     MSComm1.setCommPort(port);
+    showLinkStatus(tr("Port closed"), false);
 }
 
 void frmMain::useModule(int port, int address)

@@ -9,7 +9,49 @@ RequestRunner::RequestRunner(modbus::ModbusMaster &master, LineTap &tap, QObject
     connect(&poll, &QTimer::timeout, this, &RequestRunner::check);
 }
 
-void RequestRunner::send(const line::Request &r, std::chrono::milliseconds replyWait)
+void RequestRunner::send(const line::Request &request, std::chrono::milliseconds replyWait)
+{
+    pending = request;
+    wait = replyWait;
+    state = State::LineBusy;
+    poll.start();
+    QTimer::singleShot(0, this, &RequestRunner::check);
+}
+
+void RequestRunner::stop()
+{
+    state = State::Idle;
+    poll.stop();
+}
+
+// A request whose reply is still on the way (a poll sent just before the line
+// was taken, or one given up) owns the line: talking over it would spoil both.
+// Its reply completes, or the monitor's reply window ends it.
+bool RequestRunner::lineFree() const
+{
+    const line::LineMonitor &monitor = tap.monitor();
+    return !monitor.awaitingReply() || monitor.replyComplete();
+}
+
+void RequestRunner::check()
+{
+    if (state == State::LineBusy && lineFree()) {
+        put(pending);
+        if (!tap.monitor().awaitingReply()) { // nothing went out: the port is closed
+            stop();
+            emit done(nullptr);
+            return;
+        }
+        sequence = tap.monitor().traffic().nextSequence();
+        state = State::AwaitingReply;
+        clock.start();
+    }
+    if (state == State::AwaitingReply &&
+        (tap.monitor().replyComplete() || clock.elapsed() >= wait.count()))
+        finish();
+}
+
+void RequestRunner::put(const line::Request &r)
 {
     using Kind = line::Request::Kind;
     const auto address = std::int16_t(r.address);
@@ -28,38 +70,16 @@ void RequestRunner::send(const line::Request &r, std::chrono::milliseconds reply
                                   std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
         break;
     }
-    waiting = true;
-    if (!tap.monitor().awaitingReply()) { // nothing went out
-        QTimer::singleShot(0, this, [this] {
-            if (std::exchange(waiting, false))
-                emit done(nullptr);
-        });
-        return;
-    }
-    wait = replyWait;
-    clock.start();
-    poll.start();
 }
 
-void RequestRunner::stop()
-{
-    waiting = false;
-    poll.stop();
-}
-
-void RequestRunner::check()
-{
-    if (tap.monitor().replyComplete() || clock.elapsed() >= wait.count())
-        finish();
-}
-
+// The transaction is found by its own sequence number: the monitor may have
+// ended it already.
 void RequestRunner::finish()
 {
-    poll.stop();
-    waiting = false;
+    stop();
     line::LineMonitor &monitor = tap.monitor();
-    const auto before = monitor.traffic().nextSequence();
     monitor.closeNow();
-    const bool made = monitor.traffic().nextSequence() > before;
-    emit done(made ? &monitor.traffic().newest() : nullptr);
+    const line::Traffic &traffic = monitor.traffic();
+    const bool kept = sequence >= traffic.firstSequence() && sequence < traffic.nextSequence();
+    emit done(kept ? &traffic[std::size_t(sequence - traffic.firstSequence())] : nullptr);
 }

@@ -13,8 +13,9 @@
 class LineTap;
 
 // Puts a sequencer's requests on the line through the master's builders, one at
-// a time, and hands back the transaction each one made: as soon as the reply is
-// complete, or when the wait is over.
+// a time, once the line is free, and hands back the transaction each one made:
+// as soon as the reply is complete, or when the wait (at most the line
+// monitor's reply window) is over.
 class RequestRunner : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +24,7 @@ public:
     void send(const line::Request &request, std::chrono::milliseconds wait);
     // Ends the wait at once; done() is not raised.
     void stop();
-    bool busy() const { return waiting; }
+    bool busy() const { return state != State::Idle; }
 
 signals:
     // Nothing when the request could not be sent (the port is closed). Valid
@@ -31,13 +32,19 @@ signals:
     void done(const line::Transaction *transaction);
 
 private:
+    enum class State { Idle, LineBusy, AwaitingReply };
+
+    bool lineFree() const;
     void check();
+    void put(const line::Request &request);
     void finish();
 
     modbus::ModbusMaster &master;
     LineTap &tap;
     QTimer poll;
     QElapsedTimer clock;
+    line::Request pending;
     std::chrono::milliseconds wait{0};
-    bool waiting = false;
+    std::uint64_t sequence = 0; // the transaction the request makes
+    State state = State::Idle;
 };

@@ -240,7 +240,7 @@ void SelfTestDialog::finished()
     ask(QString(), {});
     const line::Overall overall = runner->test().report().verdict;
     saveReports();
-    runner.reset();
+    runner.release()->deleteLater(); // it is still raising the signal that got us here
     window.pausePolling(false);
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})
