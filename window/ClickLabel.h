@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-// A label that reports clicks, for the web link.
+// A label that reports clicks: the web link and the link status.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
