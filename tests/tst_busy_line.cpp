@@ -3,6 +3,7 @@
 #include "BoxCatcher.h"
 #include "FakeComm.h"
 #include "Frames.h"
+#include "ScanRunner.h"
 #include "Tester.h"
 
 #include <QTextBlock>
@@ -113,6 +114,40 @@ private slots:
         t.window.pollTimer_Timer(); // the cycle goes on where it stopped
         QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
         QCOMPARE(t.lamps("Shape1", 8), QStringLiteral("GRGRRRRR"));
+    }
+
+    // A probe whose reply raises "Unexpected response" (the module at the
+    // Address field, a wrong byte count): nothing more goes out while the box
+    // waits for OK, and the scan goes on after it.
+    void aScanWaitsBehindAMessageBox()
+    {
+        Tester<FakeComm> t;
+        t.window.Form_Load();
+        BoxCatcher catcher;
+        QByteArray writtenWhileOpen;
+        catcher.whileOpen = [&] {
+            const QByteArray before = t.comm.written;
+            QTest::qWait(300); // longer than a probe's wait
+            writtenWhileOpen = t.comm.written.mid(before.size());
+        };
+        ScanRunner scan(t.comm, t.window.modbusMaster(), t.window.lineTap(), {{1}, 1, 2},
+                        std::chrono::milliseconds(100));
+        bool answered = false;
+        QTimer module; // answers the first probe as soon as it is on the line
+        connect(&module, &QTimer::timeout, [&] {
+            if (!answered && t.comm.written.size() >= 8) {
+                answered = true;
+                t.comm.inject(withCrc(hex("01 01 02 05 00")));
+            }
+        });
+        module.start(1);
+        bool finished = false;
+        connect(&scan, &ScanRunner::finished, [&] { finished = true; });
+        scan.start();
+        QVERIFY(QTest::qWaitFor([&] { return finished; }, 3000));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(writtenWhileOpen, QByteArray());
+        QCOMPARE(t.sent(), withCrc(hex("01 01 00 00 00 08")) + withCrc(hex("02 01 00 00 00 08")));
     }
 };
 

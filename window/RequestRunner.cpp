@@ -1,6 +1,7 @@
 #include "RequestRunner.h"
 
 #include "LineTap.h"
+#include "MessageBox.h"
 
 RequestRunner::RequestRunner(modbus::ModbusMaster &master, LineTap &tap, QObject *parent)
     : QObject(parent), master(master), tap(tap)
@@ -35,6 +36,10 @@ bool RequestRunner::lineFree() const
 
 void RequestRunner::check()
 {
+    // While "Unexpected response" waits for OK the bytes wait in the port: the
+    // framer hands them to the tap once the box has closed.
+    if (testerMessageOpen())
+        return;
     if (state == State::LineBusy && lineFree()) {
         put(pending);
         if (!tap.monitor().awaitingReply()) { // nothing went out: the port is closed
