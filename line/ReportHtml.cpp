@@ -155,19 +155,12 @@ std::string trafficTable(const StepRecord &step, std::size_t limit, const WallCl
     return html + "</table>\n";
 }
 
-const char *verdictClass(Overall verdict)
+// The verdict's word as a CSS class: "no module" is "nomodule".
+std::string verdictClass(Overall verdict)
 {
-    switch (verdict) {
-    case Overall::Pass:
-        return "pass";
-    case Overall::Fail:
-        return "fail";
-    case Overall::NoModule:
-        return "nomodule";
-    case Overall::Cancelled:
-        return "cancelled";
-    }
-    return "";
+    std::string word = overallWord(verdict);
+    word.erase(std::remove(word.begin(), word.end(), ' '), word.end());
+    return word;
 }
 
 std::string upper(std::string text)
@@ -247,7 +240,7 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
             cell(htmlEscaped(header.operatorName)) + "</tr>\n<tr>" + cell("Address", "th") +
             cell(std::to_string(report.address)) + cell("Port", "th") + cell(htmlEscaped(port)) +
             "</tr>\n</table>\n";
-    html += "<div class=\"verdict " + std::string(verdictClass(report.verdict)) + "\">" +
+    html += "<div class=\"verdict " + verdictClass(report.verdict) + "\">" +
             upper(verdict) + "</div>\n";
 
     html += "<table class=\"steps\"><tr><th style=\"width: 26mm\">Step</th>"
