@@ -2,13 +2,13 @@
 
 #include "HeadlessLine.h"
 #include "MSComm.h"
+#include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTestRunner.h"
 #include "StepSummary.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextStream>
 
 namespace {
@@ -17,11 +17,10 @@ constexpr int Passed = 0, Failed = 1, NotTested = 2;
 
 bool writeFile(const QString &path, const std::string &text, QTextStream &err)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-        file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.flush())
+    const QString problem = writeReportFile(path, text);
+    if (problem.isEmpty())
         return true;
-    err << "rzm530-tester: cannot write " << path << ": " << file.errorString() << Qt::endl;
+    err << "rzm530-tester: cannot write " << path << ": " << problem << Qt::endl;
     return false;
 }
 
@@ -68,11 +67,8 @@ int runSelfTest(const CommandLine::SelfTest &options)
     QCoreApplication::exec();
 
     const line::SelfTestReport &report = test.test().report();
-    const line::ReportHeader header{QCoreApplication::applicationName().toStdString() + ' ' +
-                                        QCoreApplication::applicationVersion().toStdString(),
-                                    options.operatorName.toStdString(),
-                                    options.serial.toStdString(), options.port,
-                                    comm.devicePath().toStdString()};
+    const line::ReportHeader header =
+        reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
     const line::WallClock &wallClock = line.tap.monitor().wallClock();
     bool written = true;
     if (!options.jsonReport.isEmpty())

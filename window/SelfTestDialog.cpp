@@ -2,13 +2,13 @@
 
 #include "LineTap.h"
 #include "Report.h"
+#include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SerialComm.h"
 #include "StepSummary.h"
 #include "frmMain.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -257,11 +257,8 @@ void SelfTestDialog::saveReports()
 {
     const line::SelfTestReport &report = runner->test().report();
     const line::LineMonitor &monitor = window.lineTap().monitor();
-    const line::ReportHeader header{QCoreApplication::applicationName().toStdString() + ' ' +
-                                        QCoreApplication::applicationVersion().toStdString(),
-                                    memory.operatorName.toStdString(),
-                                    memory.serialNumber.toStdString(), comNumber,
-                                    devicePath.toStdString()};
+    const line::ReportHeader header =
+        reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
     const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())
                                                  : std::chrono::system_clock::now();
     const QDir dir(memory.reportFolder);
@@ -273,12 +270,10 @@ void SelfTestDialog::saveReports()
           std::pair{"json", line::reportJson(report, header, monitor.wallClock())}}) {
         const QString path = dir.filePath(QString::fromStdString(
             line::reportFileName(memory.serialNumber.toStdString(), when, extension)));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-            file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.flush())
+        if (const QString problem = writeReportFile(path, text); problem.isEmpty())
             savedFiles << path;
         else
-            problems << tr("cannot write %1: %2").arg(path, file.errorString());
+            problems << tr("cannot write %1: %2").arg(path, problem);
     }
     QStringList lines;
     for (const QString &path : savedFiles)
