@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Scan.h"
+
 #include <algorithm>
 
 namespace {
@@ -12,7 +14,8 @@ address, switch the relays and watch the inputs.
 
 --scan finds modules: one Read Coils per address, on one port or on every
 port present. It prints a line per module found and exits 0 when one
-answered, 1 when none did, 2 when no port could be opened.
+answered, 1 when every port was scanned and none answered, 2 when no module
+was found and a port could not be opened or was lost part way.
 
 --self-test runs the link and relay steps of the guided test on one module
 and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 when the
@@ -159,7 +162,11 @@ void CommandLine::readScan()
     s.port = number(port, 1, 1, 50);
     s.first = number(first, 1, 1, 247);
     s.last = number(last, 247, 1, 247);
-    s.timeoutMs = number(timeout, 100, 1, 1000); // a later reply is no reply
+    s.timeoutMs = number(timeout, 100, 1, int(line::Scan::LongestTimeout.count()));
+    if (s.timeoutMs < line::Scan::ShortestTimeout.count())
+        fail(QStringLiteral("--timeout must be at least %1 ms: %2.")
+                 .arg(line::Scan::ShortestTimeout.count())
+                 .arg(QString::fromLatin1(line::Scan::ShortestTimeoutReason)));
     if (s.first > s.last)
         fail(QStringLiteral("--first must not be above --last."));
 }

@@ -1,8 +1,10 @@
 #include "ScanCommand.h"
 
 #include "ComPortNames.h"
-#include "HeadlessLine.h"
+#include "ConsoleMain.h"
+#include "LineSession.h"
 #include "MSComm.h"
+#include "QuitOnSignal.h"
 #include "ScanRunner.h"
 
 #include <QCoreApplication>
@@ -38,9 +40,14 @@ int runScan(const CommandLine::Scan &options)
     plan.last = options.last;
 
     MSComm comm;
-    HeadlessLine line(comm);
-    ScanRunner scan(comm, line.master, line.tap, plan,
-                    std::chrono::milliseconds(options.timeoutMs));
+    LineSession session(comm);
+    ScanRunner scan(session, plan, std::chrono::milliseconds(options.timeoutMs));
+    QuitOnSignal interrupt(false);
+    bool interrupted = false;
+    QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&] {
+        interrupted = true;
+        scan.cancel();
+    });
     QTextStream out(stdout), err(stderr);
     const bool progress = stderrIsTerminal();
     QObject::connect(&scan, &ScanRunner::found, [&](const line::Scan::Found &module) {
@@ -65,8 +72,18 @@ int runScan(const CommandLine::Scan &options)
     scan.start();
     QCoreApplication::exec();
 
-    if (!scan.scan().anyPortOpened()) {
-        err << "rzm530-tester: no port could be opened";
+    const line::Scan &result = scan.scan();
+    for (int port : result.lostPorts())
+        err << programPrefix() << QStringLiteral("COM %1 was lost part way: %2")
+                                       .arg(port)
+                                       .arg(comm.errorString())
+            << Qt::endl;
+    if (interrupted)
+        return QuitOnSignal::ExitCode;
+    if (!result.found().empty())
+        return 0;
+    if (!result.anyPortOpened()) {
+        err << programPrefix() << "no port could be opened";
         if (!options.allPorts)
             err << QStringLiteral(" (COM %1, %2: %3)")
                        .arg(options.port)
@@ -74,5 +91,5 @@ int runScan(const CommandLine::Scan &options)
         err << Qt::endl;
         return 2;
     }
-    return scan.scan().found().empty() ? 1 : 0;
+    return result.everyPortScanned() ? 1 : 2;
 }

@@ -1,6 +1,7 @@
 #include "SelfTestCommand.h"
 
-#include "HeadlessLine.h"
+#include "ConsoleMain.h"
+#include "LineSession.h"
 #include "MSComm.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"
@@ -20,7 +21,7 @@ bool writeFile(const QString &path, const std::string &text, QTextStream &err)
     const QString problem = writeReportFile(path, text);
     if (problem.isEmpty())
         return true;
-    err << "rzm530-tester: cannot write " << path << ": " << problem << Qt::endl;
+    err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
     return false;
 }
 
@@ -30,19 +31,19 @@ int runSelfTest(const CommandLine::SelfTest &options)
 {
     QTextStream out(stdout), err(stderr);
     MSComm comm;
-    comm.setCommPort(options.port);
-    if (!comm.setPortOpen(true)) {
-        err << QStringLiteral("rzm530-tester: cannot open COM %1 (%2): %3")
+    LineSession session(comm);
+    if (!session.openPort(options.port)) {
+        err << programPrefix()
+            << QStringLiteral("cannot open COM %1 (%2): %3")
                    .arg(options.port)
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
         return NotTested;
     }
-    HeadlessLine line(comm);
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
-    SelfTestRunner test(line.master, line.tap, settings);
+    SelfTestRunner test(session, settings);
 
     // Each step is printed once it is over: when the next one has begun, or at the end.
     std::size_t printed = 0;
@@ -69,7 +70,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
     const line::SelfTestReport &report = test.test().report();
     const line::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
-    const line::WallClock &wallClock = line.tap.monitor().wallClock();
+    const line::WallClock &wallClock = session.tap().monitor().wallClock();
     bool written = true;
     if (!options.jsonReport.isEmpty())
         written &= writeFile(options.jsonReport, line::reportJson(report, header, wallClock), err);

@@ -1,8 +1,9 @@
 #include "CommandLine.h"
+#include "ConsoleMain.h"
 #include "CsvLog.h"
+#include "LineSession.h"
 #include "MSComm.h"
-#include "ScanCommand.h"
-#include "SelfTestCommand.h"
+#include "QuitOnSignal.h"
 #include "StartUp.h"
 #include "TesterFont.h"
 #include "Version.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int UsageError = 2;
 constexpr int CannotStart = 2;
 
 void nameTheProgram()
@@ -33,34 +33,6 @@ QStringList argumentList(int argc, char *argv[])
     return list;
 }
 
-int usageError(const QString &error)
-{
-    QTextStream(stderr) << "rzm530-tester: " << error << "\nTry 'rzm530-tester --help'.\n";
-    return UsageError;
-}
-
-// Modes without a window run on QCoreApplication, so they need no display.
-int runConsole(int argc, char *argv[], const CommandLine &commandLine)
-{
-    QCoreApplication app(argc, argv);
-    nameTheProgram();
-    QTextStream out(stdout);
-    switch (commandLine.mode()) {
-    case CommandLine::Mode::Help:
-        out << commandLine.helpText();
-        return 0;
-    case CommandLine::Mode::Version:
-        out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
-        return 0;
-    case CommandLine::Mode::Scan:
-        return runScan(commandLine.scan());
-    case CommandLine::Mode::SelfTest:
-        return runSelfTest(commandLine.selfTest());
-    default:
-        return usageError(commandLine.errorText());
-    }
-}
-
 int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -71,17 +43,20 @@ int runWindow(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
     QApplication::setFont(testerFont()); // the message boxes too
 
+    // Ctrl+C and SIGTERM end the program as closing the window does.
+    const QuitOnSignal quitOnSignal;
     MSComm comm;
-    frmMain window(comm);
+    LineSession session(comm);
+    frmMain window(session);
     std::unique_ptr<CsvLog> log;
     if (!commandLine.logFile().isEmpty()) {
         log = std::make_unique<CsvLog>(commandLine.logFile());
         if (!log->open()) {
-            QTextStream(stderr) << "rzm530-tester: cannot write " << commandLine.logFile() << ": "
+            QTextStream(stderr) << programPrefix() << "cannot write " << commandLine.logFile() << ": "
                                 << log->errorString() << '\n';
             return CannotStart;
         }
-        log->follow(window.lineTap());
+        log->follow(session.tap());
     }
     startUp(window);
     return app.exec();
@@ -89,6 +64,7 @@ int runWindow(int argc, char *argv[])
 
 } // namespace
 
+// Modes without a window run on QCoreApplication, so they need no display.
 int main(int argc, char *argv[])
 {
     const CommandLine commandLine(argumentList(argc, argv));

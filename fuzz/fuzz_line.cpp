@@ -26,6 +26,8 @@ enum Op : std::uint8_t {
     CloseNow,
     ResetHealth,
     CloseWhenComplete,
+    StartProbe, // a scan's probe, its window 8 ms a step of the argument
+    PortClosed,
     OpCount,
 };
 
@@ -54,8 +56,9 @@ std::string seedProgram(const LineVector &v)
 // What the listener has been told since the health was last reset.
 struct Heard {
     std::uint64_t total = 0;
-    std::map<line::Verdict, std::uint64_t> byVerdict;
+    std::map<line::Verdict, std::uint64_t> byVerdict; // the user's own traffic
     std::uint64_t unaskedBytes = 0;
+    std::uint64_t probes = 0;
 };
 
 void hear(const line::LineMonitor &m, const line::Transaction &t, Heard &heard)
@@ -67,16 +70,23 @@ void hear(const line::LineMonitor &m, const line::Transaction &t, Heard &heard)
     check(t.exceptionCode().has_value() == (t.verdict == line::Verdict::Exception));
     const auto ms = t.responseMs();
     check(!ms || *ms >= 0);
-    check(ms.has_value() == (!t.reply().empty() && t.changesStatus()));
+    const bool endedByTester =
+        t.verdict == line::Verdict::CutShort || t.verdict == line::Verdict::PortClosed;
+    check(ms.has_value() == (!t.reply().empty() && !unsolicited && !endedByTester &&
+                             t.verdict != line::Verdict::Broadcast));
+    check(!endedByTester || !line::replyComplete(t.request(), t.reply()));
     check(!line::verdictText(t).empty() && !line::statusText(t).empty());
     check(!line::meaning(t).empty());
     check(line::hex(t.request()).size() == (t.request().empty() ? 0 : 3 * t.request().size() - 1));
     check(!line::csvRow(t, m.wallClock()).empty());
     check(line::timeOfDay(m.wallClock()(t.start)).size() == 12);
     ++heard.total;
-    ++heard.byVerdict[t.verdict];
     if (unsolicited || t.verdict == line::Verdict::Broadcast)
         heard.unaskedBytes += t.reply().size();
+    if (t.origin == line::Origin::Scan)
+        ++heard.probes;
+    else
+        ++heard.byVerdict[t.verdict];
 }
 
 void checkAgrees(const line::LineMonitor &m, const Heard &sinceReset, std::uint64_t total)
@@ -98,7 +108,10 @@ void checkAgrees(const line::LineMonitor &m, const Heard &sinceReset, std::uint6
     check(h.wrongAddress == heard(line::Verdict::WrongAddress));
     check(h.garbled == heard(line::Verdict::Garbled));
     check(h.broadcasts == heard(line::Verdict::Broadcast));
-    check(h.requests == sinceReset.total - heard(line::Verdict::Unsolicited));
+    check(h.endedByTester == heard(line::Verdict::CutShort) + heard(line::Verdict::PortClosed));
+    check(h.scanProbes.requests == sinceReset.probes);
+    check(h.requests ==
+          sinceReset.total - sinceReset.probes - heard(line::Verdict::Unsolicited));
     check(h.unsolicitedBytes == sinceReset.unaskedBytes);
     check(!h.minMs || (*h.minMs <= *h.meanMs() + 1e-9 && *h.meanMs() <= *h.maxMs + 1e-9));
 }
@@ -161,6 +174,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case CloseWhenComplete:
             if (m.replyComplete())
                 m.closeNow();
+            break;
+        case StartProbe:
+            m.requestStarted(now, line::Origin::Scan, std::chrono::milliseconds(8 * argument));
+            ++i;
+            break;
+        case PortClosed:
+            m.portClosed(now);
             break;
         }
         checkAgrees(m, sinceReset, total);

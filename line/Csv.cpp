@@ -22,7 +22,7 @@ std::string milliseconds(double ms)
 
 std::string csvHeader()
 {
-    return std::string("time,request,reply,verdict,response time,meaning") + LineEnd;
+    return std::string("time,request,reply,verdict,response time,meaning,origin") + LineEnd;
 }
 
 std::string csvRow(const Transaction &t, const WallClock &wallClock)
@@ -30,7 +30,7 @@ std::string csvRow(const Transaction &t, const WallClock &wallClock)
     const auto ms = t.responseMs();
     return csvField(dateAndTime(wallClock(t.start))) + ',' + csvField(hex(t.request())) + ',' +
            csvField(hex(t.reply())) + ',' + csvField(verdictText(t)) + ',' +
-           (ms ? milliseconds(*ms) : std::string()) + ',' + csvField(meaning(t)) + LineEnd;
+           (ms ? milliseconds(*ms) : std::string()) + ',' + csvField(meaning(t)) + ',' + originWord(t.origin) + LineEnd;
 }
 
 std::string csvField(const std::string &text)

@@ -11,6 +11,12 @@ void Health::count(const Transaction &transaction)
         unsolicitedBytes += transaction.reply().size();
     if (verdict == Verdict::Unsolicited)
         return;
+    if (transaction.origin == Origin::Scan || transaction.origin == Origin::SelfTest) {
+        ToolCount &tool = transaction.origin == Origin::Scan ? scanProbes : selfTestRequests;
+        ++tool.requests;
+        tool.answered += transaction.reply().empty() ? 0 : 1;
+        return;
+    }
 
     ++requests;
     switch (verdict) {
@@ -40,6 +46,10 @@ void Health::count(const Transaction &transaction)
         break;
     case Verdict::Broadcast:
         ++broadcasts;
+        break;
+    case Verdict::CutShort:
+    case Verdict::PortClosed:
+        ++endedByTester;
         break;
     case Verdict::Unsolicited:
         break;

@@ -12,11 +12,13 @@ LineMonitor::LineMonitor(std::size_t capacity, WallClock wallClock)
     resetHealth(std::chrono::steady_clock::now());
 }
 
-void LineMonitor::requestStarted(Time t)
+void LineMonitor::requestStarted(Time t, Origin origin, std::chrono::milliseconds replyWindow)
 {
     closeTimedOut(t);
-    close();
+    close(Ending::NextRequest);
     begin(Open::Request, t);
+    current.origin = origin;
+    current.replyWindow = replyWindow;
 }
 
 void LineMonitor::byteWritten(std::uint8_t byte, Time t)
@@ -24,7 +26,7 @@ void LineMonitor::byteWritten(std::uint8_t byte, Time t)
     closeTimedOut(t);
     // Writing after the reply has begun can only be a new request.
     if (open != Open::Request || !current.reply().empty())
-        requestStarted(t);
+        requestStarted(t, current.origin, current.replyWindow);
     current.bytes.push_back(byte);
     ++current.requestSize;
     current.requestEnd = t;
@@ -61,6 +63,12 @@ void LineMonitor::closeNow()
     close();
 }
 
+void LineMonitor::portClosed(Time t)
+{
+    closeTimedOut(t);
+    close(Ending::PortClosed);
+}
+
 void LineMonitor::resetHealth(Time now)
 {
     health_ = Health();
@@ -72,7 +80,7 @@ std::optional<Time> LineMonitor::deadline() const
 {
     switch (open) {
     case Open::Request:
-        return current.requestEnd + ReplyTimeout;
+        return current.requestEnd + current.replyWindow;
     case Open::Unsolicited:
         return current.replyEnd + UnsolicitedSilence;
     case Open::Nothing:
@@ -84,7 +92,7 @@ std::optional<Time> LineMonitor::deadline() const
 void LineMonitor::closeTimedOut(Time now)
 {
     const bool timedOut =
-        (open == Open::Request && now - current.requestEnd >= ReplyTimeout) ||
+        (open == Open::Request && now - current.requestEnd >= current.replyWindow) ||
         (open == Open::Unsolicited && now - current.replyEnd >= UnsolicitedSilence);
     if (timedOut)
         close();
@@ -93,18 +101,30 @@ void LineMonitor::closeTimedOut(Time now)
 void LineMonitor::begin(Open kind, Time t)
 {
     open = kind;
+    current.origin = Origin::Unsolicited;
+    current.replyWindow = ReplyWindow;
     current.start = current.requestEnd = current.replyEnd = t;
     current.bytes.clear();
     current.requestSize = 0;
 }
 
 // A request of which no byte was written (the port was closed) leaves nothing.
-void LineMonitor::close()
+// One whose reply the tester ended early is judged by how it was ended, unless
+// the reply was whole by then.
+void LineMonitor::close(Ending ending)
 {
     const Open was = std::exchange(open, Open::Nothing);
     if (was == Open::Nothing || current.bytes.empty())
         return;
-    current.verdict = verdictOf(current.request(), current.reply());
+    const bool replyDue = was == Open::Request && current.requestSize >= 2 &&
+                          current.request()[0] != BroadcastAddress &&
+                          !line::replyComplete(current.request(), current.reply());
+    if (replyDue && ending == Ending::NextRequest)
+        current.verdict = Verdict::CutShort;
+    else if (replyDue && ending == Ending::PortClosed)
+        current.verdict = Verdict::PortClosed;
+    else
+        current.verdict = verdictOf(current.request(), current.reply());
     health_.count(current);
     traffic_.add(current);
     if (listener)

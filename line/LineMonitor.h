@@ -15,7 +15,9 @@ namespace line {
 
 // Cuts what the master writes and receives into transactions, judges each one
 // and keeps it. A transaction is one request and what is received after it,
-// until the next request or for ReplyTimeout after the request's last byte.
+// until the next request or for its reply window after the request's last byte.
+// A reply that the tester itself ends early, by its next request or by closing
+// the port, is judged Cut short or Port closed: never the module's fault.
 // Bytes received with no request open are grouped into entries of their own,
 // each ending after UnsolicitedSilence, at UnsolicitedMaxBytes, or when a
 // request starts. A reply never holds more than MaxReplyBytes, more than any
@@ -23,8 +25,6 @@ namespace line {
 // transaction kept grows without bound.
 class LineMonitor {
 public:
-    static constexpr std::chrono::milliseconds ReplyTimeout{1000};
-    static constexpr std::chrono::milliseconds UnsolicitedSilence{100};
     static constexpr std::size_t UnsolicitedMaxBytes = 256;
     static constexpr std::size_t MaxReplyBytes = 256;
 
@@ -34,7 +34,8 @@ public:
     explicit LineMonitor(std::size_t capacity = 100'000, WallClock wallClock = wallClockFromNow());
 
     // The tap on the port. Times must not go backwards.
-    void requestStarted(Time t);
+    void requestStarted(Time t, Origin origin = Origin::Poll,
+                        std::chrono::milliseconds replyWindow = ReplyWindow);
     void byteWritten(std::uint8_t byte, Time t);
     void byteReceived(std::uint8_t byte, Time t);
     // Ends what has timed out by now: call it when deadline() has passed.
@@ -45,7 +46,10 @@ public:
     // For a sequencer that stops waiting as soon as the answer is in.
     bool awaitingReply() const { return open == Open::Request && current.requestSize > 0; }
     bool replyComplete() const;
+    // Ends what is open now, as it stands.
     void closeNow();
+    // The port has closed: a reply still due is judged Port closed.
+    void portClosed(Time t);
 
     void setListener(Listener listener) { this->listener = std::move(listener); }
     const Traffic &traffic() const { return traffic_; }
@@ -56,8 +60,10 @@ public:
 private:
     enum class Open { Nothing, Request, Unsolicited };
 
+    enum class Ending { AsItStands, NextRequest, PortClosed };
+
     void closeTimedOut(Time now);
-    void close();
+    void close(Ending ending = Ending::AsItStands);
     void begin(Open kind, Time t);
 
     WallClock wallClock_;

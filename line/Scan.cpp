@@ -36,6 +36,7 @@ int Scan::probesTotal() const
 void Scan::portOpened(bool ok, const std::string &path)
 {
     if (!ok) {
+        unopened.push_back(port());
         done += plan.last - plan.first + 1; // a port that cannot be opened is passed over
         nextPort();
         return;
@@ -58,9 +59,13 @@ bool carriesTheAddress(const Transaction &t)
 
 bool answered(const Transaction &t)
 {
+    constexpr std::uint8_t GatewayPathUnavailable = 10, GatewayTargetSilent = 11;
     switch (t.verdict) {
+    case Verdict::Exception: {
+        const auto code = t.exceptionCode();
+        return code != GatewayPathUnavailable && code != GatewayTargetSilent;
+    }
     case Verdict::Ok:
-    case Verdict::Exception:
     case Verdict::CrcError:
         return true;
     case Verdict::Garbled:
@@ -75,7 +80,13 @@ bool answered(const Transaction &t)
 std::optional<Scan::Found> Scan::probed(const Transaction *t)
 {
     std::optional<Found> found;
-    if (t && answered(*t)) {
+    if (!t || t->verdict == Verdict::PortClosed) {
+        lost.push_back(port());
+        done += plan.last - current + 1;
+        nextPort();
+        return found;
+    }
+    if (answered(*t)) {
         found = Found{port(), device, current, t->verdict, t->responseMs(), t->exceptionCode()};
         modules.push_back(*found);
     }

@@ -3,6 +3,8 @@
 #include "Request.h"
 #include "Transaction.h"
 
+#include <chrono>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,10 +17,20 @@ namespace line {
 // but still carries the address followed by the function, plain or with the
 // exception bit: the module is there, the line is poor.
 //
+// Exceptions 10 and 11 come from a gateway that found no module behind it:
+// they prove nothing. A port that goes away part way is left there, and said so.
+//
 // The driver asks step(): OpenPort, then portOpened(); Probe, then sends
 // request() and hands the transaction it made to probed(); Done at the end.
 class Scan {
 public:
+    // A probe and its reply take 15 ms on the wire at 9600 baud (8 and 6
+    // characters of 10 bits); a shorter wait could never hear a module.
+    static constexpr std::chrono::milliseconds ShortestTimeout{20};
+    static constexpr std::chrono::milliseconds LongestTimeout = ReplyWindow;
+    static constexpr const char *ShortestTimeoutReason =
+        "a probe and its reply take 15 ms on the wire at 9600 baud";
+
     struct Plan {
         std::vector<int> ports; // COM numbers, in the order to scan
         int first = 1, last = 247;
@@ -41,13 +53,18 @@ public:
     Request request() const { return Request::readCoils(std::uint8_t(address())); }
 
     void portOpened(bool opened, const std::string &device);
-    // Nothing when the probe could not be sent (the port went away).
+    // Nothing when the probe could not be sent, or the port closed under it:
+    // the port is lost and the scan goes on with the next.
     std::optional<Found> probed(const Transaction *transaction);
     void cancel();
 
     int probesDone() const { return done; }
     int probesTotal() const;
     bool anyPortOpened() const { return opened; }
+    const std::vector<int> &lostPorts() const { return lost; }
+    const std::vector<int> &unopenedPorts() const { return unopened; }
+    // Every port in the plan was opened and scanned to its end.
+    bool everyPortScanned() const { return lost.empty() && unopened.empty() && !stopped; }
     bool cancelled() const { return stopped; }
     const std::vector<Found> &found() const { return modules; }
 
@@ -61,6 +78,7 @@ private:
     std::string device;
     int done = 0;
     std::vector<Found> modules;
+    std::vector<int> lost, unopened;
 };
 
 // "COM1 /dev/ttyUSB0 address 17 23 ms", with "exception 2", "CRC error" or

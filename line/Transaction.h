@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Clock.h"
+#include "LineTiming.h"
+#include "Origin.h"
 #include "Rtu.h"
 #include "Verdict.h"
 
@@ -19,6 +21,8 @@ struct Transaction {
     std::vector<std::uint8_t> bytes; // the request, then the reply
     std::uint32_t requestSize = 0;
     Verdict verdict = Verdict::NoReply;
+    Origin origin = Origin::Unsolicited;
+    std::chrono::milliseconds replyWindow = ReplyWindow;
 
     ByteView request() const { return {bytes.data(), requestSize}; }
     ByteView reply() const { return ByteView(bytes).from(requestSize); }
@@ -26,7 +30,8 @@ struct Transaction {
     // From the request's last byte to the reply's last byte; none when nothing answered.
     std::optional<double> responseMs() const;
     std::optional<std::uint8_t> exceptionCode() const;
-    // Broadcasts and unasked bytes say nothing about the module addressed.
+    // Only the user's own requests to the module tell how the link is: not
+    // broadcasts, unasked bytes, or a tool's requests.
     bool changesStatus() const;
 };
 

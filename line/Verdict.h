@@ -15,6 +15,10 @@ enum class Verdict : std::uint8_t {
     Garbled,
     Broadcast,
     Unsolicited,
+    // Ended by the tester before the reply was complete or its window had
+    // passed: said so, never counted against the module.
+    CutShort,   // by the tester's own next request
+    PortClosed, // by the port closing
 };
 
 // What the bytes received after a request say about it. No request at all

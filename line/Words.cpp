@@ -191,6 +191,10 @@ std::string verdictText(const Transaction &t)
         return "Broadcast";
     case Verdict::Unsolicited:
         return "Unsolicited";
+    case Verdict::CutShort:
+        return "Cut short";
+    case Verdict::PortClosed:
+        return "Port closed";
     }
     return {};
 }

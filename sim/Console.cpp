@@ -106,6 +106,9 @@ bool Console::execute(QStringList w)
     } else if (command == QLatin1String("fault") && w.size() >= 2) {
         if (!executeFault(*module, w))
             return false;
+    } else if (command == QLatin1String("collisions")) {
+        say(QStringLiteral("collisions %1").arg(collisions ? collisions() : 0));
+        return true;
     } else if (command == QLatin1String("quit")) {
         QCoreApplication::quit();
     } else {

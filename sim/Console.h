@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <functional>
 #include <memory>
 
 // Commands on standard input, one a line, for tests and scripts. Each may
@@ -22,6 +23,7 @@
 //   fault inverted-relay N    relay N (1-8) reads back inverted
 //   fault dead-input N        digital input N (1-4) reads 0
 //                             (N = 0 clears each of these three)
+//   collisions     prints "collisions N": requests that came while a reply was due
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
 // Every change of a module's relays prints its "relays" line too.
@@ -31,6 +33,9 @@ class Console : public QObject {
     Q_OBJECT
 public:
     explicit Console(const Modules &modules, QObject *parent = nullptr);
+
+    // Where the count of collisions on the line comes from.
+    void setCollisionCount(std::function<int()> count) { collisions = std::move(count); }
 
     void readStandardInput();
 
@@ -46,4 +51,5 @@ private:
     const Modules &modules;
     std::unique_ptr<QSocketNotifier> input;
     QByteArray buffer;
+    std::function<int()> collisions;
 };

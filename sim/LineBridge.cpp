@@ -101,6 +101,9 @@ bool LineBridge::addModule(const Faults *faults, QString *error)
     end->frameGap.setInterval(4); // 3.5 characters at 9600 baud
     ModuleEnd &e = *end;
     connect(&e.frameGap, &QTimer::timeout, this, [this, &e] { deliverReply(e); });
+    e.late.setSingleShot(true);
+    connect(&e.late, &QTimer::timeout, this,
+            [this, &e] { writeToTester(std::exchange(e.lateReply, {})); });
     e.notifier = std::make_unique<QSocketNotifier>(e.pty.master.get(), QSocketNotifier::Read);
     connect(e.notifier.get(), &QSocketNotifier::activated, this, [this, &e] { fromModule(e); });
     modules.push_back(std::move(end));
@@ -110,6 +113,17 @@ bool LineBridge::addModule(const Faults *faults, QString *error)
 void LineBridge::fromTester()
 {
     const QByteArray request = readAll(testerSide.master.get());
+    bool collision = false;
+    for (const auto &end : modules) {
+        if (end->replyDue()) {
+            end->dropReply();
+            collision = true;
+        }
+    }
+    if (collision) {
+        emit collided(++collisionCount);
+        return;
+    }
     for (const auto &end : modules)
         writeAll(end->pty.master.get(), request);
 }
@@ -127,10 +141,12 @@ void LineBridge::deliverReply(ModuleEnd &end)
     if (reply.isEmpty() || faults.silent)
         return;
     reply = spoilReply(reply, faults);
-    if (faults.lateMs > 0)
-        QTimer::singleShot(faults.lateMs, this, [this, reply] { writeToTester(reply); });
-    else
+    if (faults.lateMs > 0) {
+        end.lateReply = reply;
+        end.late.start(faults.lateMs);
+    } else {
         writeToTester(reply);
+    }
 }
 
 void LineBridge::writeToTester(const QByteArray &bytes)

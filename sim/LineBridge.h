@@ -17,6 +17,10 @@
 // pseudo-terminal, published as <dir>/COM<n>, and one linked pair for each
 // module's server. Every request reaches every module, as on a shared bus;
 // each module's replies pass through its fault switches on the way back.
+//
+// It is a two-wire line: a request that comes while a module's reply is due
+// (made but not yet sent, late or not) collides with it. Both are lost, and
+// the collision is counted.
 class LineBridge : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +32,10 @@ public:
               QString *error);
     QString serverDevice(int module) const { return modules[std::size_t(module)]->pty.slavePath; }
     QString publishedLink() const { return linkPath; }
+    int collisions() const { return collisionCount; }
+
+signals:
+    void collided(int count);
 
 private:
     struct Pty {
@@ -40,6 +48,15 @@ private:
         std::unique_ptr<QSocketNotifier> notifier;
         QByteArray pendingReply;
         QTimer frameGap; // a reply is complete after 3.5 character times of silence
+        QTimer late;     // holds a whole reply back
+        QByteArray lateReply;
+        bool replyDue() const { return !pendingReply.isEmpty() || late.isActive(); }
+        void dropReply()
+        {
+            pendingReply.clear();
+            frameGap.stop();
+            late.stop();
+        }
     };
     static bool openPty(Pty &pty, QString *error);
     bool addModule(const Faults *faults, QString *error);
@@ -52,4 +69,5 @@ private:
     std::vector<std::unique_ptr<ModuleEnd>> modules;
     QString linkPath;
     std::unique_ptr<QSocketNotifier> testerNotifier;
+    int collisionCount = 0;
 };

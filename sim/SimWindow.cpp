@@ -21,6 +21,12 @@ SimWindow::SimWindow(const Modules &modules, const QString &publishedLink, int c
         QStringLiteral("%1 on COM %2\n%3").arg(which).arg(comNumber).arg(publishedLink), this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
+    collisions = new QLabel(this);
+    collisions->setObjectName(QStringLiteral("collisions"));
+    collisions->setToolTip(QStringLiteral("Requests that came while a reply was due: on a "
+                                          "two-wire line both are lost"));
+    showCollisions(0);
+    layout->addWidget(collisions);
 
     // One module keeps the plain panel it always had.
     if (modules.size() == 1) {
@@ -34,4 +40,9 @@ SimWindow::SimWindow(const Modules &modules, const QString &publishedLink, int c
         tabs->addTab(new ModulePanel(*module, tabs),
                      QStringLiteral("Address %1").arg(module->serverAddress()));
     layout->addWidget(tabs);
+}
+
+void SimWindow::showCollisions(int count)
+{
+    collisions->setText(QStringLiteral("Collisions: %1").arg(count));
 }

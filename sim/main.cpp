@@ -95,11 +95,13 @@ int main(int argc, char *argv[])
     modules.front()->faults = options.firstModuleFaults;
 
     Console console(modules);
+    console.setCollisionCount([&line] { return line.collisions(); });
     std::unique_ptr<SimWindow> window;
     if (options.headless) {
         console.readStandardInput();
     } else {
         window = std::make_unique<SimWindow>(modules, line.publishedLink(), options.com);
+        QObject::connect(&line, &LineBridge::collided, window.get(), &SimWindow::showCollisions);
         // Beside the tester, which opens in the middle of the screen.
         if (const QScreen *screen = window->screen())
             window->move(screen->availableGeometry().topLeft() + QPoint(20, 20));

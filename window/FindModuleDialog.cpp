@@ -1,10 +1,9 @@
 #include "FindModuleDialog.h"
 
 #include "ComPortNames.h"
-#include "LineMonitor.h"
+#include "LineSession.h"
 #include "SerialComm.h"
 #include "Words.h"
-#include "frmMain.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -31,8 +30,8 @@ QString answerText(const line::Scan::Found &m)
 
 } // namespace
 
-FindModuleDialog::FindModuleDialog(frmMain &window)
-    : QDialog(&window), window(window), allPorts(tr("Every COM port present")), start(tr("Scan")),
+FindModuleDialog::FindModuleDialog(LineSession &session, QWidget *parent)
+    : QDialog(parent), session(session), allPorts(tr("Every COM port present")), start(tr("Scan")),
       use(tr("Use")), close(tr("Close")), results(0, Columns)
 {
     setWindowTitle(tr("Find module"));
@@ -40,8 +39,12 @@ FindModuleDialog::FindModuleDialog(frmMain &window)
     first.setRange(1, 247);
     last.setRange(1, 247);
     last.setValue(247);
-    // Up to the line monitor's reply window: a later reply is no reply.
-    timeout.setRange(10, int(line::LineMonitor::ReplyTimeout.count()));
+    // Up to the line's reply window: a later reply is no reply.
+    timeout.setRange(int(line::Scan::ShortestTimeout.count()),
+                     int(line::Scan::LongestTimeout.count()));
+    timeout.setToolTip(tr("At least %1 ms: %2.")
+                           .arg(line::Scan::ShortestTimeout.count())
+                           .arg(QString::fromLatin1(line::Scan::ShortestTimeoutReason)));
     timeout.setValue(100);
     timeout.setSuffix(tr(" ms"));
     timeout.setMaximumWidth(100);
@@ -57,7 +60,7 @@ FindModuleDialog::FindModuleDialog(frmMain &window)
     results.setObjectName(QStringLiteral("results"));
     progress.setObjectName(QStringLiteral("progress"));
 
-    where.setText(tr("COM %1 (the COM Port field), 9600 8N1").arg(window.serialComm().CommPort()));
+    where.setText(tr("COM %1 (the COM Port field), 9600 8N1").arg(session.comm().CommPort()));
     auto *addresses = new QHBoxLayout;
     addresses->addWidget(&first);
     addresses->addWidget(new QLabel(tr("to"), this));
@@ -132,16 +135,20 @@ void FindModuleDialog::startScan()
         for (int n : ComPortNames::presentPorts())
             plan.ports.push_back(n);
     else
-        plan.ports.push_back(window.serialComm().CommPort());
+        plan.ports.push_back(session.comm().CommPort());
+    if (first.value() > last.value()) {
+        progress.setFormat(tr("The first address must not be above the last"));
+        first.setFocus();
+        return;
+    }
     plan.first = first.value();
-    plan.last = std::max(first.value(), last.value());
+    plan.last = last.value();
 
-    SerialComm &comm = window.serialComm();
+    const SerialComm &comm = session.comm();
     portBefore = comm.CommPort();
     openBefore = comm.PortOpen();
     results.setRowCount(0);
-    window.pausePolling(true);
-    runner = std::make_unique<ScanRunner>(comm, window.modbusMaster(), window.lineTap(), plan,
+    runner = std::make_unique<ScanRunner>(session, plan,
                                           std::chrono::milliseconds(timeout.value()));
     connect(runner.get(), &ScanRunner::probing, this, [this](int port, int address) {
         progress.setValue(runner->scan().probesDone());
@@ -180,9 +187,11 @@ void FindModuleDialog::finished()
 {
     const bool cancelled = runner->scan().cancelled();
     const std::size_t found = runner->scan().found().size();
+    QStringList lost;
+    for (int port : runner->scan().lostPorts())
+        lost.append(tr("COM %1 was lost part way").arg(port));
     runner.release()->deleteLater(); // it is still raising the signal that got us here
-    window.restorePort(portBefore, openBefore);
-    window.pausePolling(false);
+    emit restorePort(portBefore, openBefore);
     for (QWidget *w : std::initializer_list<QWidget *>{&allPorts, &first, &last, &timeout, &start})
         w->setEnabled(true);
     close.setText(tr("Close"));
@@ -190,6 +199,9 @@ void FindModuleDialog::finished()
     progress.setFormat(cancelled ? tr("Cancelled: %n module(s) found", nullptr, int(found))
                        : found   ? tr("%n module(s) found", nullptr, int(found))
                                  : tr("No module answered"));
+    if (!lost.isEmpty())
+        progress.setFormat(progress.format() + QStringLiteral("; ") +
+                           lost.join(QStringLiteral("; ")));
     emit results.itemSelectionChanged();
 }
 
@@ -199,8 +211,8 @@ void FindModuleDialog::useSelected()
     if (rows.isEmpty())
         return;
     const int row = rows.front().row();
-    window.useModule(results.item(row, Port)->data(Qt::UserRole).toInt(),
-                     results.item(row, Address)->data(Qt::UserRole).toInt());
+    emit useModule(results.item(row, Port)->data(Qt::UserRole).toInt(),
+                   results.item(row, Address)->data(Qt::UserRole).toInt());
     accept();
 }
 

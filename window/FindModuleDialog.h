@@ -12,18 +12,25 @@
 
 #include <memory>
 
-class frmMain;
+class LineSession;
 
-// "Find module": probes every address on the COM port in the field, or on
-// every port present, and lists the modules that answer. Use sets both fields.
+// "Find module": probes every address on the session's COM port, or on every
+// port present, and lists the modules that answer. Use asks for both fields.
 class FindModuleDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FindModuleDialog(frmMain &window);
+    FindModuleDialog(LineSession &session, QWidget *parent = nullptr);
     ~FindModuleDialog() override;
 
     void startScan();
     bool scanning() const { return bool(runner); }
+
+signals:
+    // The scan is over: the port the line had before is to be opened again
+    // (`reopen`), or left closed with that number chosen.
+    void restorePort(int port, bool reopen);
+    // Use: the module at `address` on `port` is the one to test.
+    void useModule(int port, int address);
 
 protected:
     void reject() override;
@@ -34,7 +41,7 @@ private:
     void useSelected();
     void showCounts();
 
-    frmMain &window;
+    LineSession &session;
     QCheckBox allPorts;
     QSpinBox first, last, timeout;
     QPushButton start, use, close;

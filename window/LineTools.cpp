@@ -1,6 +1,7 @@
 // The tools that take the line for a while, and the window's context menu
 // that leads to them.
 #include "FindModuleDialog.h"
+#include "LineSession.h"
 #include "SerialComm.h"
 #include "frmMain.h"
 
@@ -18,13 +19,15 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
 
 void frmMain::showFindModule()
 {
-    FindModuleDialog dialog(*this);
+    FindModuleDialog dialog(session, this);
+    connect(&dialog, &FindModuleDialog::restorePort, this, &frmMain::restorePort);
+    connect(&dialog, &FindModuleDialog::useModule, this, &frmMain::useModule);
     dialog.exec();
 }
 
 void frmMain::showSelfTest()
 {
-    SelfTestDialog dialog(*this, selfTestMemory);
+    SelfTestDialog dialog(session, addressValue(), selfTestMemory, this);
     dialog.exec();
 }
 
@@ -35,7 +38,7 @@ void frmMain::restorePort(int port, bool reopen)
             OpenComPort(static_cast<std::int16_t>(port));
         return;
     }
-    MSComm1.setPortOpen(false);
+    session.closePort();
     MSComm1.setCommPort(port);
     showLinkStatus(tr("Port closed"), false);
 }

@@ -1,5 +1,6 @@
 // The link status in the Settings frame: how the latest transaction went, in a
 // word or two, and the way to the line monitor.
+#include "LineSession.h"
 #include "MonitorWindow.h"
 #include "Words.h"
 #include "frmMain.h"
@@ -13,7 +14,8 @@ const QColor BadText(0xD0, 0x00, 0x00);
 
 } // namespace
 
-// Broadcasts and bytes nobody asked for say nothing about the module.
+// Broadcasts, bytes nobody asked for and a tool's requests say nothing about the
+// link the user has: after a scan the status waits for the next poll.
 void frmMain::showLinkStatus(const line::Transaction &transaction)
 {
     if (!transaction.changesStatus())
@@ -40,7 +42,7 @@ void frmMain::showLinkStatus(const QString &text, bool good, const QString &deta
 void frmMain::showMonitor()
 {
     if (!monitor) {
-        monitor = std::make_unique<MonitorWindow>(tap);
+        monitor = std::make_unique<MonitorWindow>(session.tap());
         monitor->tools().addAction(&findModuleAction);
         monitor->tools().addAction(&selfTestAction);
     }

@@ -8,7 +8,4 @@ class QWidget;
 // title as caption. Returns when the user has closed it.
 void showTesterMessage(QWidget *owner, const QString &text, const QString &details = {});
 
-// True while one of those boxes is open.
-bool testerMessageOpen();
-
 inline constexpr const char *TesterTitle = "RZM-530 Tester";

@@ -1,7 +1,7 @@
 // The poll cycle: one request a tick, alternating coils and registers; each tick
 // shows what the reply to the other kind of request delivered.
 #include "Colours.h"
-#include "MessageBox.h"
+#include "LineSession.h"
 #include "Twips.h"
 #include "frmMain.h"
 
@@ -19,30 +19,27 @@ std::uint32_t lampColour(bool on)
 
 } // namespace
 
-// While a message box waits for the user, ticks do nothing: the replies would
-// pile up behind the box and be framed against a later request. A scan or a
-// self-test has the line to itself the same way.
+// The request goes to the arbiter, which writes it the moment the line is free.
+// While a scan or a self-test has the line, or a message box waits for the
+// user, ticks do nothing and the cycle goes on where it stopped afterwards; so
+// does a tick whose previous poll still waits behind a silent module.
 void frmMain::pollTimer_Timer()
 {
-    if (!chkPoll.isChecked() || testerMessageOpen() || pollPauses > 0)
+    LineArbiter &arbiter = session.arbiter();
+    if (!chkPoll.isChecked() || arbiter.held() ||
+        arbiter.waiting(line::Origin::Poll))
         return;
-    const std::int16_t address = addressValue();
+    const auto address = static_cast<std::uint8_t>(addressValue());
     if (!PollPhase) {
-        module2.ReadCoils(static_cast<std::uint8_t>(address), 0, 8);
+        arbiter.submit(line::Request::readCoils(address), line::Origin::Poll);
         showAnalogInputs();
         showDigitalInputs();
         PollPhase = true;
     } else {
-        module2.ReadHoldingRegisters(address, 0, 11);
+        arbiter.submit(line::Request::readRegisters(address), line::Origin::Poll);
         showRelays();
         PollPhase = false;
     }
-}
-
-void frmMain::MSComm1_OnComm()
-{
-    module2.ReceiveBytes(addressValue());
-    link.flushRx();
 }
 
 void frmMain::showDeviceImage()

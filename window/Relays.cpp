@@ -1,5 +1,8 @@
 // The ON and OFF buttons. Row 0 switches all eight relays of every module on the
-// line by broadcast; rows 1 to 8 switch one relay of the addressed module.
+// line by broadcast; rows 1 to 8 switch one relay of the addressed module. A
+// click goes out at once when the line is free, else as soon as the reply under
+// way is in, in the order the clicks were made, to the address it was made with.
+#include "LineSession.h"
 #include "frmMain.h"
 
 void frmMain::btnON_Click(std::int16_t index)
@@ -14,10 +17,11 @@ void frmMain::btnOFF_Click(std::int16_t index)
 
 void frmMain::relayCommand(std::int16_t index, std::int16_t state)
 {
-    if (index < 1) {
-        std::vector<std::uint8_t> values(8, static_cast<std::uint8_t>(state));
-        module2.WriteMultipleCoils(static_cast<std::uint8_t>(addressValue()), 0, 8, values);
-    } else {
-        module2.WriteSingleCoil(addressValue(), index, state);
-    }
+    LineArbiter &arbiter = session.arbiter();
+    if (index < 1)
+        arbiter.submit(line::Request::writeAllRelays(state != 0), line::Origin::All);
+    else
+        arbiter.submit(line::Request::writeRelay(static_cast<std::uint8_t>(addressValue()), index,
+                                               state != 0),
+                    line::Origin::Relay);
 }

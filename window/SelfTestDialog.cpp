@@ -1,13 +1,12 @@
 #include "SelfTestDialog.h"
 
-#include "LineTap.h"
+#include "LineSession.h"
 #include "Report.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SerialComm.h"
 #include "StepSummary.h"
-#include "frmMain.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -37,8 +36,9 @@ QString defaultFolder()
 
 } // namespace
 
-SelfTestDialog::SelfTestDialog(frmMain &window, Memory &memory)
-    : QDialog(&window), window(window), memory(memory),
+SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory &memory,
+                               QWidget *parent)
+    : QDialog(parent), session(session), addressInField(addressInField), memory(memory),
       byEar(tr("The operator confirms each relay by ear")), changeFolder(tr("Change…")),
       start(tr("Start")), close(tr("Close"))
 {
@@ -90,11 +90,7 @@ SelfTestDialog::SelfTestDialog(frmMain &window, Memory &memory)
     connect(&changeFolder, &QPushButton::clicked, this, &SelfTestDialog::chooseFolder);
 }
 
-SelfTestDialog::~SelfTestDialog()
-{
-    if (runner) // the window closed under a running test
-        window.pausePolling(false);
-}
+SelfTestDialog::~SelfTestDialog() = default;
 
 QWidget *SelfTestDialog::settingsPanel()
 {
@@ -125,8 +121,8 @@ QWidget *SelfTestDialog::settingsPanel()
     where->addWidget(&changeFolder);
     auto *form = new QFormLayout(box);
     form->addRow(tr("Module:"), new QLabel(tr("address %1 on COM %2")
-                                               .arg(window.addressInField())
-                                               .arg(window.serialComm().CommPort()),
+                                               .arg(addressInField)
+                                               .arg(session.comm().CommPort()),
                                            box));
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
@@ -166,7 +162,7 @@ void SelfTestDialog::startTest()
 {
     if (running())
         return;
-    const int address = window.addressInField();
+    const int address = addressInField;
     if (address < 1) {
         QMessageBox::information(this, windowTitle(),
                                  tr("Type the module's address (1 to 99) in the Address field "
@@ -176,23 +172,19 @@ void SelfTestDialog::startTest()
     memory.operatorName = operatorName.text();
     memory.serialNumber = serialNumber.text();
     memory.confirmByEar = byEar.isChecked();
-    comNumber = window.serialComm().CommPort();
-    devicePath = window.serialComm().devicePath();
+    comNumber = session.comm().CommPort();
+    devicePath = session.comm().devicePath();
 
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(address);
     settings.confirmByEar = byEar.isChecked();
     settings.low = {0, lowMax.value()};
     settings.high = {highMin.value(), 1023};
-    window.pausePolling(true);
-    runner = std::make_unique<SelfTestRunner>(window.modbusMaster(), window.lineTap(), settings);
+    runner = std::make_unique<SelfTestRunner>(session, settings);
     connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
     connect(runner.get(), &SelfTestRunner::watching, this,
             [this](const QString &text) { ask(text, {line::Answer::Skip}); });
-    connect(runner.get(), &SelfTestRunner::progressed, this, [this] {
-        showSteps();
-        this->window.showDeviceImage();
-    });
+    connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})
@@ -241,7 +233,6 @@ void SelfTestDialog::finished()
     const line::Overall overall = runner->test().report().verdict;
     saveReports();
     runner.release()->deleteLater(); // it is still raising the signal that got us here
-    window.pausePolling(false);
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})
         w->setEnabled(true);
@@ -256,7 +247,7 @@ void SelfTestDialog::finished()
 void SelfTestDialog::saveReports()
 {
     const line::SelfTestReport &report = runner->test().report();
-    const line::LineMonitor &monitor = window.lineTap().monitor();
+    const line::LineMonitor &monitor = session.tap().monitor();
     const line::ReportHeader header =
         reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
     const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())

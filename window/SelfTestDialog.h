@@ -14,7 +14,7 @@
 #include <array>
 #include <memory>
 
-class frmMain;
+class LineSession;
 
 // The guided self-test of the module at the Address field: who tests what, the
 // steps as they pass or fail, the operator's part when the test asks for it,
@@ -28,7 +28,8 @@ public:
         bool confirmByEar = false;
     };
 
-    SelfTestDialog(frmMain &window, Memory &memory);
+    SelfTestDialog(LineSession &session, int addressInField, Memory &memory,
+                   QWidget *parent = nullptr);
     ~SelfTestDialog() override;
 
     void startTest();
@@ -49,7 +50,8 @@ private:
     void saveReports();
     void chooseFolder();
 
-    frmMain &window;
+    LineSession &session;
+    const int addressInField;
     Memory &memory;
     QLineEdit operatorName, serialNumber;
     QCheckBox byEar;

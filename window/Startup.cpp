@@ -1,5 +1,6 @@
 // Start-up, the settings fields and the web link.
 #include "FieldValue.h"
+#include "LineSession.h"
 #include "MessageBox.h"
 #include "SerialComm.h"
 #include "frmMain.h"
@@ -14,14 +15,7 @@ void frmMain::Form_Load()
 
 void frmMain::OpenComPort(std::int16_t port)
 {
-    bool ok = true;
-    if (MSComm1.PortOpen())
-        ok = MSComm1.setPortOpen(false);
-    if (ok) {
-        MSComm1.setCommPort(port);
-        ok = MSComm1.setPortOpen(true);
-    }
-    if (ok) {
+    if (session.openPort(port)) {
         showPortDevice();
         showLinkStatus(QString(), true); // nothing known of the new line yet
         return;

@@ -1,19 +1,26 @@
 #include "frmMain.h"
 
 #include "FieldValue.h"
+#include "LineSession.h"
 #include "MonitorWindow.h"
 #include "SerialComm.h"
 
-frmMain::~frmMain() = default;
-
-frmMain::frmMain(SerialComm &comm, QWidget *parent)
-    : QWidget(parent), MSComm1(comm), monitorAction(tr("Line monitor")),
-      findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")),
-      link(*this, comm, txtTX, txtRX, tap), module2(link)
+frmMain::frmMain(LineSession &session, QWidget *parent)
+    : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
+      monitorAction(tr("Line monitor")), findModuleAction(tr("Find module…")),
+      selfTestAction(tr("Self-test…")), echo(*this, txtTX, txtRX)
 {
     buildLayout();
     connectHandlers();
+    session.setEcho(&echo);
+    session.setReceiveAddress([this] { return addressValue(); });
     pollTimer.start();
+}
+
+frmMain::~frmMain()
+{
+    session.setEcho(nullptr);
+    session.setReceiveAddress({});
 }
 
 void frmMain::connectHandlers()
@@ -26,8 +33,7 @@ void frmMain::connectHandlers()
         connect(&btnOFF[k], &QPushButton::clicked, this, [this, k] { btnOFF_Click(k); });
     }
     connect(&pollTimer, &QTimer::timeout, this, &frmMain::pollTimer_Timer);
-    connect(&MSComm1, &SerialComm::OnComm, this, &frmMain::MSComm1_OnComm);
-    connect(&MSComm1, &SerialComm::portLost, this, [this](const QString &reason) {
+    connect(&session, &LineSession::portLost, this, [this](const QString &reason) {
         showPortDevice(tr("lost: %1").arg(reason));
         showLinkStatus(tr("Port closed"), false, reason);
     });
@@ -40,8 +46,12 @@ void frmMain::connectHandlers()
     connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
     connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
     connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
-    connect(&tap, &LineTap::transactionEnded, this,
-            qOverload<const line::Transaction &>(&frmMain::showLinkStatus));
+    connect(&session.tap(), &LineTap::transactionEnded, this,
+            [this](const line::Transaction &t) {
+                showLinkStatus(t);
+                if (session.arbiter().holder())
+                    showDeviceImage();
+            });
 }
 
 // The fields are clamped to 0 to 99, so the rounded value always fits.

@@ -2,11 +2,10 @@
 
 #include "ClickLabel.h"
 #include "Frame.h"
-#include "LineTap.h"
 #include "Module2.h"
 #include "SelfTestDialog.h"
 #include "Shape.h"
-#include "WindowLink.h"
+#include "WindowEcho.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,8 +20,12 @@
 #include <cstdint>
 #include <memory>
 
+class LineSession;
 class MonitorWindow;
 class SerialComm;
+namespace line {
+struct Transaction;
+}
 
 // The tester's one window. Parents are declared before their children so that
 // members are destroyed children first.
@@ -34,7 +37,8 @@ public:
     static constexpr const char *LinkText = "www.example.com";
     static constexpr const char *LinkUrl = "https://www.example.com/";
 
-    explicit frmMain(SerialComm &comm, QWidget *parent = nullptr);
+    // The window shows and drives the session's line.
+    explicit frmMain(LineSession &session, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Start-up, settings and port selection
@@ -50,30 +54,10 @@ public:
 
     // Poll cycle and status display
     void pollTimer_Timer();
-    void MSComm1_OnComm();
 
-    const modbus::ModbusMaster &master() const { return module2; }
-
-    // The line monitor: what the link status and the monitor window show.
-    LineTap &lineTap() { return tap; }
     void showMonitor();
-
-    // For the finder and the self-test, which take the line for a while.
-    SerialComm &serialComm() { return MSComm1; }
-    modbus::ModbusMaster &modbusMaster() { return module2; }
-    int addressInField() const { return addressValue(); }
-    // Ticks do nothing while paused; the cycle then goes on where it stopped.
-    void pausePolling(bool pause) { pollPauses += pause ? 1 : -1; }
-    // Opens `port` again as the COM Port field would, when `reopen`; else
-    // leaves the line closed with `port` chosen.
-    void restorePort(int port, bool reopen);
-    // Sets both fields as if the user had typed them, so the port reopens.
-    void useModule(int port, int address);
     void showFindModule();
     void showSelfTest();
-    // Paints the lamps, values and bars from the device image now, as the ticks
-    // would: the self-test shows what it reads while the cycle is paused.
-    void showDeviceImage();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -85,6 +69,14 @@ private:
     void centreFrame();
     void connectHandlers();
     void relayCommand(std::int16_t index, std::int16_t state);
+    // Opens `port` again as the COM Port field would, when `reopen`; else
+    // leaves the line closed with `port` chosen.
+    void restorePort(int port, bool reopen);
+    // Sets both fields as if the user had typed them, so the port reopens.
+    void useModule(int port, int address);
+    // Paints the lamps, values and bars from the device image now, as the ticks
+    // would: a tool that has the line shows what it reads.
+    void showDeviceImage();
     void showAnalogInputs();
     void showDigitalInputs();
     void showRelays();
@@ -99,7 +91,9 @@ private:
     Shape &Shape4(int r) { return bars[std::size_t(r)]; }
     QLineEdit &txtAn(int r) { return analogValues[std::size_t(r)]; }
 
+    LineSession &session;
     SerialComm &MSComm1;
+    const modbus::ModbusMaster &module2; // the device image
 
     Frame Frame1, Frame4, Frame6, Frame2, Frame3;
 
@@ -126,12 +120,9 @@ private:
     QTimer pollTimer;
 
     QAction monitorAction, findModuleAction, selfTestAction;
-    LineTap tap;
-    WindowLink link;
-    modbus::ModbusMaster module2;
+    WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
-    int pollPauses = 0;
     std::unique_ptr<MonitorWindow> monitor;
     SelfTestDialog::Memory selfTestMemory; // kept until the program closes
 };

@@ -5,14 +5,17 @@
 #include <QObject>
 #include <QTimer>
 
-// The line monitor on the window's link: every byte the master writes and
+// The line monitor on the master's link: every byte the master writes and
 // receives, timed on the monotonic clock, and a signal as each transaction ends.
 class LineTap : public QObject {
     Q_OBJECT
 public:
     explicit LineTap(QObject *parent = nullptr);
 
+    // Who asks for the next request, and how long its reply may take.
+    void nextRequestIs(line::Origin origin, std::chrono::milliseconds replyWindow);
     void requestStarted();
+    void portClosed();
     void byteWritten(quint8 byte);
     void byteReceived(quint8 byte);
 
@@ -31,4 +34,6 @@ private:
     line::LineMonitor lineMonitor;
     QTimer timeouts; // ends transactions nobody answers; asleep while nothing is open
     line::Time scheduled{};
+    line::Origin nextOrigin = line::Origin::Poll;
+    std::chrono::milliseconds nextWindow = line::ReplyWindow;
 };

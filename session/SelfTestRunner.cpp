@@ -1,22 +1,26 @@
 #include "SelfTestRunner.h"
 
+#include "LineSession.h"
+
+#include <QPointer>
+
 #include <chrono>
 
-SelfTestRunner::SelfTestRunner(modbus::ModbusMaster &master, LineTap &tap,
-                               const line::SelfTestSettings &settings, QObject *parent)
-    : QObject(parent), runner(master, tap), sequence(settings)
+SelfTestRunner::SelfTestRunner(LineSession &session, const line::SelfTestSettings &settings,
+                               QObject *parent)
+    : QObject(parent), session(session), hold(session.arbiter(), line::Origin::SelfTest),
+      sequence(settings)
 {
     advanceSoon.setSingleShot(true); // several reasons to go on make one step
     advanceSoon.setInterval(0);
     connect(&advanceSoon, &QTimer::timeout, this, &SelfTestRunner::advance);
     watchDelay.setSingleShot(true);
-    connect(&watchDelay, &QTimer::timeout, this,
-            [this] { runner.send(action.request, action.replyWait); });
-    connect(&runner, &RequestRunner::done, this, &SelfTestRunner::replied);
+    connect(&watchDelay, &QTimer::timeout, this, &SelfTestRunner::send);
 }
 
 void SelfTestRunner::start()
 {
+    hold.take();
     advanceSoon.start();
 }
 
@@ -26,7 +30,7 @@ void SelfTestRunner::advance()
     const QString prompt = QString::fromStdString(action.prompt);
     switch (action.kind) {
     case line::Action::Kind::Send:
-        runner.send(action.request, action.replyWait);
+        send();
         break;
     case line::Action::Kind::Ask:
         emit asking(prompt, action.answers);
@@ -36,12 +40,24 @@ void SelfTestRunner::advance()
         watchDelay.start(action.interval);
         break;
     case line::Action::Kind::Finished:
+        hold.release();
         emit finished();
         break;
     }
 }
 
-// A port that went away sends nothing: that counts as no reply.
+void SelfTestRunner::send()
+{
+    QPointer<SelfTestRunner> self(this);
+    const std::uint64_t sent = generation;
+    session.arbiter().submit(action.request, line::Origin::SelfTest, action.replyWait,
+                             [self, sent](const line::Transaction *t) {
+                                 if (self && self->generation == sent)
+                                     self->replied(t);
+                             });
+}
+
+// A request that could not be sent (the port is closed) counts as no reply.
 void SelfTestRunner::replied(const line::Transaction *transaction)
 {
     line::Transaction none;
@@ -58,7 +74,7 @@ void SelfTestRunner::answer(line::Answer answer)
     if (!asked && !skipped)
         return;
     watchDelay.stop();
-    runner.stop(); // a read still out is given up
+    giveUpRequestOut();
     sequence.answered(answer);
     emit progressed();
     advanceSoon.start();
@@ -69,7 +85,7 @@ void SelfTestRunner::cancel()
     if (sequence.finished())
         return;
     watchDelay.stop();
-    runner.stop();
+    giveUpRequestOut();
     sequence.cancel();
     emit progressed();
     advanceSoon.start();

@@ -1,21 +1,22 @@
 #pragma once
 
-#include "RequestRunner.h"
+#include "LineHold.h"
 #include "Scan.h"
 
 #include <QObject>
 
 #include <chrono>
 
-class SerialComm;
+class LineSession;
 
-// Runs a bus scan over the real port: opens each port in the plan without a
-// word when it cannot, and probes its addresses one after another.
+// Runs a bus scan over the session's line: takes the line, opens each port in
+// the plan without a word when it cannot, and probes its addresses one after
+// another, each probe's reply window being the scan's timeout.
 class ScanRunner : public QObject {
     Q_OBJECT
 public:
-    ScanRunner(SerialComm &comm, modbus::ModbusMaster &master, LineTap &tap, line::Scan::Plan plan,
-               std::chrono::milliseconds timeout, QObject *parent = nullptr);
+    ScanRunner(LineSession &session, line::Scan::Plan plan, std::chrono::milliseconds timeout,
+               QObject *parent = nullptr);
 
     void start();
     void cancel();
@@ -29,9 +30,10 @@ signals:
 private:
     void advance();
     void probed(const line::Transaction *transaction);
+    void end();
 
-    SerialComm &comm;
-    RequestRunner runner;
+    LineSession &session;
+    LineHold hold;
     line::Scan sequence;
     std::chrono::milliseconds timeout;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TappedLink.h"
+#include "LineEcho.h"
 
 #include <QString>
 
@@ -8,8 +8,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 
-// The Modbus master's view of the window: MSComm1 through the line monitor's
-// tap, txtTX, txtRX and the message box.
+// The master's echoes in the window: txtTX, txtRX and the message box.
 //
 // The RX box has no scroll bars and shows three lines, about forty bytes. It keeps
 // the first RxEchoLimit bytes since the latest request, more than it shows and
@@ -18,13 +17,12 @@ class QWidget;
 // full, where keeping the latest bytes would lay the box out again for every byte.
 // Later bytes are left out of the box only; the framer takes them all. The bytes
 // of one receive event reach the box in one update (flushRx).
-class WindowLink final : public TappedLink {
+class WindowEcho final : public LineEcho {
 public:
     static constexpr int RxEchoLimit = 64;
 
-    WindowLink(QWidget &owner, SerialComm &comm, QLineEdit &txtTX, QPlainTextEdit &txtRX,
-               LineTap &tap)
-        : TappedLink(comm, tap), owner(owner), txtTX(txtTX), txtRX(txtRX)
+    WindowEcho(QWidget &owner, QLineEdit &txtTX, QPlainTextEdit &txtRX)
+        : owner(owner), txtTX(txtTX), txtRX(txtRX)
     {
     }
 
@@ -33,10 +31,8 @@ public:
     void setRxColour(std::uint32_t bgr) override;
     void appendTx(std::string_view text) override;
     void appendRx(std::string_view text) override;
+    void flushRx() override;
     void showMessage(std::string_view text) override;
-
-    // Puts the bytes echoed since the last flush into the RX box.
-    void flushRx();
 
 private:
     QWidget &owner;

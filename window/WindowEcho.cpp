@@ -1,4 +1,4 @@
-#include "WindowLink.h"
+#include "WindowEcho.h"
 
 #include "Colours.h"
 #include "MessageBox.h"
@@ -16,32 +16,31 @@ QString fromView(std::string_view text)
 
 } // namespace
 
-void WindowLink::clearTx()
+void WindowEcho::clearTx()
 {
-    TappedLink::clearTx();
     txtTX.clear();
 }
-void WindowLink::clearRx()
+void WindowEcho::clearRx()
 {
     txtRX.clear();
     pendingRx.clear();
     rxEchoed = 0;
 }
 
-void WindowLink::setRxColour(std::uint32_t bgr)
+void WindowEcho::setRxColour(std::uint32_t bgr)
 {
     QPalette palette = txtRX.palette();
     palette.setColor(QPalette::Text, Colours::toQColor(bgr));
     txtRX.setPalette(palette);
 }
 
-void WindowLink::appendTx(std::string_view text)
+void WindowEcho::appendTx(std::string_view text)
 {
     txtTX.setText(txtTX.text() + fromView(text));
 }
 
 // The master echoes one byte per call.
-void WindowLink::appendRx(std::string_view text)
+void WindowEcho::appendRx(std::string_view text)
 {
     if (rxEchoed >= RxEchoLimit)
         return;
@@ -49,7 +48,7 @@ void WindowLink::appendRx(std::string_view text)
     pendingRx += fromView(text);
 }
 
-void WindowLink::flushRx()
+void WindowEcho::flushRx()
 {
     if (pendingRx.isEmpty())
         return;
@@ -60,7 +59,7 @@ void WindowLink::flushRx()
 }
 
 // The box shows the reply it is about.
-void WindowLink::showMessage(std::string_view text)
+void WindowEcho::showMessage(std::string_view text)
 {
     flushRx();
     showTesterMessage(&owner, fromView(text));

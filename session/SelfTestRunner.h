@@ -1,19 +1,23 @@
 #pragma once
 
-#include "RequestRunner.h"
+#include "LineHold.h"
 #include "SelfTest.h"
 
 #include <QObject>
 #include <QTimer>
 
-// Runs the self-test sequence over the real line: its requests through the
-// master's builders, its questions to whoever listens (the dialog), and the
-// operator's answers back.
+#include <cstdint>
+
+class LineSession;
+
+// Runs the self-test sequence over the session's line: takes the line, puts its
+// requests through the arbiter, its questions to whoever listens (the dialog),
+// and the operator's answers back.
 class SelfTestRunner : public QObject {
     Q_OBJECT
 public:
-    SelfTestRunner(modbus::ModbusMaster &master, LineTap &tap,
-                   const line::SelfTestSettings &settings, QObject *parent = nullptr);
+    SelfTestRunner(LineSession &session, const line::SelfTestSettings &settings,
+                   QObject *parent = nullptr);
 
     void start();
     // The operator's answer to the question asked, or Skip while inputs are watched.
@@ -29,10 +33,14 @@ signals:
 
 private:
     void advance();
+    void send();
     void replied(const line::Transaction *transaction);
+    void giveUpRequestOut() { ++generation; }
 
-    RequestRunner runner;
+    LineSession &session;
+    LineHold hold;
     line::SelfTest sequence;
     line::Action action;
     QTimer advanceSoon, watchDelay;
+    std::uint64_t generation = 0; // a reply to an earlier generation is not waited for
 };

@@ -38,9 +38,21 @@ void LineTap::schedule()
     timeouts.start(std::max<std::chrono::milliseconds::rep>(0, wait.count()) + 1);
 }
 
+void LineTap::nextRequestIs(line::Origin origin, std::chrono::milliseconds replyWindow)
+{
+    nextOrigin = origin;
+    nextWindow = replyWindow;
+}
+
 void LineTap::requestStarted()
 {
-    lineMonitor.requestStarted(now());
+    lineMonitor.requestStarted(now(), nextOrigin, nextWindow);
+    schedule();
+}
+
+void LineTap::portClosed()
+{
+    lineMonitor.portClosed(now());
     schedule();
 }
 

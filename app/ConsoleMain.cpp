@@ -1,0 +1,53 @@
+#include "ConsoleMain.h"
+
+#include "CommandLine.h"
+#include "ScanCommand.h"
+#include "SelfTestCommand.h"
+#include "Version.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+QString programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+} // namespace
+
+QString programPrefix()
+{
+    return programName() + QStringLiteral(": ");
+}
+
+int usageError(const QString &error)
+{
+    QTextStream(stderr) << programPrefix() << error << "\nTry '" << programName()
+                        << " --help'.\n";
+    return UsageErrorExit;
+}
+
+int runConsole(int argc, char *argv[], const CommandLine &commandLine)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
+    QTextStream out(stdout);
+    switch (commandLine.mode()) {
+    case CommandLine::Mode::Help:
+        out << commandLine.helpText();
+        return 0;
+    case CommandLine::Mode::Version:
+        out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
+        return 0;
+    case CommandLine::Mode::Scan:
+        return runScan(commandLine.scan());
+    case CommandLine::Mode::SelfTest:
+        return runSelfTest(commandLine.selfTest());
+    default:
+        return usageError(commandLine.errorText());
+    }
+}
