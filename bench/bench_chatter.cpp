@@ -9,6 +9,8 @@
 // 16550 UART at its FIFO trigger level (8 or 14).
 #include "FakeComm.h"
 #include "MSComm.h"
+#include "LineSession.h"
+#include "WindowEcho.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -141,7 +143,8 @@ void chatteringLine(int seconds, int chunk)
     qputenv("RZM530_COM_DIR", dir.path().toLocal8Bit());
 
     CountingComm comm;
-    frmMain window(comm);
+    LineSession session(comm);
+    frmMain window(session);
     window.findChild<QCheckBox *>(QStringLiteral("chkPoll"))->setChecked(false);
     window.Form_Load();
     window.show();
@@ -223,7 +226,8 @@ void chatteringLine(int seconds, int chunk)
 void costPerByte()
 {
     FakeComm comm;
-    frmMain window(comm);
+    LineSession session(comm);
+    frmMain window(session);
     window.findChild<QCheckBox *>(QStringLiteral("chkPoll"))->setChecked(false);
     window.Form_Load();
     window.show();
@@ -237,15 +241,15 @@ void costPerByte()
     };
     timeBytes(1000); // the first paint and font loading are not the bytes' cost
     window.findChild<QPushButton *>(QStringLiteral("btnOFF(1)"))->click(); // a request clears RX
-    const double echoed = timeBytes(WindowLink::RxEchoLimit);
-    timeBytes(100 - WindowLink::RxEchoLimit);
+    const double echoed = timeBytes(WindowEcho::RxEchoLimit);
+    timeBytes(100 - WindowEcho::RxEchoLimit);
     const double early = timeBytes(100);
     timeBytes(100'000 - 300);
     const double late = timeBytes(100);
     std::printf("cost of a received byte, one a receive event: %.2f us for bytes 101-200, %.2f us "
                 "for bytes 99,901-100,000;\n  %.1f us for the first %d after a request, which the "
                 "RX box shows\n",
-                early, late, echoed, WindowLink::RxEchoLimit);
+                early, late, echoed, WindowEcho::RxEchoLimit);
 }
 
 } // namespace

@@ -33,7 +33,7 @@ private slots:
     void rxBoxKeepsTheFirstBytesSinceTheRequest_data()
     {
         QTest::addColumn<QList<QByteArray>>("events");
-        QTest::newRow("one reply") << QList<QByteArray>{withCrc(hex("01 01 01 05"))};
+        QTest::newRow("one reply") << QList<QByteArray>{withCrc(hex("01 05 00 00 FF 00"))};
         QTest::newRow("just fits") << QList<QByteArray>{stream(40), stream(24, 40)};
         QTest::newRow("one event past the bound") << QList<QByteArray>{stream(300)};
         QList<QByteArray> bytes;
@@ -130,8 +130,7 @@ private slots:
             QTest::qWait(300); // longer than a probe's wait
             writtenWhileOpen = t.comm.written.mid(before.size());
         };
-        ScanRunner scan(t.comm, t.window.modbusMaster(), t.window.lineTap(), {{1}, 1, 2},
-                        std::chrono::milliseconds(100));
+        ScanRunner scan(t.session, {{1}, 1, 2}, std::chrono::milliseconds(100));
         bool answered = false;
         QTimer module; // answers the first probe as soon as it is on the line
         connect(&module, &QTimer::timeout, [&] {

@@ -18,14 +18,14 @@ struct Run {
 };
 
 // The program with no display to talk to.
-Run tester(const QStringList &arguments)
+Run run(const char *program, const QStringList &arguments)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(RZM530_TESTER_PATH), arguments);
+    process.start(QString::fromLocal8Bit(program), arguments);
     if (!process.waitForFinished(10000))
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -76,9 +76,9 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.size(), 4); // header, two rows, and the end of the last line
-        QCOMPARE(lines[0], QByteArray("time,request,reply,verdict,response time,meaning\r"));
+        QCOMPARE(lines[0], QByteArray("time,request,reply,verdict,response time,meaning,origin\r"));
         QVERIFY2(lines[1].contains(",01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"), lines[1]);
-        QVERIFY2(lines[2].endsWith(",01 01 00 00 00 08 3D CC,,No reply,,Read Coils 0-7\r"),
+        QVERIFY2(lines[2].endsWith(",01 01 00 00 00 08 3D CC,,No reply,,Read Coils 0-7,poll\r"),
                  lines[2]);
         QVERIFY(!CsvLog(dir.filePath(QStringLiteral("no/such/folder.csv"))).open());
     }
@@ -97,6 +97,8 @@ private slots:
             << QStringList{"--scan", "--address", "4"} << 2 << "--address belongs with --self-test";
         QTest::newRow("a scan beyond the reply window")
             << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
+        QTest::newRow("a scan too quick for the wire")
+            << QStringList{"--scan", "--timeout", "19"} << 2 << "at least 20 ms";
     }
 
     void consoleOptionsNeedNoDisplay()
@@ -104,10 +106,20 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        const Run run = tester(arguments);
-        QCOMPARE(run.exitCode, exitCode);
-        const QString &text = exitCode == 0 ? run.out : run.err;
-        QVERIFY2(text.contains(says), qPrintable(text));
+        // The console program and the window program's console modes are one code.
+        for (const char *program : {RZM530_CLI_PATH, RZM530_TESTER_PATH}) {
+            const Run result = run(program, arguments);
+            QCOMPARE(result.exitCode, exitCode);
+            const QString &text = exitCode == 0 ? result.out : result.err;
+            QVERIFY2(text.contains(says), qPrintable(program + (": " + text)));
+        }
+    }
+
+    void theConsoleProgramHasNoWindow()
+    {
+        const Run result = run(RZM530_CLI_PATH, {});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.startsWith("rzm530-cli: say what to do"), qPrintable(result.err));
     }
 };
 

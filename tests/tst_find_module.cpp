@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QProcess>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -77,7 +78,9 @@ private slots:
         t.window.Form_Load();
         BoxCatcher boxes;
         t.type("txtPort", "3"); // no such port: the finder looks on every port there is
-        FindModuleDialog finder(t.window);
+        FindModuleDialog finder(t.session, &t.window);
+        connect(&finder, &FindModuleDialog::restorePort, &t.window, &frmMain::restorePort);
+        connect(&finder, &FindModuleDialog::useModule, &t.window, &frmMain::useModule);
         finder.findChild<QCheckBox *>("allPorts")->setChecked(true);
         finder.findChild<QSpinBox *>("first")->setValue(15);
         finder.findChild<QSpinBox *>("last")->setValue(45);
@@ -85,10 +88,19 @@ private slots:
         finder.startScan();
         QVERIFY(QTest::qWaitFor([&] { return !finder.scanning(); }, 10000));
         t.pollTimer()->stop();
-        const line::Traffic &traffic = t.window.lineTap().monitor().traffic();
+        const line::LineMonitor &monitor = t.session.tap().monitor();
+        const line::Traffic &traffic = monitor.traffic();
         QCOMPARE(int(traffic.size()), 31);
-        for (std::size_t i = 0; i < traffic.size(); ++i)
+        for (std::size_t i = 0; i < traffic.size(); ++i) {
             QCOMPARE(traffic[i].request()[0], std::uint8_t(15 + i));
+            QCOMPARE(traffic[i].origin, line::Origin::Scan);
+        }
+        // The probes are counted apart: 29 silent addresses are no fault of the line.
+        QCOMPARE(monitor.health().noReply, 0u);
+        QCOMPARE(monitor.health().requests, 0u);
+        QCOMPARE(monitor.health().scanProbes.requests, 31u);
+        QCOMPARE(monitor.health().scanProbes.answered, 2u);
+        QCOMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
         auto *results = finder.findChild<QTableWidget *>("results");
         QCOMPARE(results->rowCount(), 2);
         QCOMPARE(t.comm.CommPort(), 3); // the port chosen before, closed as it was
@@ -104,6 +116,8 @@ private slots:
         t.window.pollTimer_Timer();
         QVERIFY(t.tx().startsWith("[11][01]"));
         QVERIFY(QTest::qWaitFor([&] { return t.rx().startsWith("[11][01][01]"); }));
+        // The status tells of the poll, not of the probes before it.
+        QTRY_VERIFY(t.child<QLabel>("lblStatus")->text().startsWith("OK "));
     }
 };
 

@@ -200,7 +200,7 @@ private slots:
     void csvRowOfEachKind()
     {
         QCOMPARE(line::csvHeader(),
-                 std::string("time,request,reply,verdict,response time,meaning\r\n"));
+                 std::string("time,request,reply,verdict,response time,meaning,origin\r\n"));
         QCOMPARE(line::csvField("on, off"), std::string("\"on, off\""));
         QCOMPARE(line::csvField("5\" relay"), std::string("\"5\"\" relay\""));
 
@@ -214,10 +214,78 @@ private slots:
         m.advance(T0 + 4s);
         QCOMPARE(log, std::string(
                           "2026-12-07 14:03:21.042,01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"
-                          "26.2,Read Coils 0-7: 1 0 1 0 0 0 0 1\r\n"
+                          "26.2,Read Coils 0-7: 1 0 1 0 0 0 0 1,poll\r\n"
                           "2026-12-07 14:03:22.042,01 01 00 00 00 08 3D CC,,No reply,,"
-                          "Read Coils 0-7\r\n"
-                          "2026-12-07 14:03:24.042,,FF,Unsolicited,,1 byte with no request\r\n"));
+                          "Read Coils 0-7,poll\r\n"
+                          "2026-12-07 14:03:24.042,,FF,Unsolicited,,1 byte with no request,"
+                          "unsolicited\r\n"));
+    }
+
+    // A reply the tester itself ends before it is whole or its window has
+    // passed is the tester's doing, never the module's: neither No reply nor
+    // Garbled, and not in the module's response times.
+    void endedByTheTesterIsNotTheModulesFault_data()
+    {
+        QTest::addColumn<int>("replyBytes"); // of the 6 a Read Coils 0-7 reply has
+        QTest::addColumn<bool>("portCloses"); // else the next request ends it
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("next request, nothing yet") << 0 << false << "Cut short";
+        QTest::newRow("next request, half a reply") << 3 << false << "Cut short";
+        QTest::newRow("next request, whole reply") << 6 << false << "OK";
+        QTest::newRow("port closed, nothing yet") << 0 << true << "Port closed";
+        QTest::newRow("port closed, half a reply") << 3 << true << "Port closed";
+        QTest::newRow("port closed, whole reply") << 6 << true << "OK";
+    }
+
+    void endedByTheTesterIsNotTheModulesFault()
+    {
+        QFETCH(int, replyBytes);
+        QFETCH(bool, portCloses);
+        QFETCH(QString, verdict);
+        LineMonitor m(10, wall);
+        const Bytes reply = bytesOf(CoilsReply);
+        const Time t = exchange(m, T0, bytesOf(ReadCoils0To7),
+                                Bytes(reply.begin(), reply.begin() + replyBytes));
+        if (portCloses)
+            m.portClosed(t + 100ms);
+        else
+            exchange(m, t + 100ms, bytesOf(ReadCoils0To7), {});
+        QCOMPARE(QString::fromStdString(line::verdictText(m.traffic()[0])), verdict);
+        const line::Health &h = m.health();
+        QCOMPARE(h.noReply + h.garbled, std::uint64_t(0));
+        QCOMPARE(h.endedByTester, std::uint64_t(verdict == "OK" ? 0 : 1));
+        QCOMPARE(m.traffic()[0].responseMs().has_value(), verdict == "OK");
+    }
+
+    // Each request is judged by its own reply window: a scan's probe by the
+    // finder's wait. A scan's probes and a self-test's requests are counted
+    // apart from the user's traffic, which alone is the line's health.
+    void originsAndWindows()
+    {
+        LineMonitor m(10, wall);
+        std::vector<std::string> origins;
+        m.setListener(
+            [&](const line::Transaction &t) { origins.push_back(line::originWord(t.origin)); });
+        m.requestStarted(T0, line::Origin::Scan, 20ms);
+        for (auto byte : bytesOf(ReadCoils0To7))
+            m.byteWritten(byte, T0);
+        QCOMPARE(*m.deadline(), T0 + 20ms);
+        m.advance(T0 + 20ms);
+        QCOMPARE(m.traffic().size(), std::size_t(1));
+        QCOMPARE(line::verdictText(m.traffic()[0]), std::string("No reply"));
+        exchange(m, T0 + 1s, bytesOf(ReadCoils0To7), {}); // a poll: the default window
+        QCOMPARE(*m.deadline(), T0 + 1s + 8 * ByteTime + line::ReplyWindow);
+        m.requestStarted(T0 + 3s, line::Origin::SelfTest);
+        m.byteWritten(0x01, T0 + 3s);
+        m.advance(T0 + 5s);
+        QCOMPARE(origins, (std::vector<std::string>{"scan", "poll", "self-test"}));
+        const line::Health &h = m.health();
+        QCOMPARE(h.requests, std::uint64_t(1));
+        QCOMPARE(h.noReply, std::uint64_t(1));
+        QCOMPARE(h.scanProbes.requests, std::uint64_t(1));
+        QCOMPARE(h.selfTestRequests.requests, std::uint64_t(1));
+        QVERIFY(!m.traffic()[0].changesStatus());
+        QVERIFY(m.traffic()[1].changesStatus());
     }
 
     // A fake line where address 2 answers, 5 answers with an exception, 7 with a
@@ -263,6 +331,25 @@ private slots:
                                                   "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
                                                   "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error",
                                                   "COM3 /dev/ttyUSB0 address 9 27 ms, garbled"}));
+
+        // Behind a gateway with no module: exceptions 10 and 11 prove nothing.
+        // A port lost part way is left there, and the next is scanned.
+        line::Scan gateway({{1, 2}, 1, 3});
+        for (const std::uint8_t code : {10, 11, 4}) {
+            gateway.portOpened(true, "/dev/ttyS0");
+            const Bytes probe = withCrc({std::uint8_t(gateway.address()), 0x01, 0, 0, 0, 8});
+            t = exchange(m, t, probe, withCrc({probe[0], 0x81, code})) + 100ms;
+            m.closeNow();
+            gateway.probed(last);
+        }
+        QCOMPARE(gateway.found().size(), std::size_t(1));
+        QCOMPARE(gateway.found()[0].exceptionCode, std::optional<std::uint8_t>(4));
+        gateway.portOpened(true, "/dev/ttyS1");
+        gateway.probed(nullptr); // the port went away under the probe
+        QVERIFY(gateway.step() == line::Scan::Step::Done);
+        QCOMPARE(gateway.lostPorts(), std::vector<int>{2});
+        QCOMPARE(gateway.probesDone(), gateway.probesTotal());
+        QVERIFY(!gateway.everyPortScanned());
 
         line::Scan cancelled({{1}, 1, 247});
         cancelled.portOpened(true, "/dev/ttyS0");

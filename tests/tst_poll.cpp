@@ -61,13 +61,17 @@ private slots:
         t.window.Form_Load();
         t.click("btnOFF", 8);
         QCOMPARE(t.sent(), hex("01 05 00 07 00 00 7C 0B"));
+        t.comm.inject(hex("01 05 00 07 00 00 7C 0B")); // the module's echo frees the line
         t.type("txtAddr", "57");
         t.click("btnON", 1);
-        QCOMPARE(t.sent(), withCrc(hex("39 05 00 00 FF 00")));
+        const QByteArray on57 = withCrc(hex("39 05 00 00 FF 00"));
+        QCOMPARE(t.sent(), on57);
+        t.comm.inject(on57);
         t.click("btnON", 0); // all eight of every module
         QCOMPARE(t.sent(), hex("00 0F 00 00 00 08 01 FF 7F 19"));
-        t.click("btnOFF", 0);
-        QCOMPARE(t.sent(), hex("00 0F 00 00 00 08 01 00 3F 59"));
+        t.click("btnOFF", 0); // after the modules' turnaround
+        QCOMPARE(t.comm.written, QByteArray());
+        QTRY_COMPARE(t.comm.written, hex("00 0F 00 00 00 08 01 00 3F 59"));
     }
 
     // A failing write does not stop the frame: the byte is still echoed.
@@ -90,6 +94,7 @@ private slots:
             QTest::mouseClick(poll, Qt::LeftButton, {}, QPoint(5, poll->height() / 2));
         };
         t.window.pollTimer_Timer();
+        t.comm.inject(CoilReply);
         clickPoll();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadCoils); // and nothing after it

@@ -56,7 +56,7 @@ private slots:
         t.window.Form_Load();
         QTemporaryDir reports;
         SelfTestDialog::Memory memory{"Ann", "SN 7", reports.path(), false};
-        SelfTestDialog dialog(t.window, memory);
+        SelfTestDialog dialog(t.session, 1, memory, &t.window);
         dialog.setOpensReport(false);
         dialog.show();
         auto *prompt = dialog.findChild<QLabel *>("prompt");

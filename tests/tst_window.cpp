@@ -128,13 +128,13 @@ private slots:
         t.window.Form_Load();
         QCOMPARE(status->text(), QString());
         t.window.pollTimer_Timer();
-        t.comm.inject(Frames::withCrc(Frames::hex("01 01 01 05")));
-        t.click("btnON", 0); // the next request ends the read
+        t.comm.inject(Frames::withCrc(Frames::hex("01 01 01 05"))); // complete: it ends the read
         QCOMPARE(status->text(), "OK 0 ms");
-        t.window.lineTap().monitor().closeNow();
+        t.click("btnON", 0);
+        t.session.tap().monitor().closeNow(); // the turnaround is over
         QCOMPARE(status->text(), "OK 0 ms");
         t.click("btnON", 1);
-        t.window.lineTap().monitor().closeNow();
+        t.session.tap().monitor().closeNow();
         QCOMPARE(status->text(), "No reply");
         t.comm.failingPorts = {2};
         BoxCatcher catcher;

@@ -59,6 +59,13 @@ public:
     void showFindModule();
     void showSelfTest();
 
+    // What the finder asks of the fields when it is done.
+    // Opens `port` again as the COM Port field would, when `reopen`; else
+    // leaves the line closed with `port` chosen.
+    void restorePort(int port, bool reopen);
+    // Sets both fields as if the user had typed them, so the port reopens.
+    void useModule(int port, int address);
+
 protected:
     void moveEvent(QMoveEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -69,11 +76,6 @@ private:
     void centreFrame();
     void connectHandlers();
     void relayCommand(std::int16_t index, std::int16_t state);
-    // Opens `port` again as the COM Port field would, when `reopen`; else
-    // leaves the line closed with `port` chosen.
-    void restorePort(int port, bool reopen);
-    // Sets both fields as if the user had typed them, so the port reopens.
-    void useModule(int port, int address);
     // Paints the lamps, values and bars from the device image now, as the ticks
     // would: a tool that has the line shows what it reads.
     void showDeviceImage();

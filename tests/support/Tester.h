@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSession.h"
 #include "Shape.h"
 #include "frmMain.h"
 
@@ -14,7 +15,8 @@
 // found by name. The poll timer is stopped: tests tick it by hand.
 template <typename Comm> struct Tester {
     Comm comm;
-    frmMain window{comm};
+    LineSession session{comm};
+    frmMain window{session};
 
     Tester() { pollTimer()->stop(); }
 

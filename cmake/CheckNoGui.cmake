@@ -1,0 +1,16 @@
+# Fails when PROGRAM links Qt GUI or Qt Widgets: the console program must run
+# with no display at all. Run with cmake -DPROGRAM=... -P CheckNoGui.cmake.
+if(WIN32)
+    return()
+endif()
+execute_process(COMMAND ldd ${PROGRAM} OUTPUT_VARIABLE libraries RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "ldd ${PROGRAM} failed")
+endif()
+if(NOT libraries MATCHES "libQt6Core")
+    message(FATAL_ERROR "ldd shows no Qt at all in ${PROGRAM}:\n${libraries}")
+endif()
+if(libraries MATCHES "libQt6(Gui|Widgets)")
+    message(FATAL_ERROR "${PROGRAM} links ${CMAKE_MATCH_0}:\n${libraries}")
+endif()
+message(STATUS "${PROGRAM} links no Qt GUI")
