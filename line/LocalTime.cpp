@@ -42,8 +42,9 @@ int minutesBetween(const std::tm &local, const std::tm &utc)
     int days = local.tm_yday - utc.tm_yday;
     if (local.tm_year != utc.tm_year)
         days = local.tm_year > utc.tm_year ? 1 : -1;
-    const int seconds = ((days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min -
-                         utc.tm_min) * 60 + local.tm_sec - utc.tm_sec;
+    const int seconds =
+        ((days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min) * 60 +
+        local.tm_sec - utc.tm_sec;
     return seconds / 60;
 }
 

@@ -49,8 +49,8 @@ std::string isoTime(WallTime t, bool milliseconds)
         iso += text;
     }
     const int offset = std::abs(l.utcOffsetMinutes);
-    std::snprintf(text, sizeof text, "%c%02d:%02d", l.utcOffsetMinutes < 0 ? '-' : '+',
-                  offset / 60, offset % 60);
+    std::snprintf(text, sizeof text, "%c%02d:%02d", l.utcOffsetMinutes < 0 ? '-' : '+', offset / 60,
+                  offset % 60);
     return iso + text;
 }
 

@@ -75,7 +75,9 @@ inline const std::vector<RequestVector> &requestVectors()
         {"any state but 0 is on", withCrc(bytesOf("11 05 00 03 FF 00")),
          [](auto &m) { m.WriteSingleCoil(0x11, 4, 7); }},
         {"missing values are off", withCrc(bytesOf("00 0F 00 00 00 08 01 07")),
-         [](auto &m) { m.WriteMultipleCoils(1, 0, 8, {1, 1, 1}); }},
+         [](auto &m) {
+             m.WriteMultipleCoils(1, 0, 8, {1, 1, 1});
+         }},
         {"broadcast, nine coils", withCrc(bytesOf("00 0F 00 00 00 09 02 FF 01")),
          [](auto &m) { m.WriteMultipleCoils(1, 0, 9, on); }},
         {"1968 coils", withCrc(joined({bytesOf("00 0F 00 00 07 B0 F6"), Bytes(246, 0xFF)})),
@@ -115,8 +117,8 @@ inline const std::vector<ReplyVector> &replyVectors()
         {"registers", registerReply(22), AllRegisters, readRegisters},
         {"registers, one byte over", registerReply(23), AllRegisters, readRegisters},
         {"registers, one byte short", registerReply(21), "00000000", readRegisters},
-        {"registers above 32767", withCrc(bytesOf("01 03 04 FF FF 80 00")),
-         "00000000 65535 32768", [](auto &m) { m.ReadHoldingRegisters(1, 0, 2); }},
+        {"registers above 32767", withCrc(bytesOf("01 03 04 FF FF 80 00")), "00000000 65535 32768",
+         [](auto &m) { m.ReadHoldingRegisters(1, 0, 2); }},
         {"longest frame", registerReply(255), AllRegisters,
          [](auto &m) { m.ReadHoldingRegisters(1, 0, 127); }},
     };

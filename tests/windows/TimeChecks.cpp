@@ -7,14 +7,40 @@
 #include "LineVectors.h"
 #include "Report.h"
 #include "Words.h"
-#include "Zone.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 using namespace std::chrono_literals;
 
 namespace {
+
+// Both C runtimes read fixed-offset TZ strings alike ("CET-1" is an hour east of UTC), so those
+// give exact times on Windows too; zone names such as "Europe/Berlin" only POSIX knows. No TZ
+// is the zone the system is set to.
+void useZone(const std::string &tz)
+{
+#ifdef _WIN32
+    _putenv_s("TZ", tz.c_str());
+    _tzset();
+#else
+    if (tz.empty())
+        unsetenv("TZ");
+    else
+        setenv("TZ", tz.c_str(), 1);
+    tzset();
+#endif
+}
+
+// Wine hands the host's TZ to the program, where the Windows C runtime would misread a name
+// like "Europe/Berlin"; without TZ it takes Wine's zone, which Wine took from the host.
+#ifdef _WIN32
+const std::string SystemZone;
+#else
+const std::string SystemZone = std::getenv("TZ") ? std::getenv("TZ") : "";
+#endif
 
 struct TimeVector {
     const char *zone;
@@ -27,8 +53,8 @@ const TimeVector TimeVectors[] = {
     {"UTC0", 1796652201042, "2026-12-07T14:03:21.042+00:00", false},
     {"CET-1", 1796652201042, "2026-12-07T15:03:21.042+01:00", false},
     {"NST+3:30", 1796652201042, "2026-12-07T10:33:21.042-03:30", false},
-    {"NZT-13", 1798747200999, "2027-01-01T09:00:00.999+13:00", false},  // a year ahead of UTC
-    {"PST+8", 1798772400000, "2026-12-31T19:00:00.000-08:00", false},   // a year behind
+    {"NZT-13", 1798747200999, "2027-01-01T09:00:00.999+13:00", false}, // a year ahead of UTC
+    {"PST+8", 1798772400000, "2026-12-31T19:00:00.000-08:00", false},  // a year behind
     {"Europe/Berlin", 1796652201042, "2026-12-07T15:03:21.042+01:00", true},
     {"Europe/Berlin", 1782907200500, "2026-07-01T14:00:00.500+02:00", true}, // summer time
 };
@@ -73,7 +99,8 @@ std::int64_t daysFromCivil(int y, int m, int d)
 // The instant a well-formed "2026-12-07T15:03:21.042+01:00" names, in ms since 1970 UTC.
 std::int64_t instantOf(const std::string &iso)
 {
-    const std::int64_t days = daysFromCivil(number(iso, 0, 4), number(iso, 5, 2), number(iso, 8, 2));
+    const std::int64_t days =
+        daysFromCivil(number(iso, 0, 4), number(iso, 5, 2), number(iso, 8, 2));
     const int sign = iso[23] == '-' ? -1 : 1;
     const int offsetMinutes = sign * (number(iso, 24, 2) * 60 + number(iso, 27, 2));
     const std::int64_t localSeconds =
@@ -127,7 +154,7 @@ void timeChecks(Checks &checks)
         });
     }
 
-    useSystemZone();
+    useZone(SystemZone);
     for (const TimeVector &v : TimeVectors) {
         checks.run(std::string("time in the system's zone: ") + v.iso, [&](Checks &c) {
             const line::WallTime t = wallOf(v.ms);
@@ -138,9 +165,6 @@ void timeChecks(Checks &checks)
             c.that("\"" + iso + "\" is well formed", wellFormed);
             if (!wellFormed)
                 return;
-            c.that("\"" + iso + "\" has an offset within 14 hours",
-                   number(iso, 24, 2) * 60 + number(iso, 27, 2) <= 14 * 60 &&
-                       number(iso, 27, 2) < 60);
             c.that("\"" + iso + "\" names the instant", instantOf(iso) == v.ms);
             agreesWithIso(c, t, iso);
         });
