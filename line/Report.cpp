@@ -1,26 +1,15 @@
 #include "Report.h"
 
+#include "LocalTime.h"
+
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
 
 namespace line {
 
 namespace {
 
 constexpr std::size_t SerialNumberLength = 40;
-
-std::tm localTm(WallTime t)
-{
-    const std::time_t time =
-        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(t));
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &time);
-#else
-    localtime_r(&time, &tm);
-#endif
-    return tm;
-}
 
 bool safeInFileName(char c)
 {
@@ -41,30 +30,28 @@ std::string reportFileName(const std::string &serialNumber, WallTime t,
         name = "no-serial";
     if (name.front() == '.')
         name.front() = '_';
-    const std::tm tm = localTm(t);
+    const LocalTime l = localTime(t);
     char time[32];
-    std::strftime(time, sizeof time, "_%Y-%m-%d_%H-%M-%S.", &tm);
+    std::snprintf(time, sizeof time, "_%04d-%02d-%02d_%02d-%02d-%02d.", l.year, l.month, l.day,
+                  l.hour, l.minute, l.second);
     return name + time + extension;
 }
 
-// strftime's %z gives "+0100"; ISO 8601 wants "+01:00".
 std::string isoTime(WallTime t, bool milliseconds)
 {
-    const std::tm tm = localTm(t);
-    char date[32];
-    char offset[8];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &tm);
-    std::strftime(offset, sizeof offset, "%z", &tm);
-    std::string text = date;
+    const LocalTime l = localTime(t);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", l.year, l.month, l.day,
+                  l.hour, l.minute, l.second);
+    std::string iso = text;
     if (milliseconds) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-            t - std::chrono::floor<std::chrono::seconds>(t));
-        char fraction[8];
-        std::snprintf(fraction, sizeof fraction, ".%03d", int(ms.count()));
-        text += fraction;
+        std::snprintf(text, sizeof text, ".%03d", l.millisecond);
+        iso += text;
     }
-    const std::string zone = offset;
-    return text + zone.substr(0, 3) + ':' + zone.substr(3);
+    const int offset = std::abs(l.utcOffsetMinutes);
+    std::snprintf(text, sizeof text, "%c%02d:%02d", l.utcOffsetMinutes < 0 ? '-' : '+', offset / 60,
+                  offset % 60);
+    return iso + text;
 }
 
 } // namespace line

@@ -1,9 +1,10 @@
 #include "Words.h"
 
+#include "LocalTime.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace line {
 
@@ -151,25 +152,6 @@ std::string readValues(ByteView request, ByteView reply)
     }
 }
 
-struct LocalTime {
-    std::tm tm{};
-    int ms = 0;
-};
-
-LocalTime localTime(WallTime t)
-{
-    const auto seconds = std::chrono::floor<std::chrono::seconds>(t);
-    const std::time_t time = std::chrono::system_clock::to_time_t(seconds);
-    LocalTime local;
-    local.ms = int(std::chrono::duration_cast<std::chrono::milliseconds>(t - seconds).count());
-#ifdef _WIN32
-    localtime_s(&local.tm, &time);
-#else
-    localtime_r(&time, &local.tm);
-#endif
-    return local;
-}
-
 } // namespace
 
 std::string verdictText(const Transaction &t)
@@ -269,18 +251,19 @@ std::string hex(ByteView bytes)
 
 std::string timeOfDay(WallTime t)
 {
-    const auto [tm, ms] = localTime(t);
+    const LocalTime l = localTime(t);
     char text[64];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", l.hour, l.minute, l.second,
+                  l.millisecond);
     return text;
 }
 
 std::string dateAndTime(WallTime t)
 {
-    const auto [tm, ms] = localTime(t);
+    const LocalTime l = localTime(t);
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900,
-                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", l.year, l.month, l.day,
+                  l.hour, l.minute, l.second, l.millisecond);
     return text;
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the tester needs to build, run, test and package.
+# Installs the Debian 12 packages the tester needs to build, run, test and package, or, when
+# given packages, those.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev libbenchmark-dev
     dpkg-dev file
 )
+[ $# -eq 0 ] || packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

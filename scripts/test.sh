@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and checks the Debian package, and runs
 # every test: the suite under AddressSanitizer and UndefinedBehaviorSanitizer
-# with the fuzzer, then the ordinary build's suite, whose CTest summary closes
-# the output.
+# with the fuzzer, the plain C++ layers built for Windows and checked under
+# Wine, then the ordinary build's suite, whose CTest summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -15,5 +15,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
     -DRZM_SANITIZE=ON -DRZM_FUZZ=ON -DRZM_FUZZ_SECONDS="${RZM_FUZZ_SECONDS:-60}"
 cmake --build build-asan -j"$(nproc)"
 ctest --test-dir build-asan --output-on-failure
+
+scripts/windows-check.sh
 
 ctest --test-dir build --output-on-failure

@@ -1,9 +1,13 @@
 // The line monitor fed the way the port's tap feeds it: byte-exact frames in,
 // transactions with verdicts, words, counts and log rows out.
 #include "Csv.h"
+#include "EscapeVectors.h"
+#include "Exchange.h"
+#include "Json.h"
 #include "LineMonitor.h"
 #include "LineVectors.h"
 #include "ReferenceCrc.h"
+#include "ReportHtml.h"
 #include "Scan.h"
 #include "Words.h"
 
@@ -14,7 +18,6 @@
 using namespace std::chrono_literals;
 using line::LineMonitor;
 using line::Time;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace QTest {
 template <> char *toString(const std::string &text)
@@ -26,27 +29,11 @@ template <> char *toString(const std::string &text)
 namespace {
 
 const Time T0 = Time() + 1h;
-constexpr auto ByteTime = 1040us; // one byte at 9600 8N1
 
 // T0 is 2026-12-07 14:03:21.042 UTC.
 line::WallTime wall(Time t)
 {
     return line::WallTime(1796652201s + 42ms + (t - T0));
-}
-
-// The request written byte by byte from t, the reply starting 20 ms after its
-// last byte. Returns when the last byte was written.
-Time exchange(LineMonitor &m, Time t, const Bytes &request, const Bytes &reply)
-{
-    if (!request.empty())
-        m.requestStarted(t);
-    for (auto byte : request)
-        m.byteWritten(byte, t += ByteTime);
-    const Time written = t;
-    t += 20ms;
-    for (auto byte : reply)
-        m.byteReceived(byte, t += ByteTime);
-    return written;
 }
 
 // An empty one when none has ended, so that a fault fails a comparison, not the run.
@@ -197,12 +184,26 @@ private slots:
         QCOMPARE(line::timeOfDay(m.health().sinceWall), std::string("14:04:16.042"));
     }
 
+    void escaping_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(EscapeVectors)); ++i)
+            QTest::newRow(EscapeVectors[i].name) << i;
+    }
+
+    void escaping()
+    {
+        QFETCH(int, index);
+        const EscapeVector &v = EscapeVectors[index];
+        QCOMPARE(line::csvField(v.text), std::string(v.csv));
+        QCOMPARE(line::jsonString(v.text), std::string(v.json));
+        QCOMPARE(line::htmlEscaped(v.text), std::string(v.html));
+    }
+
     void csvRowOfEachKind()
     {
         QCOMPARE(line::csvHeader(),
                  std::string("time,request,reply,verdict,response time,meaning,origin\r\n"));
-        QCOMPARE(line::csvField("on, off"), std::string("\"on, off\""));
-        QCOMPARE(line::csvField("5\" relay"), std::string("\"5\"\" relay\""));
 
         LineMonitor m(10, wall);
         std::string log;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "Bytes.h"
 
 // Bytes on the line and what the line monitor must make of them: one request
 // (none for bytes that came unasked), the bytes received after it, the verdict
@@ -62,12 +60,3 @@ inline const LineVector LineVectors[] = {
     {"unsolicited", "", "01 01 01 85 90 2B 01 01 01 85 90 2B", "Unsolicited",
      "12 bytes with no request"},
 };
-
-// "01 0F" -> {0x01, 0x0F}
-inline std::vector<std::uint8_t> bytesOf(const std::string &hex)
-{
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 3)
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
