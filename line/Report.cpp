@@ -33,6 +33,11 @@ bool safeInFileName(char c)
 std::string reportFileName(const std::string &serialNumber, WallTime t,
                            const std::string &extension)
 {
+    return reportFileStem(serialNumber, t) + '.' + extension;
+}
+
+std::string reportFileStem(const std::string &serialNumber, WallTime t)
+{
     std::string name = serialNumber.substr(0, SerialNumberLength);
     for (char &c : name)
         if (!safeInFileName(c))
@@ -43,8 +48,8 @@ std::string reportFileName(const std::string &serialNumber, WallTime t,
         name.front() = '_';
     const std::tm tm = localTm(t);
     char time[32];
-    std::strftime(time, sizeof time, "_%Y-%m-%d_%H-%M-%S.", &tm);
-    return name + time + extension;
+    std::strftime(time, sizeof time, "_%Y-%m-%d_%H-%M-%S", &tm);
+    return name + time;
 }
 
 // strftime's %z gives "+0100"; ISO 8601 wants "+01:00".
