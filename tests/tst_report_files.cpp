@@ -42,6 +42,7 @@ private slots:
         QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-2"));
         QCOMPARE(writeReportFile(dir.filePath(stem + "-2.html"), "second"), QString());
         QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-3"));
+        QCOMPARE(contents(dir.filePath(stem + ".json")), "first");
     }
 
     void unwritablePathIsFoundFirst_data()

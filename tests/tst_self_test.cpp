@@ -304,14 +304,18 @@ private slots:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("digital");
-        QTest::newRow("retry") << int(Answer::Retry) << "pass";
-        QTest::newRow("accept") << int(Answer::Accept) << "fail";
+        QTest::addColumn<QString>("failures");
+        QTest::newRow("retry") << int(Answer::Retry) << "pass"
+                               << "";
+        QTest::newRow("accept") << int(Answer::Accept) << "fail"
+                                << "input 2 changed, input 1 expected";
     }
 
     void wrongInputIsAskedAtOnce()
     {
         QFETCH(int, answer);
         QFETCH(QString, digital);
+        QFETCH(QString, failures);
         FakeLine fake(wall);
         line::SelfTest test(line::SelfTestSettings{});
         const Case &c = Cases[0];
@@ -337,9 +341,7 @@ private slots:
         QCOMPARE(readsBeforeAsking, std::size_t(2)); // where they were, and the slip
         const auto &d = test.report().step(line::StepId::Digital);
         QCOMPARE(line::resultWord(d.result), digital);
-        QCOMPARE(d.failures.size(), std::size_t(Answer(answer) == Answer::Accept));
-        if (!d.failures.empty())
-            QCOMPARE(d.failures[0].reason, std::string("input 2 changed, input 1 expected"));
+        QCOMPARE(d.failures.empty() ? "" : d.failures.front().reason, failures.toStdString());
     }
 
     void limitsAreCheckedBeforeStart_data()
@@ -349,7 +351,6 @@ private slots:
         QTest::addColumn<int>("highMax");
         QTest::addColumn<QString>("problem");
         QTest::newRow("as they come") << 50 << 973 << 1023 << "";
-        QTest::newRow("just apart") << 500 << 501 << 1023 << "";
         QTest::newRow("crossed") << 600 << 500 << 1023
                                  << "the low end's top (600) must lie below the high end's "
                                     "bottom (500), or one reading passes as both ends";
