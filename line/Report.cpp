@@ -22,6 +22,11 @@ bool safeInFileName(char c)
 std::string reportFileName(const std::string &serialNumber, WallTime t,
                            const std::string &extension)
 {
+    return reportFileStem(serialNumber, t) + '.' + extension;
+}
+
+std::string reportFileStem(const std::string &serialNumber, WallTime t)
+{
     std::string name = serialNumber.substr(0, SerialNumberLength);
     for (char &c : name)
         if (!safeInFileName(c))
@@ -32,9 +37,9 @@ std::string reportFileName(const std::string &serialNumber, WallTime t,
         name.front() = '_';
     const LocalTime l = localTime(t);
     char time[32];
-    std::snprintf(time, sizeof time, "_%04d-%02d-%02d_%02d-%02d-%02d.", l.year, l.month, l.day,
+    std::snprintf(time, sizeof time, "_%04d-%02d-%02d_%02d-%02d-%02d", l.year, l.month, l.day,
                   l.hour, l.minute, l.second);
-    return name + time + extension;
+    return name + time;
 }
 
 std::string isoTime(WallTime t, bool milliseconds)

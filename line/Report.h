@@ -20,6 +20,8 @@ struct ReportHeader {
 // then the local time. The extension is given without its dot.
 std::string reportFileName(const std::string &serialNumber, WallTime t,
                            const std::string &extension);
+// The same without the dot and extension, for a report's files to share.
+std::string reportFileStem(const std::string &serialNumber, WallTime t);
 
 // ISO 8601 in local time with its offset: "2026-12-07T14:03:21+01:00", with ".042" before
 // the offset when milliseconds are asked for.

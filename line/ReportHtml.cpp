@@ -1,5 +1,6 @@
 #include "ReportHtml.h"
 
+#include "StepSummary.h"
 #include "Words.h"
 
 #include <algorithm>
@@ -28,7 +29,8 @@ table.head th { width: 22mm; }
 .verdict { font-size: 36pt; font-weight: bold; text-align: center; border: 0.8mm solid;
            margin: 3mm 0; padding: 1mm 0; }
 .pass { color: #060; }
-.fail, .nomodule, .cancelled { color: #b00; }
+.fail, .error, .aborted { color: #b00; }
+.reason { text-align: center; margin: 0 0 3mm 0; }
 ul { margin: 0.5mm 0 0 0; padding-left: 4mm; }
 table.steps, table.traffic { table-layout: fixed; }
 table.traffic { font-size: 7.5pt; }
@@ -42,20 +44,6 @@ std::string clockTime(const WallClock &wallClock, std::optional<Time> t)
     return t ? timeOfDay(wallClock(*t)).substr(0, 8) : std::string();
 }
 
-std::string fixed1(std::optional<double> ms)
-{
-    if (!ms)
-        return "-";
-    char text[32];
-    const auto r = std::to_chars(text, text + sizeof text, *ms, std::chars_format::fixed, 1);
-    return {text, r.ptr};
-}
-
-std::string number(std::optional<int> value)
-{
-    return value ? std::to_string(*value) : "-";
-}
-
 std::string cell(const std::string &text, const char *tag = "td", const char *cls = nullptr)
 {
     std::string open = std::string("<") + tag;
@@ -64,58 +52,10 @@ std::string cell(const std::string &text, const char *tag = "td", const char *cl
     return open + '>' + text + "</" + tag + '>';
 }
 
-// Already escaped: the measured values of a step, one line each.
-std::vector<std::string> measured(const SelfTestReport &report, StepId id)
-{
-    std::vector<std::string> lines;
-    switch (id) {
-    case StepId::Link: {
-        const LinkValues &l = report.link;
-        lines.push_back(std::to_string(l.good) + " of " + std::to_string(l.reads) + " reads good");
-        if (l.good > 0)
-            lines.push_back("response min " + fixed1(l.minMs) + ", mean " + fixed1(l.meanMs) +
-                            ", max " + fixed1(l.maxMs) + " ms");
-        break;
-    }
-    case StepId::Relays: {
-        std::string failed;
-        for (std::size_t i = 0; i < report.relays.failed.size(); ++i)
-            if (report.relays.failed[i])
-                failed += (failed.empty() ? "" : ", ") + std::to_string(i + 1);
-        if (report.relays.allFailed)
-            failed += failed.empty() ? "all" : ", all";
-        lines.push_back(failed.empty() ? "no relay failed" : "failed: " + failed);
-        break;
-    }
-    case StepId::Digital: {
-        std::string text;
-        for (std::size_t i = 0; i < report.digital.size(); ++i)
-            text += (i == 0 ? "input " : ", ") + std::to_string(i + 1) + " " +
-                    resultWord(report.digital[i].result);
-        lines.push_back(text);
-        break;
-    }
-    case StepId::Analog:
-        for (std::size_t i = 0; i < report.analog.size(); ++i) {
-            const AnalogInput &a = report.analog[i];
-            lines.push_back("input " + std::to_string(i + 1) + ": low " + number(a.low) +
-                            ", high " + number(a.high) + " (" + resultWord(a.result) + ")");
-        }
-        lines.push_back("limits: low " + std::to_string(report.low.min) + " to " +
-                        std::to_string(report.low.max) + ", high " +
-                        std::to_string(report.high.min) + " to " + std::to_string(report.high.max));
-        break;
-    }
-    return lines;
-}
-
 std::string stepRow(const SelfTestReport &report, const StepRecord &step,
                     const WallClock &wallClock)
 {
-    std::string values;
-    if (step.result != StepResult::NotRun)
-        for (const std::string &line : measured(report, step.id))
-            values += line + "<br>";
+    std::string values = htmlEscaped(stepSummary(report, step.id));
     if (!step.failures.empty()) {
         values += "<ul>";
         const std::size_t shown = std::min(step.failures.size(), FailuresPerStep);
@@ -153,14 +93,6 @@ std::string trafficTable(const StepRecord &step, std::size_t limit, const WallCl
                 "</tr>\n";
     }
     return html + "</table>\n";
-}
-
-// The verdict's word as a CSS class: "no module" is "nomodule".
-std::string verdictClass(Overall verdict)
-{
-    std::string word = overallWord(verdict);
-    word.erase(std::remove(word.begin(), word.end(), ' '), word.end());
-    return word;
 }
 
 std::string upper(std::string text)
@@ -228,7 +160,7 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
     const std::string port = "COM " + std::to_string(header.comNumber) +
                              (header.devicePath.empty() ? "" : " (" + header.devicePath + ")");
     const std::string serial = header.serialNumber.empty() ? "-" : header.serialNumber;
-    const std::string verdict = overallWord(report.verdict);
+    const std::string outcome = outcomeWord(report.outcome);
 
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
                        "<title>RZM-530 self-test " +
@@ -240,8 +172,9 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
             cell(htmlEscaped(header.operatorName)) + "</tr>\n<tr>" + cell("Address", "th") +
             cell(std::to_string(report.address)) + cell("Port", "th") + cell(htmlEscaped(port)) +
             "</tr>\n</table>\n";
-    html += "<div class=\"verdict " + verdictClass(report.verdict) + "\">" +
-            upper(verdict) + "</div>\n";
+    html += "<div class=\"verdict " + outcome + "\">" + upper(outcome) + "</div>\n";
+    if (!report.reason.empty())
+        html += "<p class=\"reason\">" + htmlEscaped(report.reason) + "</p>\n";
 
     html += "<table class=\"steps\"><tr><th style=\"width: 26mm\">Step</th>"
             "<th style=\"width: 18mm\">Result</th><th>Measured</th>"

@@ -1,6 +1,7 @@
 #include "ReportJson.h"
 
 #include "Json.h"
+#include "StepSummary.h"
 #include "Words.h"
 
 namespace line {
@@ -19,6 +20,14 @@ void time(JsonWriter &json, const char *key, std::optional<Time> t, const WallCl
 void limits(JsonWriter &json, const char *key, const AnalogLimits &l)
 {
     json.key(key).beginArray().value(l.min).value(l.max).endArray();
+}
+
+void crossed(JsonWriter &json, const std::vector<InputPair> &pairs)
+{
+    json.key("crossed").beginArray();
+    for (const InputPair &p : pairs)
+        json.beginArray().value(p[0]).value(p[1]).endArray();
+    json.endArray();
 }
 
 void values(JsonWriter &json, const SelfTestReport &report, StepId id)
@@ -41,6 +50,15 @@ void values(JsonWriter &json, const SelfTestReport &report, StepId id)
         for (int n = 1; n <= int(report.relays.failed.size()); ++n)
             if (report.relays.failed[std::size_t(n - 1)])
                 json.value(n);
+        json.endArray().key("faults").beginArray();
+        for (int n = 1; n <= int(report.relays.faults.size()); ++n)
+            if (const auto fault = report.relays.faults[std::size_t(n - 1)])
+                json.beginObject()
+                    .key("relay")
+                    .value(n)
+                    .key("fault")
+                    .value(relayFaultName(*fault))
+                    .endObject();
         json.endArray().key("all_failed").value(report.relays.allFailed);
         break;
     case StepId::Digital:
@@ -52,6 +70,7 @@ void values(JsonWriter &json, const SelfTestReport &report, StepId id)
             json.key("on_seen").value(d.sawOn).key("off_seen").value(d.sawOff).endObject();
         }
         json.endArray();
+        crossed(json, report.digitalCrossed);
         break;
     case StepId::Analog:
         limits(json, "low_limits", report.low);
@@ -64,6 +83,7 @@ void values(JsonWriter &json, const SelfTestReport &report, StepId id)
             json.key("low").value(a.low).key("high").value(a.high).endObject();
         }
         json.endArray();
+        crossed(json, report.analogCrossed);
         break;
     }
     json.endObject();
@@ -91,6 +111,11 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
     json.beginObject();
     json.key("tester").value(header.tester);
     json.key("verdict").value(overallWord(report.verdict));
+    json.key("outcome").value(outcomeWord(report.outcome)).key("reason");
+    if (report.reason.empty())
+        json.null();
+    else
+        json.value(report.reason);
     time(json, "started", report.started(), wallClock);
     time(json, "finished", report.finished(), wallClock);
     json.key("operator").value(header.operatorName);
@@ -106,6 +131,7 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
         json.key("name").value(stepName(step.id)).key("result").value(resultWord(step.result));
         time(json, "started", step.started(), wallClock);
         time(json, "finished", step.finished(), wallClock);
+        json.key("summary").value(stepSummary(report, step.id));
         values(json, report, step.id);
         json.key("failures").beginArray();
         for (const Failure &f : step.failures)

@@ -8,6 +8,7 @@
 #include "Words.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace line {
@@ -17,6 +18,7 @@ namespace {
 constexpr int RelayCount = 8;
 constexpr int DigitalCount = 4;
 constexpr int AnalogCount = 3;
+constexpr int Opening = -1; // the read-back after the first switch-off, judged like a relay's
 
 std::uint8_t coilsOf(const Transaction &t)
 {
@@ -38,21 +40,28 @@ int digitalRegister(int input)
     return 6 + input;
 }
 
-std::uint8_t expectedCoils(int relay, bool on)
+// Relay k should read on only while it, or the All row, was switched on.
+bool expectedOn(int switched, bool on, int k)
 {
-    if (!on)
-        return 0x00;
-    return relay == 0 ? 0xFF : std::uint8_t(1U << (relay - 1));
+    return on && (switched == 0 || switched == k);
 }
 
-std::string hexByte(std::uint8_t byte)
+bool coilOn(std::uint8_t coils, int k)
 {
-    return "0x" + hex(ByteView(&byte, 1));
+    return (coils >> (k - 1) & 1) != 0;
 }
 
 std::string relayName(int relay)
 {
+    if (relay == Opening)
+        return "switching all off";
     return relay == 0 ? "all" : "relay " + std::to_string(relay);
+}
+
+std::string pairText(const char *what, int a, int b)
+{
+    return std::string(what) + " " + std::to_string(std::min(a, b)) + " and " +
+           std::to_string(std::max(a, b));
 }
 
 const char *onOff(bool on)
@@ -98,6 +107,25 @@ Action ask(std::string prompt, std::vector<Answer> answers)
 
 } // namespace
 
+std::optional<std::string> limitsProblem(const SelfTestSettings &settings)
+{
+    const auto range = [](const AnalogLimits &l) {
+        return std::to_string(l.min) + " to " + std::to_string(l.max);
+    };
+    for (const auto &[name, l] : {std::pair{"low", settings.low}, {"high", settings.high}}) {
+        if (l.min < 0 || l.max > SelfTest::AnalogFullScale)
+            return std::string("the ") + name + " end's limits " + range(l) + " leave 0 to " +
+                   std::to_string(SelfTest::AnalogFullScale);
+        if (l.min > l.max)
+            return std::string("the ") + name + " end's limits " + range(l) + " run backwards";
+    }
+    if (settings.low.max >= settings.high.min)
+        return "the low end's top (" + std::to_string(settings.low.max) +
+               ") must lie below the high end's bottom (" + std::to_string(settings.high.min) +
+               "), or one reading passes as both ends";
+    return std::nullopt;
+}
+
 SelfTest::SelfTest(const SelfTestSettings &settings) : settings(settings)
 {
     if (!settings.operatorPresent)
@@ -106,6 +134,11 @@ SelfTest::SelfTest(const SelfTestSettings &settings) : settings(settings)
     report_.low = settings.low;
     report_.high = settings.high;
     begin(StepId::Link);
+    if (const auto problem = limitsProblem(settings)) { // refused before the first request
+        stopped = Outcome::Error;
+        report_.reason = *problem;
+        finish();
+    }
 }
 
 std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
@@ -118,9 +151,11 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
             p.push_back({K::LinkRead, i});
         break;
     case StepId::Relays:
-        // Relays left on by whoever used the module before would spoil every read-back.
+        // Relays left on by whoever used the module before would spoil every read-back; one
+        // that will not go off is stuck on.
         for (int n = 1; n <= RelayCount; ++n)
             p.push_back({K::SwitchOff, n});
+        p.push_back({K::CheckCoils, Opening, false});
         for (int n = 1; n <= RelayCount + 1; ++n) {
             const int relay = n % (RelayCount + 1); // 1 to 8, then 0 for all eight
             for (bool on : {true, false}) {
@@ -132,10 +167,14 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
         }
         break;
     case StepId::Digital:
+        if (settings.operatorPresent)
+            p.push_back({K::ReadInputs}); // where the inputs are before anyone switches one
         for (int c = 1; settings.operatorPresent && c <= DigitalCount; ++c)
             p.push_back({K::Watch, c});
         break;
     case StepId::Analog:
+        if (settings.operatorPresent)
+            p.push_back({K::ReadInputs});
         for (int r = 1; settings.operatorPresent && r <= AnalogCount; ++r)
             for (bool high : {false, true}) {
                 p.push_back({K::AskAnalog, r, high});
@@ -174,7 +213,15 @@ Action SelfTest::actionFor(const Op &op) const
         return send(Request::readCoils(address));
     case Op::Kind::AskClick:
         return ask("Did relay " + item + " click?", {Answer::Yes, Answer::No});
+    case Op::Kind::ReadInputs:
+        return send(Request::readRegisters(address));
     case Op::Kind::Watch: {
+        if (strayInput) {
+            const std::string stray = std::to_string(*strayInput);
+            return ask("Input " + stray + " changed, input " + item + " expected. Put input " +
+                           stray + " back and retry, or accept the failure.",
+                       {Answer::Retry, Answer::Accept});
+        }
         Action a = send(Request::readRegisters(address));
         a.kind = Action::Kind::Watch;
         a.interval = WatchInterval;
@@ -216,6 +263,11 @@ void SelfTest::answered(Answer answer)
         advance();
         break;
     case Op::Kind::Watch:
+        if (strayInput) {
+            answerStray(op.item, answer);
+            break;
+        }
+        [[fallthrough]];
     case Op::Kind::AskAnalog:
         if (answer == Answer::Skip) {
             staleReply = awaitingReply;
@@ -229,13 +281,52 @@ void SelfTest::answered(Answer answer)
     }
 }
 
-void SelfTest::cancel()
+// A wrong input is watched again from a fresh reading, since the operator has put it back;
+// accepted, it fails the input under test, and the next input starts from a fresh reading too.
+void SelfTest::answerStray(int input, Answer answer)
 {
-    if (done || cancelled)
+    const int stray = *strayInput;
+    if (answer != Answer::Retry && answer != Answer::Accept)
         return;
-    cancelled = true;
+    strayInput.reset();
+    DigitalInput &d = report_.digital[std::size_t(input - 1)];
+    d.sawOn = d.sawOff = false;
+    watchStart.reset();
+    if (answer == Answer::Accept) {
+        fail(input, "input " + std::to_string(stray) + " changed, input " + std::to_string(input) +
+                        " expected");
+        ++at;
+    }
+    if (at < ops.size())
+        ops.insert(ops.begin() + std::ptrdiff_t(at), {Op::Kind::ReadInputs});
+    settle();
+}
+
+void SelfTest::cancel(std::string reason)
+{
+    stop(Outcome::Aborted, std::move(reason));
+}
+
+// A port lost while switching off allows nothing more.
+void SelfTest::portLost(std::string reason)
+{
+    if (!done && stopped) {
+        finish();
+        return;
+    }
+    awaitingReply = false; // nothing will come back
+    stop(Outcome::Error, std::move(reason));
+}
+
+void SelfTest::stop(Outcome outcome, std::string reason)
+{
+    if (done || stopped)
+        return;
+    stopped = outcome;
+    report_.reason = std::move(reason);
     staleReply = awaitingReply;
-    current().result = StepResult::Cancelled;
+    strayInput.reset();
+    current().result = outcome == Outcome::Aborted ? StepResult::Cancelled : StepResult::Error;
     ops.clear();
     for (int n = 1; n <= RelayCount; ++n)
         ops.push_back({Op::Kind::SwitchOff, n});
@@ -250,21 +341,25 @@ bool SelfTest::judge(const Op &op, const Transaction &t, std::size_t index)
         judgeLinkRead(op, t, index);
         return true;
     case Op::Kind::Write:
+        // A write that went wrong blames no relay: its read-back shows what the relay did.
         if (op.item == 0 && !t.reply().empty())
-            fail(0, "all " + std::string(onOff(op.on)) + ": answered the broadcast", index);
+            failStep("all " + std::string(onOff(op.on)) + ": answered the broadcast", index);
         else if (op.item != 0 && t.verdict != Verdict::Ok)
-            fail(op.item, relayName(op.item) + " " + onOff(op.on) + ": " + verdictText(t), index);
+            failStep(relayName(op.item) + " " + onOff(op.on) + ": " + verdictText(t), index);
         return true;
     case Op::Kind::CheckCoils:
         judgeCoils(op, t, index);
         return true;
+    case Op::Kind::ReadInputs:
+        judgeInputs(t);
+        return true;
     case Op::Kind::Watch:
-        return judgeWatch(op, t);
+        return judgeWatch(op, t, index);
     case Op::Kind::ReadAnalog:
         judgeAnalog(op, t, index);
         return true;
     case Op::Kind::SwitchOff:
-        return true;
+        return true; // judged by the read-back, or not at all while stopping
     case Op::Kind::AskClick:
     case Op::Kind::AskAnalog:
         return false; // a reply nobody asked for: kept, nothing more
@@ -301,32 +396,91 @@ void SelfTest::judgeLinkRead(const Op &op, const Transaction &t, std::size_t ind
 
 void SelfTest::judgeCoils(const Op &op, const Transaction &t, std::size_t index)
 {
-    const std::string what = relayName(op.item);
-    const std::string after = std::string(" after ") + onOff(op.on);
-    const std::uint8_t expected = expectedCoils(op.item, op.on);
-    if (t.verdict != Verdict::Ok)
-        fail(op.item, what + ": read back" + after + ": " + verdictText(t), index);
-    else if (coilsOf(t) != expected)
-        fail(op.item,
-             what + ": coils read " + hexByte(coilsOf(t)) + after + ", expected " +
-                 hexByte(expected),
-             index);
+    const std::string after = op.item == Opening
+                                  ? " after " + relayName(op.item)
+                                  : " after " + relayName(op.item) + " " + onOff(op.on);
+    if (t.verdict != Verdict::Ok) {
+        failStep("read back" + after + ": " + verdictText(t), index);
+        return;
+    }
+    const std::uint8_t coils = coilsOf(t);
+    for (int k = 1; k <= RelayCount; ++k) {
+        const bool on = coilOn(coils, k);
+        if (on == expectedOn(op.item, op.on, k))
+            continue;
+        if (op.item != 0) {
+            blameRelay(k, on, index);
+        } else if (!report_.relays.faults[std::size_t(k - 1)]) {
+            report_.relays.allFailed = true;
+            failStep("all " + std::string(onOff(op.on)) + ": relay " + std::to_string(k) +
+                         " did not follow the broadcast",
+                     index);
+        }
+    }
 }
 
-bool SelfTest::judgeWatch(const Op &op, const Transaction &t)
+// One fault a relay: a coil wrong both ways reads inverted, and its first failure says so.
+void SelfTest::blameRelay(int relay, bool readOn, std::size_t index)
+{
+    const auto i = std::size_t(relay - 1);
+    auto &fault = report_.relays.faults[i];
+    const RelayFault seen = readOn ? RelayFault::StuckOn : RelayFault::StuckOff;
+    if (!fault) {
+        fault = seen;
+        report_.relays.failed[i] = true;
+        relayFailure[i] = current().failures.size();
+        current().failures.push_back({relayFaultText(relay, seen), index});
+    } else if (*fault != seen && *fault != RelayFault::Inverted) {
+        fault = RelayFault::Inverted;
+        current().failures[relayFailure[i]].reason = relayFaultText(relay, *fault);
+    }
+}
+
+void SelfTest::judgeInputs(const Transaction &t)
+{
+    if (t.verdict != Verdict::Ok)
+        return;
+    std::array<int, 4> now{};
+    const bool digital = step == StepId::Digital;
+    const int count = digital ? DigitalCount : AnalogCount;
+    for (int k = 1; k <= count; ++k)
+        now[std::size_t(k - 1)] = digital ? int(registerOf(t, digitalRegister(k)) != 0)
+                                          : registerOf(t, analogRegister(k));
+    lastInputs = now;
+}
+
+// Another input changing in the same read as the one under test is wired with it; one changing
+// alone is the operator's slip or crossed wiring, asked about at once.
+bool SelfTest::judgeWatch(const Op &op, const Transaction &t, std::size_t index)
 {
     DigitalInput &input = report_.digital[std::size_t(op.item - 1)];
     if (!watchStart)
         watchStart = t.start;
     if (t.verdict == Verdict::Ok) {
-        const bool on = registerOf(t, digitalRegister(op.item)) != 0;
+        const auto before = lastInputs;
+        judgeInputs(t);
+        const auto &now = *lastInputs;
+        const auto changed = [&](int k) {
+            return before && (*before)[std::size_t(k - 1)] != now[std::size_t(k - 1)];
+        };
+        const bool on = now[std::size_t(op.item - 1)] != 0;
+        for (int k = 1; k <= DigitalCount; ++k) {
+            if (k == op.item || !changed(k))
+                continue;
+            if (!changed(op.item)) {
+                strayInput = k;
+                return false;
+            }
+            crossed(op.item, k, index);
+        }
         if (!input.sawOn)
             input.sawOn = on;
         else if (!on)
             input.sawOff = true;
     }
     if (input.sawOff) {
-        input.result = StepResult::Pass;
+        if (input.result != StepResult::Fail)
+            input.result = StepResult::Pass;
         return true;
     }
     if (t.start - *watchStart < WatchTimeout)
@@ -337,6 +491,21 @@ bool SelfTest::judgeWatch(const Op &op, const Transaction &t)
     return true;
 }
 
+// The input that moved unasked fails; the pair is named once, after both.
+void SelfTest::crossed(int tested, int other, std::size_t index)
+{
+    auto &pairs = step == StepId::Digital ? report_.digitalCrossed : report_.analogCrossed;
+    const InputPair pair{std::min(tested, other), std::max(tested, other)};
+    if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) {
+        pairs.push_back(pair);
+        current().failures.push_back(
+            {pairText("inputs", tested, other) + " change together", index});
+    }
+    auto &result = step == StepId::Digital ? report_.digital[std::size_t(other - 1)].result
+                                           : report_.analog[std::size_t(other - 1)].result;
+    result = StepResult::Fail;
+}
+
 void SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index)
 {
     AnalogInput &input = report_.analog[std::size_t(op.item - 1)];
@@ -344,6 +513,14 @@ void SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index
     if (t.verdict != Verdict::Ok) {
         fail(op.item, what + ": " + verdictText(t), index);
     } else {
+        const auto before = lastInputs;
+        judgeInputs(t);
+        for (int k = 1; before && k <= AnalogCount; ++k) {
+            const int drift =
+                std::abs((*lastInputs)[std::size_t(k - 1)] - (*before)[std::size_t(k - 1)]);
+            if (k != op.item && drift * 100 > AnalogDriftPercent * AnalogFullScale)
+                crossed(op.item, k, index);
+        }
         const int value = registerOf(t, analogRegister(op.item));
         const AnalogLimits &limits = op.on ? settings.high : settings.low;
         (op.on ? input.high : input.low) = value;
@@ -355,6 +532,12 @@ void SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index
     }
     if (op.on && input.result != StepResult::Fail)
         input.result = StepResult::Pass;
+}
+
+// A failure of the step that blames no relay or input: the line, or a broadcast answered.
+void SelfTest::failStep(std::string reason, std::optional<std::size_t> transaction)
+{
+    current().failures.push_back({std::move(reason), transaction});
 }
 
 // Marks the relay or input failed as well as the step.
@@ -400,9 +583,9 @@ void SelfTest::advance()
 void SelfTest::settle()
 {
     while (!done && at == ops.size()) {
-        if (!cancelled)
+        if (!stopped)
             end();
-        if (cancelled || noModule || step == StepId::Analog) {
+        if (stopped || noModule || step == StepId::Analog) {
             finish();
             return;
         }
@@ -416,6 +599,7 @@ void SelfTest::begin(StepId id)
     ops = plan(id);
     at = 0;
     watchStart.reset();
+    lastInputs.reset();
 }
 
 void SelfTest::end()
@@ -429,10 +613,10 @@ void SelfTest::end()
         s.result = s.failures.empty() ? StepResult::Pass : StepResult::Fail;
         break;
     case StepId::Digital:
-        s.result = combined(report_.digital);
+        s.result = s.failures.empty() ? combined(report_.digital) : StepResult::Fail;
         break;
     case StepId::Analog:
-        s.result = combined(report_.analog);
+        s.result = s.failures.empty() ? combined(report_.analog) : StepResult::Fail;
         break;
     }
 }
@@ -443,12 +627,18 @@ void SelfTest::finish()
     const bool failed = std::any_of(steps.begin(), steps.end(), [](const StepRecord &s) {
         return s.result == StepResult::Fail;
     });
-    if (cancelled)
+    // A run stopped before its end judged nothing, whatever it had found by then.
+    if (stopped) {
+        report_.outcome = *stopped;
         report_.verdict = Overall::Cancelled;
-    else if (noModule)
+    } else if (noModule) {
+        report_.outcome = Outcome::Error;
         report_.verdict = Overall::NoModule;
-    else
+        report_.reason = current().failures.back().reason;
+    } else {
+        report_.outcome = failed ? Outcome::Fail : Outcome::Pass;
         report_.verdict = failed ? Overall::Fail : Overall::Pass;
+    }
     ops.clear();
     at = 0;
     done = true;

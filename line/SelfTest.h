@@ -4,9 +4,11 @@
 #include "SelfTestResult.h"
 #include "Transaction.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,18 +22,28 @@ struct SelfTestSettings {
     AnalogLimits high{973, 1023};
 };
 
-enum class Answer { Yes, No, Continue, Skip };
+// Why the analog limits cannot judge a module, in words for the operator, or none when they
+// can: each runs upwards within 0 to 1023, and the low end's top lies below the high end's
+// bottom, so that no one reading passes as both ends.
+std::optional<std::string> limitsProblem(const SelfTestSettings &settings);
+
+// Retry and Accept answer a wrong input switched during a watch: watch that input again, or
+// take it as failed and go on.
+enum class Answer { Yes, No, Continue, Skip, Retry, Accept };
 
 // What the sequencer wants done next.
 //   Send:     send `request`; wait until LineMonitor::replyComplete() or `replyWait` has
 //             passed, closeNow(), and hand the transaction to replied().
-//   Ask:      show `prompt` with the buttons `answers`; hand the button to answered().
+//   Ask:      show `prompt` with the buttons `answers`; hand the button to answered(). It may
+//             come in the middle of a watch, when an input changed that was not asked for.
 //   Watch:    show `prompt` with a Skip button; `interval` after the previous request began,
 //             send `request` as for Send and hand the transaction to replied(), or hand Skip
 //             to answered() if the operator pressed it meanwhile. The next action is often
 //             the same Watch with a new prompt: the sequencer ends the watch.
 //   Finished: report() holds everything.
 // Every Send and Watch is answered by one replied(), every Ask by one answered(); then next().
+// A request that could not be sent, or a port that went away, is answered by portLost()
+// instead: that is the line's fault, never the module's "No reply".
 // cancel() may come at any time, and Skip during a Watch: a request already out is then either
 // still handed to replied(), which only keeps it in the traffic, or given up by calling next().
 struct Action {
@@ -47,16 +59,21 @@ struct Action {
 
 // The guided self-test of one module:
 //  1. Link: 20 reads, coils and registers by turns, each must be answered OK. When the first
-//     three bring not one byte back there is no module: the test ends there.
-//  2. Relays: all eight switched off first (not judged); then each relay ON, coils read back
-//     (only that one on), OFF, read back (all off), and if asked whether it clicked; then all
-//     eight by broadcast ON and OFF, each read back.
-//  3. Digital inputs (operator): each input must read on, then off, within 30 s; Skip skips it.
-//  4. Analog inputs (operator): each input at its low end, then its high end, within limits.
-// Without an operator, steps 3 and 4 are not run. After cancel() every relay of the module is
-// switched off by Write Single Coil, and the test finishes as cancelled. A step with any input
-// skipped and none failed is skipped. The sequencer has no clock: all its times, the watch's
-// time-out too, come from the transactions.
+//     three bring not one byte back there is no module: the test ends there, as an error.
+//  2. Relays: all eight switched off and read back (a coil still on is stuck on; one on before
+//     the test is no fault); then each relay ON, read back, OFF, read back, and if asked
+//     whether it clicked; then all eight by broadcast ON and OFF, each read back. Every
+//     read-back is judged coil by coil, each wrong coil against its own relay, and the test
+//     goes on past a faulty relay. The All row blames no relay already blamed.
+//  3. Digital inputs (operator): all four read; each input must read on, then off, within
+//     30 s; another input changing in the same read is wired with it; another input changing
+//     alone is asked about at once. Skip skips the input.
+//  4. Analog inputs (operator): each input at its low end, then its high end, within limits,
+//     while the others stay within 3 % of full scale of where they were.
+// Without an operator, steps 3 and 4 are not run. After cancel() or portLost() every relay of
+// the module is switched off by Write Single Coil, addressed, so that each is answered and no
+// other module on the bus is touched; a second lost port ends that at once. The sequencer has
+// no clock: all its times, the watch's time-out too, come from the transactions.
 class SelfTest {
 public:
     static constexpr int LinkReads = 20;
@@ -65,6 +82,8 @@ public:
     static constexpr std::chrono::milliseconds BroadcastWait{100};
     static constexpr std::chrono::milliseconds WatchInterval{200};
     static constexpr std::chrono::seconds WatchTimeout{30};
+    static constexpr int AnalogFullScale = 1023;
+    static constexpr int AnalogDriftPercent = 3; // of full scale, for the inputs not under test
 
     explicit SelfTest(const SelfTestSettings &settings);
 
@@ -72,7 +91,10 @@ public:
     Action next();
     void replied(const Transaction &transaction);
     void answered(Answer answer);
-    void cancel();
+    // The operator, Ctrl+C, SIGTERM or a closed dialog: ends as Aborted with the reason.
+    void cancel(std::string reason = "cancelled by the operator");
+    // The request could not be sent or the port went away: ends as Error with the reason.
+    void portLost(std::string reason = "the port was lost");
 
     // For the dialog's progress; report() fills in as the test goes.
     StepId currentStep() const { return step; }
@@ -88,12 +110,13 @@ private:
             Write,
             CheckCoils,
             AskClick,
+            ReadInputs,
             Watch,
             AskAnalog,
             ReadAnalog
         };
         Kind kind;
-        int item = 0;
+        int item = 0;    // CheckCoils: Opening after the first switch-off
         bool on = false; // Write, CheckCoils: the state; AskAnalog, ReadAnalog: the high end
     };
 
@@ -102,9 +125,15 @@ private:
     bool judge(const Op &op, const Transaction &t, std::size_t index);
     void judgeLinkRead(const Op &op, const Transaction &t, std::size_t index);
     void judgeCoils(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeWatch(const Op &op, const Transaction &t);
+    void blameRelay(int relay, bool readOn, std::size_t index);
+    void judgeInputs(const Transaction &t);
+    bool judgeWatch(const Op &op, const Transaction &t, std::size_t index);
     void judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    void crossed(int tested, int other, std::size_t index);
+    void answerStray(int input, Answer answer);
     void fail(int item, std::string reason, std::optional<std::size_t> transaction = {});
+    void failStep(std::string reason, std::optional<std::size_t> transaction = {});
+    void stop(Outcome outcome, std::string reason);
     void advance();
     void settle();
     void begin(StepId id);
@@ -119,9 +148,13 @@ private:
     std::vector<Op> ops;
     std::size_t at = 0;
     std::optional<Time> watchStart;
+    std::optional<int> strayInput; // changed during the watch of another, not yet answered
+    // The latest reading of the inputs of the step running, to tell what changed.
+    std::optional<std::array<int, 4>> lastInputs;
+    std::array<std::size_t, 8> relayFailure{}; // where each blamed relay's failure is kept
     bool awaitingReply = false;
-    bool staleReply = false; // a request out when the test was cancelled or skipped on
-    bool cancelled = false;
+    bool staleReply = false;        // a request out when the test was cancelled or skipped on
+    std::optional<Outcome> stopped; // cancelled or the port lost: switching off, then done
     bool noModule = false;
     bool done = false;
 };

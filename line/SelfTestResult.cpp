@@ -49,6 +49,8 @@ const char *resultWord(StepResult result)
         return "skipped";
     case StepResult::Cancelled:
         return "cancelled";
+    case StepResult::Error:
+        return "error";
     }
     return "";
 }
@@ -96,6 +98,52 @@ const char *overallWord(Overall verdict)
         return "cancelled";
     }
     return "";
+}
+
+} // namespace line
+
+namespace line {
+
+const char *outcomeWord(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Pass:
+        return "pass";
+    case Outcome::Fail:
+        return "fail";
+    case Outcome::Error:
+        return "error";
+    case Outcome::Aborted:
+        return "aborted";
+    }
+    return "";
+}
+
+const char *relayFaultName(RelayFault fault)
+{
+    switch (fault) {
+    case RelayFault::StuckOn:
+        return "stuck_on";
+    case RelayFault::StuckOff:
+        return "stuck_off";
+    case RelayFault::Inverted:
+        return "inverted";
+    }
+    return "";
+}
+
+std::string relayFaultText(int relay, RelayFault fault)
+{
+    const std::string name = "relay " + std::to_string(relay);
+    switch (fault) {
+    case RelayFault::StuckOn:
+        return name + " stuck on";
+    case RelayFault::StuckOff:
+        return name + " does not switch on";
+    case RelayFault::Inverted:
+        return name + " reads inverted";
+    }
+    return name;
 }
 
 } // namespace line

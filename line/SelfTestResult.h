@@ -16,11 +16,17 @@ namespace line {
 enum class StepId { Link, Relays, Digital, Analog };
 constexpr std::size_t StepCount = 4;
 
-// Cancelled is the step that was running when the test was cancelled.
-enum class StepResult { NotRun, Pass, Fail, Skipped, Cancelled };
+// Cancelled is the step that was running when the test was cancelled, Error the one running
+// when the port was lost.
+enum class StepResult { NotRun, Pass, Fail, Skipped, Cancelled, Error };
 
 // Skipped and not-run steps do not fail a test.
 enum class Overall { Pass, Fail, NoModule, Cancelled };
+
+// How a run ended, as production test records say it. Fail is the module's fault; Error means
+// the test could not judge the module (no module answering, the port lost); Aborted means
+// someone stopped it. `verdict` keeps the older word beside it for reports already written.
+enum class Outcome { Pass, Fail, Error, Aborted };
 
 // One thing found wrong, and the transaction of the step's traffic that shows it, if one does.
 struct Failure {
@@ -47,10 +53,18 @@ struct LinkValues {
     std::optional<double> minMs, meanMs, maxMs; // of the good replies
 };
 
+// What a relay's coil read back where it was wrong: on where it should be off is stuck on,
+// off where it should be on does not switch on, both at once reads inverted.
+enum class RelayFault { StuckOn, StuckOff, Inverted };
+
 struct RelayValues {
-    std::array<bool, 8> failed{}; // relay 1 first
-    bool allFailed = false;       // the broadcast row
+    std::array<bool, 8> failed{}; // relay 1 first; exactly the relays with a fault
+    std::array<std::optional<RelayFault>, 8> faults{};
+    bool allFailed = false; // a relay sound on its own did not follow the broadcast
 };
+
+// Two inputs that changed in the same read, the smaller number first.
+using InputPair = std::array<int, 2>;
 
 struct DigitalInput {
     StepResult result = StepResult::NotRun;
@@ -71,12 +85,15 @@ struct AnalogLimits {
 struct SelfTestReport {
     std::uint8_t address = 1;
     Overall verdict = Overall::Fail; // meaningful once the test has finished
+    Outcome outcome = Outcome::Fail;
+    std::string reason; // why an Error or Aborted run stopped: "the port was lost"
     std::array<StepRecord, StepCount> steps{
         {{StepId::Link}, {StepId::Relays}, {StepId::Digital}, {StepId::Analog}}};
     LinkValues link;
     RelayValues relays;
     std::array<DigitalInput, 4> digital{};
     std::array<AnalogInput, 3> analog{};
+    std::vector<InputPair> digitalCrossed, analogCrossed;
     AnalogLimits low, high;
 
     StepRecord &step(StepId id) { return steps[std::size_t(id)]; }
@@ -90,5 +107,8 @@ const char *resultWord(StepResult result);
 const char *stepName(StepId id);
 const char *stepTitle(StepId id); // "Digital inputs"
 const char *overallWord(Overall verdict);
+const char *outcomeWord(Outcome outcome);                // "pass", "fail", "error", "aborted"
+const char *relayFaultName(RelayFault fault);            // "stuck_on", for the record
+std::string relayFaultText(int relay, RelayFault fault); // "relay 3 stuck on"
 
 } // namespace line

@@ -29,18 +29,34 @@ std::string linkSummary(const LinkValues &link)
     return text;
 }
 
-std::string relaySummary(const RelayValues &relays)
+std::string relaySummary(const SelfTestReport &report)
 {
-    std::vector<std::string> failed;
-    for (std::size_t i = 0; i < relays.failed.size(); ++i)
-        if (relays.failed[i])
-            failed.push_back(std::to_string(i + 1));
+    const RelayValues &relays = report.relays;
+    std::vector<std::string> faults;
+    for (std::size_t i = 0; i < relays.faults.size(); ++i)
+        if (const auto fault = relays.faults[i])
+            faults.push_back(relayFaultText(int(i + 1), *fault));
     if (relays.allFailed)
-        failed.push_back("the All row");
-    if (failed.empty())
+        faults.push_back("the All row does not follow the broadcast");
+    if (!faults.empty())
+        return joined(faults);
+    if (report.step(StepId::Relays).result == StepResult::Pass)
         return "all eight and the All row switch and read back";
-    return (failed.size() == 1 && !relays.allFailed ? "relay " : "failed: ") + joined(failed) +
-           (failed.size() == 1 && !relays.allFailed ? " failed" : "");
+    return "no relay blamed";
+}
+
+std::string crossedSummary(const std::vector<InputPair> &pairs)
+{
+    std::vector<std::string> parts;
+    for (const InputPair &p : pairs)
+        parts.push_back("inputs " + std::to_string(p[0]) + " and " + std::to_string(p[1]) +
+                        " change together");
+    return parts.empty() ? std::string() : "; " + joined(parts);
+}
+
+std::string limits(const AnalogLimits &l)
+{
+    return std::to_string(l.min) + " to " + std::to_string(l.max);
 }
 
 template <typename Inputs, typename Describe>
@@ -62,18 +78,22 @@ std::string stepSummary(const SelfTestReport &report, StepId id)
     case StepId::Link:
         return linkSummary(report.link);
     case StepId::Relays:
-        return relaySummary(report.relays);
+        return relaySummary(report);
     case StepId::Digital:
-        return inputSummary(report.digital, [](const DigitalInput &d) {
-            return std::string(resultWord(d.result));
-        });
+        return inputSummary(
+                   report.digital,
+                   [](const DigitalInput &d) { return std::string(resultWord(d.result)); }) +
+               crossedSummary(report.digitalCrossed);
     case StepId::Analog:
-        return inputSummary(report.analog, [](const AnalogInput &a) {
-            const auto value = [](const std::optional<int> &v) {
-                return v ? std::to_string(*v) : std::string("-");
-            };
-            return value(a.low) + " / " + value(a.high);
-        });
+        return inputSummary(report.analog,
+                            [](const AnalogInput &a) {
+                                const auto value = [](const std::optional<int> &v) {
+                                    return v ? std::to_string(*v) : std::string("-");
+                                };
+                                return value(a.low) + " / " + value(a.high);
+                            }) +
+               " (low / high; limits " + limits(report.low) + ", " + limits(report.high) + ")" +
+               crossedSummary(report.analogCrossed);
     }
     return {};
 }

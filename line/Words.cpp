@@ -105,8 +105,27 @@ std::string coilState(std::uint16_t value)
     return "0x" + hexByte(std::uint8_t(value >> 8)) + hexByte(std::uint8_t(value));
 }
 
+// Coils 0 to 7 are relays 1 to 8: a meaning that names coils names their relays too, so that
+// the monitor and a report's "relay 3" speak of the same thing. Coils past the module's
+// eight are left as they are.
+constexpr std::uint16_t RelayCoils = 8;
+
+std::string relays(std::uint16_t start, std::uint16_t quantity)
+{
+    if (quantity == 0 || start + quantity > RelayCoils)
+        return {};
+    if (quantity == 1)
+        return " (relay " + std::to_string(start + 1) + ")";
+    return " (relays " + std::to_string(start + 1) + "-" + std::to_string(start + quantity) + ")";
+}
+
+bool namesCoils(std::uint8_t function)
+{
+    return function == ReadCoils || function == WriteSingleCoil || function == WriteMultipleCoils;
+}
+
 struct Described {
-    std::string what;  // "Read Coils 0-7"
+    std::string what;  // "Read Coils 0-7 (relays 1-8)"
     std::string value; // what is written, or what a good reply read
 };
 
@@ -122,10 +141,13 @@ Described describe(ByteView request)
     const auto second = wordAt(request, 4);
     if (!first || !second)
         return {name, {}};
-    const std::string what = std::string(name) + " " + span(*first, *second);
+    const std::string what = std::string(name) + " " + span(*first, *second) +
+                             (namesCoils(function) ? relays(*first, *second) : "");
     switch (function) {
     case WriteSingleCoil:
-        return {std::string(name) + " " + std::to_string(*first) + " " + coilState(*second), {}};
+        return {std::string(name) + " " + std::to_string(*first) + relays(*first, 1) + " " +
+                    coilState(*second),
+                {}};
     case WriteSingleRegister:
         return {std::string(name) + " " + std::to_string(*first), std::to_string(*second)};
     case WriteMultipleCoils:

@@ -147,6 +147,12 @@ bool Console::executeFault(SimulatedModule &module, const QStringList &w)
         faults.invertedRelay = v;
     else if (kind == QLatin1String("dead-input") && number(w, 2, 0, 4, &v))
         faults.deadInput = v;
+    else if (kind == QLatin1String("stuck-on-relay") && number(w, 2, 0, 8, &v))
+        faults.stuckOnRelay = v;
+    else if (kind == QLatin1String("shorted-inputs") && w.size() == 3)
+        return parseInputPair(w[2], SimulatedModule::DigitalInputs, &faults.shortedInputs);
+    else if (kind == QLatin1String("analog-follows") && w.size() == 3)
+        return parseInputPair(w[2], SimulatedModule::AnalogInputs, &faults.analogFollows);
     else
         return false;
     return true;

@@ -1,6 +1,7 @@
 #include "Faults.h"
 
 #include <QByteArrayView>
+#include <QStringList>
 
 // What the faults do to a reply frame, in this order:
 //   other address  the first byte becomes that address, the CRC is made good again
@@ -25,6 +26,22 @@ quint16 crc16(QByteArrayView bytes)
 }
 
 } // namespace
+
+bool parseInputPair(const QString &text, int most, std::array<int, 2> *pair)
+{
+    if (text.trimmed() == QLatin1String("0")) {
+        *pair = {};
+        return true;
+    }
+    const QStringList items = text.split(QLatin1Char(','));
+    bool okA = false, okB = false;
+    const int a = items.value(0).trimmed().toInt(&okA);
+    const int b = items.value(1).trimmed().toInt(&okB);
+    if (items.size() != 2 || !okA || !okB || a == b || a < 1 || b < 1 || a > most || b > most)
+        return false;
+    *pair = {a, b};
+    return true;
+}
 
 QByteArray spoilReply(QByteArray reply, const Faults &faults)
 {

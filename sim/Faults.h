@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <array>
+
 // Ways the simulated module can misbehave, for tests and demonstrations.
 struct Faults {
     int lateMs = 0;          // hold every reply back this long
@@ -15,7 +17,14 @@ struct Faults {
     int stuckRelay = 0;    // relay N (1-8) ignores writes and keeps its state
     int invertedRelay = 0; // relay N switches, but reads back inverted
     int deadInput = 0;     // digital input N (1-4) always reads 0
+    int stuckOnRelay = 0;  // relay N reads on, whatever is written
+    // Two inputs {A, B}, none while either is 0:
+    std::array<int, 2> shortedInputs{}; // digital inputs wired together: either on, both read on
+    std::array<int, 2> analogFollows{}; // analog input B reads what input A does
 };
+
+// "A,B": two different numbers from 1 to `most`, or "0" for none; false for anything else.
+bool parseInputPair(const QString &text, int most, std::array<int, 2> *pair);
 
 // A whole reply frame as the faults put it on the line; lateness and silence
 // are the line's business.

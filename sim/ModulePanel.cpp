@@ -147,6 +147,28 @@ QWidget *ModulePanel::moduleFaultPanel()
              &module.faults.invertedRelay);
     numbered(QStringLiteral("Dead input:"), SimulatedModule::DigitalInputs,
              &module.faults.deadInput);
+    numbered(QStringLiteral("Stuck-on relay:"), SimulatedModule::Relays,
+             &module.faults.stuckOnRelay);
+    // A pair takes effect once both its numbers are set.
+    const auto pair = [&](const QString &caption, const QString &between, int most,
+                          std::array<int, 2> *fault) {
+        row->addWidget(new QLabel(caption, box));
+        for (std::size_t k = 0; k < fault->size(); ++k) {
+            auto *number = new QSpinBox(box);
+            number->setRange(0, most);
+            number->setSpecialValueText(QStringLiteral("none"));
+            number->setValue((*fault)[k]);
+            connect(number, &QSpinBox::valueChanged, this, [fault, k](int n) { (*fault)[k] = n; });
+            row->addWidget(number);
+            if (k == 0)
+                row->addWidget(new QLabel(between, box));
+        }
+        row->addStretch();
+    };
+    pair(QStringLiteral("Shorted inputs:"), QStringLiteral("and"), SimulatedModule::DigitalInputs,
+         &module.faults.shortedInputs);
+    pair(QStringLiteral("Analog input"), QStringLiteral("drives"), SimulatedModule::AnalogInputs,
+         &module.faults.analogFollows);
     return box;
 }
 

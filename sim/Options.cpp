@@ -27,7 +27,9 @@ const char *Description =
     "  analog N V | input N 0|1 | relay N 0|1 | relays | quit\n"
     "  fault none | late MS | silent | crc | exception | noise | cut-short\n"
     "  fault other-address [A] | stuck-relay N | inverted-relay N | dead-input N\n"
-    "(N = 0 clears the last three). A command answers \"ok\" or \"error: ...\".\n"
+    "  fault stuck-on-relay N | shorted-inputs A,B | analog-follows A,B\n"
+    "(N = 0, or 0 for A,B, clears one of the module faults). A command answers \"ok\"\n"
+    "or \"error: ...\".\n"
     "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
     "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
     "Every change of the relays prints such a line too. Without --headless\n"
@@ -100,10 +102,19 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
         "n");
     const QCommandLineOption deadInputOption("dead-input",
                                              "Fault: digital input n (1-4) always reads 0.", "n");
-    parser.addOptions({dirOption, comOption, addressOption, headlessOption, analogOption,
-                       inputsOption, relaysOption, lateOption, silentOption, crcOption,
-                       exceptionOption, noiseOption, otherAddressOption, cutShortOption,
-                       stuckRelayOption, invertedRelayOption, deadInputOption});
+    const QCommandLineOption stuckOnRelayOption(
+        "stuck-on-relay", "Fault: relay n (1-8) reads on, whatever is written.", "n");
+    const QCommandLineOption shortedInputsOption(
+        "shorted-inputs", "Fault: digital inputs a and b wired together: either on, both read on.",
+        "a,b");
+    const QCommandLineOption analogFollowsOption(
+        "analog-follows", "Fault: analog input b reads what input a does.", "a,b");
+    parser.addOptions(
+        {dirOption,          comOption,          addressOption,       headlessOption,
+         analogOption,       inputsOption,       relaysOption,        lateOption,
+         silentOption,       crcOption,          exceptionOption,     noiseOption,
+         otherAddressOption, cutShortOption,     stuckRelayOption,    invertedRelayOption,
+         deadInputOption,    stuckOnRelayOption, shortedInputsOption, analogFollowsOption});
     parser.process(app);
 
     options->dir = parser.value(dirOption);
@@ -134,8 +145,19 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
         *error = QStringLiteral("--%1 takes 1 to %2").arg(option.names().front()).arg(most);
         return false;
     };
+    const auto pair = [&](const QCommandLineOption &option, int most, std::array<int, 2> *out) {
+        if (!parser.isSet(option) || parseInputPair(parser.value(option), most, out))
+            return true;
+        *error = QStringLiteral("--%1 takes two different inputs 1 to %2, e.g. 1,2")
+                     .arg(option.names().front())
+                     .arg(most);
+        return false;
+    };
     return numbered(otherAddressOption, 247, &faults.otherAddress) &&
            numbered(stuckRelayOption, SimulatedModule::Relays, &faults.stuckRelay) &&
            numbered(invertedRelayOption, SimulatedModule::Relays, &faults.invertedRelay) &&
-           numbered(deadInputOption, SimulatedModule::DigitalInputs, &faults.deadInput);
+           numbered(deadInputOption, SimulatedModule::DigitalInputs, &faults.deadInput) &&
+           numbered(stuckOnRelayOption, SimulatedModule::Relays, &faults.stuckOnRelay) &&
+           pair(shortedInputsOption, SimulatedModule::DigitalInputs, &faults.shortedInputs) &&
+           pair(analogFollowsOption, SimulatedModule::AnalogInputs, &faults.analogFollows);
 }

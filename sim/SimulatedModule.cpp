@@ -127,16 +127,30 @@ bool SimulatedModule::writeData(const QModbusDataUnit &unit)
     return QModbusRtuSerialServer::writeData(kept);
 }
 
-// Reads from the line: an inverted relay and a dead input lie.
+// Reads from the line: inverted and stuck-on relays, shorted, following and dead inputs lie.
 bool SimulatedModule::readData(QModbusDataUnit *unit) const
 {
     if (!QModbusRtuSerialServer::readData(unit))
         return false;
+    const auto set = [unit](QModbusDataUnit::RegisterType table, int address, quint16 value) {
+        const int i = indexIn(*unit, table, address);
+        if (i >= 0)
+            unit->setValue(i, value);
+    };
     if (faults.invertedRelay > 0) {
         const int i = indexIn(*unit, QModbusDataUnit::Coils, faults.invertedRelay - 1);
         if (i >= 0)
             unit->setValue(i, unit->value(i) != 0 ? 0 : 1);
     }
+    if (faults.stuckOnRelay > 0)
+        set(QModbusDataUnit::Coils, faults.stuckOnRelay - 1, 1);
+    if (const auto [a, b] = faults.shortedInputs;
+        a > 0 && b > 0 && (digital(a - 1) || digital(b - 1))) {
+        set(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + a - 1, 1);
+        set(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + b - 1, 1);
+    }
+    if (const auto [a, b] = faults.analogFollows; a > 0 && b > 0)
+        set(QModbusDataUnit::HoldingRegisters, FirstAnalogRegister + b - 1, quint16(analog(a - 1)));
     if (faults.deadInput > 0) {
         const int i = indexIn(*unit, QModbusDataUnit::HoldingRegisters,
                               FirstDigitalRegister + faults.deadInput - 1);

@@ -78,7 +78,8 @@ private slots:
         QCOMPARE(lines.size(), 4); // header, two rows, and the end of the last line
         QCOMPARE(lines[0], QByteArray("time,request,reply,verdict,response time,meaning,origin\r"));
         QVERIFY2(lines[1].contains(",01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"), lines[1]);
-        QVERIFY2(lines[2].endsWith(",01 01 00 00 00 08 3D CC,,No reply,,Read Coils 0-7,poll\r"),
+        QVERIFY2(lines[2].endsWith(
+                     ",01 01 00 00 00 08 3D CC,,No reply,,Read Coils 0-7 (relays 1-8),poll\r"),
                  lines[2]);
         QVERIFY(!CsvLog(dir.filePath(QStringLiteral("no/such/folder.csv"))).open());
     }

@@ -215,9 +215,9 @@ private slots:
         m.advance(T0 + 4s);
         QCOMPARE(log, std::string(
                           "2026-12-07 14:03:21.042,01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"
-                          "26.2,Read Coils 0-7: 1 0 1 0 0 0 0 1,poll\r\n"
+                          "26.2,Read Coils 0-7 (relays 1-8): 1 0 1 0 0 0 0 1,poll\r\n"
                           "2026-12-07 14:03:22.042,01 01 00 00 00 08 3D CC,,No reply,,"
-                          "Read Coils 0-7,poll\r\n"
+                          "Read Coils 0-7 (relays 1-8),poll\r\n"
                           "2026-12-07 14:03:24.042,,FF,Unsolicited,,1 byte with no request,"
                           "unsolicited\r\n"));
     }

@@ -4,6 +4,7 @@
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTest.h"
+#include "StepSummary.h"
 #include "Words.h"
 
 #include <QJsonArray>
@@ -38,43 +39,65 @@ line::WallTime wall(line::Time t)
 struct Case {
     const char *name;
     bool operatorPresent;
-    int stuckRelay;
-    bool silent;
+    void (*fault)(FakeModule &);
     int deadInput;    // digital input that never reads on
     int stuckOnInput; // and one that never reads off
     int lowReading;   // analog input 1 at its low end
     Answer click;     // the answer to "Did relay 5 click?"
     bool skip;        // Skip digital input 4 and analog input 3
-    const char *verdict;
+    const char *outcome;
     const char *results;
     const char *failures;
-    int reads;
+    const char *relayFaults; // the failed relays, with the fault the JSON gives: "3 stuck_on"
+    int evidence;            // the relays step's transaction the first failure points at
 };
 
+void sound(FakeModule &m)
+{
+    m.coils = {true, false, false, true, false, false, false, true}; // on before: no fault
+}
+
 const Case Cases[] = {
-    {"pass", true, 0, false, 0, 0, 11, Answer::Yes, false, "pass", "pass, pass, pass, pass", "",
-     20},
-    {"pass without operator", false, 0, false, 0, 0, 11, Answer::Yes, false, "pass",
-     "pass, pass, not run, not run", "", 20},
-    {"skipped inputs", true, 0, false, 0, 0, 11, Answer::Yes, true, "pass",
-     "pass, pass, skipped, skipped", "", 20},
-    {"stuck relay 3", false, 3, false, 0, 0, 11, Answer::Yes, false, "fail",
-     "pass, fail, not run, not run",
-     "relay 3: coils read 0x00 after ON, expected 0x04; all: coils read 0xFB after ON, "
-     "expected 0xFF",
-     20},
-    {"no click", true, 0, false, 0, 0, 11, Answer::No, false, "fail", "pass, fail, pass, pass",
-     "relay 5: no click heard", 20},
-    {"dead and stuck inputs, low out of range", true, 0, false, 2, 4, 87, Answer::Yes, false,
-     "fail", "pass, pass, fail, fail",
+    {"pass", true, sound, 0, 0, 11, Answer::Yes, false, "pass", "pass, pass, pass, pass", "", "",
+     -1},
+    {"pass without operator", false, sound, 0, 0, 11, Answer::Yes, false, "pass",
+     "pass, pass, not run, not run", "", "", -1},
+    {"skipped inputs", true, sound, 0, 0, 11, Answer::Yes, true, "pass",
+     "pass, pass, skipped, skipped", "", "", -1},
+    // Read back after the first switch-off, before any relay is switched on.
+    {"relay 3 stuck on", false, [](FakeModule &m) { m.coils[2] = true, m.stuckRelay = 3; }, 0, 0,
+     11, Answer::Yes, false, "fail", "pass, fail, not run, not run", "relay 3 stuck on",
+     "3 stuck_on", 8},
+    // Read back after relay 6 ON: 8 switch-offs, the read-back, then 4 transactions a relay.
+    {"relay 6 stuck off", false, [](FakeModule &m) { m.stuckRelay = 6; }, 0, 0, 11, Answer::Yes,
+     false, "fail", "pass, fail, not run, not run", "relay 6 does not switch on", "6 stuck_off",
+     30},
+    {"relay 2 inverted", false, [](FakeModule &m) { m.invertedRelay = 2; }, 0, 0, 11, Answer::Yes,
+     false, "fail", "pass, fail, not run, not run", "relay 2 reads inverted", "2 inverted", 8},
+    {"no click", true, sound, 0, 0, 11, Answer::No, false, "fail", "pass, fail, pass, pass",
+     "relay 5: no click heard", "5", -1},
+    {"dead and stuck inputs, low out of range", true, sound, 2, 4, 87, Answer::Yes, false, "fail",
+     "pass, pass, fail, fail",
      "input 2: never read on in 30 s; input 4: read on, never off again in 30 s; "
      "input 1 low: 87, outside 0 to 50",
-     20},
-    {"no module", true, 0, true, 0, 0, 11, Answer::Yes, false, "no module",
-     "fail, not run, not run, not run",
+     "", -1},
+    {"inputs 1 and 2 shorted", true,
+     [](FakeModule &m) {
+         m.shortedInputs = {1, 2};
+     },
+     0, 0, 11, Answer::Yes, false, "fail", "pass, pass, fail, pass",
+     "inputs 1 and 2 change together", "", -1},
+    {"analog 3 follows 1", true,
+     [](FakeModule &m) {
+         m.analogFollows = {1, 3};
+     },
+     0, 0, 11, Answer::Yes, false, "fail", "pass, pass, pass, fail",
+     "inputs 1 and 3 change together; input 3 low: 1000, outside 0 to 50", "", -1},
+    {"no module", true, [](FakeModule &m) { m.silent = true; }, 0, 0, 11, Answer::Yes, false,
+     "error", "fail, not run, not run, not run",
      "read 1 (coils): No reply; read 2 (registers): No reply; read 3 (coils): No reply; "
      "no module: not one byte in reply to the first 3 reads",
-     3},
+     "", -1},
 };
 
 line::SelfTestSettings settingsOf(const Case &c)
@@ -104,20 +127,28 @@ Answer operate(const Case &c, const Action &a, FakeModule &module)
     return Answer::Continue;
 }
 
-// The driver loop. Cancels at the first prompt or request meaning that holds `cancelAt`: the
-// operator does instead of answering, or while the request is out.
+// What stops a run, at the first prompt or request meaning that holds `at`.
+struct Stop {
+    enum class How { None, Cancel, LosePort, LosePortForGood } how = How::None;
+    std::string at;
+};
+
+// The driver loop. A cancel comes instead of the operator's answer, or while the request is
+// out; a lost port takes the next request, which is never sent, and for good every later one.
 void run(line::SelfTest &test, FakeLine &fake, const std::function<Answer(const Action &)> &person,
-         const std::string &cancelAt = {})
+         const Stop &stop = {})
 {
-    const auto cancelHere = [&](const std::string &text) {
-        return !cancelAt.empty() && text.find(cancelAt) != std::string::npos;
+    using How = Stop::How;
+    bool lost = false;
+    const auto stopHere = [&](How how, const std::string &text) {
+        return stop.how == how && text.find(stop.at) != std::string::npos;
     };
     for (int guard = 0; guard < 5000; ++guard) {
         const Action a = test.next();
         if (a.kind == Action::Kind::Finished)
             return;
         fake.now += a.kind == Action::Kind::Ask ? 1000ms : a.interval;
-        if (a.kind != Action::Kind::Send && cancelHere(a.prompt)) {
+        if (a.kind != Action::Kind::Send && stopHere(How::Cancel, a.prompt)) {
             test.cancel();
             continue;
         }
@@ -126,9 +157,15 @@ void run(line::SelfTest &test, FakeLine &fake, const std::function<Answer(const 
             test.answered(answer);
             continue;
         }
+        if (std::exchange(lost, stop.how == How::LosePortForGood && lost)) {
+            test.portLost();
+            continue;
+        }
         const line::Transaction t = fake.send(a.request, a.replyWait);
-        if (cancelHere(line::meaning(t)))
+        if (stopHere(How::Cancel, line::meaning(t)))
             test.cancel();
+        lost = lost || stopHere(How::LosePort, line::meaning(t)) ||
+               stopHere(How::LosePortForGood, line::meaning(t));
         test.replied(t);
     }
     QFAIL("the self-test never finished");
@@ -165,70 +202,190 @@ private slots:
         QFETCH(int, index);
         const Case &c = Cases[index];
         FakeLine fake(wall);
-        fake.module.stuckRelay = c.stuckRelay;
-        fake.module.silent = c.silent;
+        c.fault(fake.module);
         line::SelfTest test(settingsOf(c));
         run(test, fake, [&](const Action &a) { return operate(c, a, fake.module); });
 
         const line::SelfTestReport &r = test.report();
-        std::vector<std::string> results, failures;
+        std::vector<std::string> results, failures, faults;
         for (const auto &step : r.steps) {
             results.push_back(line::resultWord(step.result));
             for (const auto &f : step.failures)
                 failures.push_back(f.reason);
         }
+        for (int n = 1; n <= 8; ++n) {
+            const auto fault = r.relays.faults[std::size_t(n - 1)];
+            QVERIFY(!fault || r.relays.failed[std::size_t(n - 1)]);
+            if (r.relays.failed[std::size_t(n - 1)])
+                faults.push_back(std::to_string(n) +
+                                 (fault ? std::string(" ") + line::relayFaultName(*fault) : ""));
+        }
         QVERIFY(test.finished());
-        QCOMPARE(std::string(line::overallWord(r.verdict)), std::string(c.verdict));
+        QCOMPARE(std::string(line::outcomeWord(r.outcome)), std::string(c.outcome));
         QCOMPARE(joined(results, ", "), std::string(c.results));
         QCOMPARE(joined(failures, "; "), std::string(c.failures));
-        QCOMPARE(r.link.reads, c.reads);
-        QCOMPARE(r.relays.failed[2], c.stuckRelay == 3);
-        QVERIFY(std::none_of(fake.module.coils.begin(), fake.module.coils.end(),
-                             [](bool on) { return on; }));
-        if (c.operatorPresent && !c.silent)
+        QCOMPARE(joined(faults, ", "), std::string(c.relayFaults));
+        QVERIFY(!r.relays.allFailed);
+        const auto &relays = r.step(line::StepId::Relays);
+        if (c.evidence >= 0)
+            QCOMPARE(relays.failures.front().transaction, std::optional<std::size_t>(c.evidence));
+        for (int n = 1; n <= 8; ++n) // all off, but for one stuck on
+            QCOMPARE(fake.module.coils[std::size_t(n - 1)],
+                     n == 3 && c.evidence == 8 && fake.module.stuckRelay == 3);
+        if (c.operatorPresent && !fake.module.silent)
             QCOMPARE(r.analog[0].low, std::optional<int>(c.lowReading));
     }
 
-    void cancelLeavesEveryRelayOff_data()
+    void stoppedRunLeavesEveryRelayOff_data()
     {
+        using How = Stop::How;
+        QTest::addColumn<int>("how");
         QTest::addColumn<QString>("at");
         QTest::addColumn<int>("step");
-        QTest::newRow("first read out") << "Read Coils" << int(line::StepId::Link);
-        QTest::newRow("relay 4 ON out") << "Write Single Coil 3 ON" << int(line::StepId::Relays);
-        QTest::newRow("asking about relay 6") << "relay 6" << int(line::StepId::Relays);
-        QTest::newRow("watching input 2") << "input 2 on" << int(line::StepId::Digital);
+        QTest::addColumn<QString>("outcome");
+        const int link = int(line::StepId::Link), relays = int(line::StepId::Relays);
+        QTest::newRow("cancel, first read out")
+            << int(How::Cancel) << "Read Coils" << link << "aborted";
+        QTest::newRow("cancel, relay 4 ON out")
+            << int(How::Cancel) << "Write Single Coil 3 (relay 4) ON" << relays << "aborted";
+        QTest::newRow("cancel, asking about relay 6")
+            << int(How::Cancel) << "relay 6" << relays << "aborted";
+        QTest::newRow("cancel, watching input 2")
+            << int(How::Cancel) << "input 2 on" << int(line::StepId::Digital) << "aborted";
+        QTest::newRow("port lost after relay 4 ON")
+            << int(How::LosePort) << "Write Single Coil 3 (relay 4) ON" << relays << "error";
     }
 
-    void cancelLeavesEveryRelayOff()
+    void stoppedRunLeavesEveryRelayOff()
     {
+        QFETCH(int, how);
         QFETCH(QString, at);
         QFETCH(int, step);
+        QFETCH(QString, outcome);
         FakeLine fake(wall);
         line::SelfTestSettings settings;
         settings.confirmByEar = true;
         line::SelfTest test(settings);
         fake.module.coils = {true, false, false, false, false, true, false, true};
-        run(
-            test, fake, [](const Action &) { return Answer::Yes; }, at.toStdString());
+        run(test, fake, [](const Action &) { return Answer::Yes; },
+            {Stop::How(how), at.toStdString()});
 
         const line::SelfTestReport &r = test.report();
-        QCOMPARE(r.verdict, line::Overall::Cancelled);
+        QCOMPARE(line::outcomeWord(r.outcome), outcome);
+        QCOMPARE(r.reason, std::string(outcome == "error" ? "the port was lost"
+                                                          : "cancelled by the operator"));
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
-        const auto &traffic = r.steps[std::size_t(step)].traffic;
-        QCOMPARE(r.steps[std::size_t(step)].result, line::StepResult::Cancelled);
-        QVERIFY(traffic.size() >= 8);
+        const auto &s = r.steps[std::size_t(step)];
+        QCOMPARE(line::resultWord(s.result), outcome == "error" ? "error" : "cancelled");
         for (int n = 1; n <= 8; ++n)
-            QCOMPARE(line::meaning(traffic[traffic.size() - 9 + std::size_t(n)]),
-                     "Write Single Coil " + std::to_string(n - 1) + " OFF");
+            QCOMPARE(line::meaning(s.traffic[s.traffic.size() - 9 + std::size_t(n)]),
+                     "Write Single Coil " + std::to_string(n - 1) + " (relay " + std::to_string(n) +
+                         ") OFF");
+        for (const line::Failure &f : s.failures) // a request never sent is no "No reply"
+            QVERIFY2(f.reason.find("No reply") == std::string::npos, f.reason.c_str());
         QCOMPARE(r.step(line::StepId::Analog).result, line::StepResult::NotRun);
+    }
+
+    // A port gone for good takes the first switch-off too: nothing more is tried.
+    void portGoneForGoodEndsAtOnce()
+    {
+        FakeLine fake(wall);
+        line::SelfTest test(line::SelfTestSettings{1, false});
+        run(test, fake, [](const Action &) { return Answer::Yes; },
+            {Stop::How::LosePortForGood, "Write Single Coil 3 (relay 4) ON"});
+        QCOMPARE(test.report().outcome, line::Outcome::Error);
+        QCOMPARE(line::meaning(test.report().step(line::StepId::Relays).traffic.back()),
+                 "Write Single Coil 3 (relay 4) ON");
+    }
+
+    // The operator switches input 2 when asked for input 1: asked at once, in the next read,
+    // then either watches input 1 again or takes it as failed.
+    void wrongInputIsAskedAtOnce_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("digital");
+        QTest::addColumn<QString>("failures");
+        QTest::newRow("retry") << int(Answer::Retry) << "pass"
+                               << "";
+        QTest::newRow("accept") << int(Answer::Accept) << "fail"
+                                << "input 2 changed, input 1 expected";
+    }
+
+    void wrongInputIsAskedAtOnce()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, digital);
+        QFETCH(QString, failures);
+        FakeLine fake(wall);
+        line::SelfTest test(line::SelfTestSettings{});
+        const Case &c = Cases[0];
+        bool slipped = false;
+        std::vector<std::string> asked;
+        std::size_t readsBeforeAsking = 0;
+        run(test, fake, [&](const Action &a) {
+            if (a.prompt == "Switch digital input 1 on" && !std::exchange(slipped, true)) {
+                fake.module.registers[8] = 1;
+                return Answer::Continue;
+            }
+            if (a.kind == Action::Kind::Ask && a.answers.size() == 2 &&
+                a.answers[0] == Answer::Retry) {
+                asked.push_back(a.prompt);
+                readsBeforeAsking = test.report().step(line::StepId::Digital).traffic.size();
+                fake.module.registers[8] = 0;
+                return Answer(answer);
+            }
+            return operate(c, a, fake.module);
+        });
+        QCOMPARE(asked, std::vector<std::string>{"Input 2 changed, input 1 expected. Put input 2 "
+                                                 "back and retry, or accept the failure."});
+        QCOMPARE(readsBeforeAsking, std::size_t(2)); // where they were, and the slip
+        const auto &d = test.report().step(line::StepId::Digital);
+        QCOMPARE(line::resultWord(d.result), digital);
+        QCOMPARE(d.failures.empty() ? "" : d.failures.front().reason, failures.toStdString());
+    }
+
+    void limitsAreCheckedBeforeStart_data()
+    {
+        QTest::addColumn<int>("lowMax");
+        QTest::addColumn<int>("highMin");
+        QTest::addColumn<int>("highMax");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("as they come") << 50 << 973 << 1023 << "";
+        QTest::newRow("crossed") << 600 << 500 << 1023
+                                 << "the low end's top (600) must lie below the high end's "
+                                    "bottom (500), or one reading passes as both ends";
+        QTest::newRow("touching") << 500 << 500 << 1023
+                                  << "the low end's top (500) must lie below the high end's "
+                                     "bottom (500), or one reading passes as both ends";
+        QTest::newRow("past full scale")
+            << 50 << 973 << 1024 << "the high end's limits 973 to 1024 leave 0 to 1023";
+        QTest::newRow("backwards")
+            << 50 << 1000 << 990 << "the high end's limits 1000 to 990 run backwards";
+    }
+
+    void limitsAreCheckedBeforeStart()
+    {
+        QFETCH(int, lowMax);
+        QFETCH(int, highMin);
+        QFETCH(int, highMax);
+        QFETCH(QString, problem);
+        line::SelfTestSettings settings;
+        settings.low.max = lowMax;
+        settings.high = {highMin, highMax};
+        QCOMPARE(QString::fromStdString(line::limitsProblem(settings).value_or("")), problem);
+        line::SelfTest test(settings); // and the sequencer will not start with them either
+        QCOMPARE(test.next().kind == Action::Kind::Finished, !problem.isEmpty());
+        if (!problem.isEmpty())
+            QCOMPARE(QString::fromStdString(test.report().reason), problem);
     }
 
     void reports()
     {
         FakeLine fake(wall);
         fake.module.stuckRelay = 2;
-        line::SelfTest test(line::SelfTestSettings{1, false});
-        run(test, fake, [](const Action &) { return Answer::Yes; });
+        fake.module.shortedInputs = {1, 2};
+        line::SelfTest test(line::SelfTestSettings{});
+        run(test, fake, [&](const Action &a) { return operate(Cases[0], a, fake.module); });
         const std::string name = "O'Neil \"Jo\" \\ <b>\n\t\x01 \xC3\x9Cnal";
         const line::ReportHeader header{"RZM-530 Tester 1.00.0017", name, "SN 12/34", 3,
                                         "/dev/ttyUSB0"};
@@ -238,28 +395,48 @@ private slots:
         const QJsonObject o =
             QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(o.keys(), QStringList({"finished", "module", "operator", "port", "started",
-                                        "steps", "tester", "verdict"}));
+        QCOMPARE(o.keys(), QStringList({"finished", "module", "operator", "outcome", "port",
+                                        "reason", "started", "steps", "tester", "verdict"}));
         QCOMPARE(o["operator"].toString().toStdString(), name);
         QCOMPARE(o["verdict"].toString(), "fail");
+        QCOMPARE(o["outcome"].toString(), "fail");
+        QVERIFY(o["reason"].isNull());
         QCOMPARE(o["started"].toString(), "2026-12-07T14:03:21+00:00");
         QCOMPARE(o["module"].toObject()["serial_number"].toString(), "SN 12/34");
         QCOMPARE(o["port"].toObject()["com"].toInt(), 3);
         const QJsonArray steps = o["steps"].toArray();
         QCOMPARE(steps.size(), 4);
-        QCOMPARE(steps[0].toObject().keys(),
-                 QStringList({"failures", "finished", "name", "result", "started", "values"}));
+        QCOMPARE(steps[0].toObject().keys(), QStringList({"failures", "finished", "name", "result",
+                                                          "started", "summary", "values"}));
         QCOMPARE(steps[0].toObject()["values"].toObject()["good"].toInt(), 20);
         const QJsonObject relays = steps[1].toObject();
+        const QJsonObject values = relays["values"].toObject();
         QCOMPARE(relays["name"].toString(), "relays");
-        QCOMPARE(relays["values"].toObject()["failed"].toArray(), QJsonArray({2}));
+        QCOMPARE(values.keys(), QStringList({"all_failed", "failed", "faults"}));
+        QCOMPARE(values["failed"].toArray(), QJsonArray({2}));
+        QCOMPARE(values["faults"].toArray(),
+                 QJsonArray({QJsonObject{{"relay", 2}, {"fault", "stuck_off"}}}));
+        QCOMPARE(values["all_failed"].toBool(), false);
         QVERIFY(relays["traffic"].toArray().size() > 40);
-        QCOMPARE(steps[3].toObject()["result"].toString(), "not run");
+        QCOMPARE(steps[2].toObject()["values"].toObject()["crossed"].toArray(),
+                 QJsonArray({QJsonArray({1, 2})}));
+        QCOMPARE(steps[3].toObject()["values"].toObject()["crossed"].toArray(), QJsonArray());
 
+        // One wording: the dialog and the console show stepSummary, and so do both reports.
         const std::string html = line::reportHtml(test.report(), header, fake.monitor.wallClock());
+        for (int i = 0; i < 4; ++i) {
+            const std::string summary = line::stepSummary(test.report(), line::StepId(i));
+            QCOMPARE(steps[i].toObject()["summary"].toString().toStdString(), summary);
+            QVERIFY2(html.find(line::htmlEscaped(summary)) != std::string::npos, summary.c_str());
+        }
+        QCOMPARE(line::stepSummary(test.report(), line::StepId::Relays),
+                 std::string("relay 2 does not switch on"));
+        QCOMPARE(line::stepSummary(test.report(), line::StepId::Digital),
+                 std::string("1: fail, 2: fail, 3: pass and 4: pass; inputs 1 and 2 change "
+                             "together"));
         QVERIFY(html.find("O&#39;Neil &quot;Jo&quot; \\ &lt;b&gt;") != std::string::npos);
         QVERIFY(html.find(">FAIL<") != std::string::npos);
-        QVERIFY(html.find("<td>Write Single Coil 1 ON</td>") != std::string::npos);
+        QVERIFY(html.find("<td>Write Single Coil 1 (relay 2) ON</td>") != std::string::npos);
         QCOMPARE(line::reportFileName(header.serialNumber, wall(T0), "html"),
                  std::string("SN_12_34_2026-12-07_14-03-21.html"));
         QCOMPARE(line::reportFileName(".:", wall(T0), "json"),

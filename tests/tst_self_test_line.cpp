@@ -23,8 +23,10 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("healthy") << QStringList{"--address", "1,17"}
                                  << QStringList{"--address", "17"} << 0 << "Relays: pass";
-        QTest::newRow("stuck relay")
-            << QStringList{"--stuck-relay", "3"} << QStringList{} << 1 << "relay 3:";
+        QTest::newRow("relay 3 stuck off") << QStringList{"--stuck-relay", "3"} << QStringList{}
+                                           << 1 << "Relays: fail, relay 3 does not switch on\n";
+        QTest::newRow("relay 3 stuck on") << QStringList{"--stuck-on-relay", "3"} << QStringList{}
+                                          << 1 << "Relays: fail, relay 3 stuck on\n";
         QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << 2 << "NO MODULE";
         QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << 2 << "";
     }

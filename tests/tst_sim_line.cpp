@@ -44,6 +44,21 @@ private slots:
         QCOMPARE(t.lamps("Shape2", 4), "GRGG");
     }
 
+    // Wiring faults lie to the line alone: the simulator's own state stays as it was set.
+    void wiringFaultsShowOnTheLine()
+    {
+        SimProcess sim({"--analog", "700,0,0", "--inputs", "0,1,0,0", "--stuck-on-relay", "2",
+                        "--shorted-inputs", "2,4", "--analog-follows", "1,3"});
+        QVERIFY(sim.ready());
+        LineTester t;
+        QVERIFY(t.fourTicks());
+        QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
+        QCOMPARE(t.lamps("Shape2", 4), "RGRG");
+        QCOMPARE(t.analogs(), "700 0 700");
+        sim.process.write("relays\n");
+        QVERIFY(sim.waitForLine("relays 00000000"));
+    }
+
     void buttonsSwitchTheSimulatorsRelays()
     {
         SimProcess sim;

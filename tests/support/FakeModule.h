@@ -16,8 +16,11 @@ public:
     std::uint8_t address = 1;
     std::array<bool, 8> coils{};
     std::array<std::uint16_t, 11> registers{};
-    bool silent = false; // nothing there at all
-    int stuckRelay = 0;  // writes to it are echoed but change nothing
+    bool silent = false;                // nothing there at all
+    int stuckRelay = 0;                 // writes to it are echoed but change nothing
+    int invertedRelay = 0;              // switches, but reads back the other way
+    std::array<int, 2> shortedInputs{}; // digital inputs: either on, both read on
+    std::array<int, 2> analogFollows{}; // analog input [1] reads what [0] does
 
     Bytes answer(const Bytes &request)
     {
@@ -42,7 +45,7 @@ public:
         case 3: // Read Holding Registers
             reply.push_back(std::uint8_t(2 * second));
             for (int k = start; k < start + second; ++k) {
-                const std::uint16_t value = k < int(registers.size()) ? registers[k] : 0;
+                const std::uint16_t value = k < int(registers.size()) ? seen(k) : 0;
                 reply.insert(reply.end(), {std::uint8_t(value >> 8), std::uint8_t(value)});
             }
             break;
@@ -68,7 +71,22 @@ private:
         const Bytes body(frame.begin(), frame.end() - 2);
         return withCrc(body) == frame;
     }
-    bool coil(int k) const { return k < int(coils.size()) && coils[std::size_t(k)]; }
+    bool coil(int k) const
+    {
+        return k < int(coils.size()) && coils[std::size_t(k)] != (k + 1 == invertedRelay);
+    }
+    // Register k as the line reads it: 4-6 analog inputs 1-3, 7-10 digital inputs 1-4.
+    std::uint16_t seen(int k) const
+    {
+        const auto reg = [&](int r) { return registers[std::size_t(r)]; };
+        const auto [a, b] = analogFollows;
+        if (a != 0 && k == 3 + b)
+            return reg(3 + a);
+        const auto [c, d] = shortedInputs;
+        if (c != 0 && (k == 6 + c || k == 6 + d))
+            return reg(6 + c) != 0 || reg(6 + d) != 0;
+        return reg(k);
+    }
     void setCoil(int k, bool on)
     {
         if (k < int(coils.size()) && k + 1 != stuckRelay)
