@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineBridge.h"
 #include "SimulatedModule.h"
 
 #include <QObject>
@@ -22,6 +23,7 @@
 //   fault inverted-relay N    relay N (1-8) reads back inverted
 //   fault dead-input N        digital input N (1-4) reads 0
 //                             (N = 0 clears each of these three)
+//   fault drop                closes the TCP client's connection now
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
 // Every change of a module's relays prints its "relays" line too.
@@ -30,7 +32,7 @@
 class Console : public QObject {
     Q_OBJECT
 public:
-    explicit Console(const Modules &modules, QObject *parent = nullptr);
+    Console(const Modules &modules, LineBridge &line, QObject *parent = nullptr);
 
     void readStandardInput();
 
@@ -44,6 +46,7 @@ private:
     QString relaysLine(const SimulatedModule &module) const;
 
     const Modules &modules;
+    LineBridge &line;
     std::unique_ptr<QSocketNotifier> input;
     QByteArray buffer;
 };

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "LineBridge.h"
 #include "SimulatedModule.h"
 
 #include <QWidget>
 
-// The simulator's window: where the line is, and a panel for each module on it.
+// The simulator's window: where the line is (and a switch to drop a TCP
+// client), and a panel for each module on it.
 class SimWindow : public QWidget {
     Q_OBJECT
 public:
-    SimWindow(const Modules &modules, const QString &publishedLink, int comNumber);
+    SimWindow(const Modules &modules, LineBridge &line, int comNumber);
 };
