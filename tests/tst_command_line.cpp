@@ -97,6 +97,8 @@ private slots:
             << QStringList{"--scan", "--address", "4"} << 2 << "--address belongs with --self-test";
         QTest::newRow("a scan beyond the reply window")
             << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
+        QTest::newRow("a server without a port")
+            << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2 << "--port: tcp://192.0.2.10 has no port";
     }
 
     void consoleOptionsNeedNoDisplay()

@@ -1,7 +1,10 @@
-// The port map in its file, and what a COM number resolves to.
+// The port map in its file, what a COM number resolves to, and the Ports
+// dialog that edits and tries the map.
 #include "ComPortNames.h"
 #include "PortMap.h"
+#include "PortsDialog.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 class PortMapTest : public QObject {
@@ -72,7 +75,37 @@ private slots:
         QCOMPARE(PortMap::resolve(QStringLiteral("tcp://gw:502")), "tcp://gw:502");
         qunsetenv(ComPortNames::DirVariable);
     }
+
+    void dialogWritesEntriesAndTestsThemWithoutWaiting()
+    {
+        qputenv(ComPortNames::DirVariable, "/tmp/lines");
+        QTcpServer gone;
+        gone.listen(QHostAddress::LocalHost);
+        const QString refusing = QStringLiteral("tcp://127.0.0.1:%1").arg(gone.serverPort());
+        gone.close();
+
+        PortsDialog dialog;
+        auto *table = dialog.findChild<QTableWidget *>("ports");
+        QCOMPARE(table->rowCount(), 50);
+        QTableWidgetItem *mapping = table->item(8, PortsDialog::Mapping);
+        QTableWidgetItem *resolves = table->item(8, PortsDialog::ResolvesTo);
+        QCOMPARE(resolves->text(), "/tmp/lines/COM9");
+        mapping->setText(refusing);
+        QCOMPARE(PortMap::mapping(9), refusing);
+        QCOMPARE(resolves->text(), refusing);
+        mapping->setText("tcp://host");
+        QCOMPARE(mapping->text(), refusing);
+        QCOMPARE(dialog.result(), "COM 9 not mapped: tcp://host has no port: write it as "
+                                  "tcp://HOST:PORT, e.g. tcp://192.0.2.10:4001");
+
+        table->selectRow(8);
+        dialog.findChild<QPushButton *>("test")->click();
+        QVERIFY(dialog.result().contains("connecting"));
+        QTRY_COMPARE(dialog.result(),
+                     QStringLiteral("COM 9 did not open (%1): connection refused").arg(refusing));
+        qunsetenv(ComPortNames::DirVariable);
+    }
 };
 
-QTEST_GUILESS_MAIN(PortMapTest)
+QTEST_MAIN(PortMapTest)
 #include "tst_port_map.moc"
