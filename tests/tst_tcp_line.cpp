@@ -122,6 +122,7 @@ private slots:
         comm.setPort(sim.tcpAddress());
         QVERIFY(connected(comm));
         QCOMPARE(exchange(comm, ReadCoils, 6), QByteArray());
+        QTest::qWait(TcpComm::ConnectTimeoutMs); // nor does the connection's time-out close it
         QVERIFY(comm.PortOpen());
         QCOMPARE(lost.count(), 0);
     }
