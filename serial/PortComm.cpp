@@ -62,7 +62,9 @@ bool PortComm::setPortOpen(bool open)
         device.setDevice({}); // says that no device is present for the number
     } else if (!PortTarget::parse(resolved, &target, &lastError)) {
         if (literal.isEmpty())
-            lastError = QStringLiteral("COM %1 in %2: %3").arg(commPort).arg(PortMap::filePath(), lastError);
+            lastError = QStringLiteral("COM %1 in %2: %3")
+                            .arg(commPort)
+                            .arg(PortMap::filePath(), lastError);
         return false;
     } else if (target.kind == PortTarget::Kind::Tcp) {
         usingTcp = true;

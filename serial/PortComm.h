@@ -28,7 +28,10 @@ public:
     QString errorString() const override;
 
 private:
-    const SerialComm &active() const { return usingTcp ? tcp : static_cast<const SerialComm &>(device); }
+    const SerialComm &active() const
+    {
+        return usingTcp ? tcp : static_cast<const SerialComm &>(device);
+    }
     SerialComm &active() { return usingTcp ? tcp : static_cast<SerialComm &>(device); }
     void closeBoth();
 

@@ -17,7 +17,8 @@ const QString Scheme = QStringLiteral("tcp://");
 
 bool parseTcp(const QString &rest, PortTarget *target, QString *error)
 {
-    const QString example = QStringLiteral("write it as tcp://HOST:PORT, e.g. tcp://192.0.2.10:4001");
+    const QString example =
+        QStringLiteral("write it as tcp://HOST:PORT, e.g. tcp://192.0.2.10:4001");
     const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
     if (colon < 0) {
         *error = QStringLiteral("tcp://%1 has no port: %2").arg(rest, example);
@@ -61,7 +62,8 @@ QString PortTarget::text() const
 {
     if (kind == Kind::Device)
         return device;
-    const QString shownHost = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
+    const QString shownHost =
+        host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
     return Scheme + shownHost + QLatin1Char(':') + QString::number(port);
 }
 

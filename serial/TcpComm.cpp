@@ -53,14 +53,16 @@ TcpComm::TcpComm(QObject *parent) : SerialComm(parent)
 
 void TcpComm::setServer(const QString &newHost, quint16 newPort)
 {
-    letGo();
+    if (opening())
+        letGo();
     host = newHost;
     port = newPort;
 }
 
 void TcpComm::setCommPort(int number)
 {
-    letGo();
+    if (opening())
+        letGo(); // an open connection stays, as an open device does
     commPort = number;
 }
 

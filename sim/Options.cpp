@@ -107,8 +107,7 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     const QCommandLineOption addressOption(
         "address", "The modules' slave addresses, e.g. 1,17,42 (default 1).", "list", "1");
     const QCommandLineOption tcpOption(
-        "tcp", "Serves the line over TCP as a serial device server (RTU over TCP).",
-        "[host:]port");
+        "tcp", "Serves the line over TCP as a serial device server (RTU over TCP).", "[host:]port");
     const QCommandLineOption headlessOption("headless", "No window; commands on standard input.");
     const QCommandLineOption analogOption("analog", "Analog inputs 1-3, e.g. 1023,512,0.", "a,b,c");
     const QCommandLineOption inputsOption("inputs", "Digital inputs 1-4, e.g. 1,0,1,0.", "a,b,c,d");

@@ -28,7 +28,8 @@ SimWindow::SimWindow(const Modules &modules, LineBridge &line, int comNumber)
     layout->addWidget(where);
     if (!line.tcpAddress().isEmpty()) {
         auto *drop = new QPushButton(QStringLiteral("Drop the connection"), this);
-        drop->setToolTip(QStringLiteral("Closes the TCP client's connection, as a server that resets would"));
+        drop->setToolTip(
+            QStringLiteral("Closes the TCP client's connection, as a server that resets would"));
         connect(drop, &QPushButton::clicked, this, [&line] { line.dropTcpClient(); });
         layout->addWidget(drop, 0, Qt::AlignLeft);
     }

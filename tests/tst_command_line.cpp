@@ -98,7 +98,8 @@ private slots:
         QTest::newRow("a scan beyond the reply window")
             << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
         QTest::newRow("a server without a port")
-            << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2 << "--port: tcp://192.0.2.10 has no port";
+            << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2
+            << "--port: tcp://192.0.2.10 has no port";
     }
 
     void consoleOptionsNeedNoDisplay()

@@ -30,10 +30,10 @@ private slots:
         const QByteArray text = fileText();
         QVERIFY2(text.startsWith("[ports]\n"), text);
         QVERIFY2(text.contains("\nCOM5=tcp://192.0.2.10:4001\n"), text);
-        QCOMPARE(PortMap::mappings(), (QMap<int, QString>{
-                                          {3, "/dev/serial/by-id/usb-FTDI_A1-if00-port0"},
-                                          {5, "tcp://192.0.2.10:4001"},
-                                          {50, "tcp://[::1]:502"}}));
+        QCOMPARE(PortMap::mappings(),
+                 (QMap<int, QString>{{3, "/dev/serial/by-id/usb-FTDI_A1-if00-port0"},
+                                     {5, "tcp://192.0.2.10:4001"},
+                                     {50, "tcp://[::1]:502"}}));
         QVERIFY(PortMap::setMapping(3, "", &error));
         QVERIFY(PortMap::setMapping(50, "", &error));
         QCOMPARE(PortMap::mappings().keys(), QList<int>{5});
@@ -44,13 +44,20 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("words");
-        QTest::newRow("no port") << 6 << "tcp://192.0.2.10" << "has no port";
-        QTest::newRow("no host") << 6 << "tcp://:4001" << "not a host name";
-        QTest::newRow("port 0") << 6 << "tcp://host:0" << "from 1 to 65535";
-        QTest::newRow("port too high") << 6 << "tcp://host:65536" << "from 1 to 65535";
-        QTest::newRow("path after port") << 6 << "tcp://host:4001/x" << "from 1 to 65535";
-        QTest::newRow("relative path") << 6 << "ttyUSB0" << "neither tcp://HOST:PORT nor a device";
-        QTest::newRow("COM 51") << 51 << "/dev/ttyUSB0" << "from 1 to 50";
+        QTest::newRow("no port") << 6 << "tcp://192.0.2.10"
+                                 << "has no port";
+        QTest::newRow("no host") << 6 << "tcp://:4001"
+                                 << "not a host name";
+        QTest::newRow("port 0") << 6 << "tcp://host:0"
+                                << "from 1 to 65535";
+        QTest::newRow("port too high") << 6 << "tcp://host:65536"
+                                       << "from 1 to 65535";
+        QTest::newRow("path after port") << 6 << "tcp://host:4001/x"
+                                         << "from 1 to 65535";
+        QTest::newRow("relative path") << 6 << "ttyUSB0"
+                                       << "neither tcp://HOST:PORT nor a device";
+        QTest::newRow("COM 51") << 51 << "/dev/ttyUSB0"
+                                << "from 1 to 50";
     }
     void invalidEntriesAreRefused()
     {

@@ -13,7 +13,8 @@
 
 namespace {
 
-const QByteArray ReadCoils = QByteArray::fromHex("010100000008" "3DCC");
+const QByteArray ReadCoils = QByteArray::fromHex("010100000008"
+                                                 "3DCC");
 
 // Writes the request and reads back `size` bytes, or what came within 2 s.
 QByteArray exchange(SerialComm &comm, const QByteArray &request, int size)
@@ -21,7 +22,8 @@ QByteArray exchange(SerialComm &comm, const QByteArray &request, int size)
     for (const char byte : request)
         if (!comm.Output(quint8(byte)))
             return "write failed";
-    (void)QTest::qWaitFor([&] { return comm.InBufferCount() >= size; }, 2000); // short: the caller sees
+    (void)QTest::qWaitFor([&] { return comm.InBufferCount() >= size; },
+                          2000); // short: the caller sees
     QByteArray reply;
     while (comm.InBufferCount() > 0)
         reply.append(char(comm.Input()));

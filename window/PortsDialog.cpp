@@ -28,7 +28,8 @@ PortsDialog::PortsDialog(QWidget *parent)
     table.setObjectName(QStringLiteral("ports"));
     test.setObjectName(QStringLiteral("test"));
     outcome.setObjectName(QStringLiteral("outcome"));
-    table.setHorizontalHeaderLabels({tr("COM"), tr("Resolves to"), tr("Mapping"), tr("Device present")});
+    table.setHorizontalHeaderLabels(
+        {tr("COM"), tr("Resolves to"), tr("Mapping"), tr("Device present")});
     table.verticalHeader()->hide();
     table.horizontalHeader()->setStretchLastSection(false);
     table.horizontalHeader()->setSectionResizeMode(ResolvesTo, QHeaderView::Stretch);
@@ -55,7 +56,8 @@ PortsDialog::PortsDialog(QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(&test, &QPushButton::clicked, this, &PortsDialog::testSelected);
     connect(&trial, &SerialComm::opened, this, [this] { tested(true, {}); });
-    connect(&trial, &SerialComm::openFailed, this, [this](const QString &why) { tested(false, why); });
+    connect(&trial, &SerialComm::openFailed, this,
+            [this](const QString &why) { tested(false, why); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(note);
@@ -83,8 +85,8 @@ void PortsDialog::fill()
         }
         table.item(row, Number)->setText(QString::number(number));
         table.item(row, Mapping)->setText(mapped.value(number));
-        table.item(row, Present)->setText(present.contains(number) ? ComPortNames::devicePath(number)
-                                                                   : QString());
+        table.item(row, Present)
+            ->setText(present.contains(number) ? ComPortNames::devicePath(number) : QString());
         showRow(row);
     }
 }
@@ -125,7 +127,8 @@ void PortsDialog::testSelected()
         return;
     }
     if (trial.opening())
-        outcome.setText(tr("COM %1: connecting to %2 ...").arg(trialNumber).arg(trial.devicePath()));
+        outcome.setText(
+            tr("COM %1: connecting to %2 ...").arg(trialNumber).arg(trial.devicePath()));
     else
         tested(true, {});
 }
