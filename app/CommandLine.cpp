@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "PortTarget.h"
 #include "Scan.h"
 
 #include <algorithm>
@@ -27,7 +28,12 @@ COM numbers:
                     the system reports as real), then /dev/ttyUSB*, then
                     /dev/ttyACM*, each by number.
   RZM530_COM_DIR    when set, COM n is $RZM530_COM_DIR/COMn on any system: a
-                    device, a pseudo-terminal or a symlink to one.)";
+                    device, a pseudo-terminal or a symlink to one.
+  ports.ini         a number mapped there wins over both: a device by path, or
+                    a serial device server passing the line's bytes over TCP,
+                    e.g. COM5=tcp://192.0.2.10:4001 in the [ports] section of
+                    $XDG_CONFIG_HOME/rzm530/ports.ini (roaming AppData on
+                    Windows). --port also takes tcp://HOST:PORT itself.)";
 
 // Where an option belongs, in words.
 QString modeOf(const QString &option)
@@ -66,7 +72,7 @@ CommandLine::CommandLine(const QStringList &arguments)
                  "row as each one ends; appends when FILE exists.",
                  "FILE")),
       scanMode(flag("scan", "Finds modules, without a window.")),
-      port(valued("port", "The COM port to scan or test (default 1).", "N")),
+      port(valued("port", "The COM port to scan or test (default 1), or tcp://HOST:PORT.", "N")),
       allPorts(flag("all-ports", "Scans every COM port present.")),
       first(valued("first", "The first address to scan (default 1).", "A")),
       last(valued("last", "The last address to scan (default 247).", "B")),
@@ -151,6 +157,22 @@ int CommandLine::number(const QCommandLineOption &option, int fallback, int lowe
     return value;
 }
 
+void CommandLine::readPort(int *numberOut, QString *text)
+{
+    const QString given = parser.value(port).trimmed();
+    if (given.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
+        PortTarget target;
+        QString why;
+        if (!PortTarget::parse(given, &target, &why))
+            fail(QStringLiteral("--port: %1.").arg(why));
+        *numberOut = 0;
+        *text = target.text();
+        return;
+    }
+    *numberOut = number(port, 1, 1, 50);
+    *text = QString::number(*numberOut);
+}
+
 void CommandLine::readScan()
 {
     chosen = Mode::Scan;
@@ -159,7 +181,7 @@ void CommandLine::readScan()
     s.allPorts = parser.isSet(allPorts);
     if (s.allPorts && parser.isSet(port))
         fail(QStringLiteral("--port and --all-ports do not go together."));
-    s.port = number(port, 1, 1, 50);
+    readPort(&s.port, &s.portText);
     s.first = number(first, 1, 1, 247);
     s.last = number(last, 247, 1, 247);
     s.timeoutMs = number(timeout, 100, 1, int(line::Scan::LongestTimeout.count()));
@@ -176,7 +198,7 @@ void CommandLine::readSelfTest()
     chosen = Mode::SelfTest;
     refuseOptionsOf({allPorts, first, last, timeout, log});
     SelfTest &t = selfTestOptions;
-    t.port = number(port, 1, 1, 50);
+    readPort(&t.port, &t.portText);
     t.address = number(address, 1, 1, 247);
     t.jsonReport = parser.value(report);
     t.htmlReport = parser.value(html);

@@ -9,14 +9,19 @@ class CommandLine {
 public:
     enum class Mode { Window, Help, Version, Scan, SelfTest, Error };
 
+    // --port: a COM number, or a serial device server written out. `port` is
+    // the number (0 for a server); `portText` is either as text, for
+    // PortComm::setPort and PortMap::resolve.
     struct Scan {
         int port = 1;
+        QString portText = QStringLiteral("1");
         bool allPorts = false;
         int first = 1, last = 247;
         int timeoutMs = 100;
     };
     struct SelfTest {
         int port = 1, address = 1;
+        QString portText = QStringLiteral("1");
         QString jsonReport, htmlReport, serial, operatorName;
     };
 
@@ -39,6 +44,7 @@ private:
     void readSelfTest();
     void refuseOptionsOf(const QList<QCommandLineOption> &options);
     int number(const QCommandLineOption &option, int fallback, int lowest, int highest);
+    void readPort(int *number, QString *text);
     void fail(const QString &text);
 
     QCommandLineParser parser;

@@ -43,7 +43,7 @@ QString MSComm::permissionHint(const QString &path)
 bool MSComm::open()
 {
     // Numbers name the devices present now, so they are resolved at every open.
-    openedPath = ComPortNames::devicePath(commPort);
+    openedPath = chosenDevice.isEmpty() ? ComPortNames::devicePath(commPort) : chosenDevice;
     if (openedPath.isEmpty()) {
         lastError = QStringLiteral("No serial device is present for COM %1.").arg(commPort);
         return false;

@@ -15,6 +15,9 @@ public:
     explicit MSComm(QObject *parent = nullptr);
 
     void setCommPort(int port) override { commPort = port; }
+    // The device the next opens use instead of the one CommPort names; empty
+    // goes back to the number.
+    void setDevice(const QString &path) { chosenDevice = path; }
     int CommPort() const override { return commPort; }
     bool PortOpen() const override { return port.isOpen(); }
     bool setPortOpen(bool open) override;
@@ -34,6 +37,7 @@ private:
 
     QSerialPort port;
     int commPort = 1;
+    QString chosenDevice;
     QString openedPath;
     QString lastError;
 };

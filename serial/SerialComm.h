@@ -6,6 +6,15 @@
 // The serial communications component: one port chosen by number, opened at
 // 9600 8N1, bytes written and read one at a time. OnComm is raised on the UI
 // thread whenever received bytes are waiting.
+//
+// Opening may finish later. A serial device opens or fails inside
+// setPortOpen(true), as it always has: opening() stays false and neither
+// opened() nor openFailed() is raised. A network line only starts to connect:
+// setPortOpen(true) returns true with opening() true and PortOpen() false, and
+// exactly one of opened() or openFailed(reason) follows (reason also in
+// errorString()). A setCommPort, setPortOpen(false) or setPortOpen(true) made
+// while connecting abandons that connection and raises nothing for it, so a
+// newer keystroke in the COM Port field silently replaces an older one.
 class SerialComm : public QObject {
     Q_OBJECT
 public:
@@ -16,6 +25,8 @@ public:
     virtual int CommPort() const = 0;
 
     virtual bool PortOpen() const = 0;
+    // A connection is under way (see above).
+    virtual bool opening() const { return false; }
     // Opens the selected port or closes the open one; false when that failed,
     // with the reason in errorString().
     virtual bool setPortOpen(bool open) = 0;
@@ -26,12 +37,16 @@ public:
     // Removes and returns the next waiting byte (0 when none is waiting).
     virtual quint8 Input() = 0;
 
-    // The host device CommPort named at the last open, or empty when it named none.
+    // What CommPort resolved to at the last open ("/dev/ttyUSB0",
+    // "tcp://192.0.2.10:4001"), or empty when it named nothing.
     virtual QString devicePath() const = 0;
     virtual QString errorString() const = 0;
 
 signals:
     void OnComm();
+    // Only after an open that returned while connecting.
+    void opened();
+    void openFailed(const QString &reason);
     // The open port went away (adapter unplugged, other end closed); it is closed now.
     void portLost(const QString &reason);
 };

@@ -18,7 +18,8 @@ bool number(const QStringList &words, int i, int lo, int hi, int *out)
 
 } // namespace
 
-Console::Console(const Modules &modules, QObject *parent) : QObject(parent), modules(modules)
+Console::Console(const Modules &modules, LineBridge &line, QObject *parent)
+    : QObject(parent), modules(modules), line(line)
 {
     for (const auto &module : modules) {
         const SimulatedModule *m = module.get();
@@ -103,11 +104,14 @@ bool Console::execute(QStringList w)
             for (const auto &each : modules)
                 say(relaysLine(*each));
         return true;
+    } else if (command == QLatin1String("fault") && w.value(1) == QLatin1String("drop")) {
+        if (named || w.size() != 2 || !line.dropTcpClient())
+            return false; // the connection is the line's, not a module's
     } else if (command == QLatin1String("fault") && w.size() >= 2) {
         if (!executeFault(*module, w))
             return false;
     } else if (command == QLatin1String("collisions")) {
-        say(QStringLiteral("collisions %1").arg(collisions ? collisions() : 0));
+        say(QStringLiteral("collisions %1").arg(line.collisions()));
         return true;
     } else if (command == QLatin1String("quit")) {
         QCoreApplication::quit();

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "LineBridge.h"
 #include "SimulatedModule.h"
 
 #include <QObject>
 #include <QSocketNotifier>
 
-#include <functional>
 #include <memory>
 
 // Commands on standard input, one a line, for tests and scripts. Each may
@@ -23,6 +23,7 @@
 //   fault inverted-relay N    relay N (1-8) reads back inverted
 //   fault dead-input N        digital input N (1-4) reads 0
 //                             (N = 0 clears each of these three)
+//   fault drop                closes the TCP client's connection now
 //   collisions     prints "collisions N": requests that came while a reply was due
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
@@ -32,10 +33,7 @@
 class Console : public QObject {
     Q_OBJECT
 public:
-    explicit Console(const Modules &modules, QObject *parent = nullptr);
-
-    // Where the count of collisions on the line comes from.
-    void setCollisionCount(std::function<int()> count) { collisions = std::move(count); }
+    Console(const Modules &modules, LineBridge &line, QObject *parent = nullptr);
 
     void readStandardInput();
 
@@ -49,7 +47,7 @@ private:
     QString relaysLine(const SimulatedModule &module) const;
 
     const Modules &modules;
+    LineBridge &line;
     std::unique_ptr<QSocketNotifier> input;
     QByteArray buffer;
-    std::function<int()> collisions;
 };

@@ -64,14 +64,18 @@ bool LineBridge::openPty(Pty &pty, QString *error)
     return true;
 }
 
-bool LineBridge::open(const QString &dir, int comNumber, const QList<const Faults *> &moduleFaults,
-                      QString *error)
+bool LineBridge::open(const QList<const Faults *> &moduleFaults, QString *error)
 {
-    if (!openPty(testerSide, error))
-        return false;
     for (const Faults *faults : moduleFaults)
         if (!addModule(faults, error))
             return false;
+    return true;
+}
+
+bool LineBridge::publish(const QString &dir, int comNumber, QString *error)
+{
+    if (!openPty(testerSide, error))
+        return false;
 
     if (!QDir().mkpath(dir)) {
         *error = QStringLiteral("cannot create %1").arg(dir);
@@ -87,8 +91,16 @@ bool LineBridge::open(const QString &dir, int comNumber, const QList<const Fault
 
     testerNotifier =
         std::make_unique<QSocketNotifier>(testerSide.master.get(), QSocketNotifier::Read);
-    connect(testerNotifier.get(), &QSocketNotifier::activated, this, &LineBridge::fromTester);
+    connect(testerNotifier.get(), &QSocketNotifier::activated, this,
+            [this] { fromTester(readAll(testerSide.master.get())); });
     return true;
+}
+
+bool LineBridge::serveTcp(const QHostAddress &host, quint16 port, QString *error)
+{
+    tcp = std::make_unique<TcpSide>();
+    connect(tcp.get(), &TcpSide::received, this, &LineBridge::fromTester);
+    return tcp->listen(host, port, error);
 }
 
 bool LineBridge::addModule(const Faults *faults, QString *error)
@@ -110,9 +122,8 @@ bool LineBridge::addModule(const Faults *faults, QString *error)
     return true;
 }
 
-void LineBridge::fromTester()
+void LineBridge::fromTester(const QByteArray &request)
 {
-    const QByteArray request = readAll(testerSide.master.get());
     bool collision = false;
     for (const auto &end : modules) {
         if (end->replyDue()) {
@@ -151,5 +162,8 @@ void LineBridge::deliverReply(ModuleEnd &end)
 
 void LineBridge::writeToTester(const QByteArray &bytes)
 {
-    writeAll(testerSide.master.get(), bytes);
+    if (testerSide.master.valid())
+        writeAll(testerSide.master.get(), bytes);
+    if (tcp)
+        tcp->send(bytes);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Faults.h"
+#include "TcpSide.h"
 #include "UniqueFd.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QSocketNotifier>
@@ -13,10 +15,12 @@
 #include <memory>
 #include <vector>
 
-// The serial line between the tester and the simulated modules: the tester's
-// pseudo-terminal, published as <dir>/COM<n>, and one linked pair for each
-// module's server. Every request reaches every module, as on a shared bus;
-// each module's replies pass through its fault switches on the way back.
+// The serial line between the tester and the simulated modules: one linked
+// pseudo-terminal pair for each module's server, and the tester's side: a
+// pseudo-terminal published as <dir>/COM<n>, a serial device server's TCP
+// port, or both. Every request reaches every module, as on a shared bus; each
+// module's replies pass through its fault switches on the way back, to every
+// tester side alike.
 //
 // It is a two-wire line: a request that comes while a module's reply is due
 // (made but not yet sent, late or not) collides with it. Both are lost, and
@@ -28,10 +32,17 @@ public:
     ~LineBridge() override; // removes the published link
 
     // One end for each module, whose faults are read as its replies pass.
-    bool open(const QString &dir, int comNumber, const QList<const Faults *> &moduleFaults,
-              QString *error);
+    bool open(const QList<const Faults *> &moduleFaults, QString *error);
+    // The tester's pseudo-terminal, published as <dir>/COM<comNumber>.
+    bool publish(const QString &dir, int comNumber, QString *error);
+    // The tester's TCP port; port 0 takes any free one.
+    bool serveTcp(const QHostAddress &host, quint16 port, QString *error);
+
     QString serverDevice(int module) const { return modules[std::size_t(module)]->pty.slavePath; }
     QString publishedLink() const { return linkPath; }
+    QString tcpAddress() const { return tcp ? tcp->address() : QString(); }
+    // The fault "drop the connection": false when no TCP client is connected.
+    bool dropTcpClient() { return tcp && tcp->dropClient(); }
     int collisions() const { return collisionCount; }
 
 signals:
@@ -60,7 +71,7 @@ private:
     };
     static bool openPty(Pty &pty, QString *error);
     bool addModule(const Faults *faults, QString *error);
-    void fromTester();
+    void fromTester(const QByteArray &request);
     void fromModule(ModuleEnd &end);
     void deliverReply(ModuleEnd &end);
     void writeToTester(const QByteArray &bytes);
@@ -69,5 +80,6 @@ private:
     std::vector<std::unique_ptr<ModuleEnd>> modules;
     QString linkPath;
     std::unique_ptr<QSocketNotifier> testerNotifier;
+    std::unique_ptr<TcpSide> tcp;
     int collisionCount = 0;
 };

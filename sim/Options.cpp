@@ -17,6 +17,13 @@ const char *Description =
     "tester's end as <dir>/COM<n>. Start the tester with RZM530_COM_DIR=<dir> and\n"
     "COM Port n to reach it. The link is removed when the simulator exits.\n"
     "\n"
+    "--tcp [HOST:]PORT serves the line as a serial device server does, the bytes\n"
+    "unchanged (RTU over TCP), on 127.0.0.1 unless HOST is given; PORT 0 takes a\n"
+    "free port. One client at a time: a second is turned away, and the log on\n"
+    "standard error says so. With --tcp the pseudo-terminal line is made only when\n"
+    "--com or --dir is given too. Map a COM number to it in the tester's\n"
+    "ports.ini, e.g. COM5=tcp://127.0.0.1:4001.\n"
+    "\n"
     "--address 1,17,42 puts a module at each address on the same line. --analog,\n"
     "--inputs and --relays set every module; the fault options act on the first\n"
     "module only.\n"
@@ -28,8 +35,10 @@ const char *Description =
     "  fault none | late MS | silent | crc | exception | noise | cut-short\n"
     "  fault other-address [A] | stuck-relay N | inverted-relay N | dead-input N\n"
     "  fault stuck-on-relay N | shorted-inputs A,B | analog-follows A,B\n"
+    "  fault drop   (closes the TCP client's connection now) | collisions\n"
     "(N = 0, or 0 for A,B, clears one of the module faults). A command answers \"ok\"\n"
-    "or \"error: ...\".\n"
+    "or \"error: ...\". \"collisions\" prints \"collisions N\": requests that came while a\n"
+    "reply was due, both lost as on a two-wire line.\n"
     "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
     "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
     "Every change of the relays prints such a line too. Without --headless\n"
@@ -67,6 +76,26 @@ bool parseAddresses(const QString &list, QList<int> *addresses, QString *error)
     return true;
 }
 
+// "4001", "0.0.0.0:4001", "[::1]:4001".
+bool parseTcp(const QString &text, Options *options, QString *error)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    QString host = colon < 0 ? QStringLiteral("127.0.0.1") : text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 0 || port > 65535 || QHostAddress(host).isNull()) {
+        *error = QStringLiteral("--tcp takes [HOST:]PORT, an address and a port from 0 to 65535, "
+                                "e.g. 4001 or 0.0.0.0:4001; \"%1\" is not one")
+                     .arg(text);
+        return false;
+    }
+    options->tcpHost = host;
+    options->tcpPort = port;
+    return true;
+}
+
 } // namespace
 
 bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
@@ -80,6 +109,8 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     const QCommandLineOption comOption("com", "The COM number to publish (default 1).", "n", "1");
     const QCommandLineOption addressOption(
         "address", "The modules' slave addresses, e.g. 1,17,42 (default 1).", "list", "1");
+    const QCommandLineOption tcpOption(
+        "tcp", "Serves the line over TCP as a serial device server (RTU over TCP).", "[host:]port");
     const QCommandLineOption headlessOption("headless", "No window; commands on standard input.");
     const QCommandLineOption analogOption("analog", "Analog inputs 1-3, e.g. 1023,512,0.", "a,b,c");
     const QCommandLineOption inputsOption("inputs", "Digital inputs 1-4, e.g. 1,0,1,0.", "a,b,c,d");
@@ -109,12 +140,13 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
         "a,b");
     const QCommandLineOption analogFollowsOption(
         "analog-follows", "Fault: analog input b reads what input a does.", "a,b");
-    parser.addOptions(
-        {dirOption,          comOption,          addressOption,       headlessOption,
-         analogOption,       inputsOption,       relaysOption,        lateOption,
-         silentOption,       crcOption,          exceptionOption,     noiseOption,
-         otherAddressOption, cutShortOption,     stuckRelayOption,    invertedRelayOption,
-         deadInputOption,    stuckOnRelayOption, shortedInputsOption, analogFollowsOption});
+    parser.addOptions({dirOption,          comOption,          addressOption,
+                       tcpOption,          headlessOption,     analogOption,
+                       inputsOption,       relaysOption,       lateOption,
+                       silentOption,       crcOption,          exceptionOption,
+                       noiseOption,        otherAddressOption, cutShortOption,
+                       stuckRelayOption,   invertedRelayOption, deadInputOption,
+                       stuckOnRelayOption, shortedInputsOption, analogFollowsOption});
     parser.process(app);
 
     options->dir = parser.value(dirOption);
@@ -125,6 +157,11 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     }
     if (!parseAddresses(parser.value(addressOption), &options->addresses, error))
         return false;
+    if (parser.isSet(tcpOption)) {
+        if (!parseTcp(parser.value(tcpOption), options, error))
+            return false;
+        options->pty = parser.isSet(comOption) || parser.isSet(dirOption);
+    }
     options->headless = parser.isSet(headlessOption);
     options->analog = numbers(parser.value(analogOption));
     options->inputs = numbers(parser.value(inputsOption));

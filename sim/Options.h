@@ -3,6 +3,7 @@
 #include "Faults.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QList>
 #include <QString>
 
@@ -10,6 +11,9 @@
 struct Options {
     QString dir; // empty: $RZM530_COM_DIR, else a scratch folder
     int com = 1;
+    bool pty = true;         // the pseudo-terminal line for the tester
+    QString tcpHost;         // the serial device server's address, when serving one
+    int tcpPort = -1;        // -1: no TCP port; 0: any free one
     QList<int> addresses{1}; // one module each, all on the same line
     bool headless = false;
     // Each module starts with these inputs and relays.

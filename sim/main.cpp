@@ -1,4 +1,4 @@
-// rzm530-sim: simulated RZM-530 modules on a pseudo-terminal line.
+// rzm530-sim: simulated RZM-530 modules on a pseudo-terminal line, a TCP port, or both.
 #include "Console.h"
 #include "LineBridge.h"
 #include "Options.h"
@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 
@@ -66,7 +67,7 @@ int main(int argc, char *argv[])
     QString dir = options.dir;
     if (dir.isEmpty())
         dir = qEnvironmentVariable("RZM530_COM_DIR");
-    if (dir.isEmpty()) {
+    if (dir.isEmpty() && options.pty) {
         scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                   QStringLiteral("/rzm530-sim-XXXXXX"));
         dir = scratch->path();
@@ -80,7 +81,11 @@ int main(int argc, char *argv[])
         faults.append(&modules.back()->faults);
     }
     LineBridge line; // reads the modules' faults, so it is made after them and goes first
-    if (!line.open(dir, options.com, faults, &error)) {
+    const bool lineUp =
+        line.open(faults, &error) && (!options.pty || line.publish(dir, options.com, &error)) &&
+        (options.tcpPort < 0 ||
+         line.serveTcp(QHostAddress(options.tcpHost), quint16(options.tcpPort), &error));
+    if (!lineUp) {
         Console::say(QStringLiteral("error: %1").arg(error));
         return 1;
     }
@@ -94,19 +99,19 @@ int main(int argc, char *argv[])
     }
     modules.front()->faults = options.firstModuleFaults;
 
-    Console console(modules);
-    console.setCollisionCount([&line] { return line.collisions(); });
+    Console console(modules, line);
     std::unique_ptr<SimWindow> window;
     if (options.headless) {
         console.readStandardInput();
     } else {
-        window = std::make_unique<SimWindow>(modules, line.publishedLink(), options.com);
-        QObject::connect(&line, &LineBridge::collided, window.get(), &SimWindow::showCollisions);
+        window = std::make_unique<SimWindow>(modules, line, options.com);
         // Beside the tester, which opens in the middle of the screen.
         if (const QScreen *screen = window->screen())
             window->move(screen->availableGeometry().topLeft() + QPoint(20, 20));
         window->show();
     }
-    Console::say(QStringLiteral("ready %1").arg(line.publishedLink()));
+    // The places the tester can reach the line, e.g. "ready /tmp/line/COM1 tcp://127.0.0.1:4001".
+    const QStringList places{line.publishedLink(), line.tcpAddress()};
+    Console::say(QStringLiteral("ready ") + places.filter(QRegularExpression(".")).join(' '));
     return app->exec();
 }

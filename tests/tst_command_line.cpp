@@ -100,6 +100,9 @@ private slots:
             << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
         QTest::newRow("a scan too quick for the wire")
             << QStringList{"--scan", "--timeout", "19"} << 2 << "at least 20 ms";
+        QTest::newRow("a server without a port")
+            << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2
+            << "--port: tcp://192.0.2.10 has no port";
     }
 
     void consoleOptionsNeedNoDisplay()

@@ -6,6 +6,7 @@
 #include "Json.h"
 #include "LineMonitor.h"
 #include "LineVectors.h"
+#include "Mbap.h"
 #include "ReferenceCrc.h"
 #include "ReportHtml.h"
 #include "Scan.h"
@@ -357,6 +358,34 @@ private slots:
         cancelled.cancel();
         QVERIFY(cancelled.step() == line::Scan::Step::Done);
         QVERIFY(!line::Scan({{1}, 1, 247}).anyPortOpened());
+    }
+
+    void modbusTcpReplies_data()
+    {
+        QTest::addColumn<Bytes>("bytes");
+        QTest::addColumn<bool>("mbap");
+        // Transaction 0x0001, protocol 0, length 4: unit 1, Read Coils, 1 byte, 0x85.
+        const Bytes coils{0x00, 0x01, 0x00, 0x00, 0x00, 0x04, 0x01, 0x01, 0x01, 0x85};
+        Bytes two = coils;
+        two.insert(two.end(), coils.begin(), coils.end());
+        QTest::newRow("read coils reply") << coils << true;
+        QTest::newRow("two replies in a row") << two << true;
+        QTest::newRow("exception reply") << Bytes{0x12, 0x34, 0, 0, 0, 3, 1, 0x81, 2} << true;
+        QTest::newRow("length one short") << Bytes(coils.begin(), coils.end() - 1) << false;
+        QTest::newRow("a byte left over") << Bytes{0, 1, 0, 0, 0, 4, 1, 1, 1, 0x85, 0} << false;
+        QTest::newRow("protocol id not 0") << Bytes{0, 1, 0, 1, 0, 4, 1, 1, 1, 0x85} << false;
+        QTest::newRow("no function code") << Bytes{0, 1, 0, 0, 0, 1, 1} << false;
+        QTest::newRow("header only") << Bytes{0, 1, 0, 0, 0} << false;
+        QTest::newRow("RTU reply") << withCrc({1, 1, 1, 0x85}) << false;
+        // Its bytes 2-5 happen to read as protocol 0 and a matching length.
+        QTest::newRow("RTU frame with a good CRC") << withCrc({0, 0, 0, 0, 0, 2}) << false;
+        QTest::newRow("nothing") << Bytes{} << false;
+    }
+    void modbusTcpReplies()
+    {
+        QFETCH(Bytes, bytes);
+        QFETCH(bool, mbap);
+        QCOMPARE(line::looksLikeMbap(bytes), mbap);
     }
 };
 

@@ -24,18 +24,36 @@ public:
         qunsetenv(ComPortNames::DirVariable);
     }
 
-    // Waits for a line of output that starts with `prefix`.
+    // Waits for a line of output that starts with `prefix`; keeps it in `line`.
     bool waitForLine(const char *prefix)
     {
         return QTest::qWaitFor([&] {
             while (process.canReadLine())
-                if (process.readLine().startsWith(prefix))
+                if ((line = process.readLine().trimmed()).startsWith(prefix))
                     return true;
             return false;
         });
     }
     bool ready() { return waitForLine("ready"); }
+    // The serial device server's address in the ready line, with --tcp.
+    QString tcpAddress() const
+    {
+        for (const QByteArray &word : line.split(' '))
+            if (word.startsWith("tcp://"))
+                return QString::fromLatin1(word);
+        return {};
+    }
+    // Waits until its log, standard error, says `text`.
+    bool logSays(const char *text)
+    {
+        return QTest::qWaitFor([&] {
+            log += process.readAllStandardError();
+            return log.contains(text);
+        });
+    }
+    void command(const char *text) { process.write(QByteArray(text) + '\n'); }
 
     QTemporaryDir dir;
     QProcess process;
+    QByteArray line, log;
 };

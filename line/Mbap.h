@@ -1,0 +1,15 @@
+#pragma once
+
+#include "Rtu.h"
+
+// Replies from a gateway that speaks Modbus TCP rather than passing RTU bytes
+// through: behind a serial device server line every such reply is garbled.
+namespace line {
+
+// What the status tooltip and the monitor say when replies look like that.
+inline constexpr const char *ModbusTcpWords = "This server speaks Modbus TCP, not RTU over TCP";
+
+// Whether the bytes are one or more whole Modbus TCP frames.
+bool looksLikeMbap(ByteView bytes);
+
+} // namespace line
