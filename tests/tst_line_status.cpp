@@ -53,8 +53,9 @@ private slots:
         const QAbstractItemModel *traffic =
             shown->findChild<QTableView *>(QStringLiteral("traffic"))->model();
         QCOMPARE(traffic->rowCount(), 1);
-        QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
-        QVERIFY(label->text().startsWith(traffic->index(0, 3).data().toString()));
+        QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("poll"));
+        QCOMPARE(traffic->index(0, 2).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
+        QVERIFY(label->text().startsWith(traffic->index(0, 4).data().toString()));
     }
 };
 

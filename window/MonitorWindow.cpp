@@ -46,7 +46,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
     view.verticalHeader()->hide();
     view.horizontalHeader()->setStretchLastSection(true);
-    const std::array<int, TrafficModel::Columns - 1> widths{85, 170, 300, 90, 45};
+    const std::array<int, TrafficModel::Columns - 1> widths{85, 65, 170, 300, 90, 45};
     for (int c = 0; c < int(widths.size()); ++c)
         view.setColumnWidth(c, widths[std::size_t(c)]);
     auto *copy = new QAction(tr("Copy"), &view);
@@ -65,8 +65,9 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     catchUpSoon.setSingleShot(true);
     catchUpSoon.setInterval(50);
     connect(&catchUpSoon, &QTimer::timeout, this, &MonitorWindow::catchUp);
+    // Hidden, it does nothing: showing it catches up at once.
     connect(&tap, &LineTap::transactionEnded, this, [this] {
-        if (!catchUpSoon.isActive())
+        if (isVisible() && !catchUpSoon.isActive())
             catchUpSoon.start();
     });
     connect(&tap, &LineTap::healthReset, this, &MonitorWindow::showHealth);
@@ -79,23 +80,49 @@ QWidget *MonitorWindow::healthPanel()
     auto *box = new QGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
-        "Requests:",      "Good replies:",  "No reply:", "CRC errors:",
-        "Exceptions:",    "Wrong address:", "Garbled:",  "Unsolicited bytes:",
-        "Response time:", "Counting since:"};
+        "Requests:",      "Good replies:",    "No reply:",           "CRC errors:",
+        "Exceptions:",    "Wrong address:",   "Garbled:",            "Unsolicited bytes:",
+        "Response time:", "Counting since:",  "Ended by the tester:", "Scan probes:",
+        "Self-test requests:"};
+    // Each figure's room is fixed, for its longest likely text: a label of a
+    // fixed size changes its text without laying the panel out again.
+    const auto longest = [](int f) {
+        switch (f) {
+        case Exceptions:
+            return "99999 × code 99, 99999 × code 99";
+        case ResponseTime:
+            return "last 999.9, min 999.9, mean 999.9, max 999.9 ms";
+        case Since:
+            return "2026-12-07 14:03:21";
+        case ScanProbes:
+        case SelfTestRequests:
+            return "9999999 sent, 9999999 answered";
+        default:
+            return "9999999999";
+        }
+    };
     for (int f = 0; f < Figures; ++f) {
         const int row = f % 5, column = f / 5 * 2;
         grid->addWidget(new QLabel(tr(Names[f]), box), row, column);
         QLabel &value = figures[std::size_t(f)];
         value.setObjectName(QStringLiteral("figure%1").arg(f));
         value.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value.setAutoFillBackground(true); // the panel need not be painted under it
+        value.setFixedSize(value.fontMetrics().horizontalAdvance(QString::fromUtf8(longest(f))) + 4,
+                           value.fontMetrics().height() + 2);
         grid->addWidget(&value, row, column + 1);
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(6, 1);
     auto *reset = new QPushButton(tr("Reset"), box);
     connect(reset, &QPushButton::clicked, &tap, &LineTap::resetHealth);
     grid->addWidget(reset, 4, 4, Qt::AlignRight);
     return box;
+}
+
+void MonitorWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    catchUp();
 }
 
 void MonitorWindow::catchUp()
@@ -129,6 +156,12 @@ void MonitorWindow::showHealth()
                           .arg(milliseconds(h.lastMs), milliseconds(h.minMs),
                                milliseconds(h.meanMs()), milliseconds(h.maxMs)));
     set(Since, QString::fromStdString(line::dateAndTime(h.sinceWall)).left(19));
+    set(EndedByTester, QString::number(h.endedByTester));
+    const auto tool = [this](const line::Health::ToolCount &c) {
+        return tr("%1 sent, %2 answered").arg(c.requests).arg(c.answered);
+    };
+    set(ScanProbes, tool(h.scanProbes));
+    set(SelfTestRequests, tool(h.selfTestRequests));
 }
 
 void MonitorWindow::save()

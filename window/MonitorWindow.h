@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TrafficModel.h"
+#include "TrafficView.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -21,6 +22,9 @@ public:
 
     QToolBar &tools() { return *toolBar; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     enum Figure {
         Requests,
@@ -33,6 +37,9 @@ private:
         Unsolicited,
         ResponseTime,
         Since,
+        EndedByTester, // cut short by our own next request, or the port closed
+        ScanProbes,
+        SelfTestRequests,
         Figures
     };
     QWidget *healthPanel();
@@ -43,7 +50,7 @@ private:
 
     LineTap &tap;
     TrafficModel model;
-    QTableView view;
+    TrafficView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update

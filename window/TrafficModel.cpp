@@ -10,10 +10,19 @@
 
 namespace {
 
+// The module's faults; what the tester itself ended is not one.
 bool isError(line::Verdict v)
 {
-    return v != line::Verdict::Ok && v != line::Verdict::Broadcast &&
-           v != line::Verdict::Unsolicited;
+    switch (v) {
+    case line::Verdict::Ok:
+    case line::Verdict::Broadcast:
+    case line::Verdict::Unsolicited:
+    case line::Verdict::CutShort:
+    case line::Verdict::PortClosed:
+        return false;
+    default:
+        return true;
+    }
 }
 
 } // namespace
@@ -69,6 +78,8 @@ QString TrafficModel::text(const line::Transaction &t, int column) const
     switch (column) {
     case Time:
         return QString::fromStdString(line::timeOfDay(monitor.wallClock()(t.start)));
+    case Origin:
+        return QString::fromLatin1(line::originWord(t.origin));
     case Request:
         return QString::fromStdString(line::hex(t.request()));
     case Reply:
@@ -114,8 +125,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
 
 QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const Titles[Columns] = {"Time",    "Request", "Reply",
-                                                "Verdict", "ms",      "Meaning"};
+    static const char *const Titles[Columns] = {"Time",    "Origin", "Request", "Reply",
+                                                "Verdict", "ms",     "Meaning"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= Columns)
         return {};

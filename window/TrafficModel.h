@@ -14,7 +14,7 @@
 class TrafficModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Time, Request, Reply, Verdict, ResponseTime, Meaning, Columns };
+    enum Column { Time, Origin, Request, Reply, Verdict, ResponseTime, Meaning, Columns };
 
     explicit TrafficModel(const line::LineMonitor &monitor, QObject *parent = nullptr);
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Polling's cost in the tester's own process, with and without the line monitor
+# open: RUNS runs of SECONDS each, taking turns, under Xvfb, against the
+# simulated module. Prints each run, then the median and the spread of each.
+# Usage: bench/poll-cpu.sh [seconds=120] [runs=5]   (needs a build in build/)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/bin"
+seconds="${1:-120}"
+runs="${2:-5}"
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+fi
+
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
+export RZM530_COM_DIR="$work/line"
+
+for _ in $(seq "$runs"); do
+    "$bin/bench_poll" "$seconds" | tee -a "$work/polling"
+    "$bin/bench_poll" "$seconds" --monitor | tee -a "$work/monitor"
+done
+summary() {
+    awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
+        {a[NR] = $1} END {printf "%-22s median %.3f %%, from %.3f to %.3f %% (%d runs)\n",
+                          what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
+}
+summary "$work/polling" "polling:"
+summary "$work/monitor" "polling, monitor open:"
