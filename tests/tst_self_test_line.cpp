@@ -6,8 +6,12 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -15,39 +19,87 @@
 class SelfTestLineTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every run starts with relays 1 and 8 on, as a module left by its last user: a run that
+    // reached the module ends with all off, one that must not touch it leaves them so.
     void selfTestFromTheCommandLine_data()
     {
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("report"); // %1: the simulator's folder
+        QTest::addColumn<QByteArray>("interruptAt"); // SIGTERM once the simulator says so
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("outcome"); // the JSON's; empty: no report
+        QTest::addColumn<int>("relayBlamed");  // the only relay the output and JSON name
+        QTest::addColumn<QByteArray>("relaysAfter");
+        const QString report = "%1/report.json";
         QTest::newRow("healthy") << QStringList{"--address", "1,17"}
-                                 << QStringList{"--address", "17"} << 0 << "Relays: pass";
-        QTest::newRow("relay 3 stuck off") << QStringList{"--stuck-relay", "3"} << QStringList{}
-                                           << 1 << "Relays: fail, relay 3 does not switch on\n";
-        QTest::newRow("relay 3 stuck on") << QStringList{"--stuck-on-relay", "3"} << QStringList{}
-                                          << 1 << "Relays: fail, relay 3 stuck on\n";
-        QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << 2 << "NO MODULE";
-        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << 2 << "";
+                                 << QStringList{"--address", "17"} << report << QByteArray()
+                                 << 0 << "Relays: pass" << "pass" << 0 << QByteArray("00000000");
+        QTest::newRow("relay 6 stuck off")
+            << QStringList{"--stuck-relay", "6"} << QStringList{} << report << QByteArray() << 1
+            << "Relays: fail, relay 6 does not switch on\n" << "fail" << 6
+            << QByteArray("00000000");
+        QTest::newRow("relay 3 stuck on")
+            << QStringList{"--stuck-on-relay", "3"} << QStringList{} << report << QByteArray()
+            << 1 << "Relays: fail, relay 3 stuck on\n" << "fail" << 3 << QByteArray("00000000");
+        QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << report
+                                   << QByteArray() << 2 << "ERROR: no module" << "error" << 0
+                                   << QByteArray("10000001");
+        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << report
+                                 << QByteArray() << 2 << "" << "" << 0 << QByteArray("10000001");
+        QTest::newRow("report cannot be written")
+            << QStringList{} << QStringList{} << "%1/missing/report.json" << QByteArray() << 2
+            << "ERROR: the report cannot be written" << "" << 0 << QByteArray("10000001");
+        QTest::newRow("SIGTERM with relay 3 on")
+            << QStringList{"--late", "100"} << QStringList{} << report
+            << QByteArray("relays 00100000") << 130 << "ABORTED: interrupted by a signal"
+            << "aborted" << 0 << QByteArray("00000000");
     }
 
     void selfTestFromTheCommandLine()
     {
         QFETCH(QStringList, simulator);
         QFETCH(QStringList, options);
+        QFETCH(QString, report);
+        QFETCH(QByteArray, interruptAt);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        SimProcess sim(simulator);
+        QFETCH(QString, outcome);
+        QFETCH(int, relayBlamed);
+        QFETCH(QByteArray, relaysAfter);
+        SimProcess sim(QStringList{"--relays", "10000001"} + simulator);
         QVERIFY(sim.ready());
-        const QString json = sim.dir.filePath(QStringLiteral("report.json"));
+        const QString json = report.arg(sim.dir.path());
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH),
                      QStringList{"--self-test", "--report", json} + options);
+        if (!interruptAt.isEmpty()) {
+            QVERIFY(sim.waitForLine(interruptAt));
+            tester.terminate();
+        }
         QVERIFY(tester.waitForFinished(20000));
         const QString out = QString::fromLocal8Bit(tester.readAllStandardOutput());
         QCOMPARE(tester.exitCode(), exitCode);
         QVERIFY2(out.contains(says), qPrintable(out));
-        QCOMPARE(QFile::exists(json), exitCode != 2 || !says.isEmpty());
+
+        QFile file(json);
+        const QJsonObject written = file.open(QIODevice::ReadOnly)
+                                        ? QJsonDocument::fromJson(file.readAll()).object()
+                                        : QJsonObject{};
+        QCOMPARE(written["outcome"].toString(), outcome);
+        const QJsonArray blamed = written["steps"][1]["values"]["failed"].toArray();
+        QCOMPARE(blamed, relayBlamed ? QJsonArray{relayBlamed} : QJsonArray{});
+        QRegularExpressionMatchIterator named =
+            QRegularExpression(QStringLiteral("relay (\\d)")).globalMatch(out);
+        while (named.hasNext())
+            QCOMPARE(named.next().captured(1).toInt(), relayBlamed);
+
+        sim.command("mark"); // what the simulator says after its answer is about now
+        QVERIFY(sim.waitForLine("error"));
+        sim.command("relays");
+        QVERIFY(sim.waitForLine("relays "));
+        QVERIFY2(sim.line.endsWith(" " + relaysAfter), sim.line.constData());
     }
 
     void guidedTestInTheWindow()
