@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -95,8 +96,7 @@ private slots:
         while (named.hasNext())
             QCOMPARE(named.next().captured(1).toInt(), relayBlamed);
 
-        sim.command("mark"); // what the simulator says after its answer is about now
-        QVERIFY(sim.waitForLine("error"));
+        QVERIFY(sim.catchUp());
         sim.command("relays");
         QVERIFY(sim.waitForLine("relays "));
         QVERIFY2(sim.line.endsWith(" " + relaysAfter), sim.line.constData());
@@ -120,11 +120,37 @@ private slots:
         const auto simulator = [&](const char *command) {
             sim.process.write(QByteArray(command) + '\n');
         };
+        // Refused with the reason, and nothing saved: crossed limits, then a closed port.
+        auto *refusal = dialog.findChild<QLabel *>("refusal");
+        auto *lowMax = dialog.findChild<QSpinBox *>("lowMax");
+        auto *highMin = dialog.findChild<QSpinBox *>("highMin");
+        lowMax->setValue(600);
+        highMin->setValue(500);
+        dialog.startTest();
+        QVERIFY2(refusal->text().contains("must lie below"), qPrintable(refusal->text()));
+        lowMax->setValue(50);
+        highMin->setValue(973);
+        const int port = t.session.comm().CommPort();
+        t.session.closePort();
+        dialog.startTest();
+        QCOMPARE(refusal->text(), "The port is closed: open it with the COM Port field first.");
+        QVERIFY(!dialog.running() && QDir(reports.path()).isEmpty());
+        QVERIFY(t.session.openPort(port));
+
         t.window.pollTimer_Timer(); // coils
         QTest::qWait(100);
         t.window.pollTimer_Timer(); // registers, still on the line when the test takes it
         t.pollTimer()->start();     // and the cycle waiting while the test runs
         dialog.startTest();
+        // A slip of the hand is asked about at once, and Retry watches the input again.
+        QVERIFY(promptSays("Switch digital input 1 on"));
+        simulator("input 2 1");
+        QVERIFY(promptSays("Input 2 changed, input 1 expected. Put input 2 back and retry, or "
+                           "accept the failure."));
+        QVERIFY(dialog.findChild<QPushButton *>("accept")->isVisible());
+        simulator("input 2 0");
+        QTest::qWait(300);
+        dialog.findChild<QPushButton *>("retry")->click();
         for (char input = '1'; input <= '4'; ++input) {
             QVERIFY(
                 promptSays(qPrintable(QStringLiteral("Switch digital input %1 on").arg(input))));
@@ -150,6 +176,19 @@ private slots:
         QVERIFY(json.open(QIODevice::ReadOnly));
         QVERIFY(json.readAll().contains("\"verdict\": \"pass\""));
         QVERIFY(json.fileName().contains("SN_7_"));
+
+        // Closing the window mid-test aborts it; the window goes once the relays are off and
+        // the report is saved beside the first, which it does not replace.
+        QVERIFY(sim.catchUp());
+        dialog.startTest();
+        QVERIFY(sim.waitForLine("relays 00100000"));
+        static_cast<QWidget &>(dialog).close();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
+        QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "ABORTED");
+        QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 4);
+        QVERIFY(sim.catchUp());
+        sim.command("relays");
+        QVERIFY(sim.waitForLine("relays 00000000"));
     }
 };
 

@@ -113,6 +113,8 @@ QWidget *SelfTestDialog::settingsPanel()
     operatorName.setObjectName(QStringLiteral("operator"));
     serialNumber.setObjectName(QStringLiteral("serial"));
     byEar.setObjectName(QStringLiteral("byEar"));
+    lowMax.setObjectName(QStringLiteral("lowMax"));
+    highMin.setObjectName(QStringLiteral("highMin"));
     const line::SelfTestSettings defaults;
     lowMax.setRange(0, line::SelfTest::AnalogFullScale);
     lowMax.setValue(defaults.low.max);
