@@ -26,36 +26,45 @@ private slots:
     {
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("report"); // %1: the simulator's folder
+        QTest::addColumn<QString>("report");         // %1: the simulator's folder
         QTest::addColumn<QByteArray>("interruptAt"); // SIGTERM once the simulator says so
+        QTest::addColumn<bool>("simulatorEnds");     // the simulator gets it, not the tester
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
         QTest::addColumn<QString>("outcome"); // the JSON's; empty: no report
-        QTest::addColumn<int>("relayBlamed");  // the only relay the output and JSON name
+        QTest::addColumn<int>("relayBlamed"); // the only relay the output and JSON name
         QTest::addColumn<QByteArray>("relaysAfter");
         const QString report = "%1/report.json";
         QTest::newRow("healthy") << QStringList{"--address", "1,17"}
                                  << QStringList{"--address", "17"} << report << QByteArray()
-                                 << 0 << "Relays: pass" << "pass" << 0 << QByteArray("00000000");
+                                 << false << 0 << "Relays: pass"
+                                 << "pass" << 0 << QByteArray("00000000");
         QTest::newRow("relay 6 stuck off")
-            << QStringList{"--stuck-relay", "6"} << QStringList{} << report << QByteArray() << 1
-            << "Relays: fail, relay 6 does not switch on\n" << "fail" << 6
-            << QByteArray("00000000");
+            << QStringList{"--stuck-relay", "6"} << QStringList{} << report << QByteArray() << false
+            << 1 << "Relays: fail, relay 6 does not switch on\n"
+            << "fail" << 6 << QByteArray("00000000");
         QTest::newRow("relay 3 stuck on")
             << QStringList{"--stuck-on-relay", "3"} << QStringList{} << report << QByteArray()
-            << 1 << "Relays: fail, relay 3 stuck on\n" << "fail" << 3 << QByteArray("00000000");
+            << false << 1 << "Relays: fail, relay 3 stuck on\n"
+            << "fail" << 3 << QByteArray("00000000");
         QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << report
-                                   << QByteArray() << 2 << "ERROR: no module" << "error" << 0
-                                   << QByteArray("10000001");
+                                   << QByteArray() << false << 2 << "ERROR: no module"
+                                   << "error" << 0 << QByteArray("10000001");
         QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << report
-                                 << QByteArray() << 2 << "" << "" << 0 << QByteArray("10000001");
+                                 << QByteArray() << false << 2 << ""
+                                 << "" << 0 << QByteArray("10000001");
         QTest::newRow("report cannot be written")
-            << QStringList{} << QStringList{} << "%1/missing/report.json" << QByteArray() << 2
-            << "ERROR: the report cannot be written" << "" << 0 << QByteArray("10000001");
+            << QStringList{} << QStringList{} << "%1/missing/report.json" << QByteArray() << false
+            << 2 << "ERROR: the report cannot be written"
+            << "" << 0 << QByteArray("10000001");
         QTest::newRow("SIGTERM with relay 3 on")
             << QStringList{"--late", "100"} << QStringList{} << report
-            << QByteArray("relays 00100000") << 130 << "ABORTED: interrupted by a signal"
+            << QByteArray("relays 00100000") << false << 130 << "ABORTED: interrupted by a signal"
             << "aborted" << 0 << QByteArray("00000000");
+        QTest::newRow("port lost with relay 3 on")
+            << QStringList{"--late", "100"} << QStringList{} << report
+            << QByteArray("relays 00100000") << true << 2 << "ERROR: the port was lost"
+            << "error" << 0 << QByteArray();
     }
 
     void selfTestFromTheCommandLine()
@@ -64,6 +73,7 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QString, report);
         QFETCH(QByteArray, interruptAt);
+        QFETCH(bool, simulatorEnds);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
         QFETCH(QString, outcome);
@@ -77,7 +87,7 @@ private slots:
                      QStringList{"--self-test", "--report", json} + options);
         if (!interruptAt.isEmpty()) {
             QVERIFY(sim.waitForLine(interruptAt));
-            tester.terminate();
+            (simulatorEnds ? sim.process : tester).terminate();
         }
         QVERIFY(tester.waitForFinished(20000));
         const QString out = QString::fromLocal8Bit(tester.readAllStandardOutput());
@@ -96,6 +106,8 @@ private slots:
         while (named.hasNext())
             QCOMPARE(named.next().captured(1).toInt(), relayBlamed);
 
+        if (simulatorEnds)
+            return;
         QVERIFY(sim.catchUp());
         sim.command("relays");
         QVERIFY(sim.waitForLine("relays "));

@@ -8,13 +8,13 @@
 #include "SerialComm.h"
 #include "StepSummary.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QCloseEvent>
 #include <QHeaderView>
 #include <QStandardPaths>
 #include <QUrl>
@@ -27,7 +27,7 @@ namespace {
 constexpr std::array<line::Answer, 6> Answers{line::Answer::Yes,      line::Answer::No,
                                               line::Answer::Continue, line::Answer::Skip,
                                               line::Answer::Retry,    line::Answer::Accept};
-constexpr std::array<const char *, 6> AnswerCaptions{"&Yes",  "&No",   "&Continue",
+constexpr std::array<const char *, 6> AnswerCaptions{"&Yes",  "&No",    "&Continue",
                                                      "&Skip", "&Retry", "&Accept"};
 
 QString defaultFolder()
@@ -135,10 +135,10 @@ QWidget *SelfTestDialog::settingsPanel()
     where->addWidget(&folder, 1);
     where->addWidget(&changeFolder);
     auto *form = new QFormLayout(box);
-    form->addRow(tr("Module:"), new QLabel(tr("address %1 on COM %2")
-                                               .arg(addressInField)
-                                               .arg(session.comm().CommPort()),
-                                           box));
+    form->addRow(
+        tr("Module:"),
+        new QLabel(tr("address %1 on COM %2").arg(addressInField).arg(session.comm().CommPort()),
+                   box));
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
     form->addRow(QString(), &byEar);
