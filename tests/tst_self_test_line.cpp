@@ -58,11 +58,11 @@ private slots:
             << 2 << "ERROR: the report cannot be written"
             << "" << 0 << QByteArray("10000001");
         QTest::newRow("SIGTERM with relay 3 on")
-            << QStringList{"--late", "100"} << QStringList{} << report
+            << QStringList{"--late", "50"} << QStringList{} << report
             << QByteArray("relays 00100000") << false << 130 << "ABORTED: interrupted by a signal"
             << "aborted" << 0 << QByteArray("00000000");
         QTest::newRow("port lost with relay 3 on")
-            << QStringList{"--late", "100"} << QStringList{} << report
+            << QStringList{"--late", "50"} << QStringList{} << report
             << QByteArray("relays 00100000") << true << 2 << "ERROR: the port was lost"
             << "error" << 0 << QByteArray();
     }
