@@ -19,8 +19,10 @@ answered, 1 when every port was scanned and none answered, 2 when no module
 was found and a port could not be opened or was lost part way.
 
 --self-test runs the link and relay steps of the guided test on one module
-and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 when the
-port cannot be opened or no module answers.
+and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 on ERROR
+(no port, the port lost, no module answering, a report that cannot be
+written), 130 when Ctrl+C or SIGTERM aborted it after switching every relay
+off.
 
 COM numbers:
   Windows           COM n is COMn.

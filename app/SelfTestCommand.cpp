@@ -3,6 +3,7 @@
 #include "ConsoleMain.h"
 #include "LineSession.h"
 #include "MSComm.h"
+#include "QuitOnSignal.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
@@ -12,17 +13,33 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
-constexpr int Passed = 0, Failed = 1, NotTested = 2;
+constexpr int ErrorExit = 2;
 
-bool writeFile(const QString &path, const std::string &text, QTextStream &err)
+int exitCode(line::Outcome outcome)
 {
-    const QString problem = writeReportFile(path, text);
-    if (problem.isEmpty())
-        return true;
-    err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
-    return false;
+    switch (outcome) {
+    case line::Outcome::Pass:
+        return 0;
+    case line::Outcome::Fail:
+        return 1;
+    case line::Outcome::Error:
+        return ErrorExit;
+    case line::Outcome::Aborted:
+        return QuitOnSignal::ExitCode; // nothing else aborts a run without an operator
+    }
+    return ErrorExit;
+}
+
+QString outcomeLine(line::Outcome outcome, const std::string &reason)
+{
+    const QString word = QString::fromLatin1(line::outcomeWord(outcome)).toUpper();
+    return reason.empty() ? word : word + QStringLiteral(": ") + QString::fromStdString(reason);
 }
 
 } // namespace
@@ -30,6 +47,22 @@ bool writeFile(const QString &path, const std::string &text, QTextStream &err)
 int runSelfTest(const CommandLine::SelfTest &options)
 {
     QTextStream out(stdout), err(stderr);
+    // The reports asked for, each with what writes it; a run that could keep no record of
+    // itself must not touch the module.
+    using Writer = std::string (*)(const line::SelfTestReport &, const line::ReportHeader &,
+                                   const line::WallClock &);
+    std::vector<std::pair<QString, Writer>> reports;
+    if (!options.jsonReport.isEmpty())
+        reports.emplace_back(options.jsonReport, &line::reportJson);
+    if (!options.htmlReport.isEmpty())
+        reports.emplace_back(options.htmlReport, &line::reportHtml);
+    for (const auto &[path, write] : reports)
+        if (const QString problem = reportPathProblem(path); !problem.isEmpty()) {
+            err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
+            out << outcomeLine(line::Outcome::Error, "the report cannot be written") << Qt::endl;
+            return ErrorExit;
+        }
+
     MSComm comm;
     LineSession session(comm);
     if (!session.openPort(options.port)) {
@@ -38,12 +71,16 @@ int runSelfTest(const CommandLine::SelfTest &options)
                    .arg(options.port)
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
-        return NotTested;
+        return ErrorExit;
     }
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
     SelfTestRunner test(session, settings);
+    // Ctrl+C and SIGTERM end the run as the operator's Cancel does: every relay off, a report.
+    QuitOnSignal interrupt(false);
+    QObject::connect(&interrupt, &QuitOnSignal::interrupted,
+                     [&] { test.cancel("interrupted by a signal"); });
 
     // Each step is printed once it is over: when the next one has begun, or at the end.
     std::size_t printed = 0;
@@ -72,19 +109,17 @@ int runSelfTest(const CommandLine::SelfTest &options)
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
     const line::WallClock &wallClock = session.tap().monitor().wallClock();
     bool written = true;
-    if (!options.jsonReport.isEmpty())
-        written &= writeFile(options.jsonReport, line::reportJson(report, header, wallClock), err);
-    if (!options.htmlReport.isEmpty())
-        written &= writeFile(options.htmlReport, line::reportHtml(report, header, wallClock), err);
+    for (const auto &[path, write] : reports)
+        if (const QString problem = writeReportFile(path, write(report, header, wallClock));
+            !problem.isEmpty()) {
+            err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
+            written = false;
+        }
 
-    out << QString::fromLatin1(line::overallWord(report.verdict)).toUpper()
-        << (written ? "" : ", but a report could not be written") << Qt::endl;
-    switch (report.verdict) {
-    case line::Overall::Pass:
-        return written ? Passed : Failed; // a pass without its record is no pass
-    case line::Overall::NoModule:
-        return NotTested;
-    default:
-        return Failed;
+    out << outcomeLine(report.outcome, report.reason) << Qt::endl;
+    if (!written) { // a result without its record judges nothing
+        out << outcomeLine(line::Outcome::Error, "the report could not be written") << Qt::endl;
+        return ErrorExit;
     }
+    return exitCode(report.outcome);
 }

@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-#include <chrono>
+#include <utility>
 
 SelfTestRunner::SelfTestRunner(LineSession &session, const line::SelfTestSettings &settings,
                                QObject *parent)
@@ -21,11 +21,16 @@ SelfTestRunner::SelfTestRunner(LineSession &session, const line::SelfTestSetting
 void SelfTestRunner::start()
 {
     hold.take();
+    watchingPort = connect(&session, &LineSession::portLost, this, &SelfTestRunner::lineLost);
     advanceSoon.start();
 }
 
 void SelfTestRunner::advance()
 {
+    if (lostLine) {
+        sequence.portLost(*std::exchange(lostLine, std::nullopt));
+        emit progressed();
+    }
     action = sequence.next();
     const QString prompt = QString::fromStdString(action.prompt);
     switch (action.kind) {
@@ -40,6 +45,7 @@ void SelfTestRunner::advance()
         watchDelay.start(action.interval);
         break;
     case line::Action::Kind::Finished:
+        disconnect(watchingPort);
         hold.release();
         emit finished();
         break;
@@ -57,13 +63,25 @@ void SelfTestRunner::send()
                              });
 }
 
-// A request that could not be sent (the port is closed) counts as no reply.
+// A request that could not be sent, or ended by the port closing, is the line's fault: the
+// module is not blamed with a "No reply".
 void SelfTestRunner::replied(const line::Transaction *transaction)
 {
-    line::Transaction none;
-    none.start = none.requestEnd = none.replyEnd = std::chrono::steady_clock::now();
-    sequence.replied(transaction ? *transaction : none);
-    emit progressed();
+    if (!transaction || transaction->verdict == line::Verdict::PortClosed) {
+        if (!lostLine)
+            lostLine = "the port is closed";
+    } else {
+        sequence.replied(*transaction);
+        emit progressed();
+    }
+    advanceSoon.start();
+}
+
+void SelfTestRunner::lineLost(const QString &reason)
+{
+    watchDelay.stop();
+    giveUpRequestOut();
+    lostLine = "the port was lost: " + reason.toStdString();
     advanceSoon.start();
 }
 
@@ -80,13 +98,13 @@ void SelfTestRunner::answer(line::Answer answer)
     advanceSoon.start();
 }
 
-void SelfTestRunner::cancel()
+void SelfTestRunner::cancel(const std::string &reason)
 {
     if (sequence.finished())
         return;
     watchDelay.stop();
     giveUpRequestOut();
-    sequence.cancel();
+    sequence.cancel(reason);
     emit progressed();
     advanceSoon.start();
 }

@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class LineSession;
 
@@ -22,7 +24,8 @@ public:
     void start();
     // The operator's answer to the question asked, or Skip while inputs are watched.
     void answer(line::Answer answer);
-    void cancel();
+    // The operator, a signal or a closed dialog: every relay is switched off, then finished().
+    void cancel(const std::string &reason = "cancelled by the operator");
     const line::SelfTest &test() const { return sequence; }
 
 signals:
@@ -35,6 +38,7 @@ private:
     void advance();
     void send();
     void replied(const line::Transaction *transaction);
+    void lineLost(const QString &reason);
     void giveUpRequestOut() { ++generation; }
 
     LineSession &session;
@@ -43,4 +47,8 @@ private:
     line::Action action;
     QTimer advanceSoon, watchDelay;
     std::uint64_t generation = 0; // a reply to an earlier generation is not waited for
+    // The line failed under the test; told to the sequencer once the event is over, since one
+    // lost port both ends the request out and is reported by the session.
+    std::optional<std::string> lostLine;
+    QMetaObject::Connection watchingPort;
 };

@@ -6,8 +6,13 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -15,39 +20,98 @@
 class SelfTestLineTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every run starts with relays 1 and 8 on, as a module left by its last user: a run that
+    // reached the module ends with all off, one that must not touch it leaves them so.
     void selfTestFromTheCommandLine_data()
     {
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("report");         // %1: the simulator's folder
+        QTest::addColumn<QByteArray>("interruptAt"); // SIGTERM once the simulator says so
+        QTest::addColumn<bool>("simulatorEnds");     // the simulator gets it, not the tester
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("outcome"); // the JSON's; empty: no report
+        QTest::addColumn<int>("relayBlamed"); // the only relay the output and JSON name
+        QTest::addColumn<QByteArray>("relaysAfter");
+        const QString report = "%1/report.json";
         QTest::newRow("healthy") << QStringList{"--address", "1,17"}
-                                 << QStringList{"--address", "17"} << 0 << "Relays: pass";
-        QTest::newRow("relay 3 stuck off") << QStringList{"--stuck-relay", "3"} << QStringList{}
-                                           << 1 << "Relays: fail, relay 3 does not switch on\n";
-        QTest::newRow("relay 3 stuck on") << QStringList{"--stuck-on-relay", "3"} << QStringList{}
-                                          << 1 << "Relays: fail, relay 3 stuck on\n";
-        QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << 2 << "NO MODULE";
-        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << 2 << "";
+                                 << QStringList{"--address", "17"} << report << QByteArray()
+                                 << false << 0 << "Relays: pass"
+                                 << "pass" << 0 << QByteArray("00000000");
+        QTest::newRow("relay 6 stuck off")
+            << QStringList{"--stuck-relay", "6"} << QStringList{} << report << QByteArray() << false
+            << 1 << "Relays: fail, relay 6 does not switch on\n"
+            << "fail" << 6 << QByteArray("00000000");
+        QTest::newRow("relay 3 stuck on")
+            << QStringList{"--stuck-on-relay", "3"} << QStringList{} << report << QByteArray()
+            << false << 1 << "Relays: fail, relay 3 stuck on\n"
+            << "fail" << 3 << QByteArray("00000000");
+        QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << report
+                                   << QByteArray() << false << 2 << "ERROR: no module"
+                                   << "error" << 0 << QByteArray("10000001");
+        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << report
+                                 << QByteArray() << false << 2 << ""
+                                 << "" << 0 << QByteArray("10000001");
+        QTest::newRow("report cannot be written")
+            << QStringList{} << QStringList{} << "%1/missing/report.json" << QByteArray() << false
+            << 2 << "ERROR: the report cannot be written"
+            << "" << 0 << QByteArray("10000001");
+        QTest::newRow("SIGTERM with relay 3 on")
+            << QStringList{"--late", "50"} << QStringList{} << report
+            << QByteArray("relays 00100000") << false << 130 << "ABORTED: interrupted by a signal"
+            << "aborted" << 0 << QByteArray("00000000");
+        QTest::newRow("port lost with relay 3 on")
+            << QStringList{"--late", "50"} << QStringList{} << report
+            << QByteArray("relays 00100000") << true << 2 << "ERROR: the port was lost"
+            << "error" << 0 << QByteArray();
     }
 
     void selfTestFromTheCommandLine()
     {
         QFETCH(QStringList, simulator);
         QFETCH(QStringList, options);
+        QFETCH(QString, report);
+        QFETCH(QByteArray, interruptAt);
+        QFETCH(bool, simulatorEnds);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        SimProcess sim(simulator);
+        QFETCH(QString, outcome);
+        QFETCH(int, relayBlamed);
+        QFETCH(QByteArray, relaysAfter);
+        SimProcess sim(QStringList{"--relays", "10000001"} + simulator);
         QVERIFY(sim.ready());
-        const QString json = sim.dir.filePath(QStringLiteral("report.json"));
+        const QString json = report.arg(sim.dir.path());
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH),
                      QStringList{"--self-test", "--report", json} + options);
+        if (!interruptAt.isEmpty()) {
+            QVERIFY(sim.waitForLine(interruptAt));
+            (simulatorEnds ? sim.process : tester).terminate();
+        }
         QVERIFY(tester.waitForFinished(20000));
         const QString out = QString::fromLocal8Bit(tester.readAllStandardOutput());
         QCOMPARE(tester.exitCode(), exitCode);
         QVERIFY2(out.contains(says), qPrintable(out));
-        QCOMPARE(QFile::exists(json), exitCode != 2 || !says.isEmpty());
+
+        QFile file(json);
+        const QJsonObject written = file.open(QIODevice::ReadOnly)
+                                        ? QJsonDocument::fromJson(file.readAll()).object()
+                                        : QJsonObject{};
+        QCOMPARE(written["outcome"].toString(), outcome);
+        const QJsonArray blamed = written["steps"][1]["values"]["failed"].toArray();
+        QCOMPARE(blamed, relayBlamed ? QJsonArray{relayBlamed} : QJsonArray{});
+        QRegularExpressionMatchIterator named =
+            QRegularExpression(QStringLiteral("relay (\\d)")).globalMatch(out);
+        while (named.hasNext())
+            QCOMPARE(named.next().captured(1).toInt(), relayBlamed);
+
+        if (simulatorEnds)
+            return;
+        QVERIFY(sim.catchUp());
+        sim.command("relays");
+        QVERIFY(sim.waitForLine("relays "));
+        QVERIFY2(sim.line.endsWith(" " + relaysAfter), sim.line.constData());
     }
 
     void guidedTestInTheWindow()
@@ -68,11 +132,37 @@ private slots:
         const auto simulator = [&](const char *command) {
             sim.process.write(QByteArray(command) + '\n');
         };
+        // Refused with the reason, and nothing saved: crossed limits, then a closed port.
+        auto *refusal = dialog.findChild<QLabel *>("refusal");
+        auto *lowMax = dialog.findChild<QSpinBox *>("lowMax");
+        auto *highMin = dialog.findChild<QSpinBox *>("highMin");
+        lowMax->setValue(600);
+        highMin->setValue(500);
+        dialog.startTest();
+        QVERIFY2(refusal->text().contains("must lie below"), qPrintable(refusal->text()));
+        lowMax->setValue(50);
+        highMin->setValue(973);
+        const int port = t.session.comm().CommPort();
+        t.session.closePort();
+        dialog.startTest();
+        QCOMPARE(refusal->text(), "The port is closed: open it with the COM Port field first.");
+        QVERIFY(!dialog.running() && QDir(reports.path()).isEmpty());
+        QVERIFY(t.session.openPort(port));
+
         t.window.pollTimer_Timer(); // coils
         QTest::qWait(100);
         t.window.pollTimer_Timer(); // registers, still on the line when the test takes it
         t.pollTimer()->start();     // and the cycle waiting while the test runs
         dialog.startTest();
+        // A slip of the hand is asked about at once, and Retry watches the input again.
+        QVERIFY(promptSays("Switch digital input 1 on"));
+        simulator("input 2 1");
+        QVERIFY(promptSays("Input 2 changed, input 1 expected. Put input 2 back and retry, or "
+                           "accept the failure."));
+        QVERIFY(dialog.findChild<QPushButton *>("accept")->isVisible());
+        simulator("input 2 0");
+        QTest::qWait(300);
+        dialog.findChild<QPushButton *>("retry")->click();
         for (char input = '1'; input <= '4'; ++input) {
             QVERIFY(
                 promptSays(qPrintable(QStringLiteral("Switch digital input %1 on").arg(input))));
@@ -98,6 +188,19 @@ private slots:
         QVERIFY(json.open(QIODevice::ReadOnly));
         QVERIFY(json.readAll().contains("\"verdict\": \"pass\""));
         QVERIFY(json.fileName().contains("SN_7_"));
+
+        // Closing the window mid-test aborts it; the window goes once the relays are off and
+        // the report is saved beside the first, which it does not replace.
+        QVERIFY(sim.catchUp());
+        dialog.startTest();
+        QVERIFY(sim.waitForLine("relays 00100000"));
+        static_cast<QWidget &>(dialog).close();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
+        QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "ABORTED");
+        QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 4);
+        QVERIFY(sim.catchUp());
+        sim.command("relays");
+        QVERIFY(sim.waitForLine("relays 00000000"));
     }
 };
 

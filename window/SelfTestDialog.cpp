@@ -8,6 +8,7 @@
 #include "SerialComm.h"
 #include "StepSummary.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -15,7 +16,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,9 +24,11 @@
 
 namespace {
 
-constexpr std::array<line::Answer, 4> Answers{line::Answer::Yes, line::Answer::No,
-                                              line::Answer::Continue, line::Answer::Skip};
-constexpr std::array<const char *, 4> AnswerCaptions{"&Yes", "&No", "&Continue", "&Skip"};
+constexpr std::array<line::Answer, 6> Answers{line::Answer::Yes,      line::Answer::No,
+                                              line::Answer::Continue, line::Answer::Skip,
+                                              line::Answer::Retry,    line::Answer::Accept};
+constexpr std::array<const char *, 6> AnswerCaptions{"&Yes",  "&No",    "&Continue",
+                                                     "&Skip", "&Retry", "&Accept"};
 
 QString defaultFolder()
 {
@@ -64,6 +66,14 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     big.setBold(true);
     verdict.setFont(big);
     verdict.setAlignment(Qt::AlignCenter);
+    reason.setObjectName(QStringLiteral("reason"));
+    reason.setAlignment(Qt::AlignCenter);
+    reason.setWordWrap(true);
+    refusal.setObjectName(QStringLiteral("refusal"));
+    refusal.setWordWrap(true);
+    QPalette red = refusal.palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    refusal.setPalette(red);
     files.setObjectName(QStringLiteral("files"));
     files.setWordWrap(true);
     files.setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -79,7 +89,9 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     layout->addWidget(&steps, 1);
     layout->addWidget(promptPanel());
     layout->addWidget(&verdict);
+    layout->addWidget(&reason);
     layout->addWidget(&files);
+    layout->addWidget(&refusal);
     layout->addLayout(buttons);
     resize(600, 560);
 
@@ -101,10 +113,13 @@ QWidget *SelfTestDialog::settingsPanel()
     operatorName.setObjectName(QStringLiteral("operator"));
     serialNumber.setObjectName(QStringLiteral("serial"));
     byEar.setObjectName(QStringLiteral("byEar"));
-    lowMax.setRange(0, 1023);
-    lowMax.setValue(50);
-    highMin.setRange(0, 1023);
-    highMin.setValue(973);
+    lowMax.setObjectName(QStringLiteral("lowMax"));
+    highMin.setObjectName(QStringLiteral("highMin"));
+    const line::SelfTestSettings defaults;
+    lowMax.setRange(0, line::SelfTest::AnalogFullScale);
+    lowMax.setValue(defaults.low.max);
+    highMin.setRange(0, line::SelfTest::AnalogFullScale);
+    highMin.setValue(defaults.high.min);
     folder.setText(QDir::toNativeSeparators(memory.reportFolder));
     folder.setWordWrap(true);
 
@@ -114,16 +129,16 @@ QWidget *SelfTestDialog::settingsPanel()
     limits->addSpacing(12);
     limits->addWidget(new QLabel(tr("high"), box));
     limits->addWidget(&highMin);
-    limits->addWidget(new QLabel(tr("to 1023"), box));
+    limits->addWidget(new QLabel(tr("to %1").arg(line::SelfTest::AnalogFullScale), box));
     limits->addStretch();
     auto *where = new QHBoxLayout;
     where->addWidget(&folder, 1);
     where->addWidget(&changeFolder);
     auto *form = new QFormLayout(box);
-    form->addRow(tr("Module:"), new QLabel(tr("address %1 on COM %2")
-                                               .arg(addressInField)
-                                               .arg(session.comm().CommPort()),
-                                           box));
+    form->addRow(
+        tr("Module:"),
+        new QLabel(tr("address %1 on COM %2").arg(addressInField).arg(session.comm().CommPort()),
+                   box));
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
     form->addRow(QString(), &byEar);
@@ -158,28 +173,39 @@ QWidget *SelfTestDialog::promptPanel()
     return panel;
 }
 
+// A test that could judge nothing is not started: it would only leave a report blaming a
+// module nobody reached.
+std::optional<QString> SelfTestDialog::startProblem(const line::SelfTestSettings &settings) const
+{
+    if (addressInField < 1)
+        return tr("Type the module's address (1 to 99) in the Address field first: address 0 "
+                  "reaches every module and none answers.");
+    if (!session.comm().PortOpen())
+        return tr("The port is closed: open it with the COM Port field first.");
+    if (const auto problem = line::limitsProblem(settings))
+        return tr("Analog limits: %1.").arg(QString::fromStdString(*problem));
+    return std::nullopt;
+}
+
 void SelfTestDialog::startTest()
 {
     if (running())
         return;
-    const int address = addressInField;
-    if (address < 1) {
-        QMessageBox::information(this, windowTitle(),
-                                 tr("Type the module's address (1 to 99) in the Address field "
-                                    "first: address 0 reaches every module and none answers."));
+    line::SelfTestSettings settings;
+    settings.address = std::uint8_t(std::max(addressInField, 0));
+    settings.confirmByEar = byEar.isChecked();
+    settings.low = {0, lowMax.value()};
+    settings.high = {highMin.value(), line::SelfTest::AnalogFullScale};
+    const std::optional<QString> problem = startProblem(settings);
+    refusal.setText(problem.value_or(QString()));
+    if (problem)
         return;
-    }
     memory.operatorName = operatorName.text();
     memory.serialNumber = serialNumber.text();
     memory.confirmByEar = byEar.isChecked();
     comNumber = session.comm().CommPort();
     devicePath = session.comm().devicePath();
 
-    line::SelfTestSettings settings;
-    settings.address = std::uint8_t(address);
-    settings.confirmByEar = byEar.isChecked();
-    settings.low = {0, lowMax.value()};
-    settings.high = {highMin.value(), 1023};
     runner = std::make_unique<SelfTestRunner>(session, settings);
     connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
     connect(runner.get(), &SelfTestRunner::watching, this,
@@ -189,7 +215,9 @@ void SelfTestDialog::startTest()
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})
         w->setEnabled(false);
+    closeWhenFinished = false;
     verdict.clear();
+    reason.clear();
     files.clear();
     savedFiles.clear();
     close.setText(tr("Cancel"));
@@ -230,18 +258,22 @@ void SelfTestDialog::finished()
 {
     showSteps();
     ask(QString(), {});
-    const line::Overall overall = runner->test().report().verdict;
+    const line::SelfTestReport &report = runner->test().report();
+    const line::Outcome outcome = report.outcome;
+    verdict.setText(QString::fromLatin1(line::outcomeWord(outcome)).toUpper());
+    reason.setText(QString::fromStdString(report.reason));
     saveReports();
     runner.release()->deleteLater(); // it is still raising the signal that got us here
     for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
                                                        &lowMax, &highMin, &changeFolder, &start})
         w->setEnabled(true);
     close.setText(tr("Close"));
-    verdict.setText(QString::fromLatin1(line::overallWord(overall)).toUpper());
     QPalette palette = verdict.palette();
     palette.setColor(QPalette::WindowText,
-                     overall == line::Overall::Pass ? QColor(0x00, 0x80, 0x00) : Qt::red);
+                     outcome == line::Outcome::Pass ? QColor(0x00, 0x80, 0x00) : Qt::red);
     verdict.setPalette(palette);
+    if (closeWhenFinished)
+        QDialog::reject();
 }
 
 void SelfTestDialog::saveReports()
@@ -252,15 +284,17 @@ void SelfTestDialog::saveReports()
         reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
     const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())
                                                  : std::chrono::system_clock::now();
-    const QDir dir(memory.reportFolder);
     QStringList problems;
-    if (!dir.mkpath(QStringLiteral(".")))
+    if (!QDir(memory.reportFolder).mkpath(QStringLiteral(".")))
         problems << tr("cannot create %1").arg(memory.reportFolder);
+    const QString stem = unusedReportPath(
+        memory.reportFolder,
+        QString::fromStdString(line::reportFileStem(memory.serialNumber.toStdString(), when)),
+        {QStringLiteral("html"), QStringLiteral("json")});
     for (const auto &[extension, text] :
          {std::pair{"html", line::reportHtml(report, header, monitor.wallClock())},
           std::pair{"json", line::reportJson(report, header, monitor.wallClock())}}) {
-        const QString path = dir.filePath(QString::fromStdString(
-            line::reportFileName(memory.serialNumber.toStdString(), when, extension)));
+        const QString path = stem + QLatin1Char('.') + QLatin1String(extension);
         if (const QString problem = writeReportFile(path, text); problem.isEmpty())
             savedFiles << path;
         else
@@ -288,7 +322,8 @@ void SelfTestDialog::chooseFolder()
     folder.setText(QDir::toNativeSeparators(chosen));
 }
 
-// Cancel leaves the module with every relay off; the report is saved all the same.
+// Cancel leaves the module with every relay off; the report is saved all the same, and the
+// dialog stays to show it.
 void SelfTestDialog::reject()
 {
     if (running()) {
@@ -296,4 +331,17 @@ void SelfTestDialog::reject()
         return;
     }
     QDialog::reject();
+}
+
+// Closing the window while the test runs aborts it as Cancel does; the window goes once the
+// relays are off and the report is saved.
+void SelfTestDialog::closeEvent(QCloseEvent *event)
+{
+    if (!running()) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    closeWhenFinished = true;
+    runner->cancel();
+    event->ignore();
 }

@@ -13,12 +13,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class LineSession;
 
 // The guided self-test of the module at the Address field: who tests what, the
 // steps as they pass or fail, the operator's part when the test asks for it,
-// and at the end the verdict and the report, saved and opened.
+// and at the end the outcome and the report, saved and opened. It will not start a test that
+// could judge nothing, and a test it started ends with every relay off, however it ends.
 class SelfTestDialog : public QDialog {
     Q_OBJECT
 public:
@@ -40,10 +42,12 @@ public:
 
 protected:
     void reject() override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QWidget *settingsPanel();
     QWidget *promptPanel();
+    std::optional<QString> startProblem(const line::SelfTestSettings &settings) const;
     void ask(const QString &prompt, const std::vector<line::Answer> &answers);
     void showSteps();
     void finished();
@@ -56,9 +60,9 @@ private:
     QLineEdit operatorName, serialNumber;
     QCheckBox byEar;
     QSpinBox lowMax, highMin;
-    QLabel folder, prompt, verdict, files;
+    QLabel folder, prompt, refusal, verdict, reason, files;
     QPushButton changeFolder, start, close;
-    std::array<QPushButton, 4> answerButtons; // Yes, No, Continue, Skip
+    std::array<QPushButton, 6> answerButtons; // Yes, No, Continue, Skip, Retry, Accept
     QProgressBar progress;
     QTreeWidget steps;
     std::unique_ptr<SelfTestRunner> runner;
@@ -66,4 +70,5 @@ private:
     int comNumber = 0;
     QString devicePath;
     bool opensReport = true;
+    bool closeWhenFinished = false; // the window was closed while the test ran
 };

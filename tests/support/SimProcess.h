@@ -52,6 +52,12 @@ public:
         });
     }
     void command(const char *text) { process.write(QByteArray(text) + '\n'); }
+    // Passes over whatever it said until now, so that the next line waited for is news.
+    bool catchUp()
+    {
+        command("mark");
+        return waitForLine("error");
+    }
 
     QTemporaryDir dir;
     QProcess process;
