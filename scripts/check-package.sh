@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package in an already built folder (build/ unless given),
-# lists it, and fails unless it holds both programs, the menu entry and the
+# lists it, and fails unless it holds the three programs, the menu entry and the
 # icon, and carries the library dependencies dpkg-shlibdeps found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +16,7 @@ contents=$(dpkg-deb -c "$deb")
 echo "$contents"
 
 missing=()
-for path in usr/bin/rzm530-tester usr/bin/rzm530-sim \
+for path in usr/bin/rzm530-tester usr/bin/rzm530-cli usr/bin/rzm530-sim \
     usr/share/applications/rzm530-tester.desktop \
     usr/share/icons/hicolor/32x32/apps/rzm530-tester.png; do
     grep -Eq " \./$path\$" <<<"$contents" || missing+=("/$path")
