@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TrafficModel.h"
-#include "TrafficView.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -50,7 +49,7 @@ private:
 
     LineTap &tap;
     TrafficModel model;
-    TrafficView view;
+    QTableView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update
