@@ -40,6 +40,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
+    view.setItemDelegate(&delegate);
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TrafficDelegate.h"
 #include "TrafficModel.h"
 
 #include <QLabel>
@@ -49,6 +50,7 @@ private:
 
     LineTap &tap;
     TrafficModel model;
+    TrafficDelegate delegate;
     QTableView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;

@@ -1,5 +1,6 @@
 #include "TrafficModel.h"
 
+#include "TrafficDelegate.h"
 #include "Words.h"
 
 #include <QBrush>
@@ -106,6 +107,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::ToolTipRole: // the whole of a long reply or meaning
         return text(*t, index.column());
+    case TrafficDelegate::IdentityRole:
+        return QVariant::fromValue(first + std::uint64_t(index.row()));
     case Qt::BackgroundRole:
         if (isError(t->verdict))
             return QBrush(QColor(0xFF, 0xDD, 0xDD));
