@@ -2,7 +2,8 @@
 
 #include "ConsoleMain.h"
 #include "LineSession.h"
-#include "MSComm.h"
+#include "OpenPort.h"
+#include "PortComm.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
@@ -30,12 +31,12 @@ bool writeFile(const QString &path, const std::string &text, QTextStream &err)
 int runSelfTest(const CommandLine::SelfTest &options)
 {
     QTextStream out(stdout), err(stderr);
-    MSComm comm;
+    PortComm comm;
     LineSession session(comm);
-    if (!session.openPort(options.port)) {
+    if (!openPortAndWait(session, options.portText)) {
         err << programPrefix()
-            << QStringLiteral("cannot open COM %1 (%2): %3")
-                   .arg(options.port)
+            << QStringLiteral("cannot open %1 (%2): %3")
+                   .arg(options.port ? QStringLiteral("COM %1").arg(options.port) : options.portText)
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
         return NotTested;
