@@ -46,6 +46,11 @@ bool LineSession::reopen(const std::function<void()> &choosePort)
     return ok;
 }
 
+bool LineSession::opening() const
+{
+    return serial.opening();
+}
+
 void LineSession::closePort()
 {
     if (!serial.PortOpen() && !serial.opening())

@@ -44,7 +44,7 @@ public:
     // The same for a port as the command line gives it: a number, or a
     // target written out ("tcp://HOST:PORT").
     bool openPort(const QString &port);
-    bool opening() const { return serial.opening(); }
+    bool opening() const;
     void closePort();
 
 signals:

@@ -29,6 +29,8 @@ private slots:
                                           << 1 << "Relays: fail, relay 3 stuck on\n";
         QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << 2 << "NO MODULE";
         QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << 2 << "";
+        QTest::newRow("through a number mapped to a server")
+            << QStringList{"--tcp", "0"} << QStringList{"--port", "5"} << 0 << "Relays: pass";
     }
 
     void selfTestFromTheCommandLine()
@@ -39,6 +41,8 @@ private slots:
         QFETCH(QString, says);
         SimProcess sim(simulator);
         QVERIFY(sim.ready());
+        if (simulator.contains("--tcp"))
+            QVERIFY(sim.mapServer(5));
         const QString json = sim.dir.filePath(QStringLiteral("report.json"));
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH),
