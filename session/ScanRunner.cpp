@@ -6,10 +6,10 @@
 #include "PortTarget.h"
 #include "SerialComm.h"
 
-#include <algorithm>
-
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 ScanRunner::ScanRunner(LineSession &session, line::Scan::Plan plan,
                        std::chrono::milliseconds timeout, QObject *parent)
