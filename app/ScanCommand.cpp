@@ -84,11 +84,12 @@ int runScan(const CommandLine::Scan &options)
         return 0;
     if (!result.anyPortOpened()) {
         err << programPrefix() << "no port could be opened";
-        if (!options.allPorts)
-            err << QStringLiteral(" (%1, %2: %3)")
-                       .arg(options.port ? QStringLiteral("COM %1").arg(options.port)
-                                         : options.portText,
-                            comm.devicePath(), comm.errorString());
+        if (!options.allPorts) {
+            const QString where =
+                options.port ? QStringLiteral("COM %1, %2").arg(options.port).arg(comm.devicePath())
+                             : comm.devicePath();
+            err << QStringLiteral(" (%1: %2)").arg(where, comm.errorString());
+        }
         err << Qt::endl;
         return 2;
     }

@@ -36,7 +36,8 @@ int runSelfTest(const CommandLine::SelfTest &options)
     if (!openPortAndWait(session, options.portText)) {
         err << programPrefix()
             << QStringLiteral("cannot open %1 (%2): %3")
-                   .arg(options.port ? QStringLiteral("COM %1").arg(options.port) : options.portText)
+                   .arg(options.port ? QStringLiteral("COM %1").arg(options.port)
+                                     : QStringLiteral("the server"))
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
         return NotTested;
