@@ -34,7 +34,11 @@ port_of() { [ "$1" = tcp ] && echo "$server" || echo 1; }
 # CPU time of every thread, in nanoseconds, from the scheduler's own count:
 # the clock ticks of /proc/PID/stat are too coarse for a process this idle.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{s += $1} END {print s}'; }
-summary() { sort -n | awk '{a[NR] = $1} END {printf "median %s, spread %s to %s", a[int((NR + 1) / 2)], a[1], a[NR]}'; }
+# The median and spread of a file of figures, and each figure in the order measured.
+summary() {
+    sort -n "$1" | awk '{a[NR] = $1} END {printf "median %s, spread %s to %s", a[int((NR + 1) / 2)], a[1], a[NR]}'
+    printf ' (%s)' "$(paste -sd' ' "$1")"
+}
 
 for _ in $(seq "$runs"); do
     for line in pty tcp; do
@@ -59,6 +63,6 @@ done
 
 for line in pty tcp; do
     name=$([ "$line" = tcp ] && echo "TCP loopback" || echo "pseudo-terminal")
-    echo "$name, CPU while polling, % of one core over $poll_seconds s, $runs runs: $(summary <"$work/cpu-$line")"
-    echo "$name, scan of 1-247 at 100 ms, seconds, $runs runs: $(summary <"$work/scan-$line")"
+    echo "$name, CPU while polling, % of one core over $poll_seconds s, $runs runs: $(summary "$work/cpu-$line")"
+    echo "$name, scan of 1-247 at 100 ms, seconds, $runs runs: $(summary "$work/scan-$line")"
 done
