@@ -90,7 +90,8 @@ void ScanRunner::awaitOpen()
         QTimer::singleShot(0, this, &ScanRunner::advance); // not inside the port's own signal
     };
     openedWatch = connect(&session, &LineSession::portOpened, this, [settle] { settle(true); });
-    failedWatch = connect(&session, &LineSession::portOpenFailed, this, [settle] { settle(false); });
+    failedWatch =
+        connect(&session, &LineSession::portOpenFailed, this, [settle] { settle(false); });
 }
 
 void ScanRunner::probed(const line::Transaction *transaction)

@@ -126,8 +126,8 @@ private slots:
             if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
                 table = w->findChild<QTableView *>(QStringLiteral("traffic"));
         QVERIFY(table);
-        QVERIFY(table->model()->index(0, 5).data(Qt::ToolTipRole).toString().endsWith(
-            line::ModbusTcpWords));
+        const QString meaning = table->model()->index(0, 5).data(Qt::ToolTipRole).toString();
+        QVERIFY(meaning.endsWith(line::ModbusTcpWords));
     }
 };
 

@@ -65,8 +65,8 @@ private slots:
     void pollsShowTheSimulatorsImage()
     {
         QFETCH(bool, tcp);
-        SimProcess sim(bothWays(
-            {"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"}));
+        SimProcess sim(
+            bothWays({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"}));
         QVERIFY(sim.ready());
         LineTester t(sim, tcp);
         QVERIFY(t.fourTicks());

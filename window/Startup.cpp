@@ -34,10 +34,9 @@ void frmMain::showOpenFailed()
     showLinkStatus(tr("Port closed"), false, reason);
     const QString details =
         device.isEmpty() ? reason : QStringLiteral("%1: %2").arg(device, reason);
-    showTesterMessage(this,
-                      QStringLiteral("Unable to open Com Port ") +
-                          QString::number(MSComm1.CommPort()),
-                      details);
+    showTesterMessage(
+        this, QStringLiteral("Unable to open Com Port ") + QString::number(MSComm1.CommPort()),
+        details);
 }
 
 // The number and what it resolves to now: "COM 5: tcp://192.0.2.10:4001".
