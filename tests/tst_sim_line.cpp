@@ -1,16 +1,37 @@
 // The whole tester against the real simulated module over a real
-// pseudo-terminal line, with the real QSerialPort backend.
-#include "MSComm.h"
+// pseudo-terminal line, with the real QSerialPort backend, and over TCP on
+// 127.0.0.1 through COM 5 mapped to the simulator as a serial device server.
+#include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QLabel>
 #include <QtTest>
 
 namespace {
 
-// The tester on the simulator's line.
-struct LineTester : Tester<MSComm> {
-    LineTester() { window.Form_Load(); }
+constexpr int ServerPort = 5;
+
+// The simulator serving both ways, as COM 1 and as a server.
+QStringList bothWays(QStringList options)
+{
+    return options << "--tcp"
+                   << "0";
+}
+
+// The tester on the simulator's line: COM 1, or the server's number typed in.
+struct LineTester : Tester<PortComm> {
+    LineTester(SimProcess &sim, bool tcp)
+    {
+        window.Form_Load();
+        if (tcp && sim.mapServer(ServerPort))
+            typePort();
+    }
+    bool typePort()
+    {
+        type("txtPort", QString::number(ServerPort));
+        return QTest::qWaitFor([&] { return comm.PortOpen(); }, 3000);
+    }
 
     // One tick, then waits until the whole reply to its request is in: 6 bytes
     // for coils, 27 for registers, four characters each.
@@ -32,13 +53,24 @@ struct LineTester : Tester<MSComm> {
 
 class SimLineTest : public QObject {
     Q_OBJECT
+    static void eachLine()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("pseudo-terminal") << false;
+        QTest::newRow("TCP") << true;
+    }
+
 private slots:
+    void pollsShowTheSimulatorsImage_data() { eachLine(); }
     void pollsShowTheSimulatorsImage()
     {
-        SimProcess sim({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"});
+        QFETCH(bool, tcp);
+        SimProcess sim(
+            bothWays({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"}));
         QVERIFY(sim.ready());
-        LineTester t;
+        LineTester t(sim, tcp);
         QVERIFY(t.fourTicks());
+        QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? sim.tcpAddress() : "COM1"));
         QCOMPARE(t.lamps("Shape1", 8), "GRRRRRRG");
         QCOMPARE(t.analogs(), "1023 512 7");
         QCOMPARE(t.lamps("Shape2", 4), "GRGG");
@@ -50,7 +82,7 @@ private slots:
         SimProcess sim({"--analog", "700,0,0", "--inputs", "0,1,0,0", "--stuck-on-relay", "2",
                         "--shorted-inputs", "2,4", "--analog-follows", "1,3"});
         QVERIFY(sim.ready());
-        LineTester t;
+        LineTester t(sim, false);
         QVERIFY(t.fourTicks());
         QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
         QCOMPARE(t.lamps("Shape2", 4), "RGRG");
@@ -59,11 +91,13 @@ private slots:
         QVERIFY(sim.waitForLine("relays 00000000"));
     }
 
+    void buttonsSwitchTheSimulatorsRelays_data() { eachLine(); }
     void buttonsSwitchTheSimulatorsRelays()
     {
-        SimProcess sim;
+        QFETCH(bool, tcp);
+        SimProcess sim(bothWays({}));
         QVERIFY(sim.ready());
-        LineTester t;
+        LineTester t(sim, tcp);
         // The next click waits for the write's echo, so that the echo cannot land
         // in the RX box after the next request cleared it.
         const auto clickEchoed = [&](const char *button, int row, const char *relays) {
@@ -85,7 +119,7 @@ private slots:
     {
         auto sim = std::make_unique<SimProcess>(QStringList{"--analog", "100,200,300"});
         QVERIFY(sim->ready());
-        LineTester t;
+        LineTester t(*sim, false);
         QVERIFY(t.fourTicks());
 
         sim->process.kill(); // its end of the line closes with it
@@ -98,6 +132,24 @@ private slots:
         sim = std::make_unique<SimProcess>(QStringList{"--analog", "555,200,300"});
         QVERIFY(sim->ready());
         t.type("txtPort", "1");
+        QVERIFY(t.fourTicks());
+        QCOMPARE(t.analogs(), "555 200 300");
+    }
+
+    void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()
+    {
+        SimProcess sim(bothWays({"--analog", "100,200,300"}));
+        QVERIFY(sim.ready());
+        LineTester t(sim, true);
+        QVERIFY(t.fourTicks());
+        t.window.pollTimer_Timer(); // on the line as the server drops it
+        sim.command("fault drop");
+        QVERIFY(QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 3000));
+        QTRY_COMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
+        QVERIFY(t.field("txtPort")->toolTip().contains("lost: connection closed by the server"));
+
+        sim.command("analog 1 555");
+        QVERIFY(t.typePort());
         QVERIFY(t.fourTicks());
         QCOMPARE(t.analogs(), "555 200 300");
     }

@@ -1,5 +1,6 @@
 #include "TrafficModel.h"
 
+#include "Mbap.h"
 #include "TrafficDelegate.h"
 #include "Words.h"
 
@@ -105,8 +106,13 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: // the whole of a long reply or meaning
         return text(*t, index.column());
+    case Qt::ToolTipRole: { // the whole of a long reply or meaning
+        const std::string words = line::protocolWords(*t);
+        if (index.column() == Meaning && !words.empty())
+            return text(*t, Meaning) + QLatin1Char('\n') + QString::fromStdString(words);
+        return text(*t, index.column());
+    }
     case TrafficDelegate::IdentityRole:
         return QVariant::fromValue(first + std::uint64_t(index.row()));
     case Qt::BackgroundRole:
