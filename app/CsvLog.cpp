@@ -18,8 +18,6 @@ void CsvLog::follow(LineTap &tap)
 {
     connect(&tap, &LineTap::transactionEnded, this,
             [this, &tap](const line::Transaction &t) { write(t, tap); });
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
-            [&tap] { tap.monitor().closeNow(); });
 }
 
 void CsvLog::write(const line::Transaction &transaction, LineTap &tap)

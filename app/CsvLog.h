@@ -9,8 +9,8 @@ class LineTap;
 
 // --log FILE: every transaction as a CSV row the moment it ends, flushed at once
 // so that nothing is lost when an unattended run is cut off. An existing file
-// is appended to; a new one starts with the header line. The transaction still
-// open when the program quits is ended and written too.
+// is appended to; a new one starts with the header line. The program closes
+// its port as it quits, which ends the transaction still open: it is written too.
 class CsvLog : public QObject {
     Q_OBJECT
 public:

@@ -73,6 +73,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
                                      : QStringLiteral("the server"))
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
+        out << outcomeLine(line::Outcome::Error, "the port cannot be opened") << Qt::endl;
         return ErrorExit;
     }
     line::SelfTestSettings settings;
@@ -80,9 +81,15 @@ int runSelfTest(const CommandLine::SelfTest &options)
     settings.operatorPresent = false;
     SelfTestRunner test(session, settings);
     // Ctrl+C and SIGTERM end the run as the operator's Cancel does: every relay off, a report.
+    // A second one, for a line too slow to wait for, ends the program at once.
     QuitOnSignal interrupt(false);
-    QObject::connect(&interrupt, &QuitOnSignal::interrupted,
-                     [&] { test.cancel("interrupted by a signal"); });
+    int interruptions = 0;
+    QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&] {
+        if (++interruptions > 1)
+            QCoreApplication::exit(QuitOnSignal::ExitCode);
+        else
+            test.cancel("interrupted by a signal");
+    });
 
     // Each step is printed once it is over: when the next one has begun, or at the end.
     std::size_t printed = 0;
@@ -104,7 +111,10 @@ int runSelfTest(const CommandLine::SelfTest &options)
         QCoreApplication::quit();
     });
     test.start();
-    QCoreApplication::exec();
+    if (const int code = QCoreApplication::exec(); code == QuitOnSignal::ExitCode) {
+        out << outcomeLine(line::Outcome::Aborted, "interrupted twice: stopped at once") << Qt::endl;
+        return code;
+    }
 
     const line::SelfTestReport &report = test.test().report();
     const line::ReportHeader header =

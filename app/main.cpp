@@ -4,6 +4,7 @@
 #include "LineSession.h"
 #include "PortComm.h"
 #include "QuitOnSignal.h"
+#include "SelfTestDialog.h"
 #include "StartUp.h"
 #include "TesterFont.h"
 #include "Version.h"
@@ -43,11 +44,24 @@ int runWindow(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
     QApplication::setFont(testerFont()); // the message boxes too
 
-    // Ctrl+C and SIGTERM end the program as closing the window does.
-    const QuitOnSignal quitOnSignal;
     PortComm comm;
     LineSession session(comm);
     frmMain window(session);
+    // Ctrl+C and SIGTERM end the program as closing the window does; a self-test
+    // under way first switches the relays off and keeps its ABORTED report.
+    const QuitOnSignal quitOnSignal(false);
+    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, [&window] {
+        for (SelfTestDialog *test : window.findChildren<SelfTestDialog *>())
+            if (test->running()) {
+                QObject::connect(test, &QDialog::finished, qApp, &QCoreApplication::quit,
+                                 Qt::QueuedConnection);
+                test->QWidget::close();
+                return;
+            }
+        QCoreApplication::quit();
+    });
+    // Quitting closes the port, which ends and judges the transaction still open.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &session, &LineSession::closePort);
     std::unique_ptr<CsvLog> log;
     if (!commandLine.logFile().isEmpty()) {
         log = std::make_unique<CsvLog>(commandLine.logFile());

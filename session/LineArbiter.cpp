@@ -3,6 +3,8 @@
 #include "LineTap.h"
 #include "Module2.h"
 
+#include <QMetaObject>
+
 #include <algorithm>
 #include <utility>
 
@@ -58,8 +60,13 @@ void LineArbiter::sendNext()
         return; // a done() called from here submits: the loop below takes it
     sending = true;
     while (!current && !messageOpen) {
-        const auto next = std::find_if(queue.begin(), queue.end(),
-                                       [this](const Submission &s) { return mayGo(s); });
+        // A click goes ahead of a poll that waits, never ahead of another click.
+        auto next = std::find_if(queue.begin(), queue.end(), [this](const Submission &s) {
+            return mayGo(s) && s.origin != line::Origin::Poll;
+        });
+        if (next == queue.end())
+            next = std::find_if(queue.begin(), queue.end(),
+                                [this](const Submission &s) { return mayGo(s); });
         if (next == queue.end())
             break;
         Submission s = std::move(*next);
@@ -117,7 +124,9 @@ void LineArbiter::ended(const line::Transaction &t)
     current.reset();
     if (finished.done)
         finished.done(&t);
-    sendNext();
+    // The monitor may be ending it from inside the master's receive loop (a late
+    // byte past the window): the next request goes out once that is over.
+    QMetaObject::invokeMethod(this, &LineArbiter::sendNext, Qt::QueuedConnection);
 }
 
 void LineArbiter::portClosed()

@@ -25,7 +25,8 @@ class LineTap;
 //    act on it. Only the reply to our own request holds it: bytes nobody asked
 //    for never do;
 //  - requests wait in the order they were made, each with the address it was
-//    made with, and go out the moment the line is free;
+//    made with, and go out the moment the line is free; a click goes ahead of
+//    a poll that waits, so that it waits for the reply under way alone;
 //  - while a tool (a scan, a self-test) has taken the line, only its requests go
 //    out and the others wait; while the master's message box is open, none do;
 //  - when the port closes, what waits is dropped and nothing is sent.

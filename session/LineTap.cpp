@@ -16,6 +16,7 @@ LineTap::LineTap(QObject *parent) : QObject(parent)
 {
     lineMonitor.setListener([this](const line::Transaction &t) { emit transactionEnded(t); });
     timeouts.setSingleShot(true);
+    timeouts.setTimerType(Qt::PreciseTimer); // a reply window ends when it says
     connect(&timeouts, &QTimer::timeout, this, [this] {
         lineMonitor.advance(now());
         schedule();

@@ -127,7 +127,8 @@ private slots:
             if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
                 table = w->findChild<QTableView *>(QStringLiteral("traffic"));
         QVERIFY(table);
-        const QString meaning = table->model()->index(0, 5).data(Qt::ToolTipRole).toString();
+        const QString meaning =
+            table->model()->index(0, TrafficModel::Meaning).data(Qt::ToolTipRole).toString();
         QVERIFY(meaning.endsWith(line::ModbusTcpWords));
     }
 };
