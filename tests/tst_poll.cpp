@@ -90,15 +90,12 @@ private slots:
         FakeTester t;
         t.window.Form_Load();
         QCheckBox *poll = t.child<QCheckBox>("chkPoll");
-        const auto clickPoll = [&] {
-            QTest::mouseClick(poll, Qt::LeftButton, {}, QPoint(5, poll->height() / 2));
-        };
         t.window.pollTimer_Timer();
         t.comm.inject(CoilReply);
-        clickPoll();
+        poll->click();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadCoils); // and nothing after it
-        clickPoll();
+        poll->click();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadRegisters);
     }

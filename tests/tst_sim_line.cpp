@@ -33,52 +33,44 @@ struct LineTester : Tester<MSComm> {
 class SimLineTest : public QObject {
     Q_OBJECT
 private slots:
+    // Wiring faults lie to the line alone: the simulator's own relays stay as they were set.
+    void pollsShowTheSimulatorsImage_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("relays");
+        QTest::addColumn<QString>("inputs");
+        QTest::addColumn<QString>("analogs");
+        QTest::addColumn<QByteArray>("simulatorRelays");
+        QTest::newRow("as set") << QStringList{"--analog", "1023,512,7", "--inputs",
+                                               "1,0,1,1",  "--relays",   "10000001"}
+                                << "GRRRRRRG"
+                                << "GRGG"
+                                << "1023 512 7" << QByteArray("relays 10000001");
+        QTest::newRow("wiring faults")
+            << QStringList{"--analog",         "700,0,0", "--inputs",         "0,1,0,0",
+                           "--stuck-on-relay", "2",       "--shorted-inputs", "2,4",
+                           "--analog-follows", "1,3"}
+            << "RGRRRRRR"
+            << "RGRG"
+            << "700 0 700" << QByteArray("relays 00000000");
+    }
+
     void pollsShowTheSimulatorsImage()
     {
-        SimProcess sim({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"});
+        QFETCH(QStringList, options);
+        QFETCH(QString, relays);
+        QFETCH(QString, inputs);
+        QFETCH(QString, analogs);
+        QFETCH(QByteArray, simulatorRelays);
+        SimProcess sim(options);
         QVERIFY(sim.ready());
         LineTester t;
         QVERIFY(t.fourTicks());
-        QCOMPARE(t.lamps("Shape1", 8), "GRRRRRRG");
-        QCOMPARE(t.analogs(), "1023 512 7");
-        QCOMPARE(t.lamps("Shape2", 4), "GRGG");
-    }
-
-    // Wiring faults lie to the line alone: the simulator's own state stays as it was set.
-    void wiringFaultsShowOnTheLine()
-    {
-        SimProcess sim({"--analog", "700,0,0", "--inputs", "0,1,0,0", "--stuck-on-relay", "2",
-                        "--shorted-inputs", "2,4", "--analog-follows", "1,3"});
-        QVERIFY(sim.ready());
-        LineTester t;
-        QVERIFY(t.fourTicks());
-        QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
-        QCOMPARE(t.lamps("Shape2", 4), "RGRG");
-        QCOMPARE(t.analogs(), "700 0 700");
-        sim.process.write("relays\n");
-        QVERIFY(sim.waitForLine("relays 00000000"));
-    }
-
-    void buttonsSwitchTheSimulatorsRelays()
-    {
-        SimProcess sim;
-        QVERIFY(sim.ready());
-        LineTester t;
-        // The next click waits for the write's echo, so that the echo cannot land
-        // in the RX box after the next request cleared it.
-        const auto clickEchoed = [&](const char *button, int row, const char *relays) {
-            t.click(button, row);
-            return sim.waitForLine(relays) && QTest::qWaitFor([&] { return t.rx().size() == 32; });
-        };
-        QVERIFY(clickEchoed("btnON", 3, "relays 00100000"));
-        QVERIFY(clickEchoed("btnON", 8, "relays 00100001"));
-
-        // The All row goes out as a broadcast, whatever the address field says.
-        t.type("txtAddr", "5");
-        t.click("btnON", 0);
-        QVERIFY(sim.waitForLine("relays 11111111"));
-        t.click("btnOFF", 0);
-        QVERIFY(sim.waitForLine("relays 00000000"));
+        QCOMPARE(t.lamps("Shape1", 8), relays);
+        QCOMPARE(t.lamps("Shape2", 4), inputs);
+        QCOMPARE(t.analogs(), analogs);
+        sim.command("relays");
+        QVERIFY(sim.waitForLine(simulatorRelays));
     }
 
     void simulatorGoneLeavesTheTesterRunningUntilTheFieldIsRetyped()
