@@ -32,13 +32,9 @@ private slots:
         QFETCH(QString, status);
         SimProcess sim(fault);
         QVERIFY(sim.ready());
-        Tester<MSComm> t;
-        frmMain &window = t.window;
-        window.Form_Load();
+        LoadedTester<MSComm> t;
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
-        QCOMPARE(label->text(), QString());
-
-        window.pollTimer_Timer();
+        t.window.pollTimer_Timer();
         const QRegularExpression expected(QStringLiteral("^%1$").arg(status));
         QTRY_VERIFY2_WITH_TIMEOUT(expected.match(label->text()).hasMatch(),
                                   qPrintable(label->text()), 2000);

@@ -9,9 +9,7 @@
 namespace {
 
 // The tester on the simulator's line.
-struct LineTester : Tester<MSComm> {
-    LineTester() { window.Form_Load(); }
-
+struct LineTester : LoadedTester<MSComm> {
     // One tick, then waits until the whole reply to its request is in: 6 bytes
     // for coils, 27 for registers, four characters each.
     bool tickAnswered()
