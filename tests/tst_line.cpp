@@ -7,6 +7,7 @@
 #include "Mbap.h"
 #include "ReferenceCrc.h"
 #include "Scan.h"
+#include "StdStringCompare.h"
 #include "Words.h"
 
 #include <QtTest>
@@ -16,13 +17,6 @@
 using namespace std::chrono_literals;
 using line::LineMonitor;
 using line::Time;
-
-namespace QTest {
-template <> char *toString(const std::string &text)
-{
-    return qstrdup(text.c_str());
-}
-} // namespace QTest
 
 namespace {
 

@@ -3,17 +3,11 @@
 // were worked out by hand, through the master from the same table.
 #include "MasterVectors.h"
 #include "MemoryLink.h"
+#include "StdStringCompare.h"
 
 #include <QtTest>
 
 using modbus::ModbusMaster;
-
-namespace QTest {
-template <> char *toString(const std::string &text)
-{
-    return qstrdup(text.c_str());
-}
-} // namespace QTest
 
 class MasterTest : public QObject {
     Q_OBJECT

@@ -4,12 +4,13 @@
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTest.h"
+#include "StdStringCompare.h"
 #include "StepSummary.h"
 #include "Words.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
 #include <QtTest>
 
 #include <ctime>
@@ -17,13 +18,6 @@
 using namespace std::chrono_literals;
 using line::Action;
 using line::Answer;
-
-namespace QTest {
-template <> char *toString(const std::string &text)
-{
-    return qstrdup(text.c_str());
-}
-} // namespace QTest
 
 namespace {
 
