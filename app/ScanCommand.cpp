@@ -1,9 +1,8 @@
 #include "ScanCommand.h"
 
-#include "ComPortNames.h"
 #include "ConsoleMain.h"
 #include "LineSession.h"
-#include "MSComm.h"
+#include "PortComm.h"
 #include "QuitOnSignal.h"
 #include "ScanRunner.h"
 
@@ -32,15 +31,16 @@ int runScan(const CommandLine::Scan &options)
 {
     line::Scan::Plan plan;
     if (options.allPorts)
-        for (int n : ComPortNames::presentPorts())
-            plan.ports.push_back(n);
+        ScanRunner::addEveryPort(plan);
     else
         plan.ports.push_back(options.port);
     plan.first = options.first;
     plan.last = options.last;
 
-    MSComm comm;
+    PortComm comm;
     LineSession session(comm);
+    if (!options.allPorts)
+        session.openPort(options.portText); // a server given outright has no number to open
     ScanRunner scan(session, plan, std::chrono::milliseconds(options.timeoutMs));
     QuitOnSignal interrupt(false);
     bool interrupted = false;
@@ -84,10 +84,12 @@ int runScan(const CommandLine::Scan &options)
         return 0;
     if (!result.anyPortOpened()) {
         err << programPrefix() << "no port could be opened";
-        if (!options.allPorts)
-            err << QStringLiteral(" (COM %1, %2: %3)")
-                       .arg(options.port)
-                       .arg(comm.devicePath(), comm.errorString());
+        if (!options.allPorts) {
+            const QString where =
+                options.port ? QStringLiteral("COM %1, %2").arg(options.port).arg(comm.devicePath())
+                             : comm.devicePath();
+            err << QStringLiteral(" (%1: %2)").arg(where, comm.errorString());
+        }
         err << Qt::endl;
         return 2;
     }

@@ -2,7 +2,8 @@
 
 #include "ConsoleMain.h"
 #include "LineSession.h"
-#include "MSComm.h"
+#include "OpenPort.h"
+#include "PortComm.h"
 #include "QuitOnSignal.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"
@@ -63,12 +64,13 @@ int runSelfTest(const CommandLine::SelfTest &options)
             return ErrorExit;
         }
 
-    MSComm comm;
+    PortComm comm;
     LineSession session(comm);
-    if (!session.openPort(options.port)) {
+    if (!openPortAndWait(session, options.portText)) {
         err << programPrefix()
-            << QStringLiteral("cannot open COM %1 (%2): %3")
-                   .arg(options.port)
+            << QStringLiteral("cannot open %1 (%2): %3")
+                   .arg(options.port ? QStringLiteral("COM %1").arg(options.port)
+                                     : QStringLiteral("the server"))
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
         return ErrorExit;

@@ -2,7 +2,7 @@
 #include "ConsoleMain.h"
 #include "CsvLog.h"
 #include "LineSession.h"
-#include "MSComm.h"
+#include "PortComm.h"
 #include "QuitOnSignal.h"
 #include "StartUp.h"
 #include "TesterFont.h"
@@ -45,7 +45,7 @@ int runWindow(int argc, char *argv[])
 
     // Ctrl+C and SIGTERM end the program as closing the window does.
     const QuitOnSignal quitOnSignal;
-    MSComm comm;
+    PortComm comm;
     LineSession session(comm);
     frmMain window(session);
     std::unique_ptr<CsvLog> log;

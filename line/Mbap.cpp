@@ -38,4 +38,9 @@ bool looksLikeMbap(ByteView bytes)
     return true;
 }
 
+std::string protocolWords(const Transaction &t)
+{
+    return looksLikeMbap(t.reply()) ? ModbusTcpWords : std::string();
+}
+
 } // namespace line

@@ -1,5 +1,6 @@
 #include "Scan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -36,7 +37,9 @@ int Scan::probesTotal() const
 void Scan::portOpened(bool ok, const std::string &path)
 {
     if (!ok) {
-        unopened.push_back(port());
+        const auto &optional = plan.ifTheyOpen;
+        if (std::find(optional.begin(), optional.end(), port()) == optional.end())
+            unopened.push_back(port());
         done += plan.last - plan.first + 1; // a port that cannot be opened is passed over
         nextPort();
         return;
@@ -110,8 +113,8 @@ void Scan::nextPort()
 
 std::string describe(const Scan::Found &found)
 {
-    std::string text = "COM" + std::to_string(found.port) + ' ' + found.device + " address " +
-                       std::to_string(found.address);
+    std::string text = (found.port ? "COM" + std::to_string(found.port) + ' ' : std::string()) +
+                       found.device + " address " + std::to_string(found.address);
     if (found.responseMs)
         text += ' ' + std::to_string(std::lround(*found.responseMs)) + " ms";
     if (found.verdict == Verdict::Exception && found.exceptionCode)

@@ -34,6 +34,9 @@ public:
     struct Plan {
         std::vector<int> ports; // COM numbers, in the order to scan
         int first = 1, last = 247;
+        // Those of the ports passed over without a word when they do not
+        // open: servers on the network that may simply be switched off.
+        std::vector<int> ifTheyOpen;
     };
     struct Found {
         int port = 0;
@@ -83,6 +86,7 @@ private:
 
 // "COM1 /dev/ttyUSB0 address 17 23 ms", with "exception 2", "CRC error" or
 // "garbled" after it when the module answered so.
+// A server given outright (port 0) is named by its address alone.
 std::string describe(const Scan::Found &found);
 
 } // namespace line

@@ -15,7 +15,7 @@ public:
     void setCommPort(int port) override;
     // A port as the command line takes it: a COM number in decimal, or a
     // target written out ("tcp://HOST:PORT"), which CommPort() reports as 0.
-    void setPort(const QString &port);
+    void setPort(const QString &port) override;
     int CommPort() const override { return commPort; }
 
     bool PortOpen() const override { return active().PortOpen(); }

@@ -23,6 +23,9 @@ public:
     // CommPort: the port (1 to 50) the next open uses.
     virtual void setCommPort(int port) = 0;
     virtual int CommPort() const = 0;
+    // A port as the command line takes it; a component that knows only
+    // numbers reads it as one.
+    virtual void setPort(const QString &port) { setCommPort(port.trimmed().toInt()); }
 
     virtual bool PortOpen() const = 0;
     // A connection is under way (see above).

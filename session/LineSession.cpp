@@ -13,6 +13,8 @@ LineSession::LineSession(SerialComm &comm, QObject *parent)
         lineArbiter.portClosed();
         emit portLost(reason);
     });
+    connect(&serial, &SerialComm::opened, this, &LineSession::portOpened);
+    connect(&serial, &SerialComm::openFailed, this, &LineSession::portOpenFailed);
 }
 
 void LineSession::setReceiveAddress(std::function<std::int16_t()> address)
@@ -22,21 +24,36 @@ void LineSession::setReceiveAddress(std::function<std::int16_t()> address)
 
 bool LineSession::openPort(int port)
 {
+    return reopen([&] { serial.setCommPort(port); });
+}
+
+bool LineSession::openPort(const QString &port)
+{
+    return reopen([&] { serial.setPort(port); });
+}
+
+bool LineSession::reopen(const std::function<void()> &choosePort)
+{
     bool ok = true;
-    if (serial.PortOpen()) {
+    if (serial.PortOpen() || serial.opening()) {
         ok = serial.setPortOpen(false);
         lineArbiter.portClosed();
     }
     if (ok) {
-        serial.setCommPort(port);
+        choosePort();
         ok = serial.setPortOpen(true);
     }
     return ok;
 }
 
+bool LineSession::opening() const
+{
+    return serial.opening();
+}
+
 void LineSession::closePort()
 {
-    if (!serial.PortOpen())
+    if (!serial.PortOpen() && !serial.opening())
         return;
     serial.setPortOpen(false);
     lineArbiter.portClosed();

@@ -34,10 +34,17 @@ public:
     // address of the latest request.
     void setReceiveAddress(std::function<std::int16_t()> address);
 
-    // Closes the open port, then opens `port`: false, with the reason in
-    // comm().errorString(), when either failed. Whatever was due on the old
-    // line is ended and dropped.
+    // Closes the open port, or abandons the connection under way, then opens
+    // `port`: false, with the reason in comm().errorString(), when that failed
+    // at once. Whatever was due on the old line is ended and dropped. True
+    // also while a connection is under way (opening()): portOpened() or
+    // portOpenFailed() follows, and until then requests are dropped as they
+    // are on a closed port.
     bool openPort(int port);
+    // The same for a port as the command line gives it: a number, or a
+    // target written out ("tcp://HOST:PORT").
+    bool openPort(const QString &port);
+    bool opening() const;
     void closePort();
 
 signals:
@@ -45,8 +52,13 @@ signals:
     void received();
     // The open port went away; it is closed now.
     void portLost(const QString &reason);
+    // The connection under way is made, or failed (the reason also in
+    // comm().errorString()).
+    void portOpened();
+    void portOpenFailed(const QString &reason);
 
 private:
+    bool reopen(const std::function<void()> &choosePort);
     void onComm();
 
     SerialComm &serial;

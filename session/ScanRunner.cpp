@@ -1,16 +1,39 @@
 #include "ScanRunner.h"
 
+#include "ComPortNames.h"
 #include "LineSession.h"
+#include "PortMap.h"
+#include "PortTarget.h"
 #include "SerialComm.h"
 
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 ScanRunner::ScanRunner(LineSession &session, line::Scan::Plan plan,
                        std::chrono::milliseconds timeout, QObject *parent)
     : QObject(parent), session(session), hold(session.arbiter(), line::Origin::Scan),
       sequence(std::move(plan)), timeout(timeout)
 {
+}
+
+void ScanRunner::addEveryPort(line::Scan::Plan &plan)
+{
+    for (int n : ComPortNames::presentPorts())
+        plan.ports.push_back(n);
+    const QMap<int, QString> map = PortMap::mappings();
+    for (auto entry = map.begin(); entry != map.end(); ++entry) {
+        PortTarget target;
+        QString ignored;
+        if (!PortTarget::parse(entry.value(), &target, &ignored) ||
+            target.kind != PortTarget::Kind::Tcp)
+            continue;
+        plan.ifTheyOpen.push_back(entry.key());
+        if (std::find(plan.ports.begin(), plan.ports.end(), entry.key()) == plan.ports.end())
+            plan.ports.push_back(entry.key());
+    }
+    std::sort(plan.ports.begin(), plan.ports.end());
 }
 
 void ScanRunner::start()
@@ -34,8 +57,12 @@ void ScanRunner::advance()
     SerialComm &comm = session.comm();
     while (sequence.step() == line::Scan::Step::OpenPort) {
         const int port = sequence.port();
-        const bool open =
-            (comm.PortOpen() && comm.CommPort() == port) || session.openPort(port);
+        const bool chosen = comm.CommPort() == port;
+        const bool open = (chosen && (comm.PortOpen() || comm.opening())) || session.openPort(port);
+        if (open && comm.opening()) {
+            awaitOpen();
+            return;
+        }
         sequence.portOpened(open, comm.devicePath().toStdString());
     }
     if (sequence.step() == line::Scan::Step::Done) {
@@ -50,6 +77,21 @@ void ScanRunner::advance()
                                  if (self)
                                      self->probed(t);
                              });
+}
+
+void ScanRunner::awaitOpen()
+{
+    const auto settle = [this](bool open) {
+        disconnect(openedWatch);
+        disconnect(failedWatch);
+        if (sequence.cancelled())
+            return;
+        sequence.portOpened(open, session.comm().devicePath().toStdString());
+        QTimer::singleShot(0, this, &ScanRunner::advance); // not inside the port's own signal
+    };
+    openedWatch = connect(&session, &LineSession::portOpened, this, [settle] { settle(true); });
+    failedWatch =
+        connect(&session, &LineSession::portOpenFailed, this, [settle] { settle(false); });
 }
 
 void ScanRunner::probed(const line::Transaction *transaction)

@@ -11,12 +11,18 @@ class LineSession;
 
 // Runs a bus scan over the session's line: takes the line, opens each port in
 // the plan without a word when it cannot, and probes its addresses one after
-// another, each probe's reply window being the scan's timeout.
+// another, each probe's reply window being the scan's timeout. A port that
+// connects in the background is waited for; so is one the caller set opening
+// before start().
 class ScanRunner : public QObject {
     Q_OBJECT
 public:
     ScanRunner(LineSession &session, line::Scan::Plan plan, std::chrono::milliseconds timeout,
                QObject *parent = nullptr);
+
+    // Every COM number present: the devices, and the numbers mapped to a
+    // server on the network, which are scanned only when they accept.
+    static void addEveryPort(line::Scan::Plan &plan);
 
     void start();
     void cancel();
@@ -29,6 +35,7 @@ signals:
 
 private:
     void advance();
+    void awaitOpen();
     void probed(const line::Transaction *transaction);
     void end();
 
@@ -36,4 +43,5 @@ private:
     LineHold hold;
     line::Scan sequence;
     std::chrono::milliseconds timeout;
+    QMetaObject::Connection openedWatch, failedWatch;
 };

@@ -126,7 +126,7 @@ private slots:
             QTest::qWait(300); // longer than a probe's wait
             writtenWhileOpen = t.comm.written.mid(before.size());
         };
-        ScanRunner scan(t.session, {{1}, 1, 2}, std::chrono::milliseconds(100));
+        ScanRunner scan(t.session, {{1}, 1, 2, {}}, std::chrono::milliseconds(100));
         bool answered = false;
         QTimer module; // answers the first probe as soon as it is on the line
         connect(&module, &QTimer::timeout, [&] {

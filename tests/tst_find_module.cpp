@@ -34,6 +34,16 @@ private slots:
         QTest::newRow("none answers")
             << QStringList{"--silent"} << QStringList{"--last", "3", "--timeout", "30"} << 1 << "";
         QTest::newRow("no such port") << ThreeModules << QStringList{"--port", "9"} << 2 << "";
+        QTest::newRow("a server given outright")
+            << ThreeModules + QStringList{"--tcp", "0"}
+            << QStringList{"--port", "SERVER", "--last", "20", "--timeout", "30"} << 0
+            << "address 1,address 17";
+        QTest::newRow("every port, a server mapped as COM 5")
+            << ThreeModules + QStringList{"--tcp", "0"}
+            << QStringList{"--all-ports", "--first", "17", "--last", "17"} << 0
+            << "address 17,address 17";
+        QTest::newRow("a server that refuses")
+            << ThreeModules << QStringList{"--port", "tcp://127.0.0.1:1"} << 2 << "";
     }
 
     void scanFromTheCommandLine()
@@ -44,17 +54,21 @@ private slots:
         QFETCH(QString, output);
         SimProcess sim(simulator);
         QVERIFY(sim.ready());
+        if (simulator.contains("--tcp"))
+            QVERIFY(sim.mapServer(5));
+        scan.replaceInStrings(QStringLiteral("SERVER"), sim.tcpAddress());
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH), QStringList{"--scan"} + scan);
         QVERIFY(tester.waitForFinished(30000));
         QCOMPARE(tester.exitCode(), exitCode);
         QStringList lines = QString::fromLocal8Bit(tester.readAllStandardOutput())
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        const QString device = sim.dir.filePath(QStringLiteral("COM1"));
+        const QStringList places{"COM1 " + sim.dir.filePath(QStringLiteral("COM1")),
+                                 "COM5 " + sim.tcpAddress(), sim.tcpAddress()};
         for (QString &line : lines) {
-            QVERIFY2(line.startsWith("COM1 " + device + " address ") && line.endsWith(" ms"),
-                     qPrintable(line));
-            line = line.section(QLatin1Char(' '), 2, 3);
+            const QString where = line.section(QStringLiteral(" address "), 0, 0);
+            QVERIFY2(places.contains(where) && line.endsWith(" ms"), qPrintable(line));
+            line = line.mid(where.size() + 1).section(QLatin1Char(' '), 0, 1);
         }
         QCOMPARE(lines.join(QLatin1Char(',')), output);
     }

@@ -247,13 +247,14 @@ private slots:
 
     // A fake line where address 2 answers, 5 answers with an exception, 7 with a
     // spoilt CRC, 8 from the wrong address, 9 after noise, 10 with noise alone,
-    // and the rest stay silent; COM 4 is missing. Each probe is one Read Coils 0-7.
+    // and the rest stay silent; COM 4 is missing, and so is the server mapped to
+    // COM 5, which is no fault. Each probe is one Read Coils 0-7.
     void scanFindsEveryModuleThatAnswers()
     {
         LineMonitor m(100, wall);
         const line::Transaction *last = nullptr;
         m.setListener([&](const line::Transaction &t) { last = &t; });
-        line::Scan scan({{3, 4}, 1, 10});
+        line::Scan scan({{3, 4, 5}, 1, 10, {5}});
         Time t = T0;
         while (scan.step() != line::Scan::Step::Done) {
             if (scan.step() == line::Scan::Step::OpenPort) {
@@ -273,6 +274,7 @@ private slots:
         }
         QCOMPARE(scan.probesDone(), scan.probesTotal());
         QVERIFY(scan.anyPortOpened());
+        QCOMPARE(scan.unopenedPorts(), std::vector<int>{4});
         std::vector<std::string> found;
         for (const auto &module : scan.found())
             found.push_back(line::describe(module));
@@ -283,7 +285,7 @@ private slots:
 
         // Behind a gateway with no module: exceptions 10 and 11 prove nothing.
         // A port lost part way is left there, and the next is scanned.
-        line::Scan gateway({{1, 2}, 1, 3});
+        line::Scan gateway({{1, 2}, 1, 3, {}});
         for (const std::uint8_t code : {10, 11, 4}) {
             gateway.portOpened(true, "/dev/ttyS0");
             const Bytes probe = withCrc({std::uint8_t(gateway.address()), 0x01, 0, 0, 0, 8});
@@ -300,11 +302,11 @@ private slots:
         QCOMPARE(gateway.probesDone(), gateway.probesTotal());
         QVERIFY(!gateway.everyPortScanned());
 
-        line::Scan cancelled({{1}, 1, 247});
+        line::Scan cancelled({{1}, 1, 247, {}});
         cancelled.portOpened(true, "/dev/ttyS0");
         cancelled.cancel();
         QVERIFY(cancelled.step() == line::Scan::Step::Done);
-        QVERIFY(!line::Scan({{1}, 1, 247}).anyPortOpened());
+        QVERIFY(!line::Scan({{1}, 1, 247, {}}).anyPortOpened());
     }
 
     void modbusTcpReplies_data()

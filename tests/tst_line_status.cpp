@@ -1,8 +1,15 @@
 // The link status and the line monitor against the real simulated module: each
-// of its faults shows as its verdict, and the monitor holds the traffic.
-#include "MSComm.h"
+// of its faults shows as its verdict, and the monitor holds the traffic. Over
+// TCP too, with bare servers on 127.0.0.1 for a connection refused and for a
+// gateway that answers in Modbus TCP.
+#include "BoxCatcher.h"
+#include "Mbap.h"
+#include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <QAbstractItemModel>
 #include <QLabel>
@@ -24,6 +31,9 @@ private slots:
         QTest::newRow("another address") << QStringList{"--other-address", "9"} << "Wrong address";
         QTest::newRow("cut short") << QStringList{"--cut-short"} << "Garbled";
         QTest::newRow("noise first") << QStringList{"--noise"} << "Garbled";
+        QTest::newRow("over TCP") << QStringList{"--tcp", "0"} << "OK [0-9]+ ms";
+        QTest::newRow("server that never answers")
+            << QStringList{"--tcp", "0", "--silent"} << "No reply";
     }
 
     void eachFaultShowsItsVerdict()
@@ -32,12 +42,22 @@ private slots:
         QFETCH(QString, status);
         SimProcess sim(fault);
         QVERIFY(sim.ready());
-        LoadedTester<MSComm> t;
+        Tester<PortComm> t;
+        frmMain &window = t.window;
+        window.Form_Load();
+        if (fault.contains("--tcp")) {
+            QVERIFY(sim.mapServer(5));
+            t.type("txtPort", "5");
+            QVERIFY(QTest::qWaitFor([&] { return t.comm.PortOpen(); }, 3000));
+        }
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
-        t.window.pollTimer_Timer();
+        QCOMPARE(label->text(), QString());
+
+        window.pollTimer_Timer();
         const QRegularExpression expected(QStringLiteral("^%1$").arg(status));
         QTRY_VERIFY2_WITH_TIMEOUT(expected.match(label->text()).hasMatch(),
                                   qPrintable(label->text()), 2000);
+        QVERIFY(t.comm.PortOpen());
 
         // The status opens the monitor, which shows the transaction.
         QTest::mouseClick(label, Qt::LeftButton);
@@ -52,6 +72,63 @@ private slots:
         QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("poll"));
         QCOMPARE(traffic->index(0, 2).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
         QVERIFY(label->text().startsWith(traffic->index(0, 4).data().toString()));
+    }
+
+    // The box waits for the connection to fail: the keystroke returns at once.
+    void refusedConnectionShowsTheBoxWhenItFails()
+    {
+        SimProcess sim; // for its port map
+        QVERIFY(sim.ready());
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString refusing = QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort());
+        server.close();
+        QString error;
+        QVERIFY(PortMap::setMapping(6, refusing, &error));
+        Tester<PortComm> t;
+        BoxCatcher boxes;
+        t.type("txtPort", "6");
+        QVERIFY(t.comm.opening());
+        QVERIFY(boxes.boxes.isEmpty());
+        QTRY_COMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes[0].text, "Unable to open Com Port 6");
+        QCOMPARE(boxes.boxes[0].details, refusing + ": connection refused");
+        QCOMPARE(t.field("txtPort")->toolTip(),
+                 QStringLiteral("COM 6: %1 (not open: connection refused)").arg(refusing));
+        QCOMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
+    }
+
+    void modbusTcpGatewayIsNamed()
+    {
+        SimProcess sim; // for its port map
+        QVERIFY(sim.ready());
+        QTcpServer gateway;
+        QVERIFY(gateway.listen(QHostAddress::LocalHost));
+        connect(&gateway, &QTcpServer::newConnection, &gateway, [&] {
+            QTcpSocket *client = gateway.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [client] {
+                client->readAll();
+                client->write(QByteArray::fromHex("00010000000401010185")); // MBAP, no CRC
+            });
+        });
+        QString error;
+        QVERIFY(PortMap::setMapping(
+            5, QStringLiteral("tcp://127.0.0.1:%1").arg(gateway.serverPort()), &error));
+        Tester<PortComm> t;
+        t.type("txtPort", "5");
+        QVERIFY(QTest::qWaitFor([&] { return t.comm.PortOpen(); }, 3000));
+        t.window.pollTimer_Timer();
+        auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
+        QTRY_COMPARE(label->text(), "Garbled");
+        QVERIFY(label->toolTip().startsWith(line::ModbusTcpWords));
+        t.window.showMonitor();
+        QTableView *table = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
+                table = w->findChild<QTableView *>(QStringLiteral("traffic"));
+        QVERIFY(table);
+        const QString meaning = table->model()->index(0, 5).data(Qt::ToolTipRole).toString();
+        QVERIFY(meaning.endsWith(line::ModbusTcpWords));
     }
 };
 

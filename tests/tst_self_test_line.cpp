@@ -65,6 +65,10 @@ private slots:
             << QStringList{"--late", "50"} << QStringList{} << report
             << QByteArray("relays 00100000") << true << 2 << "ERROR: the port was lost"
             << "error" << 0 << QByteArray();
+        QTest::newRow("through a number mapped to a server")
+            << QStringList{"--tcp", "0"} << QStringList{"--port", "5"} << report << QByteArray()
+            << false << 0 << "Relays: pass"
+            << "pass" << 0 << QByteArray("00000000");
     }
 
     void selfTestFromTheCommandLine()
@@ -81,6 +85,8 @@ private slots:
         QFETCH(QByteArray, relaysAfter);
         SimProcess sim(QStringList{"--relays", "10000001"} + simulator);
         QVERIFY(sim.ready());
+        if (simulator.contains("--tcp"))
+            QVERIFY(sim.mapServer(5));
         const QString json = report.arg(sim.dir.path());
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH),

@@ -1,15 +1,38 @@
 // The whole tester against the real simulated module over a real
-// pseudo-terminal line, with the real QSerialPort backend.
-#include "MSComm.h"
+// pseudo-terminal line, with the real QSerialPort backend, and over TCP on
+// 127.0.0.1 through COM 5 mapped to the simulator as a serial device server.
+#include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QLabel>
 #include <QtTest>
 
 namespace {
 
-// The tester on the simulator's line.
-struct LineTester : LoadedTester<MSComm> {
+constexpr int ServerPort = 5;
+
+// The simulator serving both ways, as COM 1 and as a server.
+QStringList bothWays(QStringList options)
+{
+    return options << "--tcp"
+                   << "0";
+}
+
+// The tester on the simulator's line: COM 1, or the server's number typed in.
+struct LineTester : Tester<PortComm> {
+    LineTester(SimProcess &sim, bool tcp)
+    {
+        window.Form_Load();
+        if (tcp && sim.mapServer(ServerPort))
+            typePort();
+    }
+    bool typePort()
+    {
+        type("txtPort", QString::number(ServerPort));
+        return QTest::qWaitFor([&] { return comm.PortOpen(); }, 3000);
+    }
+
     // One tick, then waits until the whole reply to its request is in: 6 bytes
     // for coils, 27 for registers, four characters each.
     bool tickAnswered()
@@ -30,52 +53,73 @@ struct LineTester : LoadedTester<MSComm> {
 
 class SimLineTest : public QObject {
     Q_OBJECT
-private slots:
-    // Wiring faults lie to the line alone: the simulator's own relays stay as they were set.
-    void pollsShowTheSimulatorsImage_data()
+    static void eachLine()
     {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("relays");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("analogs");
-        QTest::addColumn<QByteArray>("simulatorRelays");
-        QTest::newRow("as set") << QStringList{"--analog", "1023,512,7", "--inputs",
-                                               "1,0,1,1",  "--relays",   "10000001"}
-                                << "GRRRRRRG"
-                                << "GRGG"
-                                << "1023 512 7" << QByteArray("relays 10000001");
-        QTest::newRow("wiring faults")
-            << QStringList{"--analog",         "700,0,0", "--inputs",         "0,1,0,0",
-                           "--stuck-on-relay", "2",       "--shorted-inputs", "2,4",
-                           "--analog-follows", "1,3"}
-            << "RGRRRRRR"
-            << "RGRG"
-            << "700 0 700" << QByteArray("relays 00000000");
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("pseudo-terminal") << false;
+        QTest::newRow("TCP") << true;
     }
 
+private slots:
+    void pollsShowTheSimulatorsImage_data() { eachLine(); }
     void pollsShowTheSimulatorsImage()
     {
-        QFETCH(QStringList, options);
-        QFETCH(QString, relays);
-        QFETCH(QString, inputs);
-        QFETCH(QString, analogs);
-        QFETCH(QByteArray, simulatorRelays);
-        SimProcess sim(options);
+        QFETCH(bool, tcp);
+        SimProcess sim(
+            bothWays({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"}));
         QVERIFY(sim.ready());
-        LineTester t;
+        LineTester t(sim, tcp);
         QVERIFY(t.fourTicks());
-        QCOMPARE(t.lamps("Shape1", 8), relays);
-        QCOMPARE(t.lamps("Shape2", 4), inputs);
-        QCOMPARE(t.analogs(), analogs);
-        sim.command("relays");
-        QVERIFY(sim.waitForLine(simulatorRelays));
+        QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? sim.tcpAddress() : "COM1"));
+        QCOMPARE(t.lamps("Shape1", 8), "GRRRRRRG");
+        QCOMPARE(t.analogs(), "1023 512 7");
+        QCOMPARE(t.lamps("Shape2", 4), "GRGG");
+    }
+
+    // Wiring faults lie to the line alone: the simulator's own state stays as it was set.
+    void wiringFaultsShowOnTheLine()
+    {
+        SimProcess sim({"--analog", "700,0,0", "--inputs", "0,1,0,0", "--stuck-on-relay", "2",
+                        "--shorted-inputs", "2,4", "--analog-follows", "1,3"});
+        QVERIFY(sim.ready());
+        LineTester t(sim, false);
+        QVERIFY(t.fourTicks());
+        QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
+        QCOMPARE(t.lamps("Shape2", 4), "RGRG");
+        QCOMPARE(t.analogs(), "700 0 700");
+        sim.process.write("relays\n");
+        QVERIFY(sim.waitForLine("relays 00000000"));
+    }
+
+    void buttonsSwitchTheSimulatorsRelays_data() { eachLine(); }
+    void buttonsSwitchTheSimulatorsRelays()
+    {
+        QFETCH(bool, tcp);
+        SimProcess sim(bothWays({}));
+        QVERIFY(sim.ready());
+        LineTester t(sim, tcp);
+        // The next click waits for the write's echo, so that the echo cannot land
+        // in the RX box after the next request cleared it.
+        const auto clickEchoed = [&](const char *button, int row, const char *relays) {
+            t.click(button, row);
+            return sim.waitForLine(relays) && QTest::qWaitFor([&] { return t.rx().size() == 32; });
+        };
+        QVERIFY(clickEchoed("btnON", 3, "relays 00100000"));
+        QVERIFY(clickEchoed("btnON", 8, "relays 00100001"));
+
+        // The All row goes out as a broadcast, whatever the address field says.
+        t.type("txtAddr", "5");
+        t.click("btnON", 0);
+        QVERIFY(sim.waitForLine("relays 11111111"));
+        t.click("btnOFF", 0);
+        QVERIFY(sim.waitForLine("relays 00000000"));
     }
 
     void simulatorGoneLeavesTheTesterRunningUntilTheFieldIsRetyped()
     {
         auto sim = std::make_unique<SimProcess>(QStringList{"--analog", "100,200,300"});
         QVERIFY(sim->ready());
-        LineTester t;
+        LineTester t(*sim, false);
         QVERIFY(t.fourTicks());
 
         sim->process.kill(); // its end of the line closes with it
@@ -88,6 +132,24 @@ private slots:
         sim = std::make_unique<SimProcess>(QStringList{"--analog", "555,200,300"});
         QVERIFY(sim->ready());
         t.type("txtPort", "1");
+        QVERIFY(t.fourTicks());
+        QCOMPARE(t.analogs(), "555 200 300");
+    }
+
+    void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()
+    {
+        SimProcess sim(bothWays({"--analog", "100,200,300"}));
+        QVERIFY(sim.ready());
+        LineTester t(sim, true);
+        QVERIFY(t.fourTicks());
+        t.window.pollTimer_Timer(); // on the line as the server drops it
+        sim.command("fault drop");
+        QVERIFY(QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 3000));
+        QTRY_COMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
+        QVERIFY(t.field("txtPort")->toolTip().contains("lost: connection closed by the server"));
+
+        sim.command("analog 1 555");
+        QVERIFY(t.typePort());
         QVERIFY(t.fourTicks());
         QCOMPARE(t.analogs(), "555 200 300");
     }

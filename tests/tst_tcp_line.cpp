@@ -1,8 +1,8 @@
-// The port over TCP as the program holds it (PortComm), against the real
-// simulator serving the line as a serial device server on 127.0.0.1, and
-// against bare sockets for a server that refuses or never completes a connection.
+// The port over TCP as the program holds it (PortComm), where the window's
+// tests do not reach: against the real simulator serving the line as a serial
+// device server on 127.0.0.1, and against bare sockets for a server that
+// refuses or never completes a connection.
 #include "PortComm.h"
-#include "PortMap.h"
 #include "SimProcess.h"
 
 #include <QSignalSpy>
@@ -48,36 +48,7 @@ QString refusingAddress()
 
 class TcpLineTest : public QObject {
     Q_OBJECT
-    QTemporaryDir config; // never the user's own ports.ini
-
 private slots:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
-
-    void mappedNumberCarriesFramesUnchanged()
-    {
-        SimProcess sim({"--tcp", "0", "--relays", "10100001"});
-        QVERIFY(sim.ready());
-        QString error;
-        QVERIFY2(PortMap::setMapping(5, sim.tcpAddress(), &error), qPrintable(error));
-        PortComm comm;
-        comm.setCommPort(5);
-        QVERIFY(connected(comm));
-        QCOMPARE(comm.devicePath(), sim.tcpAddress());
-        QCOMPARE(exchange(comm, ReadCoils, 6).toHex(' '), "01 01 01 85 90 2b");
-    }
-
-    void refusedConnectionSaysSoAtOnce()
-    {
-        PortComm comm;
-        comm.setPort(refusingAddress());
-        QSignalSpy failed(&comm, &SerialComm::openFailed);
-        QVERIFY(comm.setPortOpen(true));
-        QVERIFY(failed.wait(1000));
-        QCOMPARE(failed.front().front().toString(), "connection refused");
-        QCOMPARE(comm.errorString(), "connection refused");
-        QVERIFY(!comm.PortOpen() && !comm.opening());
-    }
-
     void connectionThatNeverCompletesTimesOut()
     {
         // Nothing is taken from its short queue, so once it is full the kernel
@@ -127,26 +98,6 @@ private slots:
         QTest::qWait(TcpComm::ConnectTimeoutMs); // nor does the connection's time-out close it
         QVERIFY(comm.PortOpen());
         QCOMPARE(lost.count(), 0);
-    }
-
-    void droppedConnectionIsAPortLostAndReopens()
-    {
-        SimProcess sim({"--tcp", "0"});
-        QVERIFY(sim.ready());
-        PortComm comm;
-        QSignalSpy lost(&comm, &SerialComm::portLost);
-        comm.setPort(sim.tcpAddress());
-        QVERIFY(connected(comm));
-        QVERIFY(sim.logSays("connected"));
-        sim.command("fault drop");
-        QVERIFY(lost.wait(2000));
-        QTest::qWait(100);
-        QCOMPARE(lost.count(), 1);
-        QCOMPARE(lost.front().front().toString(), "connection closed by the server");
-        QVERIFY(!comm.PortOpen());
-
-        QVERIFY(connected(comm));
-        QCOMPARE(exchange(comm, ReadCoils, 6).size(), 6);
     }
 
     void simulatorTurnsASecondClientAway()

@@ -1,6 +1,5 @@
 #include "FindModuleDialog.h"
 
-#include "ComPortNames.h"
 #include "LineSession.h"
 #include "SerialComm.h"
 #include "Words.h"
@@ -132,8 +131,7 @@ void FindModuleDialog::startScan()
         return;
     line::Scan::Plan plan;
     if (allPorts.isChecked())
-        for (int n : ComPortNames::presentPorts())
-            plan.ports.push_back(n);
+        ScanRunner::addEveryPort(plan);
     else
         plan.ports.push_back(session.comm().CommPort());
     if (first.value() > last.value()) {
@@ -146,7 +144,7 @@ void FindModuleDialog::startScan()
 
     const SerialComm &comm = session.comm();
     portBefore = comm.CommPort();
-    openBefore = comm.PortOpen();
+    openBefore = comm.PortOpen() || comm.opening();
     results.setRowCount(0);
     runner = std::make_unique<ScanRunner>(session, plan,
                                           std::chrono::milliseconds(timeout.value()));

@@ -2,6 +2,7 @@
 // that leads to them.
 #include "FindModuleDialog.h"
 #include "LineSession.h"
+#include "PortsDialog.h"
 #include "SerialComm.h"
 #include "frmMain.h"
 
@@ -14,7 +15,15 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(&findModuleAction);
     menu.addAction(&selfTestAction);
     menu.addAction(&monitorAction);
+    menu.addSeparator();
+    menu.addAction(&portsAction);
     menu.exec(event->globalPos());
+}
+
+void frmMain::showPorts()
+{
+    PortsDialog dialog(this);
+    dialog.exec();
 }
 
 void frmMain::showFindModule()

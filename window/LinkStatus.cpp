@@ -1,6 +1,7 @@
 // The link status in the Settings frame: how the latest transaction went, in a
 // word or two, and the way to the line monitor.
 #include "LineSession.h"
+#include "Mbap.h"
 #include "MonitorWindow.h"
 #include "Words.h"
 #include "frmMain.h"
@@ -20,7 +21,7 @@ void frmMain::showLinkStatus(const line::Transaction &transaction)
 {
     if (!transaction.changesStatus())
         return;
-    QString detail;
+    QString detail = QString::fromStdString(line::protocolWords(transaction));
     if (const auto code = transaction.exceptionCode())
         detail = QStringLiteral("Exception %1: %2")
                      .arg(*code)

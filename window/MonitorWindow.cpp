@@ -40,6 +40,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
+    view.setItemDelegate(&delegate);
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -107,7 +108,6 @@ QWidget *MonitorWindow::healthPanel()
         QLabel &value = figures[std::size_t(f)];
         value.setObjectName(QStringLiteral("figure%1").arg(f));
         value.setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value.setAutoFillBackground(true); // the panel need not be painted under it
         value.setFixedSize(value.fontMetrics().horizontalAdvance(QString::fromUtf8(longest(f))) + 4,
                            value.fontMetrics().height() + 2);
         grid->addWidget(&value, row, column + 1);

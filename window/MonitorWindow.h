@@ -1,7 +1,7 @@
 #pragma once
 
+#include "TrafficDelegate.h"
 #include "TrafficModel.h"
-#include "TrafficView.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -50,7 +50,8 @@ private:
 
     LineTap &tap;
     TrafficModel model;
-    TrafficView view;
+    TrafficDelegate delegate;
+    QTableView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update

@@ -22,11 +22,12 @@ std::uint32_t lampColour(bool on)
 // The request goes to the arbiter, which writes it the moment the line is free.
 // While a scan or a self-test has the line, or a message box waits for the
 // user, ticks do nothing and the cycle goes on where it stopped afterwards; so
-// does a tick whose previous poll still waits behind a silent module.
+// does a tick whose previous poll still waits behind a silent module, and one
+// while the port still connects.
 void frmMain::pollTimer_Timer()
 {
     LineArbiter &arbiter = session.arbiter();
-    if (!chkPoll.isChecked() || arbiter.held() ||
+    if (!chkPoll.isChecked() || arbiter.held() || session.opening() ||
         arbiter.waiting(line::Origin::Poll))
         return;
     const auto address = static_cast<std::uint8_t>(addressValue());

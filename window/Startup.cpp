@@ -13,23 +13,33 @@ void frmMain::Form_Load()
     OpenComPort(static_cast<std::int16_t>(FieldValue::roundedValueOf(txtPort.text())));
 }
 
+// A serial device opens here and now; a server on the network connects in
+// the background, and what happens to it shows when it is known
+// (connectHandlers), so that the window never waits on the network.
 void frmMain::OpenComPort(std::int16_t port)
 {
-    if (session.openPort(port)) {
-        showPortDevice();
-        showLinkStatus(QString(), true); // nothing known of the new line yet
+    if (!session.openPort(port)) {
+        showOpenFailed();
         return;
     }
+    showPortDevice(session.opening() ? tr("connecting") : QString());
+    showLinkStatus(QString(), true); // nothing known of the new line yet
+}
+
+void frmMain::showOpenFailed()
+{
     const QString device = MSComm1.devicePath();
     const QString reason = MSComm1.errorString();
-    showPortDevice(tr("not open"));
+    showPortDevice(tr("not open: %1").arg(reason));
     showLinkStatus(tr("Port closed"), false, reason);
     const QString details =
         device.isEmpty() ? reason : QStringLiteral("%1: %2").arg(device, reason);
-    showTesterMessage(this, QStringLiteral("Unable to open Com Port ") + QString::number(port),
-                      details);
+    showTesterMessage(
+        this, QStringLiteral("Unable to open Com Port ") + QString::number(MSComm1.CommPort()),
+        details);
 }
 
+// The number and what it resolves to now: "COM 5: tcp://192.0.2.10:4001".
 void frmMain::showPortDevice(const QString &remark)
 {
     const QString device = MSComm1.devicePath();

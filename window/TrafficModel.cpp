@@ -1,5 +1,7 @@
 #include "TrafficModel.h"
 
+#include "Mbap.h"
+#include "TrafficDelegate.h"
 #include "Words.h"
 
 #include <QBrush>
@@ -104,8 +106,15 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: // the whole of a long reply or meaning
         return text(*t, index.column());
+    case Qt::ToolTipRole: { // the whole of a long reply or meaning
+        const std::string words = line::protocolWords(*t);
+        if (index.column() == Meaning && !words.empty())
+            return text(*t, Meaning) + QLatin1Char('\n') + QString::fromStdString(words);
+        return text(*t, index.column());
+    }
+    case TrafficDelegate::IdentityRole:
+        return QVariant::fromValue(first + std::uint64_t(index.row()));
     case Qt::BackgroundRole:
         if (isError(t->verdict))
             return QBrush(QColor(0xFF, 0xDD, 0xDD));

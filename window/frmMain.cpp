@@ -8,7 +8,7 @@
 frmMain::frmMain(LineSession &session, QWidget *parent)
     : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
       monitorAction(tr("Line monitor")), findModuleAction(tr("Find module…")),
-      selfTestAction(tr("Self-test…")), echo(*this, txtTX, txtRX)
+      selfTestAction(tr("Self-test…")), portsAction(tr("Ports…")), echo(*this, txtTX, txtRX)
 {
     buildLayout();
     connectHandlers();
@@ -37,6 +37,15 @@ void frmMain::connectHandlers()
         showPortDevice(tr("lost: %1").arg(reason));
         showLinkStatus(tr("Port closed"), false, reason);
     });
+    // A tool that has the line opens ports of its own, without a word.
+    connect(&session, &LineSession::portOpened, this, [this] {
+        if (!session.arbiter().holder())
+            showPortDevice();
+    });
+    connect(&session, &LineSession::portOpenFailed, this, [this] {
+        if (!session.arbiter().holder())
+            showOpenFailed();
+    });
     connect(&lblStatus, &ClickLabel::clicked, this, &frmMain::showMonitor);
     monitorAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
     findModuleAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
@@ -46,6 +55,7 @@ void frmMain::connectHandlers()
     connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
     connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
     connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
+    connect(&portsAction, &QAction::triggered, this, &frmMain::showPorts);
     connect(&session.tap(), &LineTap::transactionEnded, this,
             [this](const line::Transaction &t) {
                 showLinkStatus(t);

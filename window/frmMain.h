@@ -58,6 +58,7 @@ public:
     void showMonitor();
     void showFindModule();
     void showSelfTest();
+    void showPorts();
 
     // What the finder asks of the fields when it is done.
     // Opens `port` again as the COM Port field would, when `reopen`; else
@@ -84,6 +85,7 @@ private:
     void showRelays();
     std::int16_t addressValue() const;
     void showPortDevice(const QString &remark = {});
+    void showOpenFailed();
     void showLinkStatus(const line::Transaction &transaction);
     void showLinkStatus(const QString &text, bool good, const QString &detail = {});
 
@@ -121,7 +123,7 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
-    QAction monitorAction, findModuleAction, selfTestAction;
+    QAction monitorAction, findModuleAction, selfTestAction, portsAction;
     WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;

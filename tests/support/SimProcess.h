@@ -1,19 +1,21 @@
 #pragma once
 
 #include "ComPortNames.h"
+#include "PortMap.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 // The real rzm530-sim, headless, on a line directory of its own, with COM
-// numbers naming that directory while it lives. It is always ended when the
-// test is, passed or failed.
+// numbers naming that directory, and a port map of its own, never the user's,
+// while it lives. It is always ended when the test is, passed or failed.
 class SimProcess {
 public:
     explicit SimProcess(const QStringList &options = {})
     {
         qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         process.start(QStringLiteral(RZM530_SIM_PATH),
                       QStringList{"--headless", "--dir", dir.path()} + options);
     }
@@ -22,6 +24,10 @@ public:
         process.terminate(); // lets it remove its link; QProcess kills it if it lingers
         process.waitForFinished(3000);
         qunsetenv(ComPortNames::DirVariable);
+        if (configBefore.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configBefore);
     }
 
     // Waits for a line of output that starts with `prefix`; keeps it in `line`.
@@ -43,6 +49,12 @@ public:
                 return QString::fromLatin1(word);
         return {};
     }
+    // Maps COM `number` to its server (--tcp, once ready).
+    bool mapServer(int number)
+    {
+        QString error;
+        return PortMap::setMapping(number, tcpAddress(), &error);
+    }
     // Waits until its log, standard error, says `text`.
     bool logSays(const char *text)
     {
@@ -59,6 +71,8 @@ public:
         return waitForLine("error");
     }
 
+    const QByteArray configBefore =
+        qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qgetenv("XDG_CONFIG_HOME") : QByteArray();
     QTemporaryDir dir;
     QProcess process;
     QByteArray line, log;
