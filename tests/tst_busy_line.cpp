@@ -45,8 +45,7 @@ private slots:
     void rxBoxKeepsTheFirstBytesSinceTheRequest()
     {
         QFETCH(QList<QByteArray>, events);
-        Tester<FakeComm> t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         t.click("btnON", 1);
         QByteArray all;
         for (const QByteArray &event : events) {
@@ -62,8 +61,7 @@ private slots:
 
     void oneReceiveEventIsOneUpdateOfTheBox()
     {
-        Tester<FakeComm> t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         t.window.pollTimer_Timer();
         QSignalSpy changes(t.child<QPlainTextEdit>("txtRX")->document(),
                            &QTextDocument::contentsChanged);
@@ -96,8 +94,7 @@ private slots:
     // phase; what arrived meanwhile is framed once the box has closed.
     void ticksWaitWhileABoxIsOpen()
     {
-        Tester<FakeComm> t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         BoxCatcher catcher;
         const QByteArray coils = withCrc(hex("01 01 01 05"));
         catcher.whileOpen = [&] {
@@ -121,8 +118,7 @@ private slots:
     // waits for OK, and the scan goes on after it.
     void aScanWaitsBehindAMessageBox()
     {
-        Tester<FakeComm> t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         BoxCatcher catcher;
         QByteArray writtenWhileOpen;
         catcher.whileOpen = [&] {

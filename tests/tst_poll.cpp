@@ -10,7 +10,7 @@
 
 using Frames::hex;
 using Frames::withCrc;
-using FakeTester = Tester<FakeComm>;
+using FakeTester = LoadedTester<FakeComm>;
 
 namespace {
 
@@ -31,7 +31,6 @@ private slots:
     void ticksAlternateAndShowTheOtherReply()
     {
         FakeTester t;
-        t.window.Form_Load();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadCoils);
         t.comm.inject(CoilReply);
@@ -58,7 +57,6 @@ private slots:
     void relayButtonsPutTheirFramesOnTheLine()
     {
         FakeTester t;
-        t.window.Form_Load();
         t.click("btnOFF", 8);
         QCOMPARE(t.sent(), hex("01 05 00 07 00 00 7C 0B"));
         t.comm.inject(hex("01 05 00 07 00 00 7C 0B")); // the module's echo frees the line
@@ -78,7 +76,6 @@ private slots:
     void failingWriteStillEchoesAndGoesOn()
     {
         FakeTester t;
-        t.window.Form_Load();
         t.comm.failingWrites = {2, 7};
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), hex("01 01 00 00 08 3D"));
@@ -88,17 +85,13 @@ private slots:
     void untickedPollSendsNothingAndResumesWhereItStopped()
     {
         FakeTester t;
-        t.window.Form_Load();
         QCheckBox *poll = t.child<QCheckBox>("chkPoll");
-        const auto clickPoll = [&] {
-            QTest::mouseClick(poll, Qt::LeftButton, {}, QPoint(5, poll->height() / 2));
-        };
         t.window.pollTimer_Timer();
         t.comm.inject(CoilReply);
-        clickPoll();
+        poll->click();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadCoils); // and nothing after it
-        clickPoll();
+        poll->click();
         t.window.pollTimer_Timer();
         QCOMPARE(t.sent(), ReadRegisters);
     }
@@ -108,7 +101,6 @@ private slots:
     void unexpectedResponseBoxesNeverStackAndLoseNothing()
     {
         FakeTester t;
-        t.window.Form_Load();
         const QByteArray wrongCount = withCrc(hex("01 01 02 05 00"));
         BoxCatcher catcher;
         bool injected = false;

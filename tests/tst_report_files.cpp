@@ -20,17 +20,6 @@ QByteArray contents(const QString &path)
 class ReportFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    // A file named on purpose is replaced whole, and nothing but the report is left beside it.
-    void namedFileIsReplaced()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("report.json");
-        QCOMPARE(writeReportFile(path, "old"), QString());
-        QCOMPARE(writeReportFile(path, "new, and longer"), QString());
-        QCOMPARE(contents(path), "new, and longer");
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.json"});
-    }
-
     // Both files of a report share the first name that neither file has.
     void madeNameNeverReplacesAReport()
     {
@@ -72,6 +61,11 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.json"}); // no trace
         QCOMPARE(contents(dir.filePath("old.json")), "kept");
         QCOMPARE(writeReportFile(dir.filePath(name), "x").isEmpty(), writable); // as foretold
+        // A file named on purpose is replaced whole, and nothing but the report is left.
+        if (name == "old.json") {
+            QCOMPARE(contents(dir.filePath(name)), "x");
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.json"});
+        }
     }
 };
 

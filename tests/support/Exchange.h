@@ -5,22 +5,22 @@
 
 #include <chrono>
 
-// One byte on the wire at 9600 8N1.
+// One byte on the wire at 9600 8N1, and how long a module takes to start its reply.
 inline constexpr std::chrono::microseconds ByteTime{1040};
+inline constexpr std::chrono::milliseconds Turnaround{20};
 
-// The request written byte by byte from t, the reply starting 20 ms after its
+// The request written byte by byte from t, the reply starting a turnaround after its
 // last byte, as the port's tap feeds the line monitor. Returns when the last
 // byte was written.
 inline line::Time exchange(line::LineMonitor &m, line::Time t, const Bytes &request,
                            const Bytes &reply)
 {
-    using namespace std::chrono_literals;
     if (!request.empty())
         m.requestStarted(t);
     for (auto byte : request)
         m.byteWritten(byte, t += ByteTime);
     const line::Time written = t;
-    t += 20ms;
+    t += Turnaround;
     for (auto byte : reply)
         m.byteReceived(byte, t += ByteTime);
     return written;

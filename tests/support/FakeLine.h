@@ -1,20 +1,16 @@
 #pragma once
 
+#include "Exchange.h"
 #include "FakeModule.h"
-#include "LineMonitor.h"
 #include "MemoryLink.h"
 #include "Module2.h"
 #include "Request.h"
 
-#include <chrono>
 #include <vector>
 
 // A module on a line in memory: the master's own builders put a request on it, a real line
 // monitor cuts and judges the exchange, and time passes only as the bytes do.
 struct FakeLine {
-    static constexpr std::chrono::microseconds ByteTime{1040}; // 9600 8N1
-    static constexpr std::chrono::milliseconds Turnaround{20};
-
     explicit FakeLine(line::WallClock wallClock) : monitor(1000, std::move(wallClock))
     {
         master.BuildCrcTables();
@@ -40,15 +36,10 @@ struct FakeLine {
                                       std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
             break;
         }
-        const FakeModule::Bytes request(link.written.begin(), link.written.end());
-        monitor.requestStarted(now);
-        for (auto byte : request)
-            monitor.byteWritten(byte, now += ByteTime);
-        const line::Time sent = now;
-        const FakeModule::Bytes reply = module.answer(request);
-        now += Turnaround;
-        for (auto byte : reply)
-            monitor.byteReceived(byte, now += ByteTime);
+        const Bytes request(link.written.begin(), link.written.end());
+        const Bytes reply = module.answer(request);
+        const line::Time sent = exchange(monitor, now, request, reply);
+        now = sent + Turnaround + std::int64_t(reply.size()) * ByteTime;
         if (!monitor.replyComplete())
             now = std::max(now, sent + replyWait);
         monitor.closeNow();

@@ -1,18 +1,15 @@
 #pragma once
 
+#include "Bytes.h"
 #include "ReferenceCrc.h"
 
 #include <array>
-#include <cstdint>
-#include <vector>
 
 // An RZM-530 as the line sees it: relays 1-8 are coils 0-7, holding registers 4-6 the
 // analog inputs, 7-10 the digital inputs. It answers at its own address, obeys broadcasts
 // in silence and ignores frames with a bad CRC.
 class FakeModule {
 public:
-    using Bytes = std::vector<std::uint8_t>;
-
     std::uint8_t address = 1;
     std::array<bool, 8> coils{};
     std::array<std::uint16_t, 11> registers{};

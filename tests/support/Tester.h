@@ -61,3 +61,8 @@ template <typename Comm> struct Tester {
     // Takes what went out since the last call (on the fake component).
     QByteArray sent() { return std::exchange(comm.written, {}); }
 };
+
+// The window as the program leaves it on starting: loaded, with the port open.
+template <typename Comm> struct LoadedTester : Tester<Comm> {
+    LoadedTester() { this->window.Form_Load(); }
+};

@@ -59,27 +59,6 @@ const TimeVector TimeVectors[] = {
     {"Europe/Berlin", 1782907200500, "2026-07-01T14:00:00.500+02:00", true}, // summer time
 };
 
-line::WallTime wallOf(std::int64_t ms)
-{
-    return line::WallTime(std::chrono::milliseconds(ms));
-}
-
-// '#' is a digit and '~' a sign; anything else stands for itself.
-bool shaped(const std::string &text, const std::string &shape)
-{
-    if (text.size() != shape.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const bool ok = shape[i] == '#'   ? c >= '0' && c <= '9'
-                        : shape[i] == '~' ? c == '+' || c == '-'
-                                          : c == shape[i];
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 int number(const std::string &iso, std::size_t at, std::size_t length)
 {
     return std::stoi(iso.substr(at, length));
@@ -147,7 +126,7 @@ void timeChecks(Checks &checks)
 #endif
         checks.run(std::string("time in ") + v.zone + ": " + v.iso, [&](Checks &c) {
             useZone(v.zone);
-            const line::WallTime t = wallOf(v.ms);
+            const line::WallTime t{std::chrono::milliseconds(v.ms)};
             c.that("the table's time names its instant", instantOf(v.iso) == v.ms);
             c.equal("ISO 8601", line::isoTime(t, true), v.iso);
             agreesWithIso(c, t, v.iso);
@@ -157,11 +136,12 @@ void timeChecks(Checks &checks)
     useZone(SystemZone);
     for (const TimeVector &v : TimeVectors) {
         checks.run(std::string("time in the system's zone: ") + v.iso, [&](Checks &c) {
-            const line::WallTime t = wallOf(v.ms);
+            const line::WallTime t{std::chrono::milliseconds(v.ms)};
             const std::string iso = line::isoTime(t, true);
             if (&v == &TimeVectors[0])
                 std::printf("the system's zone: %s\n", iso.c_str());
-            const bool wellFormed = shaped(iso, "####-##-##T##:##:##.###~##:##");
+            // The fixed zones check the digits and separators; here the offset may be any.
+            const bool wellFormed = iso.size() == 29 && (iso[23] == '+' || iso[23] == '-');
             c.that("\"" + iso + "\" is well formed", wellFormed);
             if (!wellFormed)
                 return;
