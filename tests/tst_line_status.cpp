@@ -7,6 +7,7 @@
 #include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
+#include "TrafficModel.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -67,10 +67,11 @@ private slots:
         sim.process.write("collisions\n");
         QVERIFY(sim.waitForLine("collisions 0"));
         const line::Health &health = t.session.tap().monitor().health();
-        QCOMPARE(health.requests, std::uint64_t(36));
-        QCOMPARE(health.good, std::uint64_t(36));
+        // Every click, and the polls a click did not overtake, all answered well.
+        QVERIFY(health.requests >= 19);
+        QCOMPARE(health.good, health.requests);
         const QList<QByteArray> rows = rowsOf(logPath);
-        QCOMPARE(rows.size(), 36);
+        QCOMPARE(std::uint64_t(rows.size()), health.requests);
         for (const QByteArray &row : rows)
             QVERIFY2(row.contains(",OK,"), row.constData());
     }
