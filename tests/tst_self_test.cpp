@@ -392,8 +392,10 @@ private slots:
                  QJsonArray({QJsonObject{{"relay", 2}, {"fault", "stuck_off"}}}));
         QCOMPARE(values["all_failed"].toBool(), false);
         QVERIFY(relays["traffic"].toArray().size() > 40);
-        QCOMPARE(steps[2].toObject()["values"].toObject()["crossed"].toArray(),
-                 QJsonArray({QJsonArray({1, 2})}));
+        // One pair: [[1, 2]]. Braces around a single QJsonArray would copy it, not nest it.
+        QJsonArray crossed;
+        crossed.append(QJsonArray{1, 2});
+        QCOMPARE(steps[2].toObject()["values"].toObject()["crossed"].toArray(), crossed);
         QCOMPARE(steps[3].toObject()["values"].toObject()["crossed"].toArray(), QJsonArray());
 
         // One wording: the dialog and the console show stepSummary, and so do both reports.
