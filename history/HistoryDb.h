@@ -1,0 +1,75 @@
+#pragma once
+
+#include "RunRecord.h"
+#include "ServerUrl.h"
+#include "Yield.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// Which runs a list, a yield or an export is about. Empty fields do not filter.
+struct RunFilter {
+    QString serial;             // part of the serial number
+    std::optional<QDate> since; // local days, both included
+    std::optional<QDate> until;
+    std::optional<line::Outcome> outcome;
+    QString operatorName;
+    QString station;
+};
+
+// One line of the run list.
+struct RunRow {
+    QString id;
+    QDateTime started; // UTC
+    QString serial, operatorName, station;
+    line::Outcome outcome = line::Outcome::Error;
+    QString failed;
+};
+
+// One history database: the local SQLite file or the shared PostgreSQL server, with the same
+// schema. A connection belongs to the thread that opened it. All SQL takes its values as bound
+// parameters.
+class HistoryDb {
+public:
+    // Opens the file, creating it, in WAL mode, migrated to the current schema in one
+    // transaction. Nothing, with the reason in `error`, when it cannot.
+    static std::unique_ptr<HistoryDb> openLocal(const QString &path, QString *error);
+    // Connects to the server and migrates it the same way.
+    static std::unique_ptr<HistoryDb> openServer(const ServerUrl &url, QString *error);
+    ~HistoryDb();
+    HistoryDb(const HistoryDb &) = delete;
+    HistoryDb &operator=(const HistoryDb &) = delete;
+
+    // "the local file /home/qa/.local/share/.../history.sqlite", "postgresql://qa@db:5432/h".
+    QString name() const;
+    bool isLocal() const;
+
+    // The run with its steps and measurements, in one transaction. A run whose id is there
+    // already is stored once: storing it again changes nothing and succeeds.
+    bool store(const line::RunRecord &run, QString *error);
+
+    // Newest first.
+    std::vector<RunRow> runs(const RunFilter &filter, int limit, int offset) const;
+    int count(const RunFilter &filter) const;
+    std::vector<line::YieldRun> yieldRuns(const RunFilter &filter) const;
+    std::optional<QByteArray> reportJson(const QString &id) const;
+
+    // The local file's runs not yet on the server, oldest first; and marking one as up.
+    std::vector<QString> waitingIds() const;
+    int waitingCount() const;
+    std::optional<line::RunRecord> load(const QString &id) const;
+    bool markUploaded(const QString &id, QString *error);
+
+    QString lastError() const;
+
+private:
+    struct Connection;
+    explicit HistoryDb(std::unique_ptr<Connection> connection);
+    std::unique_ptr<Connection> db;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Clock.h"
+#include "Report.h"
+#include "SelfTestResult.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// One self-test run as the history keeps it: the run, its steps, and each value it measured
+// with its limits. Every run is kept, whatever its outcome.
+namespace line {
+
+struct StepRow {
+    std::string name;   // stepName(): "link", "relays", "digital", "analog"
+    std::string result; // resultWord(): "pass", "fail", "skipped", "not run", ...
+    std::optional<WallTime> started, finished;
+};
+
+// "analog 2 high", 1019, 1000, 1023, "counts", "pass". Limits are absent where the value
+// has none (a response time, a count of changes).
+struct Measurement {
+    std::string name;
+    std::optional<double> value;
+    std::optional<double> low, high;
+    std::string unit;
+    std::string result;
+};
+
+struct RunRecord {
+    std::string id; // a UUID made on the station: records from several stations never clash
+    std::string serialNumber, operatorName, station, tester;
+    int comNumber = 0;
+    std::string device;
+    int address = 1;
+    WallTime started, finished;
+    Outcome outcome = Outcome::Error;
+    std::string failed; // what failed, in words: "relay 3 stuck on, digital input 2"
+    std::string reportJson; // the whole JSON report
+    std::vector<StepRow> steps;
+    std::vector<Measurement> measurements;
+};
+
+// The record of a finished run. `started` and `finished` fall back to `now` for a run that put
+// nothing on the line (no port).
+RunRecord runRecord(const SelfTestReport &report, const ReportHeader &header,
+                    const WallClock &wallClock, const std::string &station, const std::string &id,
+                    WallTime now);
+
+} // namespace line
