@@ -1,7 +1,10 @@
 #include "CommandLine.h"
 
+#include "HistoryPlace.h"
 #include "PortTarget.h"
+#include "RunCsv.h"
 #include "Scan.h"
+#include "ServerUrl.h"
 
 #include <algorithm>
 
@@ -22,7 +25,13 @@ was found and a port could not be opened or was lost part way.
 and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 on ERROR
 (no port, the port lost, no module answering, a report that cannot be
 written), 130 when Ctrl+C or SIGTERM aborted it after switching every relay
-off.
+off. Every run is kept in the test history, whatever its outcome, unless
+--no-history is given.
+
+--history prints the kept runs as CSV (started, serial, operator, station,
+outcome, failed, id), newest first; --yield prints the yield per day of the
+same runs; --sync uploads the runs that wait for the history server, exiting
+0 when none is left waiting and 2 when the server cannot be reached.
 
 COM numbers:
   Windows           COM n is COMn.
@@ -40,12 +49,37 @@ COM numbers:
 // Where an option belongs, in words.
 QString modeOf(const QString &option)
 {
-    static const QStringList selfTestOnly{"address", "report", "html", "serial", "operator"};
+    static const QStringList selfTestOnly{"address", "report", "html", "no-history"};
+    static const QStringList selfTestOrHistory{"serial", "operator", "station"};
+    static const QStringList historyOnly{"since", "until", "outcome"};
     if (option == QLatin1String("port"))
         return QStringLiteral("--scan or --self-test");
     if (option == QLatin1String("log"))
         return QStringLiteral("the window, not with --scan or --self-test");
+    if (option == QLatin1String("db"))
+        return QStringLiteral("--self-test, --history, --yield or --sync");
+    if (selfTestOrHistory.contains(option))
+        return QStringLiteral("--self-test, --history or --yield");
+    if (historyOnly.contains(option))
+        return QStringLiteral("--history or --yield");
     return selfTestOnly.contains(option) ? QStringLiteral("--self-test") : QStringLiteral("--scan");
+}
+
+// Where the history is, and how to reach a server without showing its password.
+QString historyHelp()
+{
+    return QStringLiteral(R"(
+History:
+  The runs are kept in %1
+  (the window and rzm530-cli share it). With a history server, given by
+  --db or in the history window's settings, each run goes up to it as well,
+  in the background; a run the server cannot take waits in that file, and
+  --history and --yield read the server and say how many runs wait.
+  --db postgresql://USER@HOST[:PORT]/DBNAME names the server for this run
+  only. Give its password in ~/.pgpass or PGPASSWORD, which the PostgreSQL
+  client reads by itself: a password typed in the URL works, but it shows
+  in the process list. A password is never printed or stored.
+)").arg(localHistoryPath());
 }
 
 bool singleDash(const QString &argument)
@@ -85,12 +119,26 @@ CommandLine::CommandLine(const QStringList &arguments)
       report(valued("report", "Writes the self-test report as JSON to FILE.", "FILE.json")),
       html(valued("html", "Writes the self-test report as HTML to FILE.", "FILE.html")),
       serial(valued("serial", "The module's serial number, for the report.", "TEXT")),
-      operatorName(valued("operator", "Who runs the test, for the report.", "TEXT"))
+      operatorName(valued("operator", "Who runs the test, for the report.", "TEXT")),
+      station(valued("station",
+                     "This test station's name for the history (default: the history "
+                     "settings' name, else the host name).",
+                     "NAME")),
+      db(valued("db", "The history server for this run: postgresql://USER@HOST[:PORT]/DBNAME.",
+                "URL")),
+      noHistory(flag("no-history", "Keeps no record of this self-test in the history.")),
+      historyMode(flag("history", "Prints the kept runs as CSV, newest first.")),
+      yieldMode(flag("yield", "Prints the yield per day of the kept runs as CSV.")),
+      syncMode(flag("sync", "Uploads the runs that wait for the history server.")),
+      since(valued("since", "Only runs on or after this local day.", "YYYY-MM-DD")),
+      until(valued("until", "Only runs on or before this local day.", "YYYY-MM-DD")),
+      outcome(valued("outcome", "Only runs with this outcome.", "pass|fail|error|aborted"))
 {
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({help, version, log, scanMode, port, allPorts, first, last, timeout,
-                       selfTestMode, address, report, html, serial, operatorName});
+                       selfTestMode, address, report, html, serial, operatorName, station, db,
+                       noHistory, historyMode, yieldMode, syncMode, since, until, outcome});
 
     if (!parser.parse(arguments)) {
         // QApplication takes its own options ("-platform offscreen") out of the
@@ -109,15 +157,24 @@ CommandLine::CommandLine(const QStringList &arguments)
         chosen = Mode::Version;
     else if (!parser.positionalArguments().isEmpty())
         fail(QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().front()));
-    else if (parser.isSet(scanMode) && parser.isSet(selfTestMode))
-        fail(QStringLiteral("--scan and --self-test do not go together."));
+    else if (const int modes = int(parser.isSet(scanMode)) + int(parser.isSet(selfTestMode)) +
+                               int(parser.isSet(historyMode)) + int(parser.isSet(yieldMode)) +
+                               int(parser.isSet(syncMode));
+             modes > 1)
+        fail(QStringLiteral("Choose one of --scan, --self-test, --history, --yield and --sync."));
     else if (parser.isSet(scanMode))
         readScan();
     else if (parser.isSet(selfTestMode))
         readSelfTest();
+    else if (parser.isSet(historyMode))
+        readHistory(Mode::History);
+    else if (parser.isSet(yieldMode))
+        readHistory(Mode::Yield);
+    else if (parser.isSet(syncMode))
+        readHistory(Mode::Sync);
     else
-        refuseOptionsOf(
-            {port, allPorts, first, last, timeout, address, report, html, serial, operatorName});
+        refuseOptionsOf({port, allPorts, first, last, timeout, address, report, html, serial,
+                         operatorName, station, db, noHistory, since, until, outcome});
 }
 
 // An option of another mode would be silently ignored: say so instead.
@@ -132,7 +189,7 @@ void CommandLine::refuseOptionsOf(const QList<QCommandLineOption> &options)
 
 QString CommandLine::helpText() const
 {
-    return parser.helpText();
+    return parser.helpText() + historyHelp();
 }
 
 void CommandLine::fail(const QString &text)
@@ -178,7 +235,8 @@ void CommandLine::readPort(int *numberOut, QString *text)
 void CommandLine::readScan()
 {
     chosen = Mode::Scan;
-    refuseOptionsOf({address, report, html, serial, operatorName, log});
+    refuseOptionsOf({address, report, html, serial, operatorName, log, station, db, noHistory, since,
+                     until, outcome});
     Scan &s = scanOptions;
     s.allPorts = parser.isSet(allPorts);
     if (s.allPorts && parser.isSet(port))
@@ -198,7 +256,7 @@ void CommandLine::readScan()
 void CommandLine::readSelfTest()
 {
     chosen = Mode::SelfTest;
-    refuseOptionsOf({allPorts, first, last, timeout, log});
+    refuseOptionsOf({allPorts, first, last, timeout, log, since, until, outcome});
     SelfTest &t = selfTestOptions;
     readPort(&t.port, &t.portText);
     t.address = number(address, 1, 1, 247);
@@ -206,4 +264,56 @@ void CommandLine::readSelfTest()
     t.htmlReport = parser.value(html);
     t.serial = parser.value(serial);
     t.operatorName = parser.value(operatorName);
+    t.station = parser.value(station);
+    t.keep = !parser.isSet(noHistory);
+    if (!t.keep && parser.isSet(db))
+        fail(QStringLiteral("--db and --no-history do not go together."));
+    t.db = readDb();
+}
+
+void CommandLine::readHistory(Mode mode)
+{
+    chosen = mode;
+    refuseOptionsOf({port, allPorts, first, last, timeout, log, address, report, html, noHistory});
+    if (mode == Mode::Sync)
+        refuseOptionsOf({serial, operatorName, station, since, until, outcome});
+    RunFilter &f = historyOptions.filter;
+    f.serial = parser.value(serial);
+    f.operatorName = parser.value(operatorName);
+    f.station = parser.value(station);
+    f.since = readDate(since);
+    f.until = readDate(until);
+    if (f.since && f.until && *f.since > *f.until)
+        fail(QStringLiteral("--since must not be after --until."));
+    if (parser.isSet(outcome)) {
+        f.outcome = outcomeNamed(parser.value(outcome));
+        if (!f.outcome)
+            fail(QStringLiteral("--outcome takes pass, fail, error or aborted."));
+    }
+    historyOptions.db = readDb();
+}
+
+// Checked here so that a mistake is a usage error; the text itself goes on, password and all,
+// to the one place that connects.
+QString CommandLine::readDb()
+{
+    const QString text = parser.value(db);
+    QString why;
+    if (parser.isSet(db) && !ServerUrl::parse(text, &why))
+        fail(QStringLiteral("--db: %1").arg(why));
+    return text;
+}
+
+std::optional<QDate> CommandLine::readDate(const QCommandLineOption &option)
+{
+    if (!parser.isSet(option))
+        return std::nullopt;
+    const QString text = parser.value(option);
+    const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!day.isValid()) {
+        fail(QStringLiteral("--%1 takes a day as YYYY-MM-DD, not %2.")
+                 .arg(option.names().constFirst(), text));
+        return std::nullopt;
+    }
+    return day;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HistoryDb.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
 
@@ -7,7 +9,7 @@
 // opens its window, as it always has.
 class CommandLine {
 public:
-    enum class Mode { Window, Help, Version, Scan, SelfTest, Error };
+    enum class Mode { Window, Help, Version, Scan, SelfTest, History, Yield, Sync, Error };
 
     // --port: a COM number, or a serial device server written out. `port` is
     // the number (0 for a server); `portText` is either as text, for
@@ -23,6 +25,15 @@ public:
         int port = 1, address = 1;
         QString portText = QStringLiteral("1");
         QString jsonReport, htmlReport, serial, operatorName;
+        QString station; // empty: the history settings' station
+        QString db;      // empty: the history settings' server, if any
+        bool keep = true;
+    };
+    // --history, --yield and --sync: which runs, and which database (empty: the history
+    // settings' server, else the local file).
+    struct History {
+        RunFilter filter;
+        QString db;
     };
 
     explicit CommandLine(const QStringList &arguments);
@@ -38,10 +49,14 @@ public:
     QString logFile() const { return parser.value(log); }
     const Scan &scan() const { return scanOptions; }
     const SelfTest &selfTest() const { return selfTestOptions; }
+    const History &history() const { return historyOptions; }
 
 private:
     void readScan();
     void readSelfTest();
+    void readHistory(Mode mode);
+    QString readDb();
+    std::optional<QDate> readDate(const QCommandLineOption &option);
     void refuseOptionsOf(const QList<QCommandLineOption> &options);
     int number(const QCommandLineOption &option, int fallback, int lowest, int highest);
     void readPort(int *number, QString *text);
@@ -51,8 +66,11 @@ private:
     QCommandLineOption help, version, log;
     QCommandLineOption scanMode, port, allPorts, first, last, timeout;
     QCommandLineOption selfTestMode, address, report, html, serial, operatorName;
+    QCommandLineOption station, db, noHistory;
+    QCommandLineOption historyMode, yieldMode, syncMode, since, until, outcome;
     Mode chosen = Mode::Window;
     QString error;
     Scan scanOptions;
     SelfTest selfTestOptions;
+    History historyOptions;
 };

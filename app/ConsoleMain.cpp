@@ -1,6 +1,7 @@
 #include "ConsoleMain.h"
 
 #include "CommandLine.h"
+#include "HistoryCommand.h"
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
 #include "Version.h"
@@ -47,6 +48,10 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:
         return runSelfTest(commandLine.selfTest());
+    case CommandLine::Mode::History:
+    case CommandLine::Mode::Yield:
+    case CommandLine::Mode::Sync:
+        return runHistory(commandLine.mode(), commandLine.history());
     default:
         return usageError(commandLine.errorText());
     }

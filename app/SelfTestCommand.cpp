@@ -1,6 +1,7 @@
 #include "SelfTestCommand.h"
 
 #include "ConsoleMain.h"
+#include "KeptRun.h"
 #include "LineSession.h"
 #include "OpenPort.h"
 #include "PortComm.h"
@@ -57,11 +58,18 @@ int runSelfTest(const CommandLine::SelfTest &options)
         reports.emplace_back(options.jsonReport, &line::reportJson);
     if (!options.htmlReport.isEmpty())
         reports.emplace_back(options.htmlReport, &line::reportHtml);
+    // A run that ends before it reaches the line is kept as well, as an ERROR.
+    const auto endUnrun = [&](const std::string &reason, const QString &devicePath) {
+        out << outcomeLine(line::Outcome::Error, reason) << Qt::endl;
+        keepRun(options, unrunReport(options.address, reason),
+                reportHeader(options.operatorName, options.serial, options.port, devicePath),
+                line::wallClockFromNow());
+        return ErrorExit;
+    };
     for (const auto &[path, write] : reports)
         if (const QString problem = reportPathProblem(path); !problem.isEmpty()) {
             err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
-            out << outcomeLine(line::Outcome::Error, "the report cannot be written") << Qt::endl;
-            return ErrorExit;
+            return endUnrun("the report cannot be written", QString());
         }
 
     PortComm comm;
@@ -73,8 +81,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
                                      : QStringLiteral("the server"))
                    .arg(comm.devicePath(), comm.errorString())
             << Qt::endl;
-        out << outcomeLine(line::Outcome::Error, "the port cannot be opened") << Qt::endl;
-        return ErrorExit;
+        return endUnrun("the port cannot be opened", comm.devicePath());
     }
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
@@ -111,15 +118,21 @@ int runSelfTest(const CommandLine::SelfTest &options)
         QCoreApplication::quit();
     });
     test.start();
+    const line::ReportHeader header =
+        reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
+    const line::WallClock &wallClock = session.tap().monitor().wallClock();
     if (const int code = QCoreApplication::exec(); code == QuitOnSignal::ExitCode) {
-        out << outcomeLine(line::Outcome::Aborted, "interrupted twice: stopped at once") << Qt::endl;
+        const std::string reason = "interrupted twice: stopped at once";
+        out << outcomeLine(line::Outcome::Aborted, reason) << Qt::endl;
+        line::SelfTestReport report = test.test().report();
+        report.outcome = line::Outcome::Aborted;
+        report.verdict = line::Overall::Cancelled;
+        report.reason = reason;
+        keepRun(options, report, header, wallClock);
         return code;
     }
 
     const line::SelfTestReport &report = test.test().report();
-    const line::ReportHeader header =
-        reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
-    const line::WallClock &wallClock = session.tap().monitor().wallClock();
     bool written = true;
     for (const auto &[path, write] : reports)
         if (const QString problem = writeReportFile(path, write(report, header, wallClock));
@@ -129,6 +142,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
         }
 
     out << outcomeLine(report.outcome, report.reason) << Qt::endl;
+    keepRun(options, report, header, wallClock);
     if (!written) { // a result without its record judges nothing
         out << outcomeLine(line::Outcome::Error, "the report could not be written") << Qt::endl;
         return ErrorExit;

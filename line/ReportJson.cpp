@@ -102,6 +102,19 @@ void traffic(JsonWriter &json, const StepRecord &step, const WallClock &wallCloc
     json.endArray();
 }
 
+// Which transaction of `traffic` shows each failure, so that a report made again from the
+// record prints the same rows.
+void evidence(JsonWriter &json, const StepRecord &step)
+{
+    json.key("evidence").beginArray();
+    for (const Failure &f : step.failures)
+        if (f.transaction)
+            json.value(static_cast<long long>(*f.transaction));
+        else
+            json.null();
+    json.endArray();
+}
+
 } // namespace
 
 std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
@@ -137,8 +150,10 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
         for (const Failure &f : step.failures)
             json.value(f.reason);
         json.endArray();
-        if (step.result == StepResult::Fail)
+        if (step.result == StepResult::Fail) {
             traffic(json, step, wallClock);
+            evidence(json, step);
+        }
         json.endObject();
     }
     json.endArray();

@@ -1,6 +1,6 @@
 #include "StepSummary.h"
 
-#include <cmath>
+#include "Words.h"
 
 namespace line {
 
@@ -8,7 +8,7 @@ namespace {
 
 std::string ms(const std::optional<double> &value)
 {
-    return value ? std::to_string(std::lround(*value)) : std::string("-");
+    return value ? std::to_string(wholeMs(*value)) : std::string("-");
 }
 
 std::string joined(const std::vector<std::string> &items)

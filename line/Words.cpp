@@ -3,6 +3,7 @@
 #include "LocalTime.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -207,7 +208,16 @@ std::string statusText(const Transaction &t)
 {
     if (t.verdict != Verdict::Ok)
         return verdictText(t);
-    return "OK " + std::to_string(std::llround(t.responseMs().value_or(0))) + " ms";
+    return "OK " + std::to_string(wholeMs(t.responseMs().value_or(0))) + " ms";
+}
+
+long long wholeMs(double ms)
+{
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 1);
+    double tenth = 0;
+    std::from_chars(text, written.ptr, tenth);
+    return std::llround(tenth);
 }
 
 std::string exceptionName(std::uint8_t code)

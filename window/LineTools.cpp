@@ -1,6 +1,7 @@
 // The tools that take the line for a while, and the window's context menu
 // that leads to them.
 #include "FindModuleDialog.h"
+#include "HistoryWindow.h"
 #include "LineSession.h"
 #include "PortsDialog.h"
 #include "SerialComm.h"
@@ -15,6 +16,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(&findModuleAction);
     menu.addAction(&selfTestAction);
     menu.addAction(&monitorAction);
+    menu.addAction(&historyAction);
     menu.addSeparator();
     menu.addAction(&portsAction);
     menu.exec(event->globalPos());
@@ -37,7 +39,17 @@ void frmMain::showFindModule()
 void frmMain::showSelfTest()
 {
     SelfTestDialog dialog(session, addressValue(), selfTestMemory, this);
+    dialog.keepRunsIn(historyLink.get());
     dialog.exec();
+}
+
+void frmMain::showHistory()
+{
+    if (!historyWindow)
+        historyWindow = std::make_unique<HistoryWindow>(*historyLink);
+    historyWindow->show();
+    historyWindow->raise();
+    historyWindow->activateWindow();
 }
 
 void frmMain::restorePort(int port, bool reopen)

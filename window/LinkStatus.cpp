@@ -2,6 +2,7 @@
 // word or two, and the way to the line monitor.
 #include "LineSession.h"
 #include "Mbap.h"
+#include "HistoryWindow.h"
 #include "MonitorWindow.h"
 #include "Words.h"
 #include "frmMain.h"
@@ -56,5 +57,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     if (monitor)
         monitor->close();
+    if (historyWindow)
+        historyWindow->close();
     QWidget::closeEvent(event);
 }

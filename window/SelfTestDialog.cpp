@@ -1,5 +1,7 @@
 #include "SelfTestDialog.h"
 
+#include "HistoryLink.h"
+#include "HistoryWindow.h"
 #include "LineSession.h"
 #include "Report.h"
 #include "ReportFiles.h"
@@ -42,7 +44,7 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
                                QWidget *parent)
     : QDialog(parent), session(session), addressInField(addressInField), memory(memory),
       byEar(tr("The operator confirms each relay by ear")), changeFolder(tr("Change…")),
-      start(tr("Start")), close(tr("Close"))
+      start(tr("Start")), history(tr("History…")), close(tr("Close"))
 {
     setWindowTitle(tr("Self-test"));
     setObjectName(QStringLiteral("selfTest"));
@@ -81,6 +83,7 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(&start);
+    buttons->addWidget(&history);
     buttons->addStretch();
     buttons->addWidget(&close);
     auto *layout = new QVBoxLayout(this);
@@ -100,6 +103,30 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     connect(&start, &QPushButton::clicked, this, &SelfTestDialog::startTest);
     connect(&close, &QPushButton::clicked, this, &SelfTestDialog::reject);
     connect(&changeFolder, &QPushButton::clicked, this, &SelfTestDialog::chooseFolder);
+    history.setObjectName(QStringLiteral("history"));
+    history.setAutoDefault(false);
+    history.hide();
+    connect(&history, &QPushButton::clicked, this, &SelfTestDialog::showHistory);
+}
+
+void SelfTestDialog::keepRunsIn(HistoryLink *link)
+{
+    historyLink = link;
+    history.setVisible(link != nullptr);
+}
+
+// A window of the dialog's own, since the dialog blocks every other window while it is open.
+void SelfTestDialog::showHistory()
+{
+    if (!historyLink)
+        return;
+    if (!historyWindow) {
+        historyWindow = new HistoryWindow(*historyLink, this);
+        historyWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    historyWindow->show();
+    historyWindow->raise();
+    historyWindow->activateWindow();
 }
 
 SelfTestDialog::~SelfTestDialog() = default;
@@ -285,6 +312,10 @@ void SelfTestDialog::saveReports()
     const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())
                                                  : std::chrono::system_clock::now();
     QStringList problems;
+    if (historyLink)
+        if (const QString why = historyLink->keep(report, header, monitor.wallClock());
+            !why.isEmpty())
+            problems << tr("not kept in the history: %1").arg(why);
     if (!QDir(memory.reportFolder).mkpath(QStringLiteral(".")))
         problems << tr("cannot create %1").arg(memory.reportFolder);
     const QString stem = unusedReportPath(

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -15,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+class HistoryLink;
+class HistoryWindow;
 class LineSession;
 
 // The guided self-test of the module at the Address field: who tests what, the
@@ -39,6 +42,8 @@ public:
     // Tests leave the browser closed.
     void setOpensReport(bool open) { opensReport = open; }
     QStringList reportFiles() const { return savedFiles; }
+    // Every run is kept there, whatever its outcome; its History… button shows them.
+    void keepRunsIn(HistoryLink *link);
 
 protected:
     void reject() override;
@@ -53,6 +58,7 @@ private:
     void finished();
     void saveReports();
     void chooseFolder();
+    void showHistory();
 
     LineSession &session;
     const int addressInField;
@@ -61,7 +67,7 @@ private:
     QCheckBox byEar;
     QSpinBox lowMax, highMin;
     QLabel folder, prompt, refusal, verdict, reason, files;
-    QPushButton changeFolder, start, close;
+    QPushButton changeFolder, start, history, close;
     std::array<QPushButton, 6> answerButtons; // Yes, No, Continue, Skip, Retry, Accept
     QProgressBar progress;
     QTreeWidget steps;
@@ -70,5 +76,7 @@ private:
     int comNumber = 0;
     QString devicePath;
     bool opensReport = true;
+    HistoryLink *historyLink = nullptr;
+    QPointer<HistoryWindow> historyWindow;
     bool closeWhenFinished = false; // the window was closed while the test ran
 };

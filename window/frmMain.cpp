@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
 #include "FieldValue.h"
+#include "HistoryLink.h"
+#include "HistoryWindow.h"
 #include "LineSession.h"
 #include "MonitorWindow.h"
 #include "SerialComm.h"
@@ -8,7 +10,9 @@
 frmMain::frmMain(LineSession &session, QWidget *parent)
     : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
       monitorAction(tr("Line monitor")), findModuleAction(tr("Find module…")),
-      selfTestAction(tr("Self-test…")), portsAction(tr("Ports…")), echo(*this, txtTX, txtRX)
+      selfTestAction(tr("Self-test…")), portsAction(tr("Ports…")),
+      historyAction(tr("Test history…")), echo(*this, txtTX, txtRX),
+      historyLink(std::make_unique<HistoryLink>())
 {
     buildLayout();
     connectHandlers();
@@ -50,12 +54,14 @@ void frmMain::connectHandlers()
     monitorAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
     findModuleAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
     selfTestAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
-    for (QAction *action : {&monitorAction, &findModuleAction, &selfTestAction})
+    historyAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
+    for (QAction *action : {&monitorAction, &findModuleAction, &selfTestAction, &historyAction})
         addAction(action); // their shortcuts work anywhere in the window
     connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
     connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
     connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
     connect(&portsAction, &QAction::triggered, this, &frmMain::showPorts);
+    connect(&historyAction, &QAction::triggered, this, &frmMain::showHistory);
     connect(&session.tap(), &LineTap::transactionEnded, this,
             [this](const line::Transaction &t) {
                 showLinkStatus(t);

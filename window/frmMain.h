@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <memory>
 
+class HistoryLink;
+class HistoryWindow;
 class LineSession;
 class MonitorWindow;
 class SerialComm;
@@ -59,6 +61,9 @@ public:
     void showFindModule();
     void showSelfTest();
     void showPorts();
+    void showHistory();
+    // The tester's history, made ready on first use.
+    HistoryLink &history() { return *historyLink; }
 
     // What the finder asks of the fields when it is done.
     // Opens `port` again as the COM Port field would, when `reopen`; else
@@ -123,10 +128,12 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
-    QAction monitorAction, findModuleAction, selfTestAction, portsAction;
+    QAction monitorAction, findModuleAction, selfTestAction, portsAction, historyAction;
     WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
     std::unique_ptr<MonitorWindow> monitor;
+    std::unique_ptr<HistoryLink> historyLink;
+    std::unique_ptr<HistoryWindow> historyWindow;
     SelfTestDialog::Memory selfTestMemory; // kept until the program closes
 };

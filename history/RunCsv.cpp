@@ -1,0 +1,67 @@
+#include "RunCsv.h"
+
+#include "Csv.h"
+#include "Report.h"
+
+#include <array>
+#include <chrono>
+
+namespace {
+
+QByteArray field(const QString &text)
+{
+    return QByteArray::fromStdString(line::csvField(text.toStdString()));
+}
+
+QByteArray row(const std::vector<QByteArray> &fields)
+{
+    QByteArray line;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        line += (i == 0 ? QByteArray() : QByteArray(",")) + fields[i];
+    return line + '\n';
+}
+
+constexpr std::array<line::Outcome, 4> Outcomes{line::Outcome::Pass, line::Outcome::Fail,
+                                                 line::Outcome::Error, line::Outcome::Aborted};
+
+} // namespace
+
+QByteArray runCsvHeader()
+{
+    return "started,serial,operator,station,outcome,failed,id\n";
+}
+
+QByteArray runCsvRow(const RunRow &run)
+{
+    const line::WallTime started{std::chrono::milliseconds(run.started.toMSecsSinceEpoch())};
+    return row({QByteArray::fromStdString(line::isoTime(started)), field(run.serial),
+                field(run.operatorName), field(run.station),
+                QByteArray(line::outcomeWord(run.outcome)).toUpper(), field(run.failed),
+                field(run.id)});
+}
+
+QByteArray yieldCsvHeader()
+{
+    return "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n";
+}
+
+QByteArray yieldCsvRow(const line::DayYield &day)
+{
+    const auto number = [](int n) { return QByteArray::number(n); };
+    return row({QByteArray::fromStdString(day.day), number(day.runs), number(day.pass),
+                number(day.fail), number(day.error), number(day.aborted),
+                yieldText(day.firstPassYield()).toLatin1(), yieldText(day.finalYield()).toLatin1()});
+}
+
+QString yieldText(const std::optional<double> &yield)
+{
+    return yield ? QString::number(*yield, 'f', 3) : QString();
+}
+
+std::optional<line::Outcome> outcomeNamed(const QString &word)
+{
+    for (const line::Outcome o : Outcomes)
+        if (word.compare(QLatin1String(line::outcomeWord(o)), Qt::CaseInsensitive) == 0)
+            return o;
+    return std::nullopt;
+}

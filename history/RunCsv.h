@@ -1,0 +1,40 @@
+#pragma once
+
+#include "HistoryDb.h"
+#include "Yield.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// The run list and the yield table as CSV, the same from the console and the history window:
+// quoted as the traffic log is, one line each, times in ISO 8601 local time with the offset.
+
+QByteArray runCsvHeader(); // "started,serial,operator,station,outcome,failed,id\n"
+QByteArray runCsvRow(const RunRow &run);
+
+QByteArray yieldCsvHeader(); // "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n"
+QByteArray yieldCsvRow(const line::DayYield &day);
+
+// "0.667", or empty for a day with nothing to judge.
+QString yieldText(const std::optional<double> &yield);
+
+// The outcome a word names ("pass", "fail", "error", "aborted"), any case.
+std::optional<line::Outcome> outcomeNamed(const QString &word);
+
+// Every run the filter matches, newest first, a page at a time: the whole table is never in
+// memory.
+template <typename Write>
+void forEachRun(const HistoryDb &db, const RunFilter &filter, Write write)
+{
+    constexpr int Page = 500;
+    for (int offset = 0;; offset += Page) {
+        const std::vector<RunRow> rows = db.runs(filter, Page, offset);
+        for (const RunRow &row : rows)
+            write(row);
+        if (int(rows.size()) < Page)
+            return;
+    }
+}

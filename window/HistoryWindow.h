@@ -1,0 +1,69 @@
+#pragma once
+
+#include "HistoryDb.h"
+#include "HistoryModel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class HistoryLink;
+
+// "RZM-530 Test History": the kept runs, newest first, filtered; a run's report made again
+// from its record; the yield per day of the runs shown; their export as CSV; and the upload
+// of what waits. It reads the server when one is set, else the local file, and says which.
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HistoryWindow(HistoryLink &link, QWidget *parent = nullptr);
+    ~HistoryWindow() override;
+
+    RunFilter filter() const;
+    // The report of the run in `row`, in a window of its own.
+    void openReport(int row);
+    // Where a bar chart of the yield goes, beside its table.
+    QHBoxLayout &yieldArea() { return yieldRow; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *filterPanel();
+    QWidget *yieldPanel();
+    void connectDatabases();
+    void refresh();
+    void showYield();
+    void showStatus(const QString &problem = {});
+    void exportCsv();
+    void editSettings();
+    void synced(int uploaded, int waiting, const QString &error);
+
+    HistoryLink &link;
+    std::unique_ptr<HistoryDb> local, server;
+    QString serverProblem;
+    bool connected = false;
+
+    QLineEdit serial, operatorName, station;
+    QComboBox outcome;
+    QCheckBox useSince, useUntil;
+    QDateEdit since, until;
+    HistoryModel model;
+    QTableView runs;
+    QTableWidget yield;
+    QHBoxLayout yieldRow;
+    QLabel status;
+    QProgressBar progress;
+    QPushButton openButton, exportButton, syncButton, settingsButton;
+    QTimer refreshSoon; // typing in a field makes one query
+};
