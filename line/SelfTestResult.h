@@ -110,5 +110,6 @@ const char *overallWord(Overall verdict);
 const char *outcomeWord(Outcome outcome);                // "pass", "fail", "error", "aborted"
 const char *relayFaultName(RelayFault fault);            // "stuck_on", for the record
 std::string relayFaultText(int relay, RelayFault fault); // "relay 3 stuck on"
+inline constexpr const char *AllRowFaultText = "the All row does not follow the broadcast";
 
 } // namespace line

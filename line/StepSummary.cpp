@@ -37,7 +37,7 @@ std::string relaySummary(const SelfTestReport &report)
         if (const auto fault = relays.faults[i])
             faults.push_back(relayFaultText(int(i + 1), *fault));
     if (relays.allFailed)
-        faults.push_back("the All row does not follow the broadcast");
+        faults.push_back(AllRowFaultText);
     if (!faults.empty())
         return joined(faults);
     if (report.step(StepId::Relays).result == StepResult::Pass)

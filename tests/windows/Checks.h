@@ -28,8 +28,12 @@ private:
     int failedCount = 0;
 };
 
+// Sets the zone local times are in; empty for the one the system is set to.
+void useZone(const std::string &tz);
+
 // The groups of checks, one file each.
 void frameChecks(Checks &checks);
 void lineChecks(Checks &checks);
 void escapeChecks(Checks &checks);
 void timeChecks(Checks &checks);
+void yieldChecks(Checks &checks);

@@ -12,6 +12,7 @@ int main()
     lineChecks(checks);
     escapeChecks(checks);
     timeChecks(checks);
+    yieldChecks(checks);
     std::printf("%d passed, %d failed\n", checks.passed(), checks.failed());
     return checks.failed() == 0 && checks.passed() > 0 ? 0 : 1;
 }
