@@ -1,37 +1,60 @@
 #pragma once
 
 #include "RunRecord.h"
+#include "ServerUrl.h"
 
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 
+class HistoryDb;
 class QThread;
+struct HistoryUpload;
 
 // Keeps self-test runs: first in the local file, at once and in one transaction, then, with a
 // server configured, uploaded in the background, so that no verdict waits for the network.
 // A run the server could not take waits in the local file; it goes up with the next run, at
-// the next start (syncInBackground()), or on sync().
+// the next start, or on demand: sync() each time.
 class RunKeeper : public QObject {
     Q_OBJECT
 public:
     // `server` as the user gave it (it may hold a password); empty for the local file only.
     explicit RunKeeper(const QString &server, QObject *parent = nullptr);
+    // The same with a local file of its own, not the user's.
+    RunKeeper(const QString &server, const QString &localPath, QObject *parent = nullptr);
     ~RunKeeper() override;
 
     // Stores the run in the local file; the reason when it could not, else empty. Starts an
     // upload of whatever waits when there is a server.
     QString keep(const line::RunRecord &run);
-    // Uploads what waits, in the background; progress and finished tell how it went.
+    // Uploads what waits, in the background; progress and synced tell how it went.
     void sync();
     bool syncing() const;
     // Blocks until the upload under way, if any, has ended: for the console before it exits.
     void waitForSync();
+    // The runs in the local file that the server has not taken yet; 0 without a server.
+    int waitingCount();
 
 signals:
     void progress(int uploaded, int total);
     // `waiting` is what is still in the local file only; `error` why the server was not
     // reached, or empty.
     void synced(int uploaded, int waiting, const QString &error);
+
+private:
+    HistoryDb *localDb(QString *error);
+    void startUpload();
+    void uploadEnded();
+
+    QString localPath;
+    std::optional<ServerUrl> server;
+    QString serverProblem; // why the server given cannot be used
+    std::unique_ptr<HistoryDb> local;
+    std::unique_ptr<QThread> uploader;
+    std::shared_ptr<HistoryUpload> upload;
+    std::atomic<bool> stopping{false};
+    bool again = false; // runs kept while an upload was under way
 };

@@ -1,0 +1,118 @@
+#include "Schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <optional>
+#include <vector>
+
+namespace schema {
+
+namespace {
+
+struct Statement {
+    const char *sql;
+    bool localOnly = false;
+    bool keyedRows = false; // SQLite keeps rows of a composite key without a second index
+};
+
+// Version n is migrations[n - 1]; a released step is never changed, only followed by another.
+// Times are UTC as "2026-12-07T14:03:21.042Z", which sorts as it reads. The JSON report has
+// a table of its own so that a search through the runs reads only the runs.
+const std::vector<std::vector<Statement>> Migrations = {
+    {
+        {"CREATE TABLE runs (id TEXT PRIMARY KEY, serial TEXT NOT NULL, operator TEXT NOT NULL, "
+         "station TEXT NOT NULL, tester TEXT NOT NULL, com INTEGER NOT NULL, "
+         "device TEXT NOT NULL, address INTEGER NOT NULL, started TEXT NOT NULL, "
+         "finished TEXT NOT NULL, outcome TEXT NOT NULL, failed TEXT NOT NULL)"},
+        {"CREATE INDEX runs_started ON runs (started)"},
+        {"CREATE INDEX runs_serial ON runs (serial)"},
+        {"CREATE TABLE reports (run_id TEXT PRIMARY KEY REFERENCES runs (id), "
+         "json TEXT NOT NULL)"},
+        {"CREATE TABLE steps (run_id TEXT NOT NULL REFERENCES runs (id), "
+         "position INTEGER NOT NULL, name TEXT NOT NULL, result TEXT NOT NULL, started TEXT, "
+         "finished TEXT, PRIMARY KEY (run_id, position))",
+         false, true},
+        {"CREATE TABLE measurements (run_id TEXT NOT NULL REFERENCES runs (id), "
+         "position INTEGER NOT NULL, name TEXT NOT NULL, value DOUBLE PRECISION, "
+         "low DOUBLE PRECISION, high DOUBLE PRECISION, unit TEXT NOT NULL, "
+         "result TEXT NOT NULL, PRIMARY KEY (run_id, position))",
+         false, true},
+        // The local file's runs that the server has not taken yet.
+        {"CREATE TABLE waiting (run_id TEXT PRIMARY KEY REFERENCES runs (id))", true},
+    },
+};
+
+const int CurrentVersion = int(Migrations.size());
+
+// Any one number, the same on every station: the lock two stations' migrations take turns on.
+const char *ServerMigrationLock = "SELECT pg_advisory_xact_lock(530530)";
+
+bool run(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery query(db);
+    if (query.exec(sql))
+        return true;
+    *error = query.lastError().text();
+    return false;
+}
+
+std::optional<int> version(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT version FROM schema_version"))) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+bool upgrade(QSqlDatabase &db, Place place, QString *error)
+{
+    if (place == Place::Server && !run(db, ServerMigrationLock, error))
+        return false;
+    if (!run(db, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)", error))
+        return false;
+    const auto from = version(db, error);
+    if (!from)
+        return false;
+    if (*from > CurrentVersion) {
+        *error = QStringLiteral("the history is of version %1, newer than this tester knows (%2)")
+                     .arg(*from)
+                     .arg(CurrentVersion);
+        return false;
+    }
+    for (int v = *from; v < CurrentVersion; ++v)
+        for (const Statement &s : Migrations[std::size_t(v)]) {
+            if (s.localOnly && place != Place::Local)
+                continue;
+            QString sql = QString::fromLatin1(s.sql);
+            if (s.keyedRows && place == Place::Local)
+                sql += QStringLiteral(" WITHOUT ROWID");
+            if (!run(db, sql, error))
+                return false;
+        }
+    if (*from == CurrentVersion)
+        return true;
+    return run(db, "DELETE FROM schema_version", error) &&
+           run(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)")
+                       .arg(CurrentVersion),
+               error);
+}
+
+} // namespace
+
+bool migrate(QSqlDatabase &db, Place place, QString *error)
+{
+    // SQLite takes the write lock at once, so that a second process opening a new file waits
+    // instead of failing half way.
+    if (!run(db, place == Place::Local ? "BEGIN IMMEDIATE" : "BEGIN", error))
+        return false;
+    if (upgrade(db, place, error) && run(db, "COMMIT", error))
+        return true;
+    QString ignored;
+    run(db, "ROLLBACK", &ignored);
+    return false;
+}
+
+} // namespace schema
