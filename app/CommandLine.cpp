@@ -79,7 +79,8 @@ History:
   only. Give its password in ~/.pgpass or PGPASSWORD, which the PostgreSQL
   client reads by itself: a password typed in the URL works, but it shows
   in the process list. A password is never printed or stored.
-)").arg(localHistoryPath());
+)")
+        .arg(localHistoryPath());
 }
 
 bool singleDash(const QString &argument)
@@ -136,9 +137,10 @@ CommandLine::CommandLine(const QStringList &arguments)
 {
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, log, scanMode, port, allPorts, first, last, timeout,
-                       selfTestMode, address, report, html, serial, operatorName, station, db,
-                       noHistory, historyMode, yieldMode, syncMode, since, until, outcome});
+    parser.addOptions({help,        version,   log,          scanMode,     port,    allPorts,
+                       first,       last,      timeout,      selfTestMode, address, report,
+                       html,        serial,    operatorName, station,      db,      noHistory,
+                       historyMode, yieldMode, syncMode,     since,        until,   outcome});
 
     if (!parser.parse(arguments)) {
         // QApplication takes its own options ("-platform offscreen") out of the
@@ -235,8 +237,8 @@ void CommandLine::readPort(int *numberOut, QString *text)
 void CommandLine::readScan()
 {
     chosen = Mode::Scan;
-    refuseOptionsOf({address, report, html, serial, operatorName, log, station, db, noHistory, since,
-                     until, outcome});
+    refuseOptionsOf({address, report, html, serial, operatorName, log, station, db, noHistory,
+                     since, until, outcome});
     Scan &s = scanOptions;
     s.allPorts = parser.isSet(allPorts);
     if (s.allPorts && parser.isSet(port))

@@ -19,6 +19,13 @@ QString programName()
 
 } // namespace
 
+void nameTheProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("rzm530"));
+    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
+}
+
 QString programPrefix()
 {
     return programName() + QStringLiteral(": ");
@@ -26,16 +33,14 @@ QString programPrefix()
 
 int usageError(const QString &error)
 {
-    QTextStream(stderr) << programPrefix() << error << "\nTry '" << programName()
-                        << " --help'.\n";
+    QTextStream(stderr) << programPrefix() << error << "\nTry '" << programName() << " --help'.\n";
     return UsageErrorExit;
 }
 
 int runConsole(int argc, char *argv[], const CommandLine &commandLine)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
-    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
+    nameTheProgram();
     QTextStream out(stdout);
     switch (commandLine.mode()) {
     case CommandLine::Mode::Help:

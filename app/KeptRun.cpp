@@ -17,8 +17,8 @@ void keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &r
     const QString station = options.station.isEmpty() ? settings.stationName() : options.station;
     if (const QString why = keeper.keep(newRunRecord(report, header, wallClock, station));
         !why.isEmpty())
-        QTextStream(stderr) << programPrefix() << "the run could not be kept in the history: "
-                            << why << Qt::endl;
+        QTextStream(stderr) << programPrefix()
+                            << "the run could not be kept in the history: " << why << Qt::endl;
     keeper.waitForSync();
 }
 

@@ -14,8 +14,9 @@ int main(int argc, char *argv[])
     const CommandLine commandLine(arguments);
     if (commandLine.mode() == CommandLine::Mode::Window) {
         QCoreApplication app(argc, argv);
-        return usageError(QStringLiteral("say what to do: --scan, --self-test, --history, "
-                                         "--yield, --sync, --help or --version (the window is rzm530-tester's)."));
+        return usageError(QStringLiteral(
+            "say what to do: --scan, --self-test, --history, "
+            "--yield, --sync, --help or --version (the window is rzm530-tester's)."));
     }
     return runConsole(argc, argv, commandLine);
 }

@@ -20,12 +20,6 @@ namespace {
 
 constexpr int CannotStart = 2;
 
-void nameTheProgram()
-{
-    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
-    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
-}
-
 QStringList argumentList(int argc, char *argv[])
 {
     QStringList list;

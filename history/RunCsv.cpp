@@ -22,7 +22,7 @@ QByteArray row(const std::vector<QByteArray> &fields)
 }
 
 constexpr std::array<line::Outcome, 4> Outcomes{line::Outcome::Pass, line::Outcome::Fail,
-                                                 line::Outcome::Error, line::Outcome::Aborted};
+                                                line::Outcome::Error, line::Outcome::Aborted};
 
 } // namespace
 
@@ -50,7 +50,8 @@ QByteArray yieldCsvRow(const line::DayYield &day)
     const auto number = [](int n) { return QByteArray::number(n); };
     return row({QByteArray::fromStdString(day.day), number(day.runs), number(day.pass),
                 number(day.fail), number(day.error), number(day.aborted),
-                yieldText(day.firstPassYield()).toLatin1(), yieldText(day.finalYield()).toLatin1()});
+                yieldText(day.firstPassYield()).toLatin1(),
+                yieldText(day.finalYield()).toLatin1()});
 }
 
 QString yieldText(const std::optional<double> &yield)

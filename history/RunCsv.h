@@ -26,8 +26,7 @@ std::optional<line::Outcome> outcomeNamed(const QString &word);
 
 // Every run the filter matches, newest first, a page at a time: the whole table is never in
 // memory.
-template <typename Write>
-void forEachRun(const HistoryDb &db, const RunFilter &filter, Write write)
+template <typename Write> void forEachRun(const HistoryDb &db, const RunFilter &filter, Write write)
 {
     constexpr int Page = 500;
     for (int offset = 0;; offset += Page) {

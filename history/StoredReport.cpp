@@ -224,13 +224,12 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
     line::SelfTestReport &r = stored.report;
     r.address = std::uint8_t(module[QLatin1String("address")].toInt());
     constexpr std::array<line::Overall, 4> Verdicts{line::Overall::Pass, line::Overall::Fail,
-                                                     line::Overall::NoModule,
-                                                     line::Overall::Cancelled};
+                                                    line::Overall::NoModule,
+                                                    line::Overall::Cancelled};
     r.verdict = byWord(o[QLatin1String("verdict")].toString(), Verdicts, line::overallWord)
                     .value_or(line::Overall::Fail);
     constexpr std::array<line::Outcome, 4> Outcomes{line::Outcome::Pass, line::Outcome::Fail,
-                                                     line::Outcome::Error,
-                                                     line::Outcome::Aborted};
+                                                    line::Outcome::Error, line::Outcome::Aborted};
     r.outcome = byWord(o[QLatin1String("outcome")].toString(), Outcomes, line::outcomeWord)
                     .value_or(line::Outcome::Error);
     r.reason = text(o[QLatin1String("reason")]);

@@ -26,7 +26,8 @@ std::int64_t daysFromCivil(int y, int m, int d)
 
 QString storedTime(line::WallTime t)
 {
-    return QDateTime::fromMSecsSinceEpoch(msOf(t), QTimeZone::utc()).toString(Qt::ISODateWithMs);
+    return QDateTime::fromMSecsSinceEpoch(msOf(t), Qt::UTC)
+        .toString(Qt::ISODateWithMs); // "Z", not "+00:00"
 }
 
 // Read by hand: a year's runs are read at a time, and QDateTime's parser is slow for that.

@@ -69,7 +69,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     static const std::array<const char *, Columns> Titles{"Started", "Serial number", "Operator",
-                                                          "Station", "Outcome", "Failed"};
+                                                          "Station", "Outcome",       "Failed"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= Columns)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -53,12 +53,12 @@ HistoryWindow::HistoryWindow(HistoryLink &link, QWidget *parent)
     runs.verticalHeader()->setDefaultSectionSize(runs.fontMetrics().height() + 6);
     runs.horizontalHeader()->setStretchLastSection(true);
     runs.horizontalHeader()->setHighlightSections(false);
-    for (const auto &[column, width] : std::array<std::pair<int, int>, 5>{
-             {{HistoryModel::Started, 150},
-              {HistoryModel::Serial, 130},
-              {HistoryModel::Operator, 110},
-              {HistoryModel::Station, 110},
-              {HistoryModel::Outcome, 80}}})
+    for (const auto &[column, width] :
+         std::array<std::pair<int, int>, 5>{{{HistoryModel::Started, 150},
+                                             {HistoryModel::Serial, 130},
+                                             {HistoryModel::Operator, 110},
+                                             {HistoryModel::Station, 110},
+                                             {HistoryModel::Outcome, 80}}})
         runs.setColumnWidth(column, width);
     connect(&runs, &QTableView::doubleClicked, this,
             [this](const QModelIndex &index) { openReport(index.row()); });
@@ -137,8 +137,8 @@ QWidget *HistoryWindow::filterPanel()
     station.setPlaceholderText(tr("any station"));
     outcome.setObjectName(QStringLiteral("outcome"));
     outcome.addItem(tr("any outcome"));
-    for (const line::Outcome o : {line::Outcome::Pass, line::Outcome::Fail, line::Outcome::Error,
-                                  line::Outcome::Aborted})
+    for (const line::Outcome o :
+         {line::Outcome::Pass, line::Outcome::Fail, line::Outcome::Error, line::Outcome::Aborted})
         outcome.addItem(QString::fromLatin1(line::outcomeWord(o)).toUpper(), int(o));
     const QDate today = QDate::currentDate();
     for (QDateEdit *edit : {&since, &until}) {
@@ -246,8 +246,8 @@ void HistoryWindow::connectDatabases()
         if (const auto parsed = ServerUrl::parse(url, &error))
             server = HistoryDb::openServer(*parsed, &error);
         if (!server)
-            serverProblem = tr("the server cannot be reached (%1): showing this computer's runs")
-                                .arg(error);
+            serverProblem =
+                tr("the server cannot be reached (%1): showing this computer's runs").arg(error);
     }
     syncButton.setEnabled(!url.isEmpty());
     refresh();
@@ -271,14 +271,10 @@ void HistoryWindow::showYield()
     // Newest day first, as the runs are.
     for (int row = 0; row < int(days.size()); ++row) {
         const line::DayYield &d = days[days.size() - 1 - std::size_t(row)];
-        const std::array<QString, 8> cells{QString::fromStdString(d.day),
-                                           QString::number(d.runs),
-                                           QString::number(d.pass),
-                                           QString::number(d.fail),
-                                           QString::number(d.error),
-                                           QString::number(d.aborted),
-                                           percent(d.firstPassYield()),
-                                           percent(d.finalYield())};
+        const std::array<QString, 8> cells{
+            QString::fromStdString(d.day), QString::number(d.runs),  QString::number(d.pass),
+            QString::number(d.fail),       QString::number(d.error), QString::number(d.aborted),
+            percent(d.firstPassYield()),   percent(d.finalYield())};
         for (int column = 0; column < int(cells.size()); ++column) {
             auto *item = new QTableWidgetItem(cells[std::size_t(column)]);
             if (column > 0)
@@ -291,8 +287,8 @@ void HistoryWindow::showYield()
 void HistoryWindow::showStatus(const QString &problem)
 {
     const HistoryDb *db = server ? server.get() : local.get();
-    QString text = db ? tr("%n run(s) in %1", nullptr, model.total()).arg(db->name())
-                      : tr("No history");
+    QString text =
+        db ? tr("%n run(s) in %1", nullptr, model.total()).arg(db->name()) : tr("No history");
     if (server && local) {
         const int waiting = local->waitingCount();
         text += tr("; %n run(s) of this computer wait to go up", nullptr, waiting);
@@ -318,13 +314,14 @@ void HistoryWindow::openReport(int row)
         return;
     }
     const line::WallTime started{std::chrono::milliseconds(run->started.toMSecsSinceEpoch())};
-    const QString html = QString::fromStdString(
-        line::reportHtml(stored->report, stored->header, stored->wallClock));
+    const QString html =
+        QString::fromStdString(line::reportHtml(stored->report, stored->header, stored->wallClock));
     auto *window = new ReportWindow(
         tr("Report of %1, %2")
             .arg(run->serial.isEmpty() ? tr("no serial number") : run->serial,
                  run->started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
-        html, QString::fromStdString(line::reportFileName(run->serial.toStdString(), started, "html")),
+        html,
+        QString::fromStdString(line::reportFileName(run->serial.toStdString(), started, "html")),
         this);
     window->setObjectName(QStringLiteral("report"));
     window->show();
@@ -344,12 +341,12 @@ void HistoryWindow::exportCsv()
         return;
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly) && file.write(runCsvHeader()) >= 0;
-    forEachRun(*db, filter(), [&](const RunRow &run) {
-        written = written && file.write(runCsvRow(run)) >= 0;
-    });
+    forEachRun(*db, filter(),
+               [&](const RunRow &run) { written = written && file.write(runCsvRow(run)) >= 0; });
     if (!written || !file.commit())
-        showTesterMessage(this, tr("Cannot write %1: %2")
-                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+        showTesterMessage(
+            this,
+            tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 void HistoryWindow::editSettings()

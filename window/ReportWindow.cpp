@@ -30,10 +30,10 @@ ReportWindow::ReportWindow(const QString &title, const QString &html, const QStr
 
 void ReportWindow::save()
 {
-    const QString start =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(suggested);
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save the report"), start,
-                                                      tr("HTML (*.html)"));
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(suggested);
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save the report"), start, tr("HTML (*.html)"));
     if (path.isEmpty())
         return;
     if (const QString problem = writeReportFile(path, page.toStdString()); !problem.isEmpty())
