@@ -99,6 +99,8 @@ line::Transaction transaction(const QJsonObject &o)
     const QString verdict = o[QLatin1String("verdict")].toString();
     for (int v = 0; v <= int(line::Verdict::PortClosed); ++v) {
         t.verdict = line::Verdict(v);
+        if (t.verdict == line::Verdict::Exception && t.reply().size() < 3)
+            continue; // its words name the code the reply holds
         if (QString::fromStdString(line::verdictText(t)) == verdict)
             break;
     }

@@ -100,6 +100,12 @@ private slots:
             << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
         QTest::newRow("a scan too quick for the wire")
             << QStringList{"--scan", "--timeout", "19"} << 2 << "at least 20 ms";
+        QTest::newRow("a history server that is no URL")
+            << QStringList{"--history", "--db", "http://db/h"} << 2 << "--db: not a server address";
+        QTest::newRow("a day that is none")
+            << QStringList{"--yield", "--until", "2026-02-30"} << 2 << "YYYY-MM-DD";
+        QTest::newRow("an outcome that is none")
+            << QStringList{"--history", "--outcome", "passed"} << 2 << "--outcome takes";
         QTest::newRow("a server without a port")
             << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2
             << "--port: tcp://192.0.2.10 has no port";
