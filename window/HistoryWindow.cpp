@@ -110,6 +110,7 @@ HistoryWindow::HistoryWindow(HistoryLink &link, QWidget *parent)
     splitter->addWidget(yieldPanel());
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({400, 200});
     splitter->setChildrenCollapsible(false);
 
     auto *bottom = new QHBoxLayout;
@@ -171,14 +172,15 @@ QWidget *HistoryWindow::filterPanel()
     grid->addWidget(new QLabel(tr("Station:"), box), 0, 4);
     grid->addWidget(&station, 0, 5);
     grid->addWidget(new QLabel(tr("Outcome:"), box), 1, 0);
-    grid->addWidget(&outcome, 1, 1);
     auto *days = new QHBoxLayout;
+    days->addWidget(&outcome);
+    days->addSpacing(16);
     days->addWidget(&useSince);
     days->addWidget(&since);
     days->addWidget(&useUntil);
     days->addWidget(&until);
     days->addStretch();
-    grid->addLayout(days, 1, 2, 1, 4);
+    grid->addLayout(days, 1, 1, 1, 5);
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
@@ -197,6 +199,9 @@ QWidget *HistoryWindow::yieldPanel()
     yield.setEditTriggers(QAbstractItemView::NoEditTriggers);
     yield.setSelectionMode(QAbstractItemView::NoSelection);
     yield.horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    yield.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    yield.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    yield.setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Expanding);
     yield.setToolTip(
         tr("First-pass yield: the share of serial numbers whose first PASS or FAIL passed, on "
            "that run's day. Final yield: the share whose latest PASS or FAIL passed. ERROR and "
@@ -287,11 +292,14 @@ void HistoryWindow::showYield()
 void HistoryWindow::showStatus(const QString &problem)
 {
     const HistoryDb *db = server ? server.get() : local.get();
-    QString text =
-        db ? tr("%n run(s) in %1", nullptr, model.total()).arg(db->name()) : tr("No history");
+    const int shown = model.total();
+    QString text = !db          ? tr("No history")
+                   : shown == 1 ? tr("1 run in %1").arg(db->name())
+                                : tr("%1 runs in %2").arg(shown).arg(db->name());
     if (server && local) {
         const int waiting = local->waitingCount();
-        text += tr("; %n run(s) of this computer wait to go up", nullptr, waiting);
+        text += waiting == 1 ? tr("; 1 run of this computer waits to go up")
+                             : tr("; %1 runs of this computer wait to go up").arg(waiting);
     }
     if (!problem.isEmpty())
         text += QStringLiteral(" — ") + problem;
