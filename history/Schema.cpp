@@ -95,8 +95,9 @@ bool upgrade(QSqlDatabase &db, Place place, QString *error)
     if (*from == CurrentVersion)
         return true;
     return run(db, "DELETE FROM schema_version", error) &&
-           run(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)")
-                       .arg(CurrentVersion),
+           run(db,
+               QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)")
+                   .arg(CurrentVersion),
                error);
 }
 

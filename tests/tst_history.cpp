@@ -1,0 +1,205 @@
+// The local history: a real SQLite file in a temporary data folder, written and read back
+// through the same code the tester and the console use.
+#include "HistoryDb.h"
+#include "HistoryPlace.h"
+#include "HistoryRuns.h"
+#include "StdStringCompare.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(RunFilter)
+
+namespace {
+
+// 2026-12-07 14:03:21 UTC.
+const line::WallTime Monday{1796652201s};
+
+QString q(const std::string &s)
+{
+    return QString::fromStdString(s);
+}
+
+QStringList ids(const std::vector<RunRow> &rows)
+{
+    QStringList out;
+    for (const RunRow &r : rows)
+        out << r.id;
+    return out;
+}
+
+} // namespace
+
+class HistoryTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir data;
+    std::unique_ptr<HistoryDb> db;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(data.isValid());
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        qputenv("TZ", "CET-1");
+        tzset();
+        QCoreApplication::setOrganizationName("rzm530");
+        QCoreApplication::setApplicationName("rzm530-history-test");
+    }
+
+    void init()
+    {
+        QFile::remove(localHistoryPath());
+        QString error;
+        db = HistoryDb::openLocal(localHistoryPath(), &error);
+        QVERIFY2(db, qPrintable(error));
+    }
+
+    void cleanup() { db.reset(); }
+
+    void theFileIsInTheDataFolderWithAWriteAheadLog()
+    {
+        QCOMPARE(localHistoryPath(), data.path() + "/rzm530/rzm530-history-test/history.sqlite");
+        QVERIFY(db->isLocal());
+        QCOMPARE(db->name(), "the local file " + localHistoryPath());
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(localHistoryPath());
+        QVERIFY(other.open());
+        {
+            QSqlQuery query(other);
+            QVERIFY(query.exec("PRAGMA journal_mode") && query.next());
+            QCOMPARE(query.value(0).toString(), "wal");
+            QVERIFY(query.exec("SELECT version FROM schema_version") && query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+        }
+        other.close();
+        other = {};
+        QSqlDatabase::removeDatabase("other");
+    }
+
+    void aRunIsStoredWholeAndOnce()
+    {
+        const line::RunRecord run = historyRun("a1", "SN-0042", Monday);
+        QCOMPARE(run.failed, "relay 3 stuck on, digital input 2");
+        QString error;
+        QVERIFY2(db->store(run, &error), qPrintable(error));
+        QVERIFY2(db->store(run, &error), qPrintable(error));
+        QCOMPARE(db->count({}), 1);
+        QCOMPARE(db->waitingIds(), std::vector<QString>{"a1"});
+
+        const auto back = db->load("a1");
+        QVERIFY(back);
+        QCOMPARE(back->serialNumber, run.serialNumber);
+        QCOMPARE(back->operatorName, "O'Neil");
+        QCOMPARE(back->station, "bench 1");
+        QCOMPARE(back->tester, run.tester);
+        QCOMPARE(back->comNumber, 3);
+        QCOMPARE(back->device, "/dev/ttyUSB0");
+        QCOMPARE(back->address, 17);
+        QVERIFY(back->started == Monday && back->finished == Monday + 30ms);
+        QCOMPARE(back->outcome, line::Outcome::Fail);
+        QCOMPARE(back->failed, run.failed);
+        QCOMPARE(back->reportJson, run.reportJson);
+        QCOMPARE(back->steps.size(), std::size_t(4));
+        for (std::size_t i = 0; i < run.steps.size(); ++i) {
+            QCOMPARE(back->steps[i].name, run.steps[i].name);
+            QCOMPARE(back->steps[i].result, run.steps[i].result);
+            QVERIFY(back->steps[i].started == run.steps[i].started);
+            QVERIFY(back->steps[i].finished == run.steps[i].finished);
+        }
+        QCOMPARE(back->measurements.size(), run.measurements.size());
+        for (std::size_t i = 0; i < run.measurements.size(); ++i) {
+            const line::Measurement &m = back->measurements[i];
+            QCOMPARE(m.name, run.measurements[i].name);
+            QVERIFY(m.value == run.measurements[i].value);
+            QVERIFY(m.low == run.measurements[i].low && m.high == run.measurements[i].high);
+            QCOMPARE(m.unit, run.measurements[i].unit);
+            QCOMPARE(m.result, run.measurements[i].result);
+        }
+        QCOMPARE(q(back->measurements[3].name), "response time mean");
+        QCOMPARE(*back->measurements[3].value, 5.25);
+        QCOMPARE(q(back->measurements[7].name + " " + back->measurements[7].result),
+                 "relay 3 read-back fail");
+
+        QVERIFY(db->markUploaded("a1", &error));
+        QCOMPARE(db->waitingCount(), 0);
+    }
+
+    void aSerialNumberOfQuotesAndSqlIsText()
+    {
+        const std::string serial = "'); DROP TABLE runs; -- \"%_!\\";
+        QString error;
+        QVERIFY2(db->store(historyRun("q1", serial, Monday), &error), qPrintable(error));
+        QVERIFY(db->store(historyRun("q2", "SN-1", Monday), &error));
+        RunFilter filter;
+        filter.serial = q(serial);
+        const auto rows = db->runs(filter, 10, 0);
+        QCOMPARE(ids(rows), QStringList{"q1"});
+        QCOMPARE(rows[0].serial, q(serial));
+        filter.serial = "%";
+        QCOMPARE(db->count(filter), 1);
+        QCOMPARE(db->count({}), 2);
+    }
+
+    void filters_data()
+    {
+        QTest::addColumn<RunFilter>("filter");
+        QTest::addColumn<QStringList>("newestFirst");
+        const auto with = [](auto set) {
+            RunFilter f;
+            set(f);
+            return f;
+        };
+        QTest::newRow("none") << RunFilter{} << QStringList{"r5", "r4", "r3", "r2", "r1"};
+        QTest::newRow("part of a serial, any case")
+            << with([](RunFilter &f) { f.serial = "sn-1"; }) << QStringList{"r4", "r1"};
+        QTest::newRow("outcome") << with([](RunFilter &f) { f.outcome = line::Outcome::Pass; })
+                                 << QStringList{"r5", "r2"};
+        QTest::newRow("operator exactly") << with([](RunFilter &f) { f.operatorName = "O'Neil"; })
+                                          << QStringList{"r5", "r4", "r3", "r2", "r1"};
+        QTest::newRow("station") << with([](RunFilter &f) { f.station = "bench 2"; })
+                                 << QStringList{"r3"};
+        // r3 at 23:30 UTC is the next local day, an hour east of UTC.
+        QTest::newRow("one local day")
+            << with([](RunFilter &f) { f.since = f.until = QDate(2026, 12, 8); })
+            << QStringList{"r4", "r3"};
+        QTest::newRow("since") << with([](RunFilter &f) { f.since = QDate(2026, 12, 9); })
+                               << QStringList{"r5"};
+        QTest::newRow("serial and outcome") << with([](RunFilter &f) {
+            f.serial = "SN-1";
+            f.outcome = line::Outcome::Fail;
+        }) << QStringList{"r4", "r1"};
+    }
+
+    void filters()
+    {
+        QFETCH(RunFilter, filter);
+        QFETCH(QStringList, newestFirst);
+        const struct {
+            const char *id, *serial;
+            line::WallTime at;
+            line::Outcome outcome;
+            const char *station;
+        } runs[] = {
+            {"r1", "SN-10", Monday, line::Outcome::Fail, "bench 1"},
+            {"r2", "XY-20", Monday + 1h, line::Outcome::Pass, "bench 1"},
+            {"r3", "XY-21", Monday + 9h + 27min, line::Outcome::Error, "bench 2"},
+            {"r4", "sn-11", Monday + 24h, line::Outcome::Fail, "bench 1"},
+            {"r5", "XY-22", Monday + 48h, line::Outcome::Pass, "bench 1"},
+        };
+        QString error;
+        for (const auto &r : runs)
+            QVERIFY2(db->store(historyRun(r.id, r.serial, r.at, r.outcome, r.station), &error),
+                     qPrintable(error));
+        QCOMPARE(ids(db->runs(filter, 10, 0)), newestFirst);
+        QCOMPARE(db->count(filter), newestFirst.size());
+        QCOMPARE(int(db->yieldRuns(filter).size()), newestFirst.size());
+        QCOMPARE(ids(db->runs(filter, 2, 1)), newestFirst.mid(1, 2));
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "tst_history.moc"
