@@ -107,6 +107,9 @@ struct HistoryDb::Connection {
     bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values,
               QString *error = nullptr) const
     {
+        // PostgreSQL prepares only the four kinds of statement that take values.
+        if (values.isEmpty())
+            return query.exec(sql) || fail(query, error);
         if (!query.prepare(sql))
             return fail(query, error);
         for (const QVariant &v : values)
@@ -222,7 +225,10 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
         c->fail(c->name + ": " + db.lastError().text(), error);
         return nullptr;
     }
+    // The server's notices ("relation already exists, skipping") are no news to anyone.
     QString why;
+    if (!c->exec(QStringLiteral("SET client_min_messages = warning"), {}, error))
+        return nullptr;
     if (!schema::migrate(db, schema::Place::Server, &why)) {
         c->fail(c->name + ": " + why, error);
         return nullptr;
@@ -246,12 +252,18 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error)
         return false;
     const auto stored = [&] {
         QSqlQuery query(db->database());
-        const QVariantList values{
-            text(run.id),         text(run.serialNumber),  text(run.operatorName),
-            text(run.station),    text(run.tester),        run.comNumber,
-            text(run.device),     run.address,             storedTime(run.started),
-            storedTime(run.finished), QString::fromLatin1(line::outcomeWord(run.outcome)),
-            text(run.failed)};
+        const QVariantList values{text(run.id),
+                                  text(run.serialNumber),
+                                  text(run.operatorName),
+                                  text(run.station),
+                                  text(run.tester),
+                                  run.comNumber,
+                                  text(run.device),
+                                  run.address,
+                                  storedTime(run.started),
+                                  storedTime(run.finished),
+                                  QString::fromLatin1(line::outcomeWord(run.outcome)),
+                                  text(run.failed)};
         if (!db->exec(query,
                       QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                      "?, ?, ?) ON CONFLICT (id) DO NOTHING")
@@ -270,8 +282,7 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error)
         for (std::size_t i = 0; i < run.steps.size(); ++i) {
             const line::StepRow &s = run.steps[i];
             for (const QVariant &v : {id, QVariant(int(i)), QVariant(text(s.name)),
-                                      QVariant(text(s.result)), time(s.started),
-                                      time(s.finished)})
+                                      QVariant(text(s.result)), time(s.started), time(s.finished)})
                 query.addBindValue(v);
             if (!query.exec())
                 return db->fail(query, error);
@@ -281,9 +292,9 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error)
             return db->fail(query, error);
         for (std::size_t i = 0; i < run.measurements.size(); ++i) {
             const line::Measurement &m = run.measurements[i];
-            for (const QVariant &v : {id, QVariant(int(i)), QVariant(text(m.name)),
-                                      number(m.value), number(m.low), number(m.high),
-                                      QVariant(text(m.unit)), QVariant(text(m.result))})
+            for (const QVariant &v :
+                 {id, QVariant(int(i)), QVariant(text(m.name)), number(m.value), number(m.low),
+                  number(m.high), QVariant(text(m.unit)), QVariant(text(m.result))})
                 query.addBindValue(v);
             if (!query.exec())
                 return db->fail(query, error);

@@ -21,8 +21,7 @@ namespace {
 // is stored once.
 template <typename Progress>
 void uploadWaiting(const QString &localPath, const ServerUrl &server,
-                   const std::atomic<bool> &stopping, HistoryUpload &upload,
-                   Progress progress)
+                   const std::atomic<bool> &stopping, HistoryUpload &upload, Progress progress)
 {
     const auto local = HistoryDb::openLocal(localPath, &upload.error);
     if (!local)

@@ -1,7 +1,5 @@
 #include "StoredTime.h"
 
-#include <QTimeZone>
-
 #include <cstdint>
 
 namespace {
@@ -26,8 +24,7 @@ std::int64_t daysFromCivil(int y, int m, int d)
 
 QString storedTime(line::WallTime t)
 {
-    return QDateTime::fromMSecsSinceEpoch(msOf(t), Qt::UTC)
-        .toString(Qt::ISODateWithMs); // "Z", not "+00:00"
+    return QDateTime::fromMSecsSinceEpoch(msOf(t), Qt::UTC).toString(Qt::ISODateWithMs);
 }
 
 // Read by hand: a year's runs are read at a time, and QDateTime's parser is slow for that.
@@ -49,7 +46,7 @@ line::WallTime wallTimeOf(const QString &stored)
 
 QDateTime dateTimeOf(const QString &stored)
 {
-    return QDateTime::fromMSecsSinceEpoch(msOf(wallTimeOf(stored)), QTimeZone::utc());
+    return QDateTime::fromMSecsSinceEpoch(msOf(wallTimeOf(stored)), Qt::UTC);
 }
 
 line::WallTime localDayStart(QDate day)

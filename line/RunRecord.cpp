@@ -30,8 +30,8 @@ bool ran(const SelfTestReport &report, StepId id)
 Measurement reading(std::string name, const std::optional<int> &value, const AnalogLimits &limits,
                     StepResult input)
 {
-    Measurement m{std::move(name), std::nullopt, double(limits.min), double(limits.max), "counts",
-                  resultWord(input)};
+    Measurement m{std::move(name),    std::nullopt, double(limits.min),
+                  double(limits.max), "counts",     resultWord(input)};
     if (value) {
         m.value = *value;
         m.result = *value >= limits.min && *value <= limits.max ? "pass" : "fail";
@@ -41,7 +41,11 @@ Measurement reading(std::string name, const std::optional<int> &value, const Ana
 
 Measurement seen(std::string name, bool sawIt, StepResult input)
 {
-    return {std::move(name), sawIt ? 1.0 : 0.0, std::nullopt, std::nullopt, "",
+    return {std::move(name),
+            sawIt ? 1.0 : 0.0,
+            std::nullopt,
+            std::nullopt,
+            "",
             sawIt ? "pass" : resultWord(input)};
 }
 
@@ -51,10 +55,12 @@ void linkMeasurements(const SelfTestReport &report, std::vector<Measurement> &ou
     const char *result = resultWord(report.step(StepId::Link).result);
     out.push_back({"link reads", double(l.reads), std::nullopt, std::nullopt, "reads", ""});
     // Every read must be answered: the reads made are the lower limit.
-    out.push_back({"link good replies", double(l.good), double(l.reads), double(l.reads),
-                   "replies", result});
+    out.push_back(
+        {"link good replies", double(l.good), double(l.reads), double(l.reads), "replies", result});
     const std::pair<const char *, std::optional<double>> times[] = {
-        {"response time min", l.minMs}, {"response time mean", l.meanMs}, {"response time max", l.maxMs}};
+        {"response time min", l.minMs},
+        {"response time mean", l.meanMs},
+        {"response time max", l.maxMs}};
     for (const auto &[name, value] : times)
         out.push_back({name, value, std::nullopt, std::nullopt, "ms", ""});
 }

@@ -36,7 +36,8 @@ class Days {
 public:
     DayYield &of(WallTime t)
     {
-        const auto quarter = std::chrono::floor<std::chrono::minutes>(t).time_since_epoch().count() / 15;
+        const auto quarter =
+            std::chrono::floor<std::chrono::minutes>(t).time_since_epoch().count() / 15;
         auto [it, added] = byQuarter.try_emplace(quarter, nullptr);
         if (added)
             it->second = &days[localDay(t)];

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package in an already built folder (build/ unless given),
 # lists it, and fails unless it holds the three programs, the menu entry and the
-# icon, and carries the library dependencies dpkg-shlibdeps found.
+# icon, and carries the library dependencies dpkg-shlibdeps found and the SQL drivers it cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
@@ -22,7 +22,9 @@ for path in usr/bin/rzm530-tester usr/bin/rzm530-cli usr/bin/rzm530-sim \
     grep -Eq " \./$path\$" <<<"$contents" || missing+=("/$path")
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-grep -q libqt6widgets6 <<<"$depends" || missing+=("Depends on libqt6widgets6")
+for library in libqt6widgets6 libqt6sql6-sqlite libqt6sql6-psql; do
+    grep -q "$library" <<<"$depends" || missing+=("Depends on $library")
+done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "$deb lacks: ${missing[*]}" >&2
     exit 1

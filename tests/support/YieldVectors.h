@@ -36,10 +36,11 @@ inline std::string yieldDayText(const line::DayYield &d)
         return std::string(text);
     };
     char text[160];
-    std::snprintf(text, sizeof text, "%s runs %d pass %d fail %d error %d aborted %d serials %d "
+    std::snprintf(text, sizeof text,
+                  "%s runs %d pass %d fail %d error %d aborted %d serials %d "
                   "first %d %s final %d %s",
-                  d.day.c_str(), d.runs, d.pass, d.fail, d.error, d.aborted, d.serials,
-                  d.firstPass, fraction(d.firstPassYield()).c_str(), d.finalPass,
+                  d.day.c_str(), d.runs, d.pass, d.fail, d.error, d.aborted, d.serials, d.firstPass,
+                  fraction(d.firstPassYield()).c_str(), d.finalPass,
                   fraction(d.finalYield()).c_str());
     return text;
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RunRecord.h"
+
+#include <string>
+
+// A finished self-test as the history gets it: a link of 20 reads, relay 3 stuck on, digital
+// input 2 failed, the analog step not run; started at `started`.
+inline line::RunRecord historyRun(const std::string &id, const std::string &serial,
+                                  line::WallTime started,
+                                  line::Outcome outcome = line::Outcome::Fail,
+                                  const std::string &station = "bench 1")
+{
+    using namespace std::chrono_literals;
+    const line::Time t0 = line::Time() + 1h;
+    line::SelfTestReport report;
+    report.address = 17;
+    report.outcome = outcome;
+    line::Transaction read;
+    read.start = t0;
+    read.requestEnd = t0 + 8ms;
+    read.replyEnd = t0 + 30ms;
+    report.step(line::StepId::Link).traffic = {read};
+    report.step(line::StepId::Link).result = line::StepResult::Pass;
+    report.link = {20, 20, 4.0, 5.25, 9.0};
+    report.step(line::StepId::Relays).result = line::StepResult::Fail;
+    report.relays.failed[2] = true;
+    report.relays.faults[2] = line::RelayFault::StuckOn;
+    report.step(line::StepId::Digital).result = line::StepResult::Fail;
+    report.digital[0] = {line::StepResult::Pass, true, true};
+    report.digital[1] = {line::StepResult::Fail, true, false};
+    line::ReportHeader header{"RZM-530 Tester 1.00.0017", "O'Neil", serial, 3, "/dev/ttyUSB0"};
+    return line::runRecord(
+        report, header, [&](line::Time t) { return started + (t - t0); }, station, id, started);
+}

@@ -1,0 +1,156 @@
+// The shared history on a real PostgreSQL server, which CTest starts for these tests
+// (tests/support/pg-server.sh): uploads, a server that goes away and comes back, and two
+// stations at once. Each station keeps its own local file in a temporary folder.
+#include "HistoryDb.h"
+#include "HistoryRuns.h"
+#include "RunKeeper.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const line::WallTime Monday{1796652201s};
+const QString Password = "s3cret-word";
+
+// Runs the server script; a server that will not start or stop fails the test.
+bool server(const char *command)
+{
+    QProcess script;
+    script.start(RZM530_PG_SERVER, {command, RZM530_PG_DIR});
+    return script.waitForFinished(60000) && script.exitCode() == 0;
+}
+
+} // namespace
+
+class HistoryServerTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir data;
+    QString port;
+    QString url; // a fresh database for each test, the password given as a user would
+
+    std::unique_ptr<HistoryDb> openServer()
+    {
+        QString error;
+        auto db = HistoryDb::openServer(*ServerUrl::parse(url, &error), &error);
+        if (!db)
+            qWarning() << error;
+        return db;
+    }
+
+    // Waits for the upload that keeping a run started; its outcome.
+    static QList<QVariant> synced(RunKeeper &keeper)
+    {
+        QSignalSpy spy(&keeper, &RunKeeper::synced);
+        keeper.waitForSync();
+        return spy.isEmpty() ? QList<QVariant>{} : spy.takeLast();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QFile file(QStringLiteral(RZM530_PG_DIR) + "/port");
+        if (!file.open(QIODevice::ReadOnly))
+            QSKIP("PostgreSQL's programs are not installed (package postgresql): no server");
+        port = QString::fromLatin1(file.readAll().trimmed());
+        QVERIFY(data.isValid());
+    }
+
+    void init()
+    {
+        const QString name = QString("h_%1").arg(QTest::currentTestFunction()).toLower();
+        {
+            QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "admin");
+            admin.setHostName("127.0.0.1");
+            admin.setPort(port.toInt());
+            admin.setUserName("postgres");
+            admin.setDatabaseName("postgres");
+            QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
+            QSqlQuery query(admin);
+            QVERIFY(query.exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"));
+            QVERIFY(query.exec("CREATE DATABASE " + name));
+        }
+        QSqlDatabase::removeDatabase("admin");
+        url = QString("postgresql://postgres:%1@127.0.0.1:%2/%3").arg(Password, port, name);
+    }
+
+    void aRunGoesUpOnceAndWholeHowOftenItIsSent()
+    {
+        RunKeeper keeper(url, data.filePath("one.sqlite"));
+        const line::RunRecord run = historyRun("u1", "SN-7", Monday);
+        QCOMPARE(keeper.keep(run), QString());
+        QCOMPARE(synced(keeper), (QList<QVariant>{1, 0, QString()}));
+        const auto db = openServer();
+        QVERIFY(db && !db->isLocal());
+        QVERIFY(!db->name().contains(Password));
+        QString error;
+        QVERIFY2(db->store(run, &error), qPrintable(error));
+        QCOMPARE(db->count({}), 1);
+        const auto back = db->load("u1");
+        QVERIFY(back);
+        QCOMPARE(back->reportJson, run.reportJson);
+        QCOMPARE(back->measurements.size(), run.measurements.size());
+        QCOMPARE(back->steps.size(), run.steps.size());
+        QVERIFY(back->started == Monday);
+    }
+
+    void aRunWaitsWhileTheServerIsDown()
+    {
+        RunKeeper keeper(url, data.filePath("down.sqlite"));
+        QVERIFY(server("stop"));
+        QCOMPARE(keeper.keep(historyRun("d1", "SN-8", Monday)), QString());
+        const QList<QVariant> down = synced(keeper);
+        const bool serverBack = server("start");
+        QCOMPARE(down.value(0).toInt(), 0);
+        QCOMPARE(down.value(1).toInt(), 1);
+        QVERIFY(!down.value(2).toString().isEmpty());
+        QVERIFY(!down.value(2).toString().contains(Password));
+        QCOMPARE(keeper.waitingCount(), 1);
+        QVERIFY(serverBack);
+
+        keeper.sync();
+        QCOMPARE(synced(keeper), (QList<QVariant>{1, 0, QString()}));
+        keeper.sync();
+        QCOMPARE(synced(keeper), (QList<QVariant>{0, 0, QString()}));
+        const auto db = openServer();
+        QVERIFY(db);
+        QCOMPARE(db->count({}), 1);
+    }
+
+    void twoStationsWriteAtOnce()
+    {
+        RunKeeper first(url, data.filePath("first.sqlite"));
+        RunKeeper second(url, data.filePath("second.sqlite"));
+        const int each = 25;
+        for (int i = 0; i < each; ++i) {
+            QCOMPARE(first.keep(historyRun("a" + std::to_string(i), "SN-A", Monday + i * 1s,
+                                           line::Outcome::Pass, "bench A")),
+                     QString());
+            QCOMPARE(second.keep(historyRun("b" + std::to_string(i), "SN-B", Monday + i * 1s,
+                                            line::Outcome::Fail, "bench B")),
+                     QString());
+        }
+        first.waitForSync();
+        second.waitForSync();
+        QCOMPARE(first.waitingCount(), 0);
+        QCOMPARE(second.waitingCount(), 0);
+        const auto db = openServer();
+        QVERIFY(db);
+        QCOMPARE(db->count({}), 2 * each);
+        RunFilter benchB;
+        benchB.station = "bench B";
+        QCOMPARE(db->count(benchB), each);
+        QCOMPARE(db->yieldRuns({}).size(), std::size_t(2 * each));
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryServerTest)
+#include "tst_history_server.moc"
