@@ -111,8 +111,8 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("row"); // serial to failed; empty: no row
-        const QStringList who{"--serial", "SN \"7\", rev B", "--operator", "Ann", "--station",
-                              "bench 2"};
+        const QStringList who{"--serial", "SN \"7\", rev B", "--operator",
+                              "Ann",      "--station",       "bench 2"};
         QTest::newRow("pass") << QStringList{} << who << 0
                               << "\"SN \"\"7\"\", rev B\",Ann,bench 2,PASS,";
         QTest::newRow("fail") << QStringList{"--stuck-relay", "6"} << who << 1
@@ -120,8 +120,8 @@ private slots:
                                  "switch on";
         QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7", "--serial", "X"}
                                  << 2 << "X,,%1,ERROR,";
-        QTest::newRow("no history") << QStringList{} << QStringList{"--no-history"} << 0
-                                    << QString();
+        QTest::newRow("no history")
+            << QStringList{} << QStringList{"--no-history"} << 0 << QString();
     }
 
     void everyConsoleRunIsKept()
@@ -171,9 +171,8 @@ private slots:
         QTest::newRow("yield") << QStringList{"--yield"}
                                << yield + "2026-03-02,3,1,1,1,0,0.500,1.000\n"
                                           "2026-03-03,2,2,0,0,0,1.000,1.000\n";
-        QTest::newRow("yield of the second day")
-            << QStringList{"--yield", "--since", "2026-03-03"}
-            << yield + "2026-03-03,2,2,0,0,0,1.000,1.000\n";
+        QTest::newRow("yield of the second day") << QStringList{"--yield", "--since", "2026-03-03"}
+                                                 << yield + "2026-03-03,2,2,0,0,0,1.000,1.000\n";
         QTest::newRow("yield of a serial whose error comes first")
             << QStringList{"--yield", "--serial", "C"}
             << yield + "2026-03-02,1,0,0,1,0,,\n2026-03-03,1,1,0,0,0,1.000,1.000\n";
@@ -208,8 +207,8 @@ private slots:
         QTest::newRow("sync") << QStringList{"--sync", "--db", server} << "1 waiting";
         QTest::newRow("history") << QStringList{"--history", "--db", server}
                                  << "postgresql://qa@127.0.0.1:1/history";
-        QTest::newRow("self-test") << QStringList{"--self-test", "--port", "7", "--db", server}
-                                   << "cannot open COM 7";
+        QTest::newRow("self-test")
+            << QStringList{"--self-test", "--port", "7", "--db", server} << "cannot open COM 7";
     }
 
     void unreachableServer()
