@@ -69,8 +69,8 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
         if (url)
             remote = HistoryDb::openServer(*url, &error);
         if (!remote) {
-            err << programPrefix() << "cannot reach the history server "
-                << (url ? url->shown() : QString()) << ": " << error << Qt::endl;
+            // The driver's reason names the server already.
+            err << programPrefix() << "cannot reach the history server: " << error << Qt::endl;
             return CannotReach;
         }
         const int waiting = local->waitingCount();

@@ -15,6 +15,14 @@ void keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &r
     const HistorySettings settings = HistorySettings::load();
     RunKeeper keeper(options.db.isEmpty() ? settings.server : options.db);
     const QString station = options.station.isEmpty() ? settings.stationName() : options.station;
+    // A run the server did not take is safe in the local file; say so, since nothing else will.
+    QObject::connect(&keeper, &RunKeeper::synced, [](int, int waiting, const QString &error) {
+        if (!error.isEmpty() && waiting > 0)
+            QTextStream(stderr) << programPrefix() << waiting
+                                << (waiting == 1 ? " run waits" : " runs wait")
+                                << " in the local file for the history server: " << error
+                                << Qt::endl;
+    });
     if (const QString why = keeper.keep(newRunRecord(report, header, wallClock, station));
         !why.isEmpty())
         QTextStream(stderr) << programPrefix()
