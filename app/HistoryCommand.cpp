@@ -42,7 +42,8 @@ int upload(const QString &server)
                          loop.quit();
                      });
     keeper.sync();
-    loop.exec();
+    if (keeper.syncing()) // else it has said already why nothing went up
+        loop.exec();
     if (!why.isEmpty())
         err << programPrefix() << why << Qt::endl;
     return left == 0 ? 0 : CannotReach;
@@ -68,25 +69,35 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
         const std::optional<ServerUrl> url = ServerUrl::parse(server, &error);
         if (url)
             remote = HistoryDb::openServer(*url, &error);
+        const int waiting = local->waitingCount();
+        const QString waits = QString::number(waiting) +
+                              (waiting == 1 ? " run waits" : " runs wait") + " in " +
+                              local->name() + " to go up";
         if (!remote) {
             // The driver's reason names the server already.
-            err << programPrefix() << "cannot reach the history server: " << error << Qt::endl;
+            err << programPrefix() << "cannot reach the history server: " << error << "; " << waits
+                << Qt::endl;
             return CannotReach;
         }
-        const int waiting = local->waitingCount();
-        err << programPrefix() << "read from " << remote->name() << "; " << waiting
-            << (waiting == 1 ? " run waits" : " runs wait") << " in " << local->name()
-            << " to go up" << Qt::endl;
+        err << programPrefix() << "read from " << remote->name() << "; " << waits << Qt::endl;
     }
     const HistoryDb &db = remote ? *remote : *local;
     if (mode == CommandLine::Mode::Yield) {
-        print(yieldCsvHeader());
-        for (const line::DayYield &day : line::yieldByDay(db.yieldRuns(options.filter)))
-            print(yieldCsvRow(day));
+        const std::vector<line::YieldRun> runs = db.yieldRuns(options.filter);
+        if (db.lastError().isEmpty()) {
+            print(yieldCsvHeader());
+            for (const line::DayYield &day : line::yieldByDay(runs))
+                print(yieldCsvRow(day));
+        }
     } else {
         print(runCsvHeader());
         forEachRun(db, options.filter, [](const RunRow &run) { print(runCsvRow(run)); });
     }
     std::fflush(stdout);
+    // A refused read is no empty history.
+    if (!db.lastError().isEmpty()) {
+        err << programPrefix() << "cannot read " << db.name() << ": " << db.lastError() << Qt::endl;
+        return CannotReach;
+    }
     return 0;
 }

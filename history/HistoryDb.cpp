@@ -17,6 +17,10 @@ namespace {
 
 std::atomic<int> connectionCount{0};
 
+// How long a server may take to answer a connection, or a request once connected: the
+// longest a console run waits after its verdict when the server is down.
+constexpr int ServerConnectTimeoutSeconds = 3;
+
 const Outcome Outcomes[] = {Outcome::Pass, Outcome::Fail, Outcome::Error, Outcome::Aborted};
 
 Outcome outcomeOf(const QString &word)
@@ -115,6 +119,14 @@ struct HistoryDb::Connection {
         for (const QVariant &v : values)
             query.addBindValue(v);
         return query.exec() || fail(query, error);
+    }
+
+    // A read: its failure is the last error, and a read that works clears it, so that an
+    // empty answer can be told from a refused one.
+    bool read(QSqlQuery &query, const QString &sql, const QVariantList &values) const
+    {
+        lastError.clear();
+        return exec(query, sql, values);
     }
 
     bool exec(const QString &sql, const QVariantList &values, QString *error) const
@@ -219,8 +231,13 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
     db.setUserName(url.user);
     db.setPassword(url.password);
     db.setDatabaseName(url.database);
-    // A server that does not answer must not hold an upload, or a console about to exit, long.
-    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // A server that does not answer must not hold an upload, or a console about to exit, long;
+    // nor may one that vanishes while connected hold a query for TCP's minutes of retries.
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=5;"
+                                        "keepalives_interval=2;keepalives_count=3;"
+                                        "tcp_user_timeout=%2")
+                             .arg(ServerConnectTimeoutSeconds)
+                             .arg(ServerConnectTimeoutSeconds * 1000));
     if (!db.open()) {
         c->fail(c->name + ": " + db.lastError().text(), error);
         return nullptr;
@@ -318,7 +335,7 @@ std::vector<RunRow> HistoryDb::runs(const RunFilter &filter, int limit, int offs
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
     std::vector<RunRow> rows;
-    if (!db->exec(query, sql, values))
+    if (!db->read(query, sql, values))
         return rows;
     while (query.next())
         rows.push_back({query.value(0).toString(), dateTimeOf(query.value(1).toString()),
@@ -333,7 +350,7 @@ int HistoryDb::count(const RunFilter &filter) const
     QVariantList values;
     const QString sql = "SELECT COUNT(*) FROM runs" + db->where(filter, values);
     QSqlQuery query(db->database());
-    if (!db->exec(query, sql, values) || !query.next())
+    if (!db->read(query, sql, values) || !query.next())
         return 0;
     return query.value(0).toInt();
 }
@@ -342,11 +359,11 @@ std::vector<line::YieldRun> HistoryDb::yieldRuns(const RunFilter &filter) const
 {
     QVariantList values;
     const QString sql = "SELECT started, serial, outcome FROM runs" + db->where(filter, values) +
-                        " ORDER BY started";
+                        " ORDER BY started, id";
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
     std::vector<line::YieldRun> runs;
-    if (!db->exec(query, sql, values))
+    if (!db->read(query, sql, values))
         return runs;
     while (query.next())
         runs.push_back({wallTimeOf(query.value(0).toString()),
@@ -358,7 +375,7 @@ std::vector<line::YieldRun> HistoryDb::yieldRuns(const RunFilter &filter) const
 std::optional<QByteArray> HistoryDb::reportJson(const QString &id) const
 {
     QSqlQuery query(db->database());
-    if (!db->exec(query, QStringLiteral("SELECT json FROM reports WHERE run_id = ?"), {id}) ||
+    if (!db->read(query, QStringLiteral("SELECT json FROM reports WHERE run_id = ?"), {id}) ||
         !query.next())
         return std::nullopt;
     return query.value(0).toString().toUtf8();

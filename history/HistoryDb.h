@@ -54,6 +54,8 @@ public:
     // already is stored once: storing it again changes nothing and succeeds.
     bool store(const line::RunRecord &run, QString *error);
 
+    // A read that fails answers nothing, with its reason in lastError(); one that works
+    // leaves lastError() empty.
     // Newest first.
     std::vector<RunRow> runs(const RunFilter &filter, int limit, int offset) const;
     int count(const RunFilter &filter) const;

@@ -107,6 +107,13 @@ bool upgrade(QSqlDatabase &db, Place place, QString *error)
 
 bool migrate(QSqlDatabase &db, Place place, QString *error)
 {
+    // A history already at this version is only read: a station's role that may read and
+    // insert but not create tables opens it all the same, and nothing waits for the lock.
+    {
+        QString missing;
+        if (const auto current = version(db, &missing); current && *current == CurrentVersion)
+            return true;
+    }
     // SQLite takes the write lock at once, so that a second process opening a new file waits
     // instead of failing half way.
     if (!run(db, place == Place::Local ? "BEGIN IMMEDIATE" : "BEGIN", error))

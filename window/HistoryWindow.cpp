@@ -19,6 +19,7 @@
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <array>
@@ -235,6 +236,9 @@ void HistoryWindow::showEvent(QShowEvent *event)
         connectDatabases();
 }
 
+// The local file is read at once; a server is first reached from a thread of its own, so that
+// one that does not answer never freezes the window. Only once it answered is it opened here,
+// where the window's queries run.
 void HistoryWindow::connectDatabases()
 {
     connected = true;
@@ -247,15 +251,44 @@ void HistoryWindow::connectDatabases()
     if (!local)
         serverProblem = tr("cannot open %1: %2").arg(localHistoryPath(), error);
     const QString url = HistorySettings::load().server;
-    if (!url.isEmpty()) {
-        if (const auto parsed = ServerUrl::parse(url, &error))
-            server = HistoryDb::openServer(*parsed, &error);
-        if (!server)
+    serverSet = !url.isEmpty();
+    syncButton.setEnabled(serverSet);
+    if (serverSet) {
+        if (const auto parsed = ServerUrl::parse(url, &error)) {
+            serverProblem = tr("reaching %1…").arg(parsed->shown());
+            reachServer(*parsed);
+        } else {
             serverProblem =
-                tr("the server cannot be reached (%1): showing this computer's runs").arg(error);
+                tr("the server cannot be used (%1): showing this computer's runs").arg(error);
+        }
     }
-    syncButton.setEnabled(!url.isEmpty());
     refresh();
+}
+
+void HistoryWindow::reachServer(const ServerUrl &url)
+{
+    const quint64 attempt = ++reachAttempt;
+    auto why = std::make_shared<QString>();
+    QThread *check = QThread::create([url, why] {
+        QString error;
+        if (!HistoryDb::openServer(url, &error))
+            *why = error.isEmpty() ? QStringLiteral("no answer") : error;
+    });
+    // The thread ends by itself, even after the window has gone.
+    connect(check, &QThread::finished, check, &QObject::deleteLater);
+    connect(check, &QThread::finished, this, [this, attempt, url, why] {
+        if (attempt != reachAttempt)
+            return; // the settings changed meanwhile
+        QString error = *why;
+        if (error.isEmpty())
+            server = HistoryDb::openServer(url, &error);
+        serverProblem =
+            server
+                ? QString()
+                : tr("the server cannot be reached (%1): showing this computer's runs").arg(error);
+        refresh();
+    });
+    check->start();
 }
 
 void HistoryWindow::refresh()
@@ -264,6 +297,18 @@ void HistoryWindow::refresh()
     const HistoryDb *db = server ? server.get() : local.get();
     model.show(db, filter());
     showYield();
+    // A refused read is no empty history: say why, and fall back to this computer's runs.
+    if (db && !db->lastError().isEmpty()) {
+        const QString why = tr("cannot read %1: %2").arg(db->name(), db->lastError());
+        if (server) {
+            model.show(nullptr, {});
+            server.reset();
+            serverProblem = why + tr("; showing this computer's runs");
+            refresh();
+            return;
+        }
+        serverProblem = why;
+    }
     showStatus(serverProblem);
 }
 
@@ -296,7 +341,7 @@ void HistoryWindow::showStatus(const QString &problem)
     QString text = !db          ? tr("No history")
                    : shown == 1 ? tr("1 run in %1").arg(db->name())
                                 : tr("%1 runs in %2").arg(shown).arg(db->name());
-    if (server && local) {
+    if (serverSet && local) {
         const int waiting = local->waitingCount();
         text += waiting == 1 ? tr("; 1 run of this computer waits to go up")
                              : tr("; %1 runs of this computer wait to go up").arg(waiting);
@@ -370,7 +415,7 @@ void HistoryWindow::synced(int uploaded, int waiting, const QString &error)
     syncButton.setEnabled(!HistorySettings::load().server.isEmpty());
     if (!error.isEmpty())
         serverProblem = tr("the server cannot be reached: %1").arg(error);
-    else if (!server)
+    else if (server)
         serverProblem.clear();
     Q_UNUSED(uploaded)
     Q_UNUSED(waiting)

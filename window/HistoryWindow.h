@@ -42,6 +42,7 @@ private:
     QWidget *filterPanel();
     QWidget *yieldPanel();
     void connectDatabases();
+    void reachServer(const ServerUrl &url);
     void refresh();
     void showYield();
     void showStatus(const QString &problem = {});
@@ -53,6 +54,8 @@ private:
     std::unique_ptr<HistoryDb> local, server;
     QString serverProblem;
     bool connected = false;
+    bool serverSet = false;   // a server is configured, reached or not
+    quint64 reachAttempt = 0; // the latest attempt to reach it; older ones are ignored
 
     QLineEdit serial, operatorName, station;
     QComboBox outcome;

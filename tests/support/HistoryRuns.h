@@ -1,6 +1,9 @@
 #pragma once
 
+#include "HistoryDb.h"
 #include "RunRecord.h"
+
+#include <QtTest>
 
 #include <string>
 
@@ -32,4 +35,23 @@ inline line::RunRecord historyRun(const std::string &id, const std::string &seri
     line::ReportHeader header{"RZM-530 Tester 1.00.0017", "O'Neil", serial, 3, "/dev/ttyUSB0"};
     return line::runRecord(
         report, header, [&](line::Time t) { return started + (t - t0); }, station, id, started);
+}
+
+// A serial number made of quotes, SQL and LIKE's own characters is stored and found as text.
+inline void serialOfQuotesAndSqlIsText(HistoryDb &db)
+{
+    const std::string serial = "'); DROP TABLE runs; -- \"%_!\\";
+    QString error;
+    QVERIFY2(db.store(historyRun("q1", serial, line::WallTime(std::chrono::hours(490000))), &error),
+             qPrintable(error));
+    QVERIFY(db.store(historyRun("q2", "SN-1", line::WallTime(std::chrono::hours(490000))), &error));
+    RunFilter filter;
+    filter.serial = QString::fromStdString(serial);
+    const auto rows = db.runs(filter, 10, 0);
+    QCOMPARE(rows.size(), std::size_t(1));
+    QCOMPARE(rows[0].id, "q1");
+    QCOMPARE(rows[0].serial, QString::fromStdString(serial));
+    filter.serial = "%";
+    QCOMPARE(db.count(filter), 1);
+    QCOMPARE(db.count({}), 2);
 }
