@@ -129,23 +129,28 @@ int main(int argc, char **argv)
 
     std::unique_ptr<HistoryDb> db;
     int shown = 0;
-    print("open, count and the first 100 newest first",
+    // What the history window does when it opens, and again at each change of filter: the
+    // count, the first page and the yield per day of every run the filter selects (with no
+    // filter, the whole history).
+    print("window opening: open, count, first 100, yield of every run",
           measure(Tries,
                   [&] {
                       db.reset();
                       db = open(path);
                       shown = db->count({});
                       db->runs({}, 100, 0);
+                      line::yieldByDay(db->yieldRuns({}));
                   }),
           "1000");
     RunFilter serial;
     serial.serial = "SN-054321";
     int found = 0;
-    print("filter by a serial number: count and page",
+    print("filter by a serial number: count, page, yield",
           measure(Tries,
                   [&] {
                       found = db->count(serial);
                       db->runs(serial, 100, 0);
+                      line::yieldByDay(db->yieldRuns(serial));
                   }),
           "100");
     RunFilter year;

@@ -15,6 +15,8 @@ fi
 
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+# Settings and history of their own: a server in the user's settings would add its upload.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
 
 "$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
