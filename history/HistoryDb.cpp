@@ -1,5 +1,6 @@
 #include "HistoryDb.h"
 
+#include "RunCsv.h"
 #include "Schema.h"
 #include "StoredTime.h"
 
@@ -21,14 +22,9 @@ std::atomic<int> connectionCount{0};
 // longest a console run waits after its verdict when the server is down.
 constexpr int ServerConnectTimeoutSeconds = 3;
 
-const Outcome Outcomes[] = {Outcome::Pass, Outcome::Fail, Outcome::Error, Outcome::Aborted};
-
 Outcome outcomeOf(const QString &word)
 {
-    for (Outcome o : Outcomes)
-        if (word == QLatin1String(line::outcomeWord(o)))
-            return o;
-    return Outcome::Error;
+    return outcomeNamed(word).value_or(Outcome::Error);
 }
 
 QString text(const std::string &s)

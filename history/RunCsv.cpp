@@ -21,9 +21,6 @@ QByteArray row(const std::vector<QByteArray> &fields)
     return line + '\n';
 }
 
-constexpr std::array<line::Outcome, 4> Outcomes{line::Outcome::Pass, line::Outcome::Fail,
-                                                line::Outcome::Error, line::Outcome::Aborted};
-
 } // namespace
 
 QByteArray runCsvHeader()
@@ -61,7 +58,7 @@ QString yieldText(const std::optional<double> &yield)
 
 std::optional<line::Outcome> outcomeNamed(const QString &word)
 {
-    for (const line::Outcome o : Outcomes)
+    for (const line::Outcome o : line::Outcomes)
         if (word.compare(QLatin1String(line::outcomeWord(o)), Qt::CaseInsensitive) == 0)
             return o;
     return std::nullopt;

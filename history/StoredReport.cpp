@@ -230,9 +230,7 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
                                                     line::Overall::Cancelled};
     r.verdict = byWord(o[QLatin1String("verdict")].toString(), Verdicts, line::overallWord)
                     .value_or(line::Overall::Fail);
-    constexpr std::array<line::Outcome, 4> Outcomes{line::Outcome::Pass, line::Outcome::Fail,
-                                                    line::Outcome::Error, line::Outcome::Aborted};
-    r.outcome = byWord(o[QLatin1String("outcome")].toString(), Outcomes, line::outcomeWord)
+    r.outcome = byWord(o[QLatin1String("outcome")].toString(), line::Outcomes, line::outcomeWord)
                     .value_or(line::Outcome::Error);
     r.reason = text(o[QLatin1String("reason")]);
     for (std::size_t i = 0; i < line::StepCount; ++i) {

@@ -27,6 +27,8 @@ enum class Overall { Pass, Fail, NoModule, Cancelled };
 // the test could not judge the module (no module answering, the port lost); Aborted means
 // someone stopped it. `verdict` keeps the older word beside it for reports already written.
 enum class Outcome { Pass, Fail, Error, Aborted };
+inline constexpr std::array<Outcome, 4> Outcomes{Outcome::Pass, Outcome::Fail, Outcome::Error,
+                                                 Outcome::Aborted};
 
 // One thing found wrong, and the transaction of the step's traffic that shows it, if one does.
 struct Failure {

@@ -139,8 +139,7 @@ QWidget *HistoryWindow::filterPanel()
     station.setPlaceholderText(tr("any station"));
     outcome.setObjectName(QStringLiteral("outcome"));
     outcome.addItem(tr("any outcome"));
-    for (const line::Outcome o :
-         {line::Outcome::Pass, line::Outcome::Fail, line::Outcome::Error, line::Outcome::Aborted})
+    for (const line::Outcome o : line::Outcomes)
         outcome.addItem(QString::fromLatin1(line::outcomeWord(o)).toUpper(), int(o));
     const QDate today = QDate::currentDate();
     for (QDateEdit *edit : {&since, &until}) {
