@@ -4,7 +4,9 @@
 #include "ConsoleMain.h"
 #include "HistoryDb.h"
 #include "HistoryLink.h"
+#include "HistoryModel.h"
 #include "HistoryPlace.h"
+#include "HistoryRuns.h"
 #include "HistoryWindow.h"
 #include "ReportHtml.h"
 #include "ReportWindow.h"
@@ -222,6 +224,28 @@ private slots:
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(says), qPrintable(run.err));
         QVERIFY2(!(run.out + run.err).contains("s3cret"), qPrintable(run.err));
+    }
+
+    // However far the view scrolls, only a few pages are kept, and rows stay newest first
+    // across the pages' edges.
+    void theRunListKeepsAFewPages()
+    {
+        QTemporaryDir home;
+        const auto db = HistoryDb::openLocal(home.filePath("h.sqlite"), nullptr);
+        QVERIFY(db);
+        const int runs = 3 * HistoryModel::PageSize * int(HistoryModel::PagesKept) / 2;
+        for (int n = 0; n < runs; ++n)
+            QVERIFY(db->store(historyRun(std::to_string(100000 + n), "SN",
+                                         utc("2026-12-01T08:00:00Z") + std::chrono::seconds(n)),
+                              nullptr));
+        HistoryModel model;
+        model.show(db.get(), {});
+        QCOMPARE(model.rowCount(), runs);
+        for (int row = 0; row < runs; row += 37) {
+            QCOMPARE(model.idAt(row), QString::number(100000 + runs - 1 - row));
+            QVERIFY(model.rowsKept() <= HistoryModel::PagesKept * HistoryModel::PageSize);
+        }
+        QCOMPARE(model.idAt(runs - 1), "100000");
     }
 
     // The window over the file both programs share: it lists, filters, and shows a run's report

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 
+#include <algorithm>
 #include <array>
 
 void HistoryModel::show(const HistoryDb *database, const RunFilter &runFilter)
@@ -9,16 +10,37 @@ void HistoryModel::show(const HistoryDb *database, const RunFilter &runFilter)
     beginResetModel();
     db = database;
     filter = runFilter;
-    rows.clear();
+    pages.clear();
     matching = db ? db->count(filter) : 0;
     endResetModel();
-    if (canFetchMore({}))
-        fetchMore({});
 }
 
 const RunRow *HistoryModel::runAt(int row) const
 {
-    return row >= 0 && row < int(rows.size()) ? &rows[std::size_t(row)] : nullptr;
+    if (!db || row < 0 || row >= matching)
+        return nullptr;
+    const int number = row / PageSize;
+    auto page = std::find_if(pages.begin(), pages.end(),
+                             [number](const Page &p) { return p.number == number; });
+    if (page == pages.end()) {
+        if (pages.size() == PagesKept)
+            pages.pop_back();
+        pages.push_front({number, db->runs(filter, PageSize, number * PageSize)});
+    } else if (page != pages.begin()) {
+        std::rotate(pages.begin(), page, page + 1);
+    }
+    const std::vector<RunRow> &rows = pages.front().rows;
+    const std::size_t at = std::size_t(row % PageSize);
+    // Fewer than counted: runs removed meanwhile leave their rows empty.
+    return at < rows.size() ? &rows[at] : nullptr;
+}
+
+std::size_t HistoryModel::rowsKept() const
+{
+    std::size_t n = 0;
+    for (const Page &p : pages)
+        n += p.rows.size();
+    return n;
 }
 
 QString HistoryModel::idAt(int row) const
@@ -29,7 +51,7 @@ QString HistoryModel::idAt(int row) const
 
 int HistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(rows.size());
+    return parent.isValid() ? 0 : matching;
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
@@ -39,9 +61,12 @@ int HistoryModel::columnCount(const QModelIndex &parent) const
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(rows.size()))
+    if (!index.isValid())
         return {};
-    const RunRow &run = rows[std::size_t(index.row())];
+    const RunRow *found = runAt(index.row());
+    if (!found)
+        return {};
+    const RunRow &run = *found;
     if (role == Qt::ForegroundRole && index.column() == Outcome)
         return run.outcome == line::Outcome::Pass ? QBrush(QColor(0x00, 0x80, 0x00))
                                                   : QBrush(Qt::red);
@@ -74,24 +99,4 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
         section >= Columns)
         return QAbstractTableModel::headerData(section, orientation, role);
     return tr(Titles[std::size_t(section)]);
-}
-
-bool HistoryModel::canFetchMore(const QModelIndex &parent) const
-{
-    return !parent.isValid() && db && int(rows.size()) < matching;
-}
-
-void HistoryModel::fetchMore(const QModelIndex &parent)
-{
-    if (!canFetchMore(parent))
-        return;
-    std::vector<RunRow> page = db->runs(filter, PageSize, int(rows.size()));
-    if (page.empty()) { // fewer than counted: the count is what was read
-        matching = int(rows.size());
-        return;
-    }
-    beginInsertRows({}, int(rows.size()), int(rows.size() + page.size()) - 1);
-    rows.insert(rows.end(), std::make_move_iterator(page.begin()),
-                std::make_move_iterator(page.end()));
-    endInsertRows();
 }

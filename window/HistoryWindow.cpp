@@ -352,28 +352,29 @@ void HistoryWindow::showStatus(const QString &problem)
 
 void HistoryWindow::openReport(int row)
 {
-    const RunRow *run = model.runAt(row);
+    const RunRow *found = model.runAt(row);
     const HistoryDb *db = server ? server.get() : local.get();
-    if (!run || !db)
+    if (!found || !db)
         return;
+    const RunRow run = *found;
     QString error;
-    const std::optional<QByteArray> json = db->reportJson(run->id);
+    const std::optional<QByteArray> json = db->reportJson(run.id);
     const std::optional<StoredReport> stored =
         json ? readStoredReport(*json, &error) : std::nullopt;
     if (!stored) {
         showTesterMessage(this, tr("The report of run %1 cannot be read: %2")
-                                    .arg(run->id, json ? error : tr("it is not in the history")));
+                                    .arg(run.id, json ? error : tr("it is not in the history")));
         return;
     }
-    const line::WallTime started{std::chrono::milliseconds(run->started.toMSecsSinceEpoch())};
+    const line::WallTime started{std::chrono::milliseconds(run.started.toMSecsSinceEpoch())};
     const QString html =
         QString::fromStdString(line::reportHtml(stored->report, stored->header, stored->wallClock));
     auto *window = new ReportWindow(
         tr("Report of %1, %2")
-            .arg(run->serial.isEmpty() ? tr("no serial number") : run->serial,
-                 run->started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+            .arg(run.serial.isEmpty() ? tr("no serial number") : run.serial,
+                 run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
         html,
-        QString::fromStdString(line::reportFileName(run->serial.toStdString(), started, "html")),
+        QString::fromStdString(line::reportFileName(run.serial.toStdString(), started, "html")),
         this);
     window->setObjectName(QStringLiteral("report"));
     window->show();
