@@ -127,6 +127,7 @@ void MonitorWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     catchUp();
+    view.scrollToBottom(); // laid out only now: more rows than fit would stop it following
 }
 
 void MonitorWindow::catchUp()

@@ -7,7 +7,9 @@
 //    closed, broadcast, unasked bytes), as the table leaves those white;
 //  - blue: good replies.
 // A column holding a transaction without a response time (no reply, cut short, port closed,
-// broadcast, unasked bytes) is drawn full height: it waited as long as anything can.
+// broadcast, unasked bytes) is drawn full height: it waited as long as anything can. A red or
+// grey column is ticked along the top edge as well, so that a CRC error answered in 5 ms shows
+// however short its mark.
 #include "TimelineStrip.h"
 
 #include "LineMonitor.h"
@@ -28,6 +30,7 @@
 namespace {
 
 constexpr int Margin = 2;
+constexpr int TickHeight = 4;
 
 QColor colourOf(TimelineColumns::Kind kind)
 {
@@ -107,7 +110,7 @@ void TimelineStrip::paintEvent(QPaintEvent *)
     const double scale = scaleMs();
     std::array<std::vector<QRect>, 3> marks; // by kind
     for (auto &m : marks)
-        m.reserve(std::size_t(columns_.size()));
+        m.reserve(std::size_t(2 * columns_.size()));
     for (int i = 0; i < columns_.size(); ++i) {
         const TimelineColumns::Column &c = columns_[i];
         if (c.count == 0)
@@ -116,8 +119,11 @@ void TimelineStrip::paintEvent(QPaintEvent *)
             c.unanswered ? area.height()
                          : std::max(1, int(std::lround(c.slowestReplyMs / scale * area.height())));
         const int x = area.left() + columns_.left(i);
-        marks[std::size_t(c.worst)].emplace_back(x, area.bottom() + 1 - height,
-                                                 columns_.left(i + 1) - columns_.left(i), height);
+        const int width = columns_.left(i + 1) - columns_.left(i);
+        std::vector<QRect> &kind = marks[std::size_t(c.worst)];
+        kind.emplace_back(x, area.bottom() + 1 - height, width, height);
+        if (c.worst != TimelineColumns::Kind::Ok)
+            kind.emplace_back(x, area.top(), width, TickHeight);
     }
     painter.setPen(Qt::NoPen);
     for (std::size_t kind = 0; kind < marks.size(); ++kind) {
