@@ -121,4 +121,23 @@ bool replyComplete(ByteView request, ByteView reply)
     return length && reply.size() >= *length;
 }
 
+bool modulesFault(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Ok:
+    case Verdict::Broadcast:
+    case Verdict::Unsolicited:
+    case Verdict::CutShort:
+    case Verdict::PortClosed:
+        return false;
+    case Verdict::NoReply:
+    case Verdict::CrcError:
+    case Verdict::Exception:
+    case Verdict::WrongAddress:
+    case Verdict::Garbled:
+        break;
+    }
+    return true;
+}
+
 } // namespace line

@@ -29,4 +29,8 @@ Verdict verdictOf(ByteView request, ByteView reply);
 // request has, or a whole exception frame: more waiting cannot make it better.
 bool replyComplete(ByteView request, ByteView reply);
 
+// Whether the verdict is the module's fault, which the monitor shows as an error. What the
+// tester itself ended, a broadcast and bytes nobody asked for are not.
+bool modulesFault(Verdict verdict);
+
 } // namespace line

@@ -12,12 +12,14 @@
 #include "ReportWindow.h"
 #include "SimProcess.h"
 #include "StoredReport.h"
+#include "YieldBars.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -269,11 +271,29 @@ private slots:
         auto *runs = window.findChild<QTableView *>(QStringLiteral("runs"));
         QCOMPARE(runs->model()->rowCount(), 2);
         QCOMPARE(runs->model()->index(0, 1).data().toString(), "SN-62"); // newest first
+        // The yield's bars are drawn from the days its table shows, filtered alike.
+        const auto *yield = window.findChild<QTableWidget *>(QStringLiteral("yield"));
+        const auto *bars = window.findChild<YieldBars *>();
+        const auto barsAreTheTable = [&] {
+            const std::vector<line::DayYield> &days = bars->days();
+            bool same = int(days.size()) == yield->rowCount();
+            for (int row = 0; same && row < yield->rowCount(); ++row) { // newest first
+                const line::DayYield &d = days[days.size() - 1 - std::size_t(row)];
+                same = yield->item(row, 1)->text() == QString::number(d.runs) &&
+                       yield->item(row, 6)->text() == YieldBars::percent(d.firstPassYield());
+            }
+            return same;
+        };
+        QVERIFY(barsAreTheTable());
+        QCOMPARE(bars->days().at(0).runs, 2);
 
         window.findChild<QLineEdit *>(QStringLiteral("serial"))->setText(QStringLiteral("-61"));
         QTRY_COMPARE(runs->model()->rowCount(), 1);
+        QVERIFY(barsAreTheTable());
+        QCOMPARE(bars->days().at(0).runs, 1);
         window.findChild<QComboBox *>(QStringLiteral("outcome"))->setCurrentText("ERROR");
         QCOMPARE(runs->model()->rowCount(), 0);
+        QVERIFY(barsAreTheTable());
         window.findChild<QComboBox *>(QStringLiteral("outcome"))->setCurrentText("FAIL");
         QCOMPARE(runs->model()->index(0, 5).data().toString(), "relay 6 does not switch on");
 

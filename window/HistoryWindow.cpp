@@ -28,12 +28,6 @@ namespace {
 
 constexpr int RefreshDelayMs = 250;
 
-// A yield as the window shows it: "66.7 %".
-QString percent(const std::optional<double> &yield)
-{
-    return yield ? QStringLiteral("%1 %").arg(*yield * 100, 0, 'f', 1) : QString();
-}
-
 } // namespace
 
 HistoryWindow::HistoryWindow(HistoryLink &link, QWidget *parent)
@@ -207,7 +201,7 @@ QWidget *HistoryWindow::yieldPanel()
            "that run's day. Final yield: the share whose latest PASS or FAIL passed. ERROR and "
            "ABORTED runs, and runs without a serial number, count in their columns only."));
     yieldRow.addWidget(&yield, 0);
-    yieldRow.addStretch(1);
+    yieldRow.addWidget(&yieldBars, 1);
     box->setLayout(&yieldRow);
     return box;
 }
@@ -320,10 +314,14 @@ void HistoryWindow::showYield()
     // Newest day first, as the runs are.
     for (int row = 0; row < int(days.size()); ++row) {
         const line::DayYield &d = days[days.size() - 1 - std::size_t(row)];
-        const std::array<QString, 8> cells{
-            QString::fromStdString(d.day), QString::number(d.runs),  QString::number(d.pass),
-            QString::number(d.fail),       QString::number(d.error), QString::number(d.aborted),
-            percent(d.firstPassYield()),   percent(d.finalYield())};
+        const std::array<QString, 8> cells{QString::fromStdString(d.day),
+                                           QString::number(d.runs),
+                                           QString::number(d.pass),
+                                           QString::number(d.fail),
+                                           QString::number(d.error),
+                                           QString::number(d.aborted),
+                                           YieldBars::percent(d.firstPassYield()),
+                                           YieldBars::percent(d.finalYield())};
         for (int column = 0; column < int(cells.size()); ++column) {
             auto *item = new QTableWidgetItem(cells[std::size_t(column)]);
             if (column > 0)
@@ -331,6 +329,7 @@ void HistoryWindow::showYield()
             yield.setItem(row, column, item);
         }
     }
+    yieldBars.setDays(days);
 }
 
 void HistoryWindow::showStatus(const QString &problem)

@@ -2,6 +2,7 @@
 
 #include "HistoryDb.h"
 #include "HistoryModel.h"
+#include "YieldBars.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,8 +33,6 @@ public:
     RunFilter filter() const;
     // The report of the run in `row`, in a window of its own.
     void openReport(int row);
-    // Where a bar chart of the yield goes, beside its table.
-    QHBoxLayout &yieldArea() { return yieldRow; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -64,6 +63,7 @@ private:
     HistoryModel model;
     QTableView runs;
     QTableWidget yield;
+    YieldBars yieldBars; // drawn from the days the table shows
     QHBoxLayout yieldRow;
     QLabel status;
     QProgressBar progress;

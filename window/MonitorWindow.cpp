@@ -28,7 +28,7 @@ QString milliseconds(const std::optional<double> &ms)
 } // namespace
 
 MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
-    : QMainWindow(parent), tap(tap), model(tap.monitor())
+    : QMainWindow(parent), tap(tap), model(tap.monitor()), timeline(tap.monitor())
 {
     setWindowTitle(QStringLiteral("RZM-530 Line Monitor"));
     setObjectName(QStringLiteral("lineMonitor"));
@@ -60,7 +60,10 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->addWidget(healthPanel());
+    layout->addWidget(&timeline);
     layout->addWidget(&view, 1);
+    connect(&timeline, &TimelineStrip::transactionClicked, this,
+            [this](std::uint64_t sequence) { TimelineStrip::selectInTable(view, sequence); });
     setCentralWidget(central);
 
     catchUpSoon.setSingleShot(true);
@@ -81,9 +84,10 @@ QWidget *MonitorWindow::healthPanel()
     auto *box = new QGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
-        "Requests:",      "Good replies:",    "No reply:",           "CRC errors:",
-        "Exceptions:",    "Wrong address:",   "Garbled:",            "Unsolicited bytes:",
-        "Response time:", "Counting since:",  "Ended by the tester:", "Scan probes:",
+        "Requests:",          "Good replies:",        "No reply:",
+        "CRC errors:",        "Exceptions:",          "Wrong address:",
+        "Garbled:",           "Unsolicited bytes:",   "Response time:",
+        "Counting since:",    "Ended by the tester:", "Scan probes:",
         "Self-test requests:"};
     // Each figure's room is fixed, for its longest likely text: a label of a
     // fixed size changes its text without laying the panel out again.
@@ -123,6 +127,7 @@ void MonitorWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     catchUp();
+    view.scrollToBottom(); // laid out only now: more rows than fit would stop it following
 }
 
 void MonitorWindow::catchUp()
@@ -130,6 +135,7 @@ void MonitorWindow::catchUp()
     const QScrollBar *bar = view.verticalScrollBar();
     const bool following = bar->value() == bar->maximum();
     model.refresh();
+    timeline.refresh();
     if (following)
         view.scrollToBottom();
     showHealth();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TimelineStrip.h"
 #include "TrafficDelegate.h"
 #include "TrafficModel.h"
 
@@ -52,6 +53,7 @@ private:
     TrafficModel model;
     TrafficDelegate delegate;
     QTableView view;
+    TimelineStrip timeline;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update

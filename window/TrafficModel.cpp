@@ -10,25 +10,6 @@
 #include <algorithm>
 #include <set>
 
-namespace {
-
-// The module's faults; what the tester itself ended is not one.
-bool isError(line::Verdict v)
-{
-    switch (v) {
-    case line::Verdict::Ok:
-    case line::Verdict::Broadcast:
-    case line::Verdict::Unsolicited:
-    case line::Verdict::CutShort:
-    case line::Verdict::PortClosed:
-        return false;
-    default:
-        return true;
-    }
-}
-
-} // namespace
-
 TrafficModel::TrafficModel(const line::LineMonitor &monitor, QObject *parent)
     : QAbstractTableModel(parent), monitor(monitor)
 {
@@ -116,7 +97,7 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     case TrafficDelegate::IdentityRole:
         return QVariant::fromValue(first + std::uint64_t(index.row()));
     case Qt::BackgroundRole:
-        if (isError(t->verdict))
+        if (line::modulesFault(t->verdict))
             return QBrush(QColor(0xFF, 0xDD, 0xDD));
         return {};
     case Qt::ForegroundRole:

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "TimelineColumns.h"
+
+#include <QWidget>
+
+#include <cstdint>
+
+class QTableView;
+namespace line {
+class LineMonitor;
+}
+
+// The monitor's timeline, above its table: a mark per column of time, as tall as the
+// column's slowest reply and coloured by its worst transaction. A click selects the marked
+// transaction's row. It does its work only when told to refresh() or painted, which the
+// monitor does only while it is shown.
+class TimelineStrip : public QWidget {
+    Q_OBJECT
+public:
+    explicit TimelineStrip(const line::LineMonitor &monitor, QWidget *parent = nullptr);
+
+    // Takes in what the traffic added and dropped since the last time.
+    void refresh();
+    const TimelineColumns &columns() const { return columns_; }
+    // What the mark under x says, in the monitor's words.
+    QString toolTipAt(int x) const;
+    // The scale's top, in ms: the slowest reply shown rounded up to 1, 2 or 5 times a power
+    // of ten.
+    double scaleMs() const;
+
+    // Selects the row of a transaction in a view of the traffic, and scrolls to it.
+    static void selectInTable(QTableView &table, std::uint64_t sequence);
+
+    QSize sizeHint() const override;
+
+signals:
+    void transactionClicked(std::uint64_t sequence);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QRect plot() const;
+    void followWidth();
+
+    const line::LineMonitor &monitor;
+    TimelineColumns columns_;
+};

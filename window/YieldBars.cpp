@@ -1,0 +1,163 @@
+#include "YieldBars.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int Gap = 6;        // between bars
+constexpr int WidestBar = 48; // a few days' bars stay bars, not blocks
+
+const QColor BarColour(0x00, 0x80, 0x00); // PASS's green in the runs' table
+
+} // namespace
+
+YieldBars::YieldBars(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("yieldBars"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QString YieldBars::percent(const std::optional<double> &yield)
+{
+    return yield ? QStringLiteral("%1 %").arg(*yield * 100, 0, 'f', 1) : QString();
+}
+
+QSize YieldBars::minimumSizeHint() const
+{
+    return {8 * pitch(), 6 * fontMetrics().height()};
+}
+
+QSize YieldBars::sizeHint() const
+{
+    return {30 * pitch(), 10 * fontMetrics().height()};
+}
+
+void YieldBars::setDays(std::vector<line::DayYield> days)
+{
+    days_ = std::move(days);
+    update();
+}
+
+// Below the caption and the runs written above a full bar; above the days' names.
+QRect YieldBars::plot() const
+{
+    const int line = fontMetrics().height();
+    const int axis = fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 6;
+    return rect().adjusted(axis, 2 * line + 2, -4, -(line + 2));
+}
+
+// Each day's slot is wide enough for its name.
+int YieldBars::pitch() const
+{
+    return fontMetrics().horizontalAdvance(QStringLiteral("00-00")) + Gap;
+}
+
+int YieldBars::firstShown() const
+{
+    const int room = std::max(plot().width() / pitch(), 0);
+    return std::max(int(days_.size()) - room, 0);
+}
+
+int YieldBars::slotLeft(int day) const
+{
+    return plot().left() + (day - firstShown()) * pitch();
+}
+
+QRect YieldBars::bar(int day) const
+{
+    if (day < firstShown() || day >= int(days_.size()))
+        return {};
+    const auto yield = days_[std::size_t(day)].firstPassYield();
+    if (!yield)
+        return {};
+    const QRect area = plot();
+    // A yield of nought is a line on the floor, not the absence of a bar.
+    const int height = std::max(2, int(std::lround(*yield * area.height())));
+    const int width = std::min(pitch() - Gap, WidestBar);
+    return {slotLeft(day) + (pitch() - width) / 2, area.bottom() + 1 - height, width, height};
+}
+
+QRect YieldBars::runsLabel(int day) const
+{
+    if (day < firstShown() || day >= int(days_.size()))
+        return {};
+    const QRect b = bar(day);
+    const int top = b.isNull() ? plot().bottom() + 1 : b.top();
+    const int line = fontMetrics().height();
+    return {slotLeft(day), top - line, pitch(), line};
+}
+
+void YieldBars::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect area = plot();
+    const int line = fontMetrics().height();
+    const QColor faint = palette().color(QPalette::PlaceholderText);
+
+    const int first = firstShown();
+    QString caption = tr("First-pass yield per day; above each bar, its runs");
+    if (first > 0)
+        caption +=
+            tr(" (the latest %1 of %2 days)").arg(int(days_.size()) - first).arg(days_.size());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(area.left(), 0, width() - area.left(), line), Qt::AlignLeft, caption);
+
+    painter.setPen(faint);
+    for (const int share : {0, 50, 100}) {
+        const int y = area.bottom() - share * (area.height() - 1) / 100;
+        painter.drawLine(area.left(), y, area.right(), y);
+        painter.drawText(QRect(0, y - line / 2, area.left() - 4, line),
+                         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 %").arg(share));
+    }
+    for (int day = first; day < int(days_.size()); ++day) {
+        const line::DayYield &d = days_[std::size_t(day)];
+        const QRect b = bar(day);
+        if (!b.isNull())
+            painter.fillRect(b, BarColour);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(runsLabel(day), Qt::AlignHCenter | Qt::AlignBottom,
+                         QString::number(d.runs));
+        painter.setPen(faint);
+        painter.drawText(
+            QRect(slotLeft(day), area.bottom() + 2, pitch(), line), Qt::AlignHCenter,
+            QString::fromStdString(d.day).mid(5)); // "12-07": the year is the caption's
+    }
+    if (days_.empty()) {
+        painter.setPen(faint);
+        painter.drawText(area, Qt::AlignCenter, tr("No runs"));
+    }
+}
+
+bool YieldBars::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+QString YieldBars::toolTipAt(QPoint pos) const
+{
+    const int day = firstShown() + (pos.x() - plot().left()) / pitch();
+    if (pos.x() < plot().left() || day >= int(days_.size()))
+        return {};
+    const line::DayYield &d = days_[std::size_t(day)];
+    const QString runs = d.runs == 1 ? tr("1 run") : tr("%1 runs").arg(d.runs);
+    if (!d.firstPassYield())
+        return tr("%1: %2, no serial number to judge").arg(QString::fromStdString(d.day), runs);
+    return tr("%1: first-pass yield %2 of %3 serial numbers; %4")
+        .arg(QString::fromStdString(d.day), percent(d.firstPassYield()))
+        .arg(d.serials)
+        .arg(runs);
+}
