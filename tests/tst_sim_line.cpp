@@ -164,7 +164,7 @@ private slots:
         const auto figure = [&](int i) {
             return shown->findChild<QLabel *>(QStringLiteral("statistics%1").arg(i))->text();
         };
-        const auto *plot = shown->findChild<TrendPlot *>(QStringLiteral("trendPlot"));
+        auto *plot = shown->findChild<TrendPlot *>(QStringLiteral("trendPlot"));
         const auto newestReadOut = [&] { return plot->readOutAt(plot->width() - 13); };
         QCOMPARE(figure(0), "min 100  max 100  mean 100.0");
         QCOMPARE(figure(4), "0 changes");
@@ -190,6 +190,23 @@ private slots:
         QTRY_COMPARE(figure(7), "4, 1 without a reply");
         QCOMPARE(figure(0), "min 100  max 700  mean 300.0");
         QVERIFY2(newestReadOut().contains("inputs: no reply"), qPrintable(newestReadOut()));
+
+        // Answered again, the plot shows the gap: AI1's trace does not cross it.
+        sim.command("fault none");
+        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(t.tickAnswered() && t.tickAnswered());
+        QTRY_COMPARE(figure(7), "5, 1 without a reply");
+        int gapX = -1;
+        for (int x = plot->width() - 13; x > plot->width() / 2 && gapX < 0; --x)
+            if (plot->readOutAt(x).contains("inputs: no reply"))
+                gapX = x - 1; // the middle of the two or three columns nearest the gap
+        QVERIFY(gapX > 0);
+        const QImage image = plot->grab().toImage();
+        int ai1Pixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            ai1Pixels += image.pixelColor(gapX, y) == QColor(0, 90, 200);
+        QCOMPARE(ai1Pixels, 0);
+        QVERIFY(image.pixelColor(gapX, image.height() / 4) == QColor(255, 200, 200));
     }
 
     void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()

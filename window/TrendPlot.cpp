@@ -26,7 +26,9 @@ constexpr double ZoomStep = 1.25; // one notch of the wheel
 const std::array<QColor, 3> AnalogColours{QColor(0, 90, 200), QColor(220, 110, 0),
                                           QColor(0, 150, 60)};
 const QColor StepColour(40, 40, 40);
-const QColor GapColour(230, 0, 0, 60);
+const QColor GapColour(255, 200, 200);
+const QColor MissColour(220, 0, 0);
+const QColor OnColour(200, 230, 200);
 const QColor GridColour(225, 225, 225);
 
 line::Time::duration scaled(line::Time::duration d, double factor)
@@ -186,17 +188,23 @@ void TrendPlot::paintEvent(QPaintEvent *)
     p.drawText(QRect(legendX, 0, area.right() - legendX, TopMargin - 2),
                Qt::AlignRight | Qt::AlignBottom,
                tr("Inputs and relays every 2 s: the poll reads registers and coils by turns. "
-                  "Shaded: no reply."));
+                  "Red: no reply."));
 
     if (any) {
         // Shading first, so that the traces show through it.
         drawGaps(p, all[0], all[6]);
         drawGaps(p, all[7], all.back());
         QVector<QLineF> lines;
+        QVector<QRectF> onAreas;
         p.setClipRect(area.adjusted(0, -1, 1, 1));
         for (const Lane &lane : all) {
             lines.clear();
-            drawSignal(lane, lines);
+            onAreas.clear();
+            drawSignal(lane, lines, onAreas);
+            p.setPen(Qt::NoPen);
+            p.setBrush(OnColour);
+            p.drawRects(onAreas);
+            p.setBrush(Qt::NoBrush);
             p.setPen(lane.signal.kind == SignalKind::Analog
                          ? AnalogColours[std::size_t(lane.signal.index)]
                          : StepColour);
@@ -216,7 +224,7 @@ void TrendPlot::paintEvent(QPaintEvent *)
     p.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
-void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines)
+void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas)
 {
     line::Time from, to;
     visibleRange(from, to);
@@ -239,36 +247,48 @@ void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines)
             if (steps) {
                 lines.append({previousX, y(was), x, y(was)});
                 lines.append({x, y(was), x, y(column.first)});
+                if (was != 0)
+                    onAreas.append(
+                        QRectF(previousX, lane.top, x - previousX, lane.bottom - lane.top));
             } else {
                 lines.append({previousX, y(was), x, y(column.first)});
             }
         }
         // At least a pixel high, so that a reading alone shows.
         lines.append({x, y(column.max) - 0.5, x, y(column.min) + 0.5});
+        if (steps && column.max != 0)
+            onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
         previousX = x;
         previous = column.last;
     }
 }
 
-// A column where a poll found no reply is shaded across the lanes of its kind.
+// Where no poll of a column got a reply, the column is shaded across the lanes
+// of its kind; where some did and some did not, a mark above the lanes says so.
 void TrendPlot::drawGaps(QPainter &p, const Lane &first, const Lane &last)
 {
     line::Time from, to;
     visibleRange(from, to);
     const QRect area = plotArea();
     trend.decimate(first.signal, from, to, area.width(), columns);
-    for (std::size_t c = 0; c < columns.size();) {
-        if (!columns[c].noReply) {
-            ++c;
-            continue;
+    const auto runs = [&](auto inRun, auto draw) {
+        for (std::size_t c = 0; c < columns.size();) {
+            if (!inRun(columns[c])) {
+                ++c;
+                continue;
+            }
+            const std::size_t start = c;
+            while (c < columns.size() && inRun(columns[c]))
+                ++c;
+            draw(area.left() + int(start), std::max(int(c - start), 2));
         }
-        const std::size_t start = c;
-        while (c < columns.size() && columns[c].noReply)
-            ++c;
-        const int x = area.left() + int(start);
-        const int width = std::max(int(c - start), 2);
-        p.fillRect(QRect(x, first.top - 2, width, last.bottom - first.top + 4), GapColour);
-    }
+    };
+    runs([](const line::TrendColumn &c) { return c.noReply && c.readings == 0; },
+         [&](int x, int width) {
+             p.fillRect(QRect(x, first.top - 2, width, last.bottom - first.top + 4), GapColour);
+         });
+    runs([](const line::TrendColumn &c) { return c.noReply && c.readings > 0; },
+         [&](int x, int width) { p.fillRect(QRect(x, first.top - 3, width, 4), MissColour); });
 }
 
 void TrendPlot::drawTimeAxis(QPainter &p, line::Time from, line::Time to)

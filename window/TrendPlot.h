@@ -3,6 +3,7 @@
 #include "Trend.h"
 
 #include <QLineF>
+#include <QRectF>
 #include <QVector>
 #include <QWidget>
 
@@ -52,7 +53,7 @@ private:
     std::vector<Lane> lanes() const;
     line::Time timeAt(int x, line::Time from, line::Time to) const;
     void stopFollowing(line::Time right);
-    void drawSignal(const Lane &lane, QVector<QLineF> &lines);
+    void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
     void drawGaps(QPainter &p, const Lane &first, const Lane &last);
     void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
 
