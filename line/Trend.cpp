@@ -192,11 +192,22 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
     // Whether the reading before this one was answered, and when.
     bool previousAnswered = i > 0 && ring[i - 1].answered;
     Time previousTime = i > 0 ? ring[i - 1].time : Time{};
+    // A poll without a reply stands for the time until the next reading, within JoinLimit.
+    const auto columnOf = [&](Time t) {
+        const double f = static_cast<double>(nanoseconds(t - from)) / static_cast<double>(width);
+        return std::min(std::size_t(std::max(f, 0.0) * double(columns.size())), columns.size() - 1);
+    };
+    const auto coverGap = [&](Time until) {
+        if (previousAnswered || previousTime == Time{})
+            return;
+        const std::size_t last = columnOf(std::min(until, previousTime + JoinLimit));
+        for (std::size_t c = columnOf(std::max(previousTime, from)); c < last; ++c)
+            columns[c].noReply = true;
+    };
     for (; i < ring.size() && ring[i].time < to; ++i) {
         const TrendReading &r = ring[i];
-        const auto c = std::size_t(static_cast<double>(nanoseconds(r.time - from)) /
-                                   static_cast<double>(width) * double(columns.size()));
-        TrendColumn &column = columns[std::min(c, columns.size() - 1)];
+        coverGap(r.time);
+        TrendColumn &column = columns[columnOf(r.time)];
         if (!r.answered) {
             column.noReply = true;
         } else {
@@ -212,6 +223,7 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
         previousAnswered = r.answered;
         previousTime = r.time;
     }
+    coverGap(i < ring.size() ? ring[i].time : to);
 }
 
 TrendStatistics Trend::statistics(Time from, Time to) const

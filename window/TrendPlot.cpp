@@ -117,9 +117,10 @@ std::vector<TrendPlot::Lane> TrendPlot::lanes() const
     const QRect area = plotArea();
     const int analogHeight = area.height() * 2 / 5;
     std::vector<Lane> out;
+    // Room above full scale, so that a trace there is not lost in the frame.
     for (int a = 0; a < 3; ++a)
         out.push_back(
-            {{SignalKind::Analog, a}, area.top(), area.top() + analogHeight, AnalogFullScale});
+            {{SignalKind::Analog, a}, area.top() + 8, area.top() + analogHeight, AnalogFullScale});
     const int laneTop = area.top() + analogHeight + 2 * LaneGap;
     const double laneHeight = double(area.bottom() - laneTop) / 12.0;
     for (int l = 0; l < 12; ++l) {
@@ -254,8 +255,10 @@ void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRe
                 lines.append({previousX, y(was), x, y(column.first)});
             }
         }
-        // At least a pixel high, so that a reading alone shows.
-        lines.append({x, y(column.max) - 0.5, x, y(column.min) + 0.5});
+        if (column.max != column.min)
+            lines.append({x, y(column.max), x, y(column.min)});
+        else if (!column.joinsPrevious) // a reading alone: a short dash
+            lines.append({x - 1, y(column.max), x + 1, y(column.max)});
         if (steps && column.max != 0)
             onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
         previousX = x;

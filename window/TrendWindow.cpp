@@ -100,6 +100,7 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     figures->setColumnStretch(6, 1);
     layout->addLayout(figures);
     setCentralWidget(central);
+    spanChoice.setFocus();
 
     catchUpSoon.setSingleShot(true);
     catchUpSoon.setInterval(50);
