@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -207,6 +209,23 @@ private slots:
             ai1Pixels += image.pixelColor(gapX, y) == QColor(0, 90, 200);
         QCOMPARE(ai1Pixels, 0);
         QVERIFY(image.pixelColor(gapX, image.height() / 4) == QColor(255, 200, 200));
+
+        // Five poll cycles in view, the silent one a row of empty fields.
+        auto *window = qobject_cast<TrendWindow *>(shown);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(window->saveCsv(dir.filePath("trend.csv"), error));
+        QFile csv(dir.filePath("trend.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().split('\n');
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows[0], "time,ai1,ai2,ai3,di1,di2,di3,di4,relays\r");
+        QVERIFY2(rows[3].endsWith(",700,200,300,0,1,0,0,00000000\r"), rows[3].constData());
+        QVERIFY2(rows[4].endsWith(",,,,,,,,\r"), rows[4].constData());
+        QVERIFY(window->savePng(dir.filePath("trend.png"), error));
+        QCOMPARE(QImage(dir.filePath("trend.png")).size(), plot->grab().size());
+        QVERIFY(!window->saveCsv(dir.filePath("missing/trend.csv"), error));
+        QVERIFY(!error.isEmpty());
     }
 
     void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()
