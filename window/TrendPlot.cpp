@@ -150,16 +150,17 @@ void TrendPlot::stopFollowing(line::Time rightEdge)
     emit viewChanged();
 }
 
-void TrendPlot::paintEvent(QPaintEvent *)
+// What stays as long as the size does, drawn once: shaping text is most of a
+// repaint's cost otherwise.
+void TrendPlot::drawScales()
 {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::white);
+    const qreal ratio = devicePixelRatioF();
+    scales = QPixmap(size() * ratio);
+    scales.setDevicePixelRatio(ratio);
+    scales.fill(Qt::white);
+    QPainter p(&scales);
     const QRect area = plotArea();
     const std::vector<Lane> all = lanes();
-    line::Time from, to;
-    const bool any = visibleRange(from, to);
-
-    // Scales and lane names.
     p.setPen(GridColour);
     const Lane &analog = all.front();
     for (int v : {0, 256, 512, 768, 1023}) {
@@ -190,8 +191,18 @@ void TrendPlot::paintEvent(QPaintEvent *)
                Qt::AlignRight | Qt::AlignBottom,
                tr("Inputs and relays every 2 s: the poll reads registers and coils by turns. "
                   "Red: no reply."));
+}
 
-    if (any) {
+void TrendPlot::paintEvent(QPaintEvent *)
+{
+    if (scales.size() != size() * devicePixelRatioF())
+        drawScales();
+    QPainter p(this);
+    p.drawPixmap(0, 0, scales);
+    const QRect area = plotArea();
+    const std::vector<Lane> all = lanes();
+    line::Time from, to;
+    if (visibleRange(from, to)) {
         // Shading first, so that the traces show through it.
         drawGaps(p, all[0], all[6]);
         drawGaps(p, all[7], all.back());
@@ -286,12 +297,14 @@ void TrendPlot::drawGaps(QPainter &p, const Lane &first, const Lane &last)
             draw(area.left() + int(start), std::max(int(c - start), 2));
         }
     };
+    // Above the analog scale's headroom, or in the gap between the lanes.
+    const int markTop = first.signal.kind == SignalKind::Analog ? area.top() + 1 : first.top - 3;
     runs([](const line::TrendColumn &c) { return c.noReply && c.readings == 0; },
          [&](int x, int width) {
              p.fillRect(QRect(x, first.top - 2, width, last.bottom - first.top + 4), GapColour);
          });
     runs([](const line::TrendColumn &c) { return c.noReply && c.readings > 0; },
-         [&](int x, int width) { p.fillRect(QRect(x, first.top - 3, width, 4), MissColour); });
+         [&](int x, int width) { p.fillRect(QRect(x, markTop, width, 4), MissColour); });
 }
 
 void TrendPlot::drawTimeAxis(QPainter &p, line::Time from, line::Time to)

@@ -3,6 +3,7 @@
 #include "Trend.h"
 
 #include <QLineF>
+#include <QPixmap>
 #include <QRectF>
 #include <QVector>
 #include <QWidget>
@@ -53,6 +54,7 @@ private:
     std::vector<Lane> lanes() const;
     line::Time timeAt(int x, line::Time from, line::Time to) const;
     void stopFollowing(line::Time right);
+    void drawScales();
     void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
     void drawGaps(QPainter &p, const Lane &first, const Lane &last);
     void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
@@ -66,4 +68,5 @@ private:
     line::Time dragRight{};
     int cursorX = -1;
     std::vector<line::TrendColumn> columns; // reused from one signal to the next
+    QPixmap scales;
 };
