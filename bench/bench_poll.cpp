@@ -1,7 +1,7 @@
 // The CPU the tester's own process spends polling the module once a second, with
-// or without the line monitor open: the whole window on the real port, the
-// session, the line monitor and the painting. Usage:
-//   bench_poll SECONDS [--monitor]    (COM 1 from RZM530_COM_DIR, a module on it)
+// or without the line monitor or the trend open: the whole window on the real
+// port, the session, the line monitor and the painting. Usage:
+//   bench_poll SECONDS [--monitor | --trend]  (COM 1 from RZM530_COM_DIR, a module on it)
 // Prints the share of one core, user and system time together, after a warm-up.
 #include "LineSession.h"
 #include "MSComm.h"
@@ -32,6 +32,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
     const bool monitor = argc > 2 && std::strcmp(argv[2], "--monitor") == 0;
+    const bool trend = argc > 2 && std::strcmp(argv[2], "--trend") == 0;
 
     MSComm comm;
     LineSession session(comm);
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
     window.show();
     if (monitor)
         window.showMonitor();
+    if (trend)
+        window.showTrend();
 
     constexpr int WarmUpMs = 3000;
     double start = 0;
@@ -54,9 +57,11 @@ int main(int argc, char *argv[])
             session.tap().monitor().traffic().nextSequence() - transactionsAtStart;
         const auto good = session.tap().monitor().health().good;
         std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all)%s\n",
-                    100.0 * used / seconds, seconds,
-                    static_cast<unsigned long long>(transactions),
-                    static_cast<unsigned long long>(good), monitor ? ", monitor open" : "");
+                    100.0 * used / seconds, seconds, static_cast<unsigned long long>(transactions),
+                    static_cast<unsigned long long>(good),
+                    monitor ? ", monitor open"
+                    : trend ? ", trend open"
+                            : "");
         QApplication::quit();
     });
     return app.exec();

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Polling's cost in the tester's own process, with and without the line monitor
-# open: RUNS runs of SECONDS each, taking turns, under Xvfb, against the
-# simulated module. Prints each run, then the median and the spread of each.
-# Usage: bench/poll-cpu.sh [seconds=120] [runs=5]   (needs a build in build/)
+# (or the trend) open: RUNS runs of SECONDS each, taking turns, under Xvfb,
+# against the simulated module. Prints each run, then the median and the
+# spread of each.
+# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend]   (needs a build in build/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 seconds="${1:-120}"
 runs="${2:-5}"
+tool="${3:-monitor}"
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
@@ -21,7 +23,7 @@ export RZM530_COM_DIR="$work/line"
 
 for _ in $(seq "$runs"); do
     "$bin/bench_poll" "$seconds" | tee -a "$work/polling"
-    "$bin/bench_poll" "$seconds" --monitor | tee -a "$work/monitor"
+    "$bin/bench_poll" "$seconds" "--$tool" | tee -a "$work/tool"
 done
 summary() {
     awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
@@ -29,4 +31,4 @@ summary() {
                           what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
 }
 summary "$work/polling" "polling:"
-summary "$work/monitor" "polling, monitor open:"
+summary "$work/tool" "polling, $tool open:"

@@ -6,7 +6,7 @@
 LineSession::LineSession(SerialComm &comm, QObject *parent)
     : QObject(parent), serial(comm),
       link(comm, lineTap, [this](bool held) { lineArbiter.holdForMessage(held); }),
-      modbusMaster(link), lineArbiter(modbusMaster, lineTap)
+      modbusMaster(link), lineArbiter(modbusMaster, lineTap), trendRecorder(lineTap)
 {
     connect(&serial, &SerialComm::OnComm, this, &LineSession::onComm);
     connect(&serial, &SerialComm::portLost, this, [this](const QString &reason) {
@@ -62,8 +62,7 @@ void LineSession::closePort()
 // The kind of event is not examined: every one drains whatever bytes wait.
 void LineSession::onComm()
 {
-    modbusMaster.ReceiveBytes(receiveAddress ? receiveAddress()
-                                             : modbusMaster.LastRequest.Address);
+    modbusMaster.ReceiveBytes(receiveAddress ? receiveAddress() : modbusMaster.LastRequest.Address);
     if (LineEcho *echo = link.lineEcho())
         echo->flushRx();
     lineArbiter.replyArrived();

@@ -4,6 +4,7 @@
 #include "LineTap.h"
 #include "Module2.h"
 #include "TappedLink.h"
+#include "TrendRecorder.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     const SerialComm &comm() const { return serial; }
     LineTap &tap() { return lineTap; }
     LineArbiter &arbiter() { return lineArbiter; }
+    // The poll's readings since start-up.
+    const TrendRecorder &trend() const { return trendRecorder; }
     // The device image the replies fill in.
     const modbus::ModbusMaster &master() const { return modbusMaster; }
 
@@ -66,5 +69,6 @@ private:
     TappedLink link;
     modbus::ModbusMaster modbusMaster;
     LineArbiter lineArbiter;
+    TrendRecorder trendRecorder;
     std::function<std::int16_t()> receiveAddress;
 };

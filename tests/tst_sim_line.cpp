@@ -4,8 +4,13 @@
 #include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
+#include "TrendWindow.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -134,6 +139,93 @@ private slots:
         t.type("txtPort", "1");
         QVERIFY(t.fourTicks());
         QCOMPARE(t.analogs(), "555 200 300");
+    }
+
+    // The trend records from start-up: opened later, it shows what the poll read,
+    // a value moved in the simulator within the next two ticks, and a silent
+    // module as a gap that leaves the figures as they were.
+    void trendShowsTheSimulatorAndItsSilence()
+    {
+        SimProcess sim({"--analog", "100,200,300", "--inputs", "0,1,0,0"});
+        QVERIFY(sim.ready());
+        LineTester t(sim, false);
+        QVERIFY(t.fourTicks());
+        QAction *open = nullptr;
+        for (QAction *action : t.window.actions())
+            if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+G")))
+                open = action;
+        QVERIFY(open);
+        QCOMPARE(open->text(), "Trend…");
+        open->trigger();
+        QWidget *shown = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QLatin1String("RZM-530 Trend") && w->isVisible())
+                shown = w;
+        QVERIFY(shown);
+        QVERIFY(!shown->isModal());
+        const auto figure = [&](int i) {
+            return shown->findChild<QLabel *>(QStringLiteral("statistics%1").arg(i))->text();
+        };
+        auto *plot = shown->findChild<TrendPlot *>(QStringLiteral("trendPlot"));
+        const auto newestReadOut = [&] { return plot->readOutAt(plot->width() - 13); };
+        QCOMPARE(figure(0), "min 100  max 100  mean 100.0");
+        QCOMPARE(figure(4), "0 changes");
+        QCOMPARE(figure(7), "2, 0 without a reply");
+
+        sim.command("analog 1 700");
+        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(t.tickAnswered() && t.tickAnswered()); // coils, then registers
+        QTRY_COMPARE(figure(0), "min 100  max 700  mean 300.0");
+        QVERIFY2(newestReadOut().contains("AI1 700  AI2 200  AI3 300   DI 0 1 0 0"),
+                 qPrintable(newestReadOut()));
+
+        sim.command("fault silent");
+        QVERIFY(sim.waitForLine("ok"));
+        const line::Trend &readings = t.session.trend().trend();
+        const std::uint64_t before = readings.added();
+        for (std::uint64_t n = before + 1; n <= before + 2; ++n) {
+            t.window.pollTimer_Timer();
+            QVERIFY(QTest::qWaitFor([&] { return readings.added() >= n; }, 3000));
+        }
+        QVERIFY(!readings.inputs().newest().answered);
+        QVERIFY(!readings.relays().newest().answered);
+        QTRY_COMPARE(figure(7), "4, 1 without a reply");
+        QCOMPARE(figure(0), "min 100  max 700  mean 300.0");
+        QVERIFY2(newestReadOut().contains("inputs: no reply"), qPrintable(newestReadOut()));
+
+        // Answered again, the plot shows the gap: AI1's trace does not cross it.
+        sim.command("fault none");
+        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(t.tickAnswered() && t.tickAnswered());
+        QTRY_COMPARE(figure(7), "5, 1 without a reply");
+        int gapX = -1;
+        for (int x = plot->width() - 13; x > plot->width() / 2 && gapX < 0; --x)
+            if (plot->readOutAt(x).contains("inputs: no reply"))
+                gapX = x - 1; // the middle of the two or three columns nearest the gap
+        QVERIFY(gapX > 0);
+        const QImage image = plot->grab().toImage();
+        int ai1Pixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            ai1Pixels += image.pixelColor(gapX, y) == QColor(0, 90, 200);
+        QCOMPARE(ai1Pixels, 0);
+        QVERIFY(image.pixelColor(gapX, image.height() / 4) == QColor(255, 200, 200));
+
+        // Five poll cycles in view, the silent one a row of empty fields.
+        auto *window = qobject_cast<TrendWindow *>(shown);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(window->saveCsv(dir.filePath("trend.csv"), error));
+        QFile csv(dir.filePath("trend.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().split('\n');
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows[0], "time,ai1,ai2,ai3,di1,di2,di3,di4,relays\r");
+        QVERIFY2(rows[3].endsWith(",700,200,300,0,1,0,0,00000000\r"), rows[3].constData());
+        QVERIFY2(rows[4].endsWith(",,,,,,,,\r"), rows[4].constData());
+        QVERIFY(window->savePng(dir.filePath("trend.png"), error));
+        QCOMPARE(QImage(dir.filePath("trend.png")).size(), plot->grab().size());
+        QVERIFY(!window->saveCsv(dir.filePath("missing/trend.csv"), error));
+        QVERIFY(!error.isEmpty());
     }
 
     void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()

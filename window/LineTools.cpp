@@ -5,6 +5,7 @@
 #include "LineSession.h"
 #include "PortsDialog.h"
 #include "SerialComm.h"
+#include "TrendWindow.h"
 #include "frmMain.h"
 
 #include <QContextMenuEvent>
@@ -16,6 +17,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(&findModuleAction);
     menu.addAction(&selfTestAction);
     menu.addAction(&monitorAction);
+    menu.addAction(&trendAction);
     menu.addAction(&historyAction);
     menu.addSeparator();
     menu.addAction(&portsAction);
@@ -50,6 +52,15 @@ void frmMain::showHistory()
     historyWindow->show();
     historyWindow->raise();
     historyWindow->activateWindow();
+}
+
+void frmMain::showTrend()
+{
+    if (!trendWindow)
+        trendWindow = std::make_unique<TrendWindow>(session.trend());
+    trendWindow->show();
+    trendWindow->raise();
+    trendWindow->activateWindow();
 }
 
 void frmMain::restorePort(int port, bool reopen)

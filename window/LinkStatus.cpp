@@ -1,9 +1,10 @@
 // The link status in the Settings frame: how the latest transaction went, in a
 // word or two, and the way to the line monitor.
+#include "HistoryWindow.h"
 #include "LineSession.h"
 #include "Mbap.h"
-#include "HistoryWindow.h"
 #include "MonitorWindow.h"
+#include "TrendWindow.h"
 #include "Words.h"
 #include "frmMain.h"
 
@@ -59,5 +60,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         monitor->close();
     if (historyWindow)
         historyWindow->close();
+    if (trendWindow)
+        trendWindow->close();
     QWidget::closeEvent(event);
 }

@@ -6,12 +6,13 @@
 #include "LineSession.h"
 #include "MonitorWindow.h"
 #include "SerialComm.h"
+#include "TrendWindow.h"
 
 frmMain::frmMain(LineSession &session, QWidget *parent)
     : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
-      monitorAction(tr("Line monitor")), findModuleAction(tr("Find module…")),
-      selfTestAction(tr("Self-test…")), portsAction(tr("Ports…")),
-      historyAction(tr("Test history…")), echo(*this, txtTX, txtRX),
+      monitorAction(tr("Line monitor")), trendAction(tr("Trend…")),
+      findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")),
+      portsAction(tr("Ports…")), historyAction(tr("Test history…")), echo(*this, txtTX, txtRX),
       historyLink(std::make_unique<HistoryLink>())
 {
     buildLayout();
@@ -52,22 +53,24 @@ void frmMain::connectHandlers()
     });
     connect(&lblStatus, &ClickLabel::clicked, this, &frmMain::showMonitor);
     monitorAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    trendAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
     findModuleAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
     selfTestAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
     historyAction.setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
-    for (QAction *action : {&monitorAction, &findModuleAction, &selfTestAction, &historyAction})
+    for (QAction *action :
+         {&monitorAction, &trendAction, &findModuleAction, &selfTestAction, &historyAction})
         addAction(action); // their shortcuts work anywhere in the window
     connect(&monitorAction, &QAction::triggered, this, &frmMain::showMonitor);
+    connect(&trendAction, &QAction::triggered, this, &frmMain::showTrend);
     connect(&findModuleAction, &QAction::triggered, this, &frmMain::showFindModule);
     connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
     connect(&portsAction, &QAction::triggered, this, &frmMain::showPorts);
     connect(&historyAction, &QAction::triggered, this, &frmMain::showHistory);
-    connect(&session.tap(), &LineTap::transactionEnded, this,
-            [this](const line::Transaction &t) {
-                showLinkStatus(t);
-                if (session.arbiter().holder())
-                    showDeviceImage();
-            });
+    connect(&session.tap(), &LineTap::transactionEnded, this, [this](const line::Transaction &t) {
+        showLinkStatus(t);
+        if (session.arbiter().holder())
+            showDeviceImage();
+    });
 }
 
 // The fields are clamped to 0 to 99, so the rounded value always fits.

@@ -24,6 +24,7 @@ class HistoryLink;
 class HistoryWindow;
 class LineSession;
 class MonitorWindow;
+class TrendWindow;
 class SerialComm;
 namespace line {
 struct Transaction;
@@ -62,6 +63,7 @@ public:
     void showSelfTest();
     void showPorts();
     void showHistory();
+    void showTrend();
     // The tester's history, made ready on first use.
     HistoryLink &history() { return *historyLink; }
 
@@ -128,11 +130,13 @@ private:
     ClickLabel Label10;
     QTimer pollTimer;
 
-    QAction monitorAction, findModuleAction, selfTestAction, portsAction, historyAction;
+    QAction monitorAction, trendAction, findModuleAction, selfTestAction, portsAction,
+        historyAction;
     WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
     std::unique_ptr<MonitorWindow> monitor;
+    std::unique_ptr<TrendWindow> trendWindow;
     std::unique_ptr<HistoryLink> historyLink;
     std::unique_ptr<HistoryWindow> historyWindow;
     SelfTestDialog::Memory selfTestMemory; // kept until the program closes

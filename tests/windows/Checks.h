@@ -37,3 +37,4 @@ void lineChecks(Checks &checks);
 void escapeChecks(Checks &checks);
 void timeChecks(Checks &checks);
 void yieldChecks(Checks &checks);
+void trendChecks(Checks &checks);

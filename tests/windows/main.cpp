@@ -13,6 +13,7 @@ int main()
     escapeChecks(checks);
     timeChecks(checks);
     yieldChecks(checks);
+    trendChecks(checks);
     std::printf("%d passed, %d failed\n", checks.passed(), checks.failed());
     return checks.failed() == 0 && checks.passed() > 0 ? 0 : 1;
 }

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "Trend.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Poll readings and the trend's CSV they must give, times in UTC. T0 is
+// 2026-12-07 14:03:21.042 UTC; each reading is at T0 + ms.
+struct TrendEvent {
+    enum Kind { Inputs, Relays, InputGap, RelayGap };
+    int ms;
+    Kind kind;
+    std::array<std::uint16_t, 3> analog;
+    std::uint8_t bits; // di1 or relay 1 is bit 0
+};
+
+struct TrendVector {
+    const char *name;
+    std::vector<TrendEvent> events;
+    std::string rows; // after the header
+};
+
+namespace trendvectors {
+
+inline const line::Time T0 = line::Time() + std::chrono::hours(1);
+
+inline line::WallTime wall(line::Time t)
+{
+    using namespace std::chrono;
+    return line::WallTime(
+        duration_cast<line::WallTime::duration>(seconds(1796652201) + milliseconds(42) + (t - T0)));
+}
+
+inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
+{
+    for (const TrendEvent &e : events) {
+        const line::Time t = T0 + std::chrono::milliseconds(e.ms);
+        switch (e.kind) {
+        case TrendEvent::Inputs:
+            trend.addInputs(t, e.analog, e.bits);
+            break;
+        case TrendEvent::Relays:
+            trend.addRelays(t, e.bits);
+            break;
+        case TrendEvent::InputGap:
+            trend.addGap(line::SignalKind::Analog, t);
+            break;
+        case TrendEvent::RelayGap:
+            trend.addGap(line::SignalKind::Relay, t);
+            break;
+        }
+    }
+}
+
+// The CSV of everything the events left, header included.
+inline std::string csvOf(const std::vector<TrendEvent> &events)
+{
+    line::Trend trend;
+    replay(trend, events);
+    return trend.csv(T0, T0 + std::chrono::hours(1), wall);
+}
+
+} // namespace trendvectors
+
+inline const TrendVector TrendVectors[] = {
+    {"a cycle, coils then registers, is one row at the registers' time",
+     {{0, TrendEvent::Relays, {}, 0x85}, {1000, TrendEvent::Inputs, {1023, 512, 7}, 0x0D}},
+     "2026-12-07 14:03:22.042,1023,512,7,1,0,1,1,10100001\r\n"},
+    {"no reply leaves that half of the row empty",
+     {{0, TrendEvent::RelayGap, {}, 0},
+      {1000, TrendEvent::Inputs, {0, 1, 2}, 0x02},
+      {2000, TrendEvent::Relays, {}, 0x01},
+      {3000, TrendEvent::InputGap, {}, 0}},
+     "2026-12-07 14:03:22.042,0,1,2,0,1,0,0,\r\n"
+     "2026-12-07 14:03:24.042,,,,,,,,10000000\r\n"},
+    {"readings without their other half have rows of their own",
+     {{0, TrendEvent::Inputs, {5, 5, 5}, 0},
+      {1000, TrendEvent::Relays, {}, 0x80},
+      {3000, TrendEvent::Relays, {}, 0xFF},
+      {10000, TrendEvent::Inputs, {6, 6, 6}, 0x0F}},
+     "2026-12-07 14:03:21.042,5,5,5,0,0,0,0,\r\n"
+     "2026-12-07 14:03:22.042,,,,,,,,00000001\r\n"
+     "2026-12-07 14:03:24.042,,,,,,,,11111111\r\n"
+     "2026-12-07 14:03:31.042,6,6,6,1,1,1,1,\r\n"},
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Trend.h"
+
+#include <QLineF>
+#include <QPixmap>
+#include <QRectF>
+#include <QVector>
+#include <QWidget>
+
+#include <vector>
+
+// The trend drawn to the pixel columns: the three analog inputs on one scale,
+// then a lane for each digital input and each relay. Each column shows the
+// least and most of what it holds, so a spike of one reading stays in sight
+// at any zoom; a poll with no reply shades its column; a line joins only
+// readings that follow each other.
+class TrendPlot : public QWidget {
+    Q_OBJECT
+public:
+    TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent = nullptr);
+
+    // How much the plot shows; zero for everything kept.
+    void setSpan(line::Time::duration span);
+    void follow();
+    bool following() const { return followNewest; }
+    // The times at the left and right edges; false while nothing was read.
+    bool visibleRange(line::Time &from, line::Time &to) const;
+    // Time and values at the x position, as the cursor read-out says them.
+    QString readOutAt(int x) const;
+
+    QSize sizeHint() const override { return {900, 480}; }
+
+signals:
+    // The user panned or zoomed, so the plot stopped following.
+    void viewChanged();
+    void readOut(const QString &text);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    struct Lane {
+        line::Signal signal;
+        int top, bottom; // pixels; a value of 0 sits at the bottom
+        int fullScale;
+    };
+    QRect plotArea() const;
+    std::vector<Lane> lanes() const;
+    line::Time timeAt(int x, line::Time from, line::Time to) const;
+    void stopFollowing(line::Time right);
+    void drawScales();
+    void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
+    void drawGaps(QPainter &p, const Lane &first, const Lane &last);
+    void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
+
+    const line::Trend &trend;
+    line::WallClock wallClock;
+    line::Time::duration span;
+    bool followNewest = true;
+    line::Time right{}; // the right edge while not following
+    int dragX = -1;
+    line::Time dragRight{};
+    int cursorX = -1;
+    std::vector<line::TrendColumn> columns; // reused from one signal to the next
+    QPixmap scales;
+};

@@ -1,0 +1,192 @@
+#include "TrendWindow.h"
+
+#include "TrendRecorder.h"
+
+#include <QBuffer>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct SpanChoice {
+    const char *name;
+    line::Time::duration span; // zero: everything kept
+};
+constexpr std::array<SpanChoice, 4> Spans{{{"1 minute", 1min},
+                                           {"10 minutes", 10min},
+                                           {"1 hour", 1h},
+                                           {"Everything kept", line::Time::duration::zero()}}};
+constexpr int DefaultSpan = 1;
+
+bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
+    : QMainWindow(parent), recorder(recorder), plot(recorder.trend(), recorder.wallClock()),
+      followButton(tr("Follow"))
+{
+    setWindowTitle(QStringLiteral("RZM-530 Trend"));
+    setObjectName(QStringLiteral("trend"));
+    resize(980, 660);
+
+    for (const SpanChoice &choice : Spans)
+        spanChoice.addItem(tr(choice.name));
+    spanChoice.setObjectName(QStringLiteral("span"));
+    spanChoice.setCurrentIndex(DefaultSpan);
+    plot.setSpan(Spans[DefaultSpan].span);
+    connect(&spanChoice, &QComboBox::currentIndexChanged, this, &TrendWindow::chooseSpan);
+    followButton.setObjectName(QStringLiteral("follow"));
+    followButton.setEnabled(false);
+    connect(&followButton, &QPushButton::clicked, this, [this] {
+        plot.follow();
+        followButton.setEnabled(false);
+        showStatistics();
+    });
+    connect(&plot, &TrendPlot::viewChanged, this, [this] {
+        followButton.setEnabled(true);
+        showStatistics();
+    });
+    readOut.setObjectName(QStringLiteral("readOut"));
+    readOut.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(&plot, &TrendPlot::readOut, &readOut, &QLabel::setText);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(tr("Show:"), central));
+    bar->addWidget(&spanChoice);
+    bar->addWidget(&followButton);
+    bar->addStretch(1);
+    auto *savePngButton = new QPushButton(tr("Save PNG…"), central);
+    auto *saveCsvButton = new QPushButton(tr("Save CSV…"), central);
+    connect(savePngButton, &QPushButton::clicked, this, [this] { saveAs(true); });
+    connect(saveCsvButton, &QPushButton::clicked, this, [this] { saveAs(false); });
+    bar->addWidget(savePngButton);
+    bar->addWidget(saveCsvButton);
+    layout->addLayout(bar);
+    layout->addWidget(&plot, 1);
+    layout->addWidget(&readOut);
+
+    // Each figure's room is fixed, so a new figure lays nothing out again.
+    auto *figures = new QGridLayout;
+    const int width = fontMetrics().horizontalAdvance(tr("min 1023  max 1023  mean 1023.0")) + 8;
+    for (int s = 0; s < int(statistics.size()); ++s) {
+        const bool analog = s < 3, polls = s == 7;
+        const QString name = polls    ? tr("Input polls:")
+                             : analog ? tr("AI%1:").arg(s + 1)
+                                      : tr("DI%1:").arg(s - 2);
+        QLabel &value = statistics[std::size_t(s)];
+        value.setObjectName(QStringLiteral("statistics%1").arg(s));
+        value.setFixedSize(width, fontMetrics().height() + 2);
+        const int row = polls ? 0 : analog ? s : s - 3, column = polls ? 4 : analog ? 0 : 2;
+        figures->addWidget(new QLabel(name, central), row, column);
+        figures->addWidget(&value, row, column + 1);
+    }
+    figures->setColumnStretch(6, 1);
+    layout->addLayout(figures);
+    setCentralWidget(central);
+    spanChoice.setFocus();
+
+    catchUpSoon.setSingleShot(true);
+    catchUpSoon.setInterval(50);
+    connect(&catchUpSoon, &QTimer::timeout, this, &TrendWindow::catchUp);
+    // Hidden, it does nothing: showing it catches up at once.
+    connect(&recorder, &TrendRecorder::readingAdded, this, [this] {
+        if (isVisible() && !catchUpSoon.isActive())
+            catchUpSoon.start();
+    });
+}
+
+void TrendWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    catchUp();
+}
+
+void TrendWindow::catchUp()
+{
+    showStatistics();
+    plot.update();
+}
+
+void TrendWindow::showStatistics()
+{
+    line::Time from, to;
+    if (!plot.visibleRange(from, to)) {
+        for (QLabel &label : statistics)
+            label.setText(QStringLiteral("-"));
+        return;
+    }
+    const line::TrendStatistics stats = recorder.trend().statistics(from, to);
+    for (std::size_t a = 0; a < 3; ++a) {
+        const line::AnalogStatistics &s = stats.analog[a];
+        statistics[a].setText(
+            s.readings == 0
+                ? tr("no readings")
+                : tr("min %1  max %2  mean %3").arg(s.min).arg(s.max).arg(s.mean, 0, 'f', 1));
+    }
+    for (std::size_t d = 0; d < 4; ++d)
+        statistics[3 + d].setText(stats.digitalChanges[d] == 1
+                                      ? tr("1 change")
+                                      : tr("%1 changes").arg(stats.digitalChanges[d]));
+    statistics[7].setText(
+        tr("%1, %2 without a reply").arg(stats.inputReadings).arg(stats.inputNoReply));
+}
+
+void TrendWindow::chooseSpan(int index)
+{
+    if (index < 0 || index >= int(Spans.size()))
+        return;
+    plot.setSpan(Spans[std::size_t(index)].span);
+    showStatistics();
+}
+
+bool TrendWindow::savePng(const QString &path, QString &error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!plot.grab().save(&buffer, "PNG")) {
+        error = tr("the plot could not be made into a PNG");
+        return false;
+    }
+    return writeFile(path, bytes, error);
+}
+
+bool TrendWindow::saveCsv(const QString &path, QString &error)
+{
+    line::Time from{}, to{};
+    plot.visibleRange(from, to);
+    const std::string text = recorder.trend().csv(from, to, recorder.wallClock());
+    return writeFile(path, QByteArray::fromStdString(text), error);
+}
+
+void TrendWindow::saveAs(bool png)
+{
+    const QString path = png ? QFileDialog::getSaveFileName(this, tr("Save the plot"),
+                                                            QStringLiteral("rzm530-trend.png"),
+                                                            tr("PNG images (*.png);;All files (*)"))
+                             : QFileDialog::getSaveFileName(this, tr("Save the span in view"),
+                                                            QStringLiteral("rzm530-trend.csv"),
+                                                            tr("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!(png ? savePng(path, error) : saveCsv(path, error)))
+        QMessageBox::warning(this, windowTitle(), tr("Could not save %1: %2").arg(path, error));
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "TrendPlot.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTimer>
+
+#include <array>
+
+class TrendRecorder;
+
+// "RZM-530 Trend": the inputs and relays over time, as recorded since start-up,
+// with the cursor's read-out and the figures of the span in view.
+class TrendWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TrendWindow(const TrendRecorder &recorder, QWidget *parent = nullptr);
+
+    // False, with the reason, when the file could not be written.
+    bool savePng(const QString &path, QString &error);
+    bool saveCsv(const QString &path, QString &error);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void catchUp();
+    void showStatistics();
+    void chooseSpan(int index);
+    void saveAs(bool png);
+
+    const TrendRecorder &recorder;
+    TrendPlot plot;
+    QComboBox spanChoice;
+    QPushButton followButton;
+    QLabel readOut;
+    std::array<QLabel, 8> statistics; // AI1 to AI3, DI1 to DI4, the input polls
+    QTimer catchUpSoon;               // readings in a burst make one repaint
+};
