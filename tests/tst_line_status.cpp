@@ -12,7 +12,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include <QAbstractItemModel>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableView>
@@ -62,10 +61,7 @@ private slots:
 
         // The status opens the monitor, which shows the transaction.
         QTest::mouseClick(label, Qt::LeftButton);
-        QWidget *shown = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
-                shown = w;
+        QWidget *shown = shownWindow("RZM-530 Line Monitor");
         QVERIFY(shown);
         const QAbstractItemModel *traffic =
             shown->findChild<QTableView *>(QStringLiteral("traffic"))->model();
@@ -123,11 +119,9 @@ private slots:
         QTRY_COMPARE(label->text(), "Garbled");
         QVERIFY(label->toolTip().startsWith(line::ModbusTcpWords));
         t.window.showMonitor();
-        QTableView *table = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->windowTitle() == QLatin1String("RZM-530 Line Monitor") && w->isVisible())
-                table = w->findChild<QTableView *>(QStringLiteral("traffic"));
-        QVERIFY(table);
+        QWidget *shown = shownWindow("RZM-530 Line Monitor");
+        QVERIFY(shown);
+        const QTableView *table = shown->findChild<QTableView *>(QStringLiteral("traffic"));
         const QString meaning =
             table->model()->index(0, TrafficModel::Meaning).data(Qt::ToolTipRole).toString();
         QVERIFY(meaning.endsWith(line::ModbusTcpWords));

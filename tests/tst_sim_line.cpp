@@ -17,24 +17,17 @@ namespace {
 
 constexpr int ServerPort = 5;
 
-// The simulator serving both ways, as COM 1 and as a server.
-QStringList bothWays(QStringList options)
-{
-    return options << "--tcp"
-                   << "0";
-}
-
 // The tester on the simulator's line: COM 1, or the server's number typed in.
 struct LineTester : Tester<PortComm> {
     LineTester(SimProcess &sim, bool tcp)
     {
         window.Form_Load();
         if (tcp && sim.mapServer(ServerPort))
-            typePort();
+            typePort(ServerPort);
     }
-    bool typePort()
+    bool typePort(int number)
     {
-        type("txtPort", QString::number(ServerPort));
+        type("txtPort", QString::number(number));
         return QTest::qWaitFor([&] { return comm.PortOpen(); }, 3000);
     }
 
@@ -70,8 +63,9 @@ private slots:
     void pollsShowTheSimulatorsImage()
     {
         QFETCH(bool, tcp);
-        SimProcess sim(
-            bothWays({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001"}));
+        // Serving both ways, as COM 1 and as a server.
+        SimProcess sim({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001",
+                        "--tcp", "0"});
         QVERIFY(sim.ready());
         LineTester t(sim, tcp);
         QVERIFY(t.fourTicks());
@@ -96,47 +90,37 @@ private slots:
         QVERIFY(sim.waitForLine("relays 00000000"));
     }
 
-    void buttonsSwitchTheSimulatorsRelays_data() { eachLine(); }
-    void buttonsSwitchTheSimulatorsRelays()
+    // The line lost under the poll: the port closes and says why, the last good data stays, and
+    // the field retyped opens the line again.
+    void lostLineClosesThePortUntilRetyped_data() { eachLine(); }
+    void lostLineClosesThePortUntilRetyped()
     {
         QFETCH(bool, tcp);
-        SimProcess sim(bothWays({}));
-        QVERIFY(sim.ready());
-        LineTester t(sim, tcp);
-        // The next click waits for the write's echo, so that the echo cannot land
-        // in the RX box after the next request cleared it.
-        const auto clickEchoed = [&](const char *button, int row, const char *relays) {
-            t.click(button, row);
-            return sim.waitForLine(relays) && QTest::qWaitFor([&] { return t.rx().size() == 32; });
-        };
-        QVERIFY(clickEchoed("btnON", 3, "relays 00100000"));
-        QVERIFY(clickEchoed("btnON", 8, "relays 00100001"));
-
-        // The All row goes out as a broadcast, whatever the address field says.
-        t.type("txtAddr", "5");
-        t.click("btnON", 0);
-        QVERIFY(sim.waitForLine("relays 11111111"));
-        t.click("btnOFF", 0);
-        QVERIFY(sim.waitForLine("relays 00000000"));
-    }
-
-    void simulatorGoneLeavesTheTesterRunningUntilTheFieldIsRetyped()
-    {
-        auto sim = std::make_unique<SimProcess>(QStringList{"--analog", "100,200,300"});
+        const QStringList options{"--analog", "100,200,300", "--tcp", "0"};
+        auto sim = std::make_unique<SimProcess>(options);
         QVERIFY(sim->ready());
-        LineTester t(*sim, false);
+        LineTester t(*sim, tcp);
         QVERIFY(t.fourTicks());
-
-        sim->process.kill(); // its end of the line closes with it
+        t.window.pollTimer_Timer(); // on the line as it goes
+        if (tcp)
+            sim->command("fault drop");
+        else
+            sim->process.kill(); // its end of the pseudo-terminal closes with it
         QVERIFY(QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 3000));
-        QVERIFY(t.field("txtPort")->toolTip().contains("lost"));
+        QTRY_COMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
+        QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? "lost: connection closed by the server"
+                                                           : "lost"));
         t.window.pollTimer_Timer();
-        QCOMPARE(t.analogs(), "100 200 300"); // the last good data stays
+        QCOMPARE(t.analogs(), "100 200 300");
 
-        sim.reset();
-        sim = std::make_unique<SimProcess>(QStringList{"--analog", "555,200,300"});
-        QVERIFY(sim->ready());
-        t.type("txtPort", "1");
+        if (!tcp) {
+            sim.reset();
+            sim = std::make_unique<SimProcess>(options);
+            QVERIFY(sim->ready());
+        }
+        sim->command("analog 1 555");
+        QVERIFY(sim->catchUp()); // it has taken the new value
+        QVERIFY(t.typePort(tcp ? ServerPort : 1));
         QVERIFY(t.fourTicks());
         QCOMPARE(t.analogs(), "555 200 300");
     }
@@ -157,10 +141,7 @@ private slots:
         QVERIFY(open);
         QCOMPARE(open->text(), "Trend…");
         open->trigger();
-        QWidget *shown = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->windowTitle() == QLatin1String("RZM-530 Trend") && w->isVisible())
-                shown = w;
+        QWidget *shown = shownWindow("RZM-530 Trend");
         QVERIFY(shown);
         QVERIFY(!shown->isModal());
         const auto figure = [&](int i) {
@@ -226,24 +207,6 @@ private slots:
         QCOMPARE(QImage(dir.filePath("trend.png")).size(), plot->grab().size());
         QVERIFY(!window->saveCsv(dir.filePath("missing/trend.csv"), error));
         QVERIFY(!error.isEmpty());
-    }
-
-    void serverDroppingTheConnectionMidPollClosesThePortUntilRetyped()
-    {
-        SimProcess sim(bothWays({"--analog", "100,200,300"}));
-        QVERIFY(sim.ready());
-        LineTester t(sim, true);
-        QVERIFY(t.fourTicks());
-        t.window.pollTimer_Timer(); // on the line as the server drops it
-        sim.command("fault drop");
-        QVERIFY(QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 3000));
-        QTRY_COMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
-        QVERIFY(t.field("txtPort")->toolTip().contains("lost: connection closed by the server"));
-
-        sim.command("analog 1 555");
-        QVERIFY(t.typePort());
-        QVERIFY(t.fourTicks());
-        QCOMPARE(t.analogs(), "555 200 300");
     }
 };
 
