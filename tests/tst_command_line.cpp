@@ -3,33 +3,22 @@
 #include "CsvLog.h"
 #include "FakeComm.h"
 #include "LineTap.h"
+#include "Program.h"
 #include "StartUp.h"
 #include "Tester.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
 // The program with no display to talk to.
 Run run(const char *program, const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env);
-    process.start(QString::fromLocal8Bit(program), arguments);
-    if (!process.waitForFinished(10000))
-        return {};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    return runProgram(QString::fromLocal8Bit(program), arguments, env, 10000);
 }
 
 } // namespace

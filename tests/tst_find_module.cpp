@@ -3,11 +3,11 @@
 #include "BoxCatcher.h"
 #include "FindModuleDialog.h"
 #include "MSComm.h"
+#include "Program.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
 #include <QCheckBox>
-#include <QProcess>
 #include <QLabel>
 #include <QtTest>
 
@@ -57,12 +57,10 @@ private slots:
         if (simulator.contains("--tcp"))
             QVERIFY(sim.mapServer(5));
         scan.replaceInStrings(QStringLiteral("SERVER"), sim.tcpAddress());
-        QProcess tester;
-        tester.start(QStringLiteral(RZM530_TESTER_PATH), QStringList{"--scan"} + scan);
-        QVERIFY(tester.waitForFinished(30000));
-        QCOMPARE(tester.exitCode(), exitCode);
-        QStringList lines = QString::fromLocal8Bit(tester.readAllStandardOutput())
-                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const Run tester =
+            runProgram(QStringLiteral(RZM530_TESTER_PATH), QStringList{"--scan"} + scan);
+        QCOMPARE(tester.exitCode, exitCode);
+        QStringList lines = tester.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const QStringList places{"COM1 " + sim.dir.filePath(QStringLiteral("COM1")),
                                  "COM5 " + sim.tcpAddress(), sim.tcpAddress()};
         for (QString &line : lines) {
@@ -77,8 +75,7 @@ private slots:
     {
         SimProcess sim(ThreeModules);
         QVERIFY(sim.ready());
-        Tester<MSComm> t;
-        t.window.Form_Load();
+        LoadedTester<MSComm> t;
         t.click("btnON", 0);
         for (const char *relays : {"relays 1 11111111", "relays 17 11111111", "relays 42 11111111"})
             QVERIFY2(sim.waitForLine(relays), relays);
@@ -88,8 +85,7 @@ private slots:
     {
         SimProcess sim(ThreeModules);
         QVERIFY(sim.ready());
-        Tester<MSComm> t;
-        t.window.Form_Load();
+        LoadedTester<MSComm> t;
         BoxCatcher boxes;
         t.type("txtPort", "3"); // no such port: the finder looks on every port there is
         FindModuleDialog finder(t.session, &t.window);

@@ -37,6 +37,17 @@ class HistoryServerTest : public QObject {
     QString port;
     QString url; // a fresh database for each test, the password given as a user would
 
+    // The server's owner on `database`, on a connection of that name.
+    QSqlDatabase owner(const QString &connection, const QString &database) const
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", connection);
+        db.setHostName("127.0.0.1");
+        db.setPort(port.toInt());
+        db.setUserName("postgres");
+        db.setDatabaseName(database);
+        return db;
+    }
+
     std::unique_ptr<HistoryDb> openServer()
     {
         QString error;
@@ -72,11 +83,7 @@ private slots:
     {
         const QString name = QString("h_%1").arg(QTest::currentTestFunction()).toLower();
         {
-            QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "admin");
-            admin.setHostName("127.0.0.1");
-            admin.setPort(port.toInt());
-            admin.setUserName("postgres");
-            admin.setDatabaseName("postgres");
+            QSqlDatabase admin = owner("admin", "postgres");
             QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
             QSqlQuery query(admin);
             QVERIFY(query.exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"));
@@ -143,11 +150,7 @@ private slots:
         QVERIFY(openServer()); // made by the owner
         const QString database = url.section('/', -1);
         {
-            QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "grant");
-            admin.setHostName("127.0.0.1");
-            admin.setPort(port.toInt());
-            admin.setUserName("postgres");
-            admin.setDatabaseName(database);
+            QSqlDatabase admin = owner("grant", database);
             QVERIFY(admin.open());
             QSqlQuery query(admin);
             for (const QString &sql :

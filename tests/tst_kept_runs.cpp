@@ -8,6 +8,7 @@
 #include "HistoryPlace.h"
 #include "HistoryRuns.h"
 #include "HistoryWindow.h"
+#include "Program.h"
 #include "ReportHtml.h"
 #include "ReportWindow.h"
 #include "SimProcess.h"
@@ -16,7 +17,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTableWidget>
@@ -25,25 +25,14 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
 // The console program with its data and settings in `home`, never the user's, and days in UTC.
 Run cli(const QTemporaryDir &home, const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(RZM530_CLI_PATH), arguments);
-    if (!process.waitForFinished(30000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runProgram(QStringLiteral(RZM530_CLI_PATH), arguments, env);
 }
 
 // Where --help says the runs are kept.
@@ -85,15 +74,9 @@ void seed(const QString &path)
     const auto db = HistoryDb::openLocal(path, &error);
     QVERIFY2(db, qPrintable(error));
     for (const Seeded &s : runs) {
-        line::RunRecord run;
-        run.id = s.id;
-        run.serialNumber = s.serial;
+        line::RunRecord run = historyRun(s.id, s.serial, utc(s.started), s.outcome, "S1");
         run.operatorName = "Ann";
-        run.station = "S1";
-        run.started = run.finished = utc(s.started);
-        run.outcome = s.outcome;
         run.failed = s.failed;
-        run.reportJson = "{}";
         QVERIFY2(db->store(run, &error), qPrintable(error));
     }
 }

@@ -1,5 +1,5 @@
-// The port map in its file, what a COM number resolves to, and the Ports
-// dialog that edits and tries the map.
+// The port map in its file and the Ports dialog that edits and tries it; a mapped number at
+// work on the line is in the simulator's suites (a server as COM 5).
 #include "ComPortNames.h"
 #include "PortMap.h"
 #include "PortsDialog.h"
@@ -69,18 +69,6 @@ private slots:
         QVERIFY(!PortMap::setMapping(number, target, &error));
         QVERIFY2(error.contains(words), qPrintable(error));
         QCOMPARE(fileText(), before);
-    }
-
-    void mappedNumberWinsOverTheComFolder()
-    {
-        qputenv(ComPortNames::DirVariable, "/tmp/lines");
-        QString error;
-        QVERIFY(PortMap::setMapping(7, "tcp://127.0.0.1:4001", &error));
-        QCOMPARE(PortMap::resolve(7), "tcp://127.0.0.1:4001");
-        QCOMPARE(PortMap::resolve(8), "/tmp/lines/COM8");
-        QCOMPARE(PortMap::resolve(QStringLiteral("7")), "tcp://127.0.0.1:4001");
-        QCOMPARE(PortMap::resolve(QStringLiteral("tcp://gw:502")), "tcp://gw:502");
-        qunsetenv(ComPortNames::DirVariable);
     }
 
     void dialogWritesEntriesAndTestsThemWithoutWaiting()

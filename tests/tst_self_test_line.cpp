@@ -124,20 +124,17 @@ private slots:
     {
         SimProcess sim({"--analog", "10,20,30"});
         QVERIFY(sim.ready());
-        Tester<MSComm> t;
-        t.window.Form_Load();
+        LoadedTester<MSComm> t;
         QTemporaryDir reports;
         SelfTestDialog::Memory memory{"Ann", "SN 7", reports.path(), false};
         SelfTestDialog dialog(t.session, 1, memory, &t.window);
         dialog.setOpensReport(false);
         dialog.show();
         auto *prompt = dialog.findChild<QLabel *>("prompt");
-        const auto promptSays = [&](const char *text) {
-            return QTest::qWaitFor([&] { return prompt->text() == QLatin1String(text); }, 5000);
+        const auto promptSays = [&](const QString &text) {
+            return QTest::qWaitFor([&] { return prompt->text() == text; }, 5000);
         };
-        const auto simulator = [&](const char *command) {
-            sim.process.write(QByteArray(command) + '\n');
-        };
+        const auto simulator = [&](const QString &command) { sim.command(qPrintable(command)); };
         // Refused with the reason, and nothing saved: crossed limits, then a closed port.
         auto *refusal = dialog.findChild<QLabel *>("refusal");
         auto *lowMax = dialog.findChild<QSpinBox *>("lowMax");
@@ -169,21 +166,17 @@ private slots:
         simulator("input 2 0");
         QTest::qWait(300);
         dialog.findChild<QPushButton *>("retry")->click();
-        for (char input = '1'; input <= '4'; ++input) {
-            QVERIFY(
-                promptSays(qPrintable(QStringLiteral("Switch digital input %1 on").arg(input))));
-            simulator(qPrintable(QStringLiteral("input %1 1").arg(input)));
-            QVERIFY(
-                promptSays(qPrintable(QStringLiteral("Switch digital input %1 off").arg(input))));
-            simulator(qPrintable(QStringLiteral("input %1 0").arg(input)));
+        for (int input = 1; input <= 4; ++input) {
+            QVERIFY(promptSays(QStringLiteral("Switch digital input %1 on").arg(input)));
+            simulator(QStringLiteral("input %1 1").arg(input));
+            QVERIFY(promptSays(QStringLiteral("Switch digital input %1 off").arg(input)));
+            simulator(QStringLiteral("input %1 0").arg(input));
         }
-        for (char input = '1'; input <= '3'; ++input) {
-            QVERIFY(promptSays(
-                qPrintable(QStringLiteral("Turn analog input %1 to its low end").arg(input))));
+        for (int input = 1; input <= 3; ++input) {
+            QVERIFY(promptSays(QStringLiteral("Turn analog input %1 to its low end").arg(input)));
             dialog.findChild<QPushButton *>("continue")->click();
-            QVERIFY(promptSays(
-                qPrintable(QStringLiteral("Turn analog input %1 to its high end").arg(input))));
-            simulator(qPrintable(QStringLiteral("analog %1 1000").arg(input)));
+            QVERIFY(promptSays(QStringLiteral("Turn analog input %1 to its high end").arg(input)));
+            simulator(QStringLiteral("analog %1 1000").arg(input));
             QTest::qWait(300); // the simulator has taken it
             dialog.findChild<QPushButton *>("continue")->click();
         }

@@ -12,52 +12,55 @@
 
 using FakeTester = Tester<FakeComm>;
 
-namespace {
-
-void row(const char *name, const QString &text, const QString &shown, int value)
-{
-    QTest::newRow(name) << text << shown << value;
-}
-
-void addFieldColumns()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("value");
-}
-
-} // namespace
-
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // A field's value is its leading number: clamped to 1 to 50 while it is
-    // typed, rounded half to even when the port is opened.
-    void comPortFieldOpensThePortItNames_data()
+    // A field's value is its leading number: clamped while it is typed (COM Port 1 to 50,
+    // Address 0 to 99), rounded half to even when it is used. A new COM Port opens its port; a
+    // new address goes out in the next request and leaves the port alone.
+    void fieldsTakeTheirLeadingNumber_data()
     {
-        addFieldColumns();
-        row("12", "12", "12", 12);
-        row("0", "0", "1", 1);
-        row("75", "75", "50", 50);
-        row("2.5", "2.5", "2.5", 2);
-        row("3.5", "3.5", "3.5", 4);
-        row("blanks, then 7x", "  7x", "  7x", 7);
-        row("4d1", "4d1", "4d1", 40);
-        row("1e9", "1e9", "50", 50);
-        row("300 digits", QString(300, QLatin1Char('7')), "50", 50);
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("value");
+        const auto row = [](const char *name, const char *field, const QString &text,
+                            const QString &shown,
+                            int value) { QTest::newRow(name) << field << text << shown << value; };
+        row("port 12", "txtPort", "12", "12", 12);
+        row("port 0", "txtPort", "0", "1", 1);
+        row("port 75", "txtPort", "75", "50", 50);
+        row("port 2.5", "txtPort", "2.5", "2.5", 2);
+        row("port 3.5", "txtPort", "3.5", "3.5", 4);
+        row("port blanks, then 7x", "txtPort", "  7x", "  7x", 7);
+        row("port 4d1", "txtPort", "4d1", "4d1", 40);
+        row("port 1e9", "txtPort", "1e9", "50", 50);
+        row("port 300 digits", "txtPort", QString(300, QLatin1Char('7')), "50", 50);
+        row("address -3", "txtAddr", "-3", "0", 0);
+        row("address 150", "txtAddr", "150", "99", 99);
+        row("address 99.6", "txtAddr", "99.6", "99", 99);
+        row("address 2.5", "txtAddr", "2.5", "2.5", 2);
+        row("address empty", "txtAddr", "", "", 0);
     }
 
-    void comPortFieldOpensThePortItNames()
+    void fieldsTakeTheirLeadingNumber()
     {
+        QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(QString, shown);
         QFETCH(int, value);
         FakeTester t;
         t.window.Form_Load();
-        t.field("txtPort")->setText(text); // as a paste does
-        QCOMPARE(t.field("txtPort")->text(), shown);
-        QCOMPARE(t.comm.CommPort(), value);
+        t.field(field)->setText(text); // as a paste does
+        QCOMPARE(t.field(field)->text(), shown);
         QVERIFY(t.comm.PortOpen());
+        if (field == "txtPort") {
+            QCOMPARE(t.comm.CommPort(), value);
+            return;
+        }
+        t.window.pollTimer_Timer();
+        QCOMPARE(int(quint8(t.sent().at(0))), value);
+        QCOMPARE(t.comm.events, QStringList{"open 1"});
     }
 
     // Every keystroke reopens the port; a clamp reopens it once more.
@@ -68,30 +71,6 @@ private slots:
         t.type("txtPort", "75");
         QCOMPARE(t.comm.events, (QStringList{"open 1", "close", "open 7", "close", "open 50",
                                              "close", "open 50"}));
-    }
-
-    void addressFieldIsClampedAndGoesOutInTheNextRequest_data()
-    {
-        addFieldColumns();
-        row("-3", "-3", "0", 0);
-        row("150", "150", "99", 99);
-        row("99.6", "99.6", "99", 99);
-        row("2.5", "2.5", "2.5", 2);
-        row("empty", "", "", 0);
-    }
-
-    void addressFieldIsClampedAndGoesOutInTheNextRequest()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
-        QFETCH(int, value);
-        FakeTester t;
-        t.window.Form_Load();
-        t.field("txtAddr")->setText(text);
-        QCOMPARE(t.field("txtAddr")->text(), shown);
-        t.window.pollTimer_Timer();
-        QCOMPARE(int(quint8(t.sent().at(0))), value);
-        QCOMPARE(t.comm.events, QStringList{"open 1"}); // the port is left alone
     }
 
     void failingOpenShowsABoxAndTheTesterGoesOn()
