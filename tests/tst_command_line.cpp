@@ -2,6 +2,7 @@
 #include "BoxCatcher.h"
 #include "CsvLog.h"
 #include "FakeComm.h"
+#include "FileText.h"
 #include "LineTap.h"
 #include "Program.h"
 #include "StartUp.h"
@@ -61,9 +62,7 @@ private slots:
             log.follow(tap);
             readCoils(tap, answered);
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QList<QByteArray> lines = fileBytes(path).split('\n');
         QCOMPARE(lines.size(), 4); // header, two rows, and the end of the last line
         QCOMPARE(lines[0], QByteArray("time,request,reply,verdict,response time,meaning,origin\r"));
         QVERIFY2(lines[1].contains(",01 01 00 00 00 08 3D CC,01 01 01 85 90 2B,OK,"), lines[1]);

@@ -2,6 +2,7 @@
 // and read back as CSV, as a yield, and as the report it first made; the history window over
 // the same file.
 #include "ConsoleMain.h"
+#include "FileText.h"
 #include "HistoryDb.h"
 #include "HistoryLink.h"
 #include "HistoryModel.h"
@@ -44,8 +45,7 @@ QString historyFile(const QTemporaryDir &home)
 
 QString fileText(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(fileBytes(path));
 }
 
 line::WallTime utc(const char *iso)

@@ -42,9 +42,7 @@ private slots:
         QFETCH(QString, status);
         SimProcess sim(fault);
         QVERIFY(sim.ready());
-        Tester<PortComm> t;
-        frmMain &window = t.window;
-        window.Form_Load();
+        LoadedTester<PortComm> t;
         if (fault.contains("--tcp")) {
             QVERIFY(sim.mapServer(5));
             t.type("txtPort", "5");
@@ -53,7 +51,7 @@ private slots:
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
         QCOMPARE(label->text(), QString());
 
-        window.pollTimer_Timer();
+        t.window.pollTimer_Timer();
         const QRegularExpression expected(QStringLiteral("^%1$").arg(status));
         QTRY_VERIFY2_WITH_TIMEOUT(expected.match(label->text()).hasMatch(),
                                   qPrintable(label->text()), 2000);

@@ -1,11 +1,11 @@
 // Requests take turns on a two-wire line: against the real simulated module,
 // which drops a request that comes while its reply is due, and the reply with it.
 #include "CsvLog.h"
+#include "FileText.h"
 #include "MSComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,10 +15,7 @@ namespace {
 
 QList<QByteArray> rowsOf(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> rows = file.readAll().split('\n');
+    QList<QByteArray> rows = fileBytes(path).split('\n');
     rows.removeAll(QByteArray());
     return rows.mid(1); // the header
 }

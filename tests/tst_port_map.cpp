@@ -1,6 +1,7 @@
 // The port map in its file and the Ports dialog that edits and tries it; a mapped number at
 // work on the line is in the simulator's suites (a server as COM 5).
 #include "ComPortNames.h"
+#include "FileText.h"
 #include "PortMap.h"
 #include "PortsDialog.h"
 
@@ -11,11 +12,7 @@ class PortMapTest : public QObject {
     Q_OBJECT
     QTemporaryDir config;
 
-    QByteArray fileText() const
-    {
-        QFile file(PortMap::filePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray fileText() { return fileBytes(PortMap::filePath()); }
 
 private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }

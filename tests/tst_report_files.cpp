@@ -1,21 +1,11 @@
 // Report files on a real file system: written whole, never over an earlier report the
 // program named, and a path that cannot take one found before a test begins.
+#include "FileText.h"
 #include "ReportFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class ReportFilesTest : public QObject {
     Q_OBJECT
@@ -31,7 +21,7 @@ private slots:
         QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-2"));
         QCOMPARE(writeReportFile(dir.filePath(stem + "-2.html"), "second"), QString());
         QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-3"));
-        QCOMPARE(contents(dir.filePath(stem + ".json")), "first");
+        QCOMPARE(fileBytes(dir.filePath(stem + ".json")), "first");
     }
 
     void unwritablePathIsFoundFirst_data()
@@ -59,11 +49,11 @@ private slots:
         const QString problem = reportPathProblem(dir.filePath(name));
         QVERIFY2(problem.isEmpty() == writable, qPrintable(problem));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.json"}); // no trace
-        QCOMPARE(contents(dir.filePath("old.json")), "kept");
+        QCOMPARE(fileBytes(dir.filePath("old.json")), "kept");
         QCOMPARE(writeReportFile(dir.filePath(name), "x").isEmpty(), writable); // as foretold
         // A file named on purpose is replaced whole, and nothing but the report is left.
         if (name == "old.json") {
-            QCOMPARE(contents(dir.filePath(name)), "x");
+            QCOMPARE(fileBytes(dir.filePath(name)), "x");
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.json"});
         }
     }

@@ -1,6 +1,7 @@
 // The self-test against the real simulated module: from the command line with
 // its exit codes, and guided through the window's dialog with the simulator
 // playing the operator's hands.
+#include "FileText.h"
 #include "MSComm.h"
 #include "SelfTestDialog.h"
 #include "SimProcess.h"
@@ -100,10 +101,7 @@ private slots:
         QCOMPARE(tester.exitCode(), exitCode);
         QVERIFY2(out.contains(says), qPrintable(out));
 
-        QFile file(json);
-        const QJsonObject written = file.open(QIODevice::ReadOnly)
-                                        ? QJsonDocument::fromJson(file.readAll()).object()
-                                        : QJsonObject{};
+        const QJsonObject written = QJsonDocument::fromJson(fileBytes(json)).object();
         QCOMPARE(written["outcome"].toString(), outcome);
         const QJsonArray blamed = written["steps"][1]["values"]["failed"].toArray();
         QCOMPARE(blamed, relayBlamed ? QJsonArray{relayBlamed} : QJsonArray{});
@@ -183,10 +181,9 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !dialog.running(); }, 5000));
         QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "PASS");
         QCOMPARE(dialog.reportFiles().size(), 2);
-        QFile json(dialog.reportFiles().last());
-        QVERIFY(json.open(QIODevice::ReadOnly));
-        QVERIFY(json.readAll().contains("\"verdict\": \"pass\""));
-        QVERIFY(json.fileName().contains("SN_7_"));
+        const QString json = dialog.reportFiles().last();
+        QVERIFY(fileBytes(json).contains("\"verdict\": \"pass\""));
+        QVERIFY(json.contains("SN_7_"));
 
         // Closing the window mid-test aborts it; the window goes once the relays are off and
         // the report is saved beside the first, which it does not replace.

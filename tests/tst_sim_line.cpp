@@ -1,6 +1,7 @@
 // The whole tester against the real simulated module over a real
 // pseudo-terminal line, with the real QSerialPort backend, and over TCP on
 // 127.0.0.1 through COM 5 mapped to the simulator as a serial device server.
+#include "FileText.h"
 #include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
@@ -8,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,10 +18,9 @@ namespace {
 constexpr int ServerPort = 5;
 
 // The tester on the simulator's line: COM 1, or the server's number typed in.
-struct LineTester : Tester<PortComm> {
+struct LineTester : LoadedTester<PortComm> {
     LineTester(SimProcess &sim, bool tcp)
     {
-        window.Form_Load();
         if (tcp && sim.mapServer(ServerPort))
             typePort(ServerPort);
     }
@@ -196,9 +195,7 @@ private slots:
         QTemporaryDir dir;
         QString error;
         QVERIFY(window->saveCsv(dir.filePath("trend.csv"), error));
-        QFile csv(dir.filePath("trend.csv"));
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        const QList<QByteArray> rows = csv.readAll().split('\n');
+        const QList<QByteArray> rows = fileBytes(dir.filePath("trend.csv")).split('\n');
         QCOMPARE(rows.size(), 7);
         QCOMPARE(rows[0], "time,ai1,ai2,ai3,di1,di2,di3,di4,relays\r");
         QVERIFY2(rows[3].endsWith(",700,200,300,0,1,0,0,00000000\r"), rows[3].constData());

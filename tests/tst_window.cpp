@@ -10,8 +10,6 @@
 #include <QGroupBox>
 #include <QtTest>
 
-using FakeTester = Tester<FakeComm>;
-
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -49,8 +47,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, shown);
         QFETCH(int, value);
-        FakeTester t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         t.field(field)->setText(text); // as a paste does
         QCOMPARE(t.field(field)->text(), shown);
         QVERIFY(t.comm.PortOpen());
@@ -66,8 +63,7 @@ private slots:
     // Every keystroke reopens the port; a clamp reopens it once more.
     void everyKeystrokeReopensThePort()
     {
-        FakeTester t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         t.type("txtPort", "75");
         QCOMPARE(t.comm.events, (QStringList{"open 1", "close", "open 7", "close", "open 50",
                                              "close", "open 50"}));
@@ -75,8 +71,7 @@ private slots:
 
     void failingOpenShowsABoxAndTheTesterGoesOn()
     {
-        FakeTester t;
-        t.window.Form_Load();
+        LoadedTester<FakeComm> t;
         t.comm.failingPorts = {2, 23};
         t.comm.failureReason = "Permission denied";
         BoxCatcher catcher;
@@ -102,7 +97,7 @@ private slots:
     // transaction went; a broadcast, which nobody answers, changes nothing.
     void linkStatusTellsHowTheLatestTransactionWent()
     {
-        FakeTester t;
+        Tester<FakeComm> t;
         const QLabel *status = t.child<QLabel>("lblStatus");
         t.window.Form_Load();
         QCOMPARE(status->text(), QString());
@@ -132,7 +127,7 @@ private slots:
 
     void lampsStartRedAndPaintTheirColour()
     {
-        FakeTester t;
+        Tester<FakeComm> t;
         QCOMPARE(t.lamps("Shape1", 8) + t.lamps("Shape2", 4), "RRRRRRRRRRRR");
         const QImage lamp = t.shape("Shape1", 1)->grab().toImage();
         QCOMPARE(lamp.pixelColor(lamp.width() / 2, lamp.height() / 2), QColor(Qt::red));
@@ -141,7 +136,7 @@ private slots:
 
     void everyCaptionFitsItsControl()
     {
-        FakeTester t;
+        Tester<FakeComm> t;
         const auto fits = [](const QWidget *w, const QString &text, int room) {
             QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= room, qPrintable(text));
         };
