@@ -84,11 +84,4 @@ QString resolve(int number)
     return mapped.isEmpty() ? ComPortNames::devicePath(number) : mapped;
 }
 
-QString resolve(const QString &port)
-{
-    bool isNumber = false;
-    const int number = port.trimmed().toInt(&isNumber);
-    return isNumber ? resolve(number) : port.trimmed();
-}
-
 } // namespace PortMap

@@ -31,8 +31,5 @@ bool setMapping(int number, const QString &target, QString *error);
 // What COM `number` resolves to now: its entry, else the device today's rule
 // names ("tcp://127.0.0.1:4001", "/dev/ttyUSB0"); empty when nothing.
 QString resolve(int number);
-// The same for a port as the command line gives it: a COM number in decimal,
-// or a target written out ("tcp://HOST:PORT").
-QString resolve(const QString &port);
 
 } // namespace PortMap
