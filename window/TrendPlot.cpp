@@ -193,16 +193,62 @@ void TrendPlot::drawScales()
                   "Red: no reply."));
 }
 
+bool TrendPlot::readingsAdded()
+{
+    line::Time from, to, oldest, newest;
+    if (!visibleRange(from, to) || !trend.span(oldest, newest))
+        return false;
+    // Following, the view moves with each reading; panned away, only a reading
+    // landing in view or the oldest in view dropping changes the picture.
+    const bool dropped = oldest != oldestSeen && oldest > from;
+    oldestSeen = oldest;
+    if (!followNewest && !dropped && (newest < from || newest >= to) &&
+        span != line::Time::duration::zero())
+        return false;
+    tracesStale = true;
+    update();
+    return true;
+}
+
+void TrendPlot::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        scales = QPixmap();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
 void TrendPlot::paintEvent(QPaintEvent *)
 {
-    if (scales.size() != size() * devicePixelRatioF())
+    if (scales.size() != size() * devicePixelRatioF()) {
         drawScales();
+        tracesStale = true;
+    }
+    line::Time from{}, to{};
+    const bool any = visibleRange(from, to);
+    if (tracesStale || any != drawnAny || from != drawnFrom || to != drawnTo)
+        drawTraces(any, from, to);
     QPainter p(this);
-    p.drawPixmap(0, 0, scales);
+    p.drawPixmap(0, 0, traces);
+    const QRect area = plotArea();
+    if (any && cursorX >= area.left() && cursorX <= area.right()) {
+        p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+        p.drawLine(cursorX, area.top(), cursorX, area.bottom());
+    }
+}
+
+void TrendPlot::drawTraces(bool any, line::Time from, line::Time to)
+{
+    traces = scales.copy();
+    tracesStale = false;
+    drawnAny = any;
+    drawnFrom = from;
+    drawnTo = to;
+    QPainter p(&traces);
     const QRect area = plotArea();
     const std::vector<Lane> all = lanes();
-    line::Time from, to;
-    if (visibleRange(from, to)) {
+    if (any) {
         // Shading first, so that the traces show through it.
         drawGaps(p, all[0], all[6]);
         drawGaps(p, all[7], all.back());
@@ -224,10 +270,6 @@ void TrendPlot::paintEvent(QPaintEvent *)
         }
         p.setClipping(false);
         drawTimeAxis(p, from, to);
-        if (cursorX >= area.left() && cursorX <= area.right()) {
-            p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-            p.drawLine(cursorX, area.top(), cursorX, area.bottom());
-        }
     } else {
         p.setPen(Qt::darkGray);
         p.drawText(area, Qt::AlignCenter, tr("Nothing read yet: the trend starts with the poll."));

@@ -28,6 +28,8 @@ public:
     bool visibleRange(line::Time &from, line::Time &to) const;
     // Time and values at the x position, as the cursor read-out says them.
     QString readOutAt(int x) const;
+    // Told of new readings; true when they change what is in view, and then it repaints.
+    bool readingsAdded();
 
     QSize sizeHint() const override { return {900, 480}; }
 
@@ -43,6 +45,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Lane {
@@ -55,6 +58,7 @@ private:
     line::Time timeAt(int x, line::Time from, line::Time to) const;
     void stopFollowing(line::Time right);
     void drawScales();
+    void drawTraces(bool any, line::Time from, line::Time to);
     void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
     void drawGaps(QPainter &p, const Lane &first, const Lane &last);
     void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
@@ -68,5 +72,10 @@ private:
     line::Time dragRight{};
     int cursorX = -1;
     std::vector<line::TrendColumn> columns; // reused from one signal to the next
-    QPixmap scales;
+    QPixmap scales;                         // the frame's text and grid, for this size
+    // The scales and what is in view, drawn for this view; a hover adds only the cursor.
+    QPixmap traces;
+    bool tracesStale = true;
+    bool drawnAny = false;
+    line::Time drawnFrom{}, drawnTo{}, oldestSeen{};
 };

@@ -120,8 +120,8 @@ void TrendWindow::showEvent(QShowEvent *event)
 
 void TrendWindow::catchUp()
 {
-    showStatistics();
-    plot.update();
+    if (plot.readingsAdded())
+        showStatistics();
 }
 
 void TrendWindow::showStatistics()
