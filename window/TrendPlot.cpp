@@ -278,6 +278,8 @@ void TrendPlot::drawTraces(bool any, line::Time from, line::Time to)
     p.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
+// A run of columns at one value is one line (and one shaded area for a step
+// that is on), so that a steady signal costs a few shapes, not a few a column.
 void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas)
 {
     line::Time from, to;
@@ -289,34 +291,54 @@ void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRe
         return lane.bottom - std::min<int>(v, lane.fullScale) * scale;
     };
     const bool steps = lane.signal.kind != SignalKind::Analog;
-    double previousX = area.left(); // a line that comes from before the span starts at the edge
-    std::optional<std::uint16_t> previous;
+    struct Run {
+        double startX = 0;
+        std::uint16_t value = 0;
+        bool open = false;
+        bool alone = false; // one reading joined to nothing before it: a short dash
+    } run;
+    const auto close = [&](double endX, double onUntil) {
+        if (!run.open)
+            return;
+        if (endX > run.startX)
+            lines.append({run.startX, y(run.value), endX, y(run.value)});
+        else if (run.alone)
+            lines.append({run.startX - 1, y(run.value), run.startX + 1, y(run.value)});
+        if (steps && run.value != 0)
+            onAreas.append(QRectF(run.startX - 0.5, lane.top, onUntil - run.startX + 0.5,
+                                  lane.bottom - lane.top));
+        run.open = false;
+    };
+    double lastX = area.left(); // a line that comes from before the span starts at the edge
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const line::TrendColumn &column = columns[c];
         if (column.readings == 0)
             continue;
         const double x = area.left() + double(c) + 0.5;
-        if (column.joinsPrevious) {
-            const std::uint16_t was = previous.value_or(column.first);
-            if (steps) {
-                lines.append({previousX, y(was), x, y(was)});
-                lines.append({x, y(was), x, y(column.first)});
-                if (was != 0)
-                    onAreas.append(
-                        QRectF(previousX, lane.top, x - previousX, lane.bottom - lane.top));
-            } else {
-                lines.append({previousX, y(was), x, y(column.first)});
-            }
+        const bool flat = column.min == column.max;
+        if (column.joinsPrevious && !run.open)
+            run = {lastX, column.first, true, false};
+        if (!column.joinsPrevious) {
+            close(lastX, lastX + 0.5);
+        } else if (flat && column.first == run.value) {
+            lastX = x;
+            continue;
+        } else if (steps) {
+            close(x, x);
+            lines.append({x, y(run.value), x, y(column.first)});
+        } else {
+            close(lastX, lastX);
+            lines.append({lastX, y(run.value), x, y(column.first)});
         }
-        if (column.max != column.min)
+        if (!flat) {
             lines.append({x, y(column.max), x, y(column.min)});
-        else if (!column.joinsPrevious) // a reading alone: a short dash
-            lines.append({x - 1, y(column.max), x + 1, y(column.max)});
-        if (steps && column.max != 0)
-            onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
-        previousX = x;
-        previous = column.last;
+            if (steps && column.max != 0)
+                onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
+        }
+        run = {x, column.last, true, flat && !column.joinsPrevious};
+        lastX = x;
     }
+    close(lastX, lastX + 0.5);
 }
 
 // Where no poll of a column got a reply, the column is shaded across the lanes

@@ -3,6 +3,7 @@
 #include "TrendRecorder.h"
 
 #include <QBuffer>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -105,9 +106,10 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     catchUpSoon.setSingleShot(true);
     catchUpSoon.setInterval(50);
     connect(&catchUpSoon, &QTimer::timeout, this, &TrendWindow::catchUp);
-    // Hidden, it does nothing: showing it catches up at once.
+    // Hidden or minimized (still "visible" then), it does nothing: shown or
+    // restored, it catches up at once.
     connect(&recorder, &TrendRecorder::readingAdded, this, [this] {
-        if (isVisible() && !catchUpSoon.isActive())
+        if (isVisible() && !isMinimized() && !catchUpSoon.isActive())
             catchUpSoon.start();
     });
 }
@@ -115,7 +117,17 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
 void TrendWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    catchUp();
+    plot.readingsAdded();
+    showStatistics();
+}
+
+void TrendWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized()) {
+        plot.readingsAdded();
+        showStatistics();
+    }
 }
 
 void TrendWindow::catchUp()
