@@ -267,10 +267,13 @@ std::string trendCsvHeader()
 std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
 {
     std::string text = trendCsvHeader();
-    std::size_t i = inputRing.firstFrom(from), k = relayRing.firstFrom(from);
+    // A cycle that straddles `from` keeps its relays: pairing starts PairLimit
+    // early, and only what lies from `from` on is written.
+    const Time pairFrom = from - PairLimit;
+    std::size_t i = inputRing.firstFrom(pairFrom), k = relayRing.firstFrom(pairFrom);
     const TrendReading *pending = nullptr; // a relay reading waiting for its input reading
     const auto flushPending = [&] {
-        if (pending)
+        if (pending && pending->time >= from)
             text += csvRow(pending->time, nullptr, pending, wallClock);
         pending = nullptr;
     };
@@ -289,7 +292,8 @@ std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
         }
         if (pending && input->time - pending->time > PairLimit)
             flushPending();
-        text += csvRow(input->time, input, pending, wallClock);
+        if (input->time >= from)
+            text += csvRow(input->time, input, pending, wallClock);
         pending = nullptr;
         ++i;
     }

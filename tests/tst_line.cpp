@@ -237,7 +237,7 @@ private slots:
     {
         QFETCH(int, index);
         const TrendVector &v = TrendVectors[index];
-        QCOMPARE(trendvectors::csvOf(v.events), line::trendCsvHeader() + v.rows);
+        QCOMPARE(trendvectors::csvOf(v), line::trendCsvHeader() + v.rows);
     }
 
     // A day in 800 columns, 54 readings each: one reading's spike, one dip and one
