@@ -87,10 +87,9 @@ std::string inputFields(const TrendReading *r)
     return text;
 }
 
-std::string csvRow(Time t, const TrendReading *inputs, const TrendReading *relays,
-                   const WallClock &wallClock)
+std::string csvRow(WallTime t, const TrendReading *inputs, const TrendReading *relays)
 {
-    return csvField(dateAndTime(wallClock(t))) + ',' + inputFields(inputs) + ',' +
+    return csvField(dateAndTime(t)) + ',' + inputFields(inputs) + ',' +
            (relays && relays->answered ? bitsField(relays->bits, 8) : std::string()) + LineEnd;
 }
 
@@ -166,6 +165,33 @@ void Trend::add(TrendRing &ring, TrendReading reading)
     ++count;
 }
 
+void Trend::clockShifted(Time at, WallTime::duration shift)
+{
+    const auto moved = shift - clockEpochs.back().shift;
+    if (moved <= JoinLimit && moved >= -JoinLimit)
+        return;
+    // Epochs older than the oldest reading kept are of no more use.
+    Time oldest, newest;
+    if (span(oldest, newest))
+        while (clockEpochs.size() > 1 && clockEpochs[1].from <= oldest)
+            clockEpochs.erase(clockEpochs.begin());
+    clockEpochs.push_back({std::max(at, clockEpochs.back().from), shift});
+}
+
+WallTime Trend::wallTimeOf(Time t, const WallClock &base) const
+{
+    const auto after = std::upper_bound(clockEpochs.begin(), clockEpochs.end(), t,
+                                        [](Time t, const ClockEpoch &e) { return t < e.from; });
+    return base(t) + (after == clockEpochs.begin() ? WallTime::duration{} : (after - 1)->shift);
+}
+
+bool Trend::epochChangesBetween(Time a, Time b) const
+{
+    const auto after = std::upper_bound(clockEpochs.begin(), clockEpochs.end(), a,
+                                        [](Time t, const ClockEpoch &e) { return t < e.from; });
+    return after != clockEpochs.end() && after->from <= b;
+}
+
 bool Trend::span(Time &oldest, Time &newest) const
 {
     if (inputRing.empty() && relayRing.empty())
@@ -214,7 +240,8 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
             const std::uint16_t v = valueOf(r, s);
             if (column.readings++ == 0) {
                 column.min = column.max = column.first = v;
-                column.joinsPrevious = previousAnswered && r.time - previousTime <= JoinLimit;
+                column.joinsPrevious = previousAnswered && r.time - previousTime <= JoinLimit &&
+                                       !epochChangesBetween(previousTime, r.time);
             }
             column.min = std::min(column.min, v);
             column.max = std::max(column.max, v);
@@ -274,7 +301,7 @@ std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
     const TrendReading *pending = nullptr; // a relay reading waiting for its input reading
     const auto flushPending = [&] {
         if (pending && pending->time >= from)
-            text += csvRow(pending->time, nullptr, pending, wallClock);
+            text += csvRow(wallTimeOf(pending->time, wallClock), nullptr, pending);
         pending = nullptr;
     };
     for (;;) {
@@ -293,7 +320,7 @@ std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
         if (pending && input->time - pending->time > PairLimit)
             flushPending();
         if (input->time >= from)
-            text += csvRow(input->time, input, pending, wallClock);
+            text += csvRow(wallTimeOf(input->time, wallClock), input, pending);
         pending = nullptr;
         ++i;
     }

@@ -240,6 +240,22 @@ private slots:
         QCOMPARE(trendvectors::csvOf(v), line::trendCsvHeader() + v.rows);
     }
 
+    // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
+    // (a suspend) are not joined; later ones are.
+    void trendBreaksWhereTheClockJumped()
+    {
+        line::Trend trend;
+        for (int i = 0; i < 3; ++i) {
+            if (i == 1)
+                trend.clockShifted(T0 + 2s, 1h);
+            trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
+        }
+        std::vector<line::TrendColumn> columns;
+        trend.decimate({line::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
+        QVERIFY(!columns[1].joinsPrevious);
+        QVERIFY(columns[2].joinsPrevious);
+    }
+
     // A day in 800 columns, 54 readings each: one reading's spike, one dip and one
     // missed reply each show in their column; zoomed in, no line crosses the
     // missed reply or a pause in polling.

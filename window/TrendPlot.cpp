@@ -371,30 +371,39 @@ void TrendPlot::drawGaps(QPainter &p, const Lane &first, const Lane &last)
          [&](int x, int width) { p.fillRect(QRect(x, markTop, width, 4), MissColour); });
 }
 
+// Ticks on whole multiples of the step in wall-clock seconds, for each clock
+// epoch in view on its own offset.
 void TrendPlot::drawTimeAxis(QPainter &p, line::Time from, line::Time to)
 {
     const QRect area = plotArea();
     const auto step = tickStep(to - from, area.width());
-    const line::WallClock &wall = wallClock;
-    // Ticks on whole multiples of the step in wall-clock seconds.
-    const auto wallFrom =
-        std::chrono::duration_cast<std::chrono::seconds>(wall(from).time_since_epoch());
-    auto tick = (wallFrom / step + 1) * step;
-    const auto offset = wall(from).time_since_epoch() - from.time_since_epoch();
-    p.setPen(Qt::black);
     const int textWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
-    for (;; tick += step) {
-        const line::Time t(std::chrono::duration_cast<line::Time::duration>(tick - offset));
-        if (t >= to)
-            break;
-        const int x = area.left() +
-                      int(double((t - from).count()) / double((to - from).count()) * area.width());
-        p.setPen(GridColour);
-        p.drawLine(x, area.top(), x, area.bottom());
-        p.setPen(Qt::black);
-        const QString label = QString::fromStdString(line::timeOfDay(wall(t))).left(8);
-        p.drawText(QRect(x - textWidth, area.bottom() + 2, 2 * textWidth, BottomMargin - 2),
-                   Qt::AlignHCenter | Qt::AlignTop, label);
+    const std::vector<line::ClockEpoch> &epochs = trend.epochs();
+    for (std::size_t e = 0; e < epochs.size(); ++e) {
+        const line::Time start = std::max(from, epochs[e].from);
+        const line::Time end = e + 1 < epochs.size() ? std::min(to, epochs[e + 1].from) : to;
+        if (start >= end)
+            continue;
+        const line::WallTime wallStart = trend.wallTimeOf(start, wallClock);
+        const auto offset = wallStart.time_since_epoch() - start.time_since_epoch();
+        auto tick =
+            (std::chrono::duration_cast<std::chrono::seconds>(wallStart.time_since_epoch()) / step +
+             1) *
+            step;
+        for (;; tick += step) {
+            const line::Time t(std::chrono::duration_cast<line::Time::duration>(tick - offset));
+            if (t >= end)
+                break;
+            const int x = area.left() + int(double((t - from).count()) /
+                                            double((to - from).count()) * area.width());
+            p.setPen(GridColour);
+            p.drawLine(x, area.top(), x, area.bottom());
+            p.setPen(Qt::black);
+            const QString label =
+                QString::fromStdString(line::timeOfDay(trend.wallTimeOf(t, wallClock))).left(8);
+            p.drawText(QRect(x - textWidth, area.bottom() + 2, 2 * textWidth, BottomMargin - 2),
+                       Qt::AlignHCenter | Qt::AlignTop, label);
+        }
     }
 }
 
@@ -414,7 +423,7 @@ QString TrendPlot::readOutAt(int x) const
                 best = &ring[k];
         return best && std::chrono::abs(best->time - t) <= line::Trend::JoinLimit ? best : nullptr;
     };
-    QString text = QString::fromStdString(line::timeOfDay(wallClock(t))).left(8);
+    QString text = QString::fromStdString(line::timeOfDay(trend.wallTimeOf(t, wallClock))).left(8);
     const line::TrendReading *inputs = nearest(trend.inputs());
     if (!inputs)
         text += tr("   inputs: not read");

@@ -11,11 +11,12 @@
 // Poll readings and the trend's CSV they must give, times in UTC. T0 is
 // 2026-12-07 14:03:21.042 UTC; each reading is at T0 + ms.
 struct TrendEvent {
-    enum Kind { Inputs, Relays, InputGap, RelayGap };
+    enum Kind { Inputs, Relays, InputGap, RelayGap, ClockJump };
     int ms;
     Kind kind;
     std::array<std::uint16_t, 3> analog;
-    std::uint8_t bits; // di1 or relay 1 is bit 0
+    std::uint8_t bits;   // di1 or relay 1 is bit 0
+    int jumpSeconds = 0; // ClockJump: the wall clock's shift from then on
 };
 
 struct TrendVector {
@@ -52,6 +53,9 @@ inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
             break;
         case TrendEvent::RelayGap:
             trend.addGap(line::SignalKind::Relay, t);
+            break;
+        case TrendEvent::ClockJump:
+            trend.clockShifted(t, std::chrono::seconds(e.jumpSeconds));
             break;
         }
     }
@@ -95,4 +99,12 @@ inline const TrendVector TrendVectors[] = {
      "2026-12-07 14:03:22.042,1,2,3,0,0,0,0,10100001\r\n"
      "2026-12-07 14:03:23.542,4,5,6,0,0,0,0,10000000\r\n",
      500},
+    {"after a suspend or a clock set, times are on the new offset",
+     {{0, TrendEvent::Relays, {}, 0x01},
+      {1000, TrendEvent::Inputs, {1, 2, 3}, 0},
+      {2000, TrendEvent::ClockJump, {}, 0, 3600},
+      {2000, TrendEvent::Relays, {}, 0x02},
+      {3000, TrendEvent::Inputs, {4, 5, 6}, 0}},
+     "2026-12-07 14:03:22.042,1,2,3,0,0,0,0,10000000\r\n"
+     "2026-12-07 15:03:24.042,4,5,6,0,0,0,0,01000000\r\n"},
 };
