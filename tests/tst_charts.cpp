@@ -191,32 +191,47 @@ private slots:
 
     // Each judged day's bar is its first-pass yield of the full height, oldest at the left; a
     // day with no serial number to judge has its count of runs but no bar; a narrow chart
-    // keeps the newest days.
+    // keeps the newest days. The year is the caption's when the days shown share one, else
+    // it is under the first day of each.
     void barsAreTheFirstPassYield_data()
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("shown"); // the newest days with room
-        QTest::newRow("room for all") << 600 << 5;
-        QTest::newRow("room for the latest two") << 0 << 2;
+        QTest::addColumn<QString>("firstDay");
+        QTest::addColumn<QString>("captionYear");
+        QTest::addColumn<QString>("years"); // under each day
+        QTest::newRow("room for all") << 600 << 5 << "2026-12-07"
+                                      << "2026"
+                                      << ",,,,";
+        QTest::newRow("room for the latest two") << 0 << 2 << "2026-12-07"
+                                                 << "2026"
+                                                 << ",,,,";
+        QTest::newRow("across a new year") << 600 << 5 << "2026-12-30"
+                                           << ""
+                                           << "2026,,2027,,";
+        QTest::newRow("the latest two, in the new year") << 0 << 2 << "2026-12-30"
+                                                         << "2027"
+                                                         << ",,,,";
     }
 
     void barsAreTheFirstPassYield()
     {
         QFETCH(int, width);
         QFETCH(int, shown);
+        QFETCH(QString, firstDay);
+        QFETCH(QString, captionYear);
+        QFETCH(QString, years);
         struct Day {
-            const char *day;
             int runs, serials, firstPass;
         };
-        const Day table[] = {{"2026-12-07", 5, 3, 2},
-                             {"2026-12-08", 2, 0, 0},
-                             {"2026-12-09", 4, 4, 4},
-                             {"2026-12-10", 1, 1, 0},
-                             {"2026-12-11", 3, 2, 2}};
+        const Day table[] = {{5, 3, 2}, {2, 0, 0}, {4, 4, 4}, {1, 1, 0}, {3, 2, 2}};
         std::vector<line::DayYield> days;
         for (const Day &d : table) {
             line::DayYield y;
-            y.day = d.day;
+            y.day = QDate::fromString(firstDay, Qt::ISODate)
+                        .addDays(qint64(days.size()))
+                        .toString(Qt::ISODate)
+                        .toStdString();
             y.runs = d.runs;
             y.serials = d.serials;
             y.firstPass = d.firstPass;
@@ -249,6 +264,12 @@ private slots:
             if (i > 0 && !bars.bar(i - 1).isNull())
                 QVERIFY(bars.bar(i - 1).right() < bar.left());
         }
+        QStringList under;
+        for (int i = 0; i < 5; ++i)
+            under << bars.yearLabel(i);
+        QCOMPARE(under.join(','), years);
+        QCOMPARE(bars.caption().contains("2026"), captionYear == "2026");
+        QCOMPARE(bars.caption().contains("2027"), captionYear == "2027");
         QVERIFY(bars.toolTipAt(bars.runsLabel(4).center()).contains("3 runs"));
         if (shown == 5)
             QVERIFY(bars.toolTipAt(bars.runsLabel(1).center()).contains("no serial number"));
