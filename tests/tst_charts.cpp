@@ -6,8 +6,13 @@
 #include "MonitorWindow.h"
 #include "TimelineColumns.h"
 #include "TimelineStrip.h"
+#include "TrendRecorder.h"
+#include "TrendWindow.h"
 #include "YieldBars.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
@@ -187,6 +192,60 @@ private slots:
         QCOMPARE(rows[0].row(), odd);
         QCOMPARE(rows[0].siblingAtColumn(TrafficModel::Verdict).data().toString(), verdict);
         QVERIFY(table->viewport()->rect().intersects(table->visualRect(rows[0])));
+    }
+
+    // The span box names the span shown or none once zoomed; choosing the entry again
+    // undoes the zoom; Follow brings back the span chosen, everything kept included. The
+    // read-out follows the view under a still cursor and is cleared when it leaves.
+    void trendSpanBoxSaysWhatIsShown()
+    {
+        LineTap tap;
+        TrendRecorder recorder(tap);
+        const line::Time start = std::chrono::steady_clock::now() - 30min;
+        for (int i = 0; i < 900; ++i)
+            exchange(tap.monitor(), start + i * 2s, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
+        tap.monitor().closeNow();
+        TrendWindow window(recorder);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *box = window.findChild<QComboBox *>(QStringLiteral("span"));
+        auto *plot = window.findChild<TrendPlot *>(QStringLiteral("trendPlot"));
+        auto *readOut = window.findChild<QLabel *>(QStringLiteral("readOut"));
+        const auto shown = [&] {
+            line::Time from, to;
+            plot->visibleRange(from, to);
+            return std::chrono::duration_cast<std::chrono::seconds>(to - from).count();
+        };
+        const QPoint at(plot->width() / 2, plot->height() / 2);
+        QTest::mouseMove(plot, at);
+        const QString before = readOut->text();
+        QVERIFY(before.contains("relays 10100001"));
+
+        QWheelEvent zoom(at, plot->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {},
+                         Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(plot, &zoom);
+        QCOMPARE(box->currentIndex(), -1);
+        QVERIFY(shown() < 600);
+        emit box->activated(1);
+        QCOMPARE(shown(), 600);
+
+        box->setCurrentIndex(3);
+        emit box->activated(3);
+        QCOMPARE(readOut->text(), plot->readOutAt(at.x()));
+        QVERIFY(readOut->text() != before);
+        const int everything = int(shown());
+        QTest::mousePress(plot, Qt::LeftButton, {}, at);
+        QTest::mouseMove(plot, at + QPoint(100, 0));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, at + QPoint(100, 0));
+        QCOMPARE(box->currentIndex(), -1);
+        QCoreApplication::sendEvent(plot, &zoom);
+        window.findChild<QPushButton *>(QStringLiteral("follow"))->click();
+        QCOMPARE(box->currentIndex(), 3);
+        QCOMPARE(shown(), everything);
+
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(plot, &leave);
+        QVERIFY(readOut->text().isEmpty());
     }
 
     // Each judged day's bar is its first-pass yield of the full height, oldest at the left; a

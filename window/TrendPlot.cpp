@@ -66,7 +66,7 @@ std::chrono::seconds tickStep(line::Time::duration width, int pixels)
 } // namespace
 
 TrendPlot::TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent)
-    : QWidget(parent), trend(trend), wallClock(std::move(wallClock)), span(10min)
+    : QWidget(parent), trend(trend), wallClock(std::move(wallClock)), span(10min), chosenSpan(span)
 {
     setObjectName(QStringLiteral("trendPlot"));
     setMouseTracking(true);
@@ -78,16 +78,25 @@ void TrendPlot::setSpan(line::Time::duration length)
 {
     line::Time from, to;
     const bool any = visibleRange(from, to);
-    span = length;
+    span = chosenSpan = length;
     if (any && !followNewest)
         right = to;
     update();
+    refreshReadOut();
 }
 
 void TrendPlot::follow()
 {
     followNewest = true;
+    span = chosenSpan;
     update();
+    refreshReadOut();
+}
+
+// The read-out says what is under the cursor now, not when it last moved.
+void TrendPlot::refreshReadOut()
+{
+    emit readOut(cursorX >= 0 ? readOutAt(cursorX) : QString());
 }
 
 bool TrendPlot::visibleRange(line::Time &from, line::Time &to) const
@@ -207,6 +216,7 @@ bool TrendPlot::readingsAdded()
         return false;
     tracesStale = true;
     update();
+    refreshReadOut();
     return true;
 }
 
@@ -499,5 +509,6 @@ void TrendPlot::wheelEvent(QWheelEvent *event)
 void TrendPlot::leaveEvent(QEvent *)
 {
     cursorX = -1;
+    refreshReadOut();
     update();
 }

@@ -20,10 +20,12 @@ class TrendPlot : public QWidget {
 public:
     TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent = nullptr);
 
-    // How much the plot shows; zero for everything kept.
+    // How much the plot shows; zero for everything kept. A zoom changes what is
+    // shown but not what was chosen, and follow() returns to it.
     void setSpan(line::Time::duration span);
     void follow();
     bool following() const { return followNewest; }
+    bool showsChosenSpan() const { return span == chosenSpan; }
     // The times at the left and right edges; false while nothing was read.
     bool visibleRange(line::Time &from, line::Time &to) const;
     // Time and values at the x position, as the cursor read-out says them.
@@ -36,6 +38,7 @@ public:
 signals:
     // The user panned or zoomed, so the plot stopped following.
     void viewChanged();
+    // What is under the cursor; empty once it has left.
     void readOut(const QString &text);
 
 protected:
@@ -57,6 +60,7 @@ private:
     std::vector<Lane> lanes() const;
     line::Time timeAt(int x, line::Time from, line::Time to) const;
     void stopFollowing(line::Time right);
+    void refreshReadOut();
     void drawScales();
     void drawTraces(bool any, line::Time from, line::Time to);
     void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
@@ -65,7 +69,7 @@ private:
 
     const line::Trend &trend;
     line::WallClock wallClock;
-    line::Time::duration span;
+    line::Time::duration span, chosenSpan;
     bool followNewest = true;
     line::Time right{}; // the right edge while not following
     int dragX = -1;

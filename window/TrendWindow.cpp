@@ -48,17 +48,24 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     for (const SpanChoice &choice : Spans)
         spanChoice.addItem(tr(choice.name));
     spanChoice.setObjectName(QStringLiteral("span"));
+    // Zoomed, the box shows no entry: it says the span only while it is one of them.
+    spanChoice.setPlaceholderText(tr("Zoomed"));
     spanChoice.setCurrentIndex(DefaultSpan);
+    chosenSpan = DefaultSpan;
     plot.setSpan(Spans[DefaultSpan].span);
-    connect(&spanChoice, &QComboBox::currentIndexChanged, this, &TrendWindow::chooseSpan);
+    // Activated, not index changed: choosing the entry shown again undoes a zoom.
+    connect(&spanChoice, &QComboBox::activated, this, &TrendWindow::chooseSpan);
     followButton.setObjectName(QStringLiteral("follow"));
     followButton.setEnabled(false);
     connect(&followButton, &QPushButton::clicked, this, [this] {
         plot.follow();
+        spanChoice.setCurrentIndex(chosenSpan);
         followButton.setEnabled(false);
         showStatistics();
     });
     connect(&plot, &TrendPlot::viewChanged, this, [this] {
+        if (!plot.showsChosenSpan())
+            spanChoice.setCurrentIndex(-1);
         followButton.setEnabled(true);
         showStatistics();
     });
@@ -164,7 +171,13 @@ void TrendWindow::chooseSpan(int index)
 {
     if (index < 0 || index >= int(Spans.size()))
         return;
+    chosenSpan = index;
     plot.setSpan(Spans[std::size_t(index)].span);
+    // Everything kept has no edge to pan back from: choosing it follows.
+    if (Spans[std::size_t(index)].span == line::Time::duration::zero()) {
+        plot.follow();
+        followButton.setEnabled(false);
+    }
     showStatistics();
 }
 
