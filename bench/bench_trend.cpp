@@ -170,6 +170,23 @@ int main(int argc, char *argv[])
         "redraw of a day at full zoom-out, %dx%d: median %.2f ms (%.2f to %.2f), %d tries\n",
         plot.width(), plot.height(), r.median, r.low, r.high, Tries);
 
+    // The steady state while following: the last 10 minutes drawn afresh, as on each reading.
+    plot.setSpan(10min);
+    std::vector<double> tenMinutes;
+    for (int t = 0; t < Tries + 1; ++t) {
+        plot.readingsAdded();
+        QElapsedTimer clock;
+        clock.start();
+        plot.render(&image);
+        if (t > 0)
+            tenMinutes.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    const Spread m = spreadOf(tenMinutes);
+    std::printf("redraw of the last 10 minutes, following: median %.2f ms (%.2f to %.2f), %d "
+                "tries\n",
+                m.median, m.low, m.high, Tries);
+    plot.setSpan(line::Time::duration::zero());
+
     // A hover: the cursor moved across the plot, the traces kept from the redraw above.
     std::vector<double> hover;
     for (int t = 0; t < Tries; ++t) {
