@@ -216,15 +216,16 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
     const TrendRing &ring = ringOf(s);
     std::size_t i = ring.firstFrom(from);
     // Whether the reading before this one was answered, and when.
-    bool previousAnswered = i > 0 && ring[i - 1].answered;
-    Time previousTime = i > 0 ? ring[i - 1].time : Time{};
+    bool hasPrevious = i > 0;
+    bool previousAnswered = hasPrevious && ring[i - 1].answered;
+    Time previousTime = hasPrevious ? ring[i - 1].time : Time{};
     // A poll without a reply stands for the time until the next reading, within JoinLimit.
     const auto columnOf = [&](Time t) {
         const double f = static_cast<double>(nanoseconds(t - from)) / static_cast<double>(width);
         return std::min(std::size_t(std::max(f, 0.0) * double(columns.size())), columns.size() - 1);
     };
     const auto coverGap = [&](Time until) {
-        if (previousAnswered || previousTime == Time{})
+        if (previousAnswered || !hasPrevious)
             return;
         const std::size_t last = columnOf(std::min(until, previousTime + JoinLimit));
         for (std::size_t c = columnOf(std::max(previousTime, from)); c < last; ++c)
@@ -247,6 +248,7 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
             column.max = std::max(column.max, v);
             column.last = v;
         }
+        hasPrevious = true;
         previousAnswered = r.answered;
         previousTime = r.time;
     }

@@ -218,7 +218,6 @@ private slots:
         for (int i = 0; i < capacity + extra; ++i)
             trend.addInputs(T0 + i * 2s, {std::uint16_t(i % 1000), 0, 0}, 0);
         QCOMPARE(trend.inputs().size(), line::Trend::Capacity);
-        QCOMPARE(trend.inputs().capacity(), line::Trend::Capacity);
         QVERIFY(trend.inputs()[0].time == T0 + extra * 2s);
         QCOMPARE(trend.inputs()[0].analog[0], std::uint16_t(extra));
         QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);

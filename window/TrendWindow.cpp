@@ -1,14 +1,16 @@
 #include "TrendWindow.h"
 
+#include "MessageBox.h"
 #include "TrendRecorder.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,10 +21,11 @@ struct SpanChoice {
     const char *name;
     line::Time::duration span; // zero: everything kept
 };
-constexpr std::array<SpanChoice, 4> Spans{{{"1 minute", 1min},
-                                           {"10 minutes", 10min},
-                                           {"1 hour", 1h},
-                                           {"Everything kept", line::Time::duration::zero()}}};
+constexpr std::array<SpanChoice, 4> Spans{
+    {{QT_TRANSLATE_NOOP("TrendWindow", "1 minute"), 1min},
+     {QT_TRANSLATE_NOOP("TrendWindow", "10 minutes"), 10min},
+     {QT_TRANSLATE_NOOP("TrendWindow", "1 hour"), 1h},
+     {QT_TRANSLATE_NOOP("TrendWindow", "Everything kept"), line::Time::duration::zero()}}};
 constexpr int DefaultSpan = 1;
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
@@ -203,15 +206,18 @@ bool TrendWindow::saveCsv(const QString &path, QString &error)
 
 void TrendWindow::saveAs(bool png)
 {
-    const QString path = png ? QFileDialog::getSaveFileName(this, tr("Save the plot"),
-                                                            QStringLiteral("rzm530-trend.png"),
-                                                            tr("PNG images (*.png);;All files (*)"))
-                             : QFileDialog::getSaveFileName(this, tr("Save the span in view"),
-                                                            QStringLiteral("rzm530-trend.csv"),
-                                                            tr("CSV files (*.csv);;All files (*)"));
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString path =
+        png ? QFileDialog::getSaveFileName(this, tr("Save the plot"),
+                                           documents.filePath(QStringLiteral("rzm530-trend.png")),
+                                           tr("PNG images (*.png);;All files (*)"))
+            : QFileDialog::getSaveFileName(this, tr("Save the span in view"),
+                                           documents.filePath(QStringLiteral("rzm530-trend.csv")),
+                                           tr("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     QString error;
     if (!(png ? savePng(path, error) : saveCsv(path, error)))
-        QMessageBox::warning(this, windowTitle(), tr("Could not save %1: %2").arg(path, error));
+        showTesterMessage(this,
+                          tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
 }
