@@ -186,6 +186,7 @@ int main(int argc, char *argv[])
                 "tries\n",
                 m.median, m.low, m.high, Tries);
     plot.setSpan(line::Time::duration::zero());
+    plot.render(&image); // the span's change drawn, so that the hovers below pay only their own
 
     // A hover: the cursor moved across the plot, the traces kept from the redraw above.
     std::vector<double> hover;
