@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -157,6 +158,7 @@ int main(int argc, char *argv[])
     QImage image(plot.size(), QImage::Format_ARGB32_Premultiplied);
     std::vector<double> redraw;
     for (int t = 0; t < Tries + 1; ++t) {
+        plot.readingsAdded(); // drawn afresh, as when a reading lands in view
         QElapsedTimer clock;
         clock.start();
         plot.render(&image);
@@ -167,6 +169,41 @@ int main(int argc, char *argv[])
     std::printf(
         "redraw of a day at full zoom-out, %dx%d: median %.2f ms (%.2f to %.2f), %d tries\n",
         plot.width(), plot.height(), r.median, r.low, r.high, Tries);
+
+    // The steady state while following: the last 10 minutes drawn afresh, as on each reading.
+    plot.setSpan(10min);
+    std::vector<double> tenMinutes;
+    for (int t = 0; t < Tries + 1; ++t) {
+        plot.readingsAdded();
+        QElapsedTimer clock;
+        clock.start();
+        plot.render(&image);
+        if (t > 0)
+            tenMinutes.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    const Spread m = spreadOf(tenMinutes);
+    std::printf("redraw of the last 10 minutes, following: median %.2f ms (%.2f to %.2f), %d "
+                "tries\n",
+                m.median, m.low, m.high, Tries);
+    plot.setSpan(line::Time::duration::zero());
+    plot.render(&image); // the span's change drawn, so that the hovers below pay only their own
+
+    // A hover: the cursor moved across the plot, the traces kept from the redraw above.
+    std::vector<double> hover;
+    for (int t = 0; t < Tries; ++t) {
+        const QPointF at(100 + 50 * t, plot.height() / 2);
+        QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QElapsedTimer clock;
+        clock.start();
+        QCoreApplication::sendEvent(&plot, &move);
+        plot.render(&image);
+        hover.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    const Spread h = spreadOf(hover);
+    std::printf("a hover move over a day at full zoom-out: median %.2f ms (%.2f to %.2f), "
+                "%d tries\n",
+                h.median, h.low, h.high, Tries);
     if (argc > 1)
         image.save(QString::fromLocal8Bit(argv[1]));
     return 0;

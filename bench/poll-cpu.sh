@@ -2,14 +2,16 @@
 # Polling's cost in the tester's own process, with and without the line monitor
 # (or the trend) open: RUNS runs of SECONDS each, taking turns, under Xvfb,
 # against the simulated module. Prints each run, then the median and the
-# spread of each.
-# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend]   (needs a build in build/)
+# spread of each. With "busy", every relay and input is on and the analog
+# inputs move each second, so that every lane of the trend has something to draw.
+# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]   (needs a build in build/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 seconds="${1:-120}"
 runs="${2:-5}"
 tool="${3:-monitor}"
+busy="${4:-}"
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
@@ -17,7 +19,18 @@ fi
 
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
+options=(--analog 300,700,1023)
+[ "$busy" = busy ] && options+=(--inputs 1,1,1,1 --relays 11111111)
+mkfifo "$work/commands"
+"$bin/rzm530-sim" --headless --dir "$work/line" "${options[@]}" <"$work/commands" >"$work/sim.out" &
+exec 3>"$work/commands" # the simulator's console, open for as long as the script runs
+if [ "$busy" = busy ]; then
+    (for ((i = 0; ; ++i)); do
+        echo "analog 1 $((300 + i * 37 % 400))"
+        echo "analog 2 $((700 - i * 53 % 300))"
+        sleep 1
+    done) >&3 &
+fi
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
 export RZM530_COM_DIR="$work/line"
 
@@ -31,4 +44,4 @@ summary() {
                           what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
 }
 summary "$work/polling" "polling:"
-summary "$work/tool" "polling, $tool open:"
+summary "$work/tool" "polling, $tool open${busy:+ ($busy)}:"

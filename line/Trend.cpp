@@ -87,10 +87,9 @@ std::string inputFields(const TrendReading *r)
     return text;
 }
 
-std::string csvRow(Time t, const TrendReading *inputs, const TrendReading *relays,
-                   const WallClock &wallClock)
+std::string csvRow(WallTime t, const TrendReading *inputs, const TrendReading *relays)
 {
-    return csvField(dateAndTime(wallClock(t))) + ',' + inputFields(inputs) + ',' +
+    return csvField(dateAndTime(t)) + ',' + inputFields(inputs) + ',' +
            (relays && relays->answered ? bitsField(relays->bits, 8) : std::string()) + LineEnd;
 }
 
@@ -166,6 +165,33 @@ void Trend::add(TrendRing &ring, TrendReading reading)
     ++count;
 }
 
+void Trend::clockShifted(Time at, WallTime::duration shift)
+{
+    const auto moved = shift - clockEpochs.back().shift;
+    if (moved <= JoinLimit && moved >= -JoinLimit)
+        return;
+    // Epochs older than the oldest reading kept are of no more use.
+    Time oldest, newest;
+    if (span(oldest, newest))
+        while (clockEpochs.size() > 1 && clockEpochs[1].from <= oldest)
+            clockEpochs.erase(clockEpochs.begin());
+    clockEpochs.push_back({std::max(at, clockEpochs.back().from), shift});
+}
+
+WallTime Trend::wallTimeOf(Time t, const WallClock &base) const
+{
+    const auto after = std::upper_bound(clockEpochs.begin(), clockEpochs.end(), t,
+                                        [](Time t, const ClockEpoch &e) { return t < e.from; });
+    return base(t) + (after == clockEpochs.begin() ? WallTime::duration{} : (after - 1)->shift);
+}
+
+bool Trend::epochChangesBetween(Time a, Time b) const
+{
+    const auto after = std::upper_bound(clockEpochs.begin(), clockEpochs.end(), a,
+                                        [](Time t, const ClockEpoch &e) { return t < e.from; });
+    return after != clockEpochs.end() && after->from <= b;
+}
+
 bool Trend::span(Time &oldest, Time &newest) const
 {
     if (inputRing.empty() && relayRing.empty())
@@ -190,15 +216,16 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
     const TrendRing &ring = ringOf(s);
     std::size_t i = ring.firstFrom(from);
     // Whether the reading before this one was answered, and when.
-    bool previousAnswered = i > 0 && ring[i - 1].answered;
-    Time previousTime = i > 0 ? ring[i - 1].time : Time{};
+    bool hasPrevious = i > 0;
+    bool previousAnswered = hasPrevious && ring[i - 1].answered;
+    Time previousTime = hasPrevious ? ring[i - 1].time : Time{};
     // A poll without a reply stands for the time until the next reading, within JoinLimit.
     const auto columnOf = [&](Time t) {
         const double f = static_cast<double>(nanoseconds(t - from)) / static_cast<double>(width);
         return std::min(std::size_t(std::max(f, 0.0) * double(columns.size())), columns.size() - 1);
     };
     const auto coverGap = [&](Time until) {
-        if (previousAnswered || previousTime == Time{})
+        if (previousAnswered || !hasPrevious)
             return;
         const std::size_t last = columnOf(std::min(until, previousTime + JoinLimit));
         for (std::size_t c = columnOf(std::max(previousTime, from)); c < last; ++c)
@@ -214,12 +241,14 @@ void Trend::decimate(Signal s, Time from, Time to, int columnCount,
             const std::uint16_t v = valueOf(r, s);
             if (column.readings++ == 0) {
                 column.min = column.max = column.first = v;
-                column.joinsPrevious = previousAnswered && r.time - previousTime <= JoinLimit;
+                column.joinsPrevious = previousAnswered && r.time - previousTime <= JoinLimit &&
+                                       !epochChangesBetween(previousTime, r.time);
             }
             column.min = std::min(column.min, v);
             column.max = std::max(column.max, v);
             column.last = v;
         }
+        hasPrevious = true;
         previousAnswered = r.answered;
         previousTime = r.time;
     }
@@ -267,11 +296,14 @@ std::string trendCsvHeader()
 std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
 {
     std::string text = trendCsvHeader();
-    std::size_t i = inputRing.firstFrom(from), k = relayRing.firstFrom(from);
+    // A cycle that straddles `from` keeps its relays: pairing starts PairLimit
+    // early, and only what lies from `from` on is written.
+    const Time pairFrom = from - PairLimit;
+    std::size_t i = inputRing.firstFrom(pairFrom), k = relayRing.firstFrom(pairFrom);
     const TrendReading *pending = nullptr; // a relay reading waiting for its input reading
     const auto flushPending = [&] {
-        if (pending)
-            text += csvRow(pending->time, nullptr, pending, wallClock);
+        if (pending && pending->time >= from)
+            text += csvRow(wallTimeOf(pending->time, wallClock), nullptr, pending);
         pending = nullptr;
     };
     for (;;) {
@@ -289,7 +321,8 @@ std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
         }
         if (pending && input->time - pending->time > PairLimit)
             flushPending();
-        text += csvRow(input->time, input, pending, wallClock);
+        if (input->time >= from)
+            text += csvRow(wallTimeOf(input->time, wallClock), input, pending);
         pending = nullptr;
         ++i;
     }

@@ -21,6 +21,13 @@
 // Each kind lives in a ring allocated once: adding a reading costs the same
 // at the 10th and when it replaces the oldest of 43,200 (24 hours).
 //
+// The monotonic clock stands still while the computer sleeps, and the wall
+// clock can be set: readings an hour apart can look 2 s apart, and times
+// shown with the offset taken at start-up go wrong. So the recorder says how
+// far the wall clock has moved from that offset at each transaction; a move
+// of more than JoinLimit starts a new clock epoch: no line joins readings
+// across it, and times from it on are shown with the new offset.
+//
 // The CSV pairs each input reading with the relay reading of the tick just
 // before it (the cycle reads coils first), so that a row is one whole poll
 // cycle at the input reading's time; a relay reading with no input reading
@@ -84,6 +91,12 @@ struct TrendColumn {
     std::uint16_t min = 0, max = 0, first = 0, last = 0;
 };
 
+// From `from` on, wall times are the base wall clock's plus `shift`.
+struct ClockEpoch {
+    Time from{};
+    WallTime::duration shift{};
+};
+
 struct AnalogStatistics {
     std::size_t readings = 0;
     std::uint16_t min = 0, max = 0;
@@ -109,6 +122,11 @@ public:
     void addInputs(Time t, const std::array<std::uint16_t, 3> &analog, std::uint8_t digital);
     void addRelays(Time t, std::uint8_t relays);
     void addGap(SignalKind kind, Time t);
+    // The wall clock is `shift` ahead of the base wall clock as of `at`.
+    void clockShifted(Time at, WallTime::duration shift);
+    // Oldest first; the first is in effect before any reading kept.
+    const std::vector<ClockEpoch> &epochs() const { return clockEpochs; }
+    WallTime wallTimeOf(Time t, const WallClock &base) const;
 
     const TrendRing &inputs() const { return inputRing; }
     const TrendRing &relays() const { return relayRing; }
@@ -130,8 +148,11 @@ public:
 
 private:
     void add(TrendRing &ring, TrendReading reading);
+    // Whether a and b (a before b) lie in different clock epochs.
+    bool epochChangesBetween(Time a, Time b) const;
 
     TrendRing inputRing, relayRing;
+    std::vector<ClockEpoch> clockEpochs{ClockEpoch{Time::min(), {}}};
     std::uint64_t count = 0;
 };
 

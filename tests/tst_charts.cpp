@@ -6,8 +6,13 @@
 #include "MonitorWindow.h"
 #include "TimelineColumns.h"
 #include "TimelineStrip.h"
+#include "TrendRecorder.h"
+#include "TrendWindow.h"
 #include "YieldBars.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
@@ -189,34 +194,103 @@ private slots:
         QVERIFY(table->viewport()->rect().intersects(table->visualRect(rows[0])));
     }
 
+    // The span box names the span shown or none once zoomed; choosing the entry again
+    // undoes the zoom; Follow brings back the span chosen, everything kept included. The
+    // read-out follows the view under a still cursor and is cleared when it leaves.
+    void trendSpanBoxSaysWhatIsShown()
+    {
+        LineTap tap;
+        TrendRecorder recorder(tap);
+        const line::Time start = std::chrono::steady_clock::now() - 30min;
+        for (int i = 0; i < 900; ++i)
+            exchange(tap.monitor(), start + i * 2s, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
+        tap.monitor().closeNow();
+        TrendWindow window(recorder);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *box = window.findChild<QComboBox *>(QStringLiteral("span"));
+        auto *plot = window.findChild<TrendPlot *>(QStringLiteral("trendPlot"));
+        auto *readOut = window.findChild<QLabel *>(QStringLiteral("readOut"));
+        const auto shown = [&] {
+            line::Time from, to;
+            plot->visibleRange(from, to);
+            return std::chrono::duration_cast<std::chrono::seconds>(to - from).count();
+        };
+        const QPoint at(plot->width() / 2, plot->height() / 2);
+        QTest::mouseMove(plot, at);
+        const QString before = readOut->text();
+        QVERIFY(before.contains("relays 10100001"));
+
+        QWheelEvent zoom(at, plot->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {},
+                         Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(plot, &zoom);
+        QCOMPARE(box->currentIndex(), -1);
+        QVERIFY(shown() < 600);
+        emit box->activated(1);
+        QCOMPARE(shown(), 600);
+
+        box->setCurrentIndex(3);
+        emit box->activated(3);
+        QCOMPARE(readOut->text(), plot->readOutAt(at.x()));
+        QVERIFY(readOut->text() != before);
+        const int everything = int(shown());
+        QTest::mousePress(plot, Qt::LeftButton, {}, at);
+        QTest::mouseMove(plot, at + QPoint(100, 0));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, at + QPoint(100, 0));
+        QCOMPARE(box->currentIndex(), -1);
+        QCoreApplication::sendEvent(plot, &zoom);
+        window.findChild<QPushButton *>(QStringLiteral("follow"))->click();
+        QCOMPARE(box->currentIndex(), 3);
+        QCOMPARE(shown(), everything);
+
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(plot, &leave);
+        QVERIFY(readOut->text().isEmpty());
+    }
+
     // Each judged day's bar is its first-pass yield of the full height, oldest at the left; a
     // day with no serial number to judge has its count of runs but no bar; a narrow chart
-    // keeps the newest days.
+    // keeps the newest days. The year is the caption's when the days shown share one, else
+    // it is under the first day of each.
     void barsAreTheFirstPassYield_data()
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("shown"); // the newest days with room
-        QTest::newRow("room for all") << 600 << 5;
-        QTest::newRow("room for the latest two") << 0 << 2;
+        QTest::addColumn<QString>("firstDay");
+        QTest::addColumn<QString>("captionYear");
+        QTest::addColumn<QString>("years"); // under each day
+        QTest::newRow("room for all") << 600 << 5 << "2026-12-07"
+                                      << "2026"
+                                      << ",,,,";
+        QTest::newRow("room for the latest two") << 0 << 2 << "2026-12-07"
+                                                 << "2026"
+                                                 << ",,,,";
+        QTest::newRow("across a new year") << 600 << 5 << "2026-12-30"
+                                           << ""
+                                           << "2026,,2027,,";
+        QTest::newRow("the latest two, in the new year") << 0 << 2 << "2026-12-30"
+                                                         << "2027"
+                                                         << ",,,,";
     }
 
     void barsAreTheFirstPassYield()
     {
         QFETCH(int, width);
         QFETCH(int, shown);
+        QFETCH(QString, firstDay);
+        QFETCH(QString, captionYear);
+        QFETCH(QString, years);
         struct Day {
-            const char *day;
             int runs, serials, firstPass;
         };
-        const Day table[] = {{"2026-12-07", 5, 3, 2},
-                             {"2026-12-08", 2, 0, 0},
-                             {"2026-12-09", 4, 4, 4},
-                             {"2026-12-10", 1, 1, 0},
-                             {"2026-12-11", 3, 2, 2}};
+        const Day table[] = {{5, 3, 2}, {2, 0, 0}, {4, 4, 4}, {1, 1, 0}, {3, 2, 2}};
         std::vector<line::DayYield> days;
         for (const Day &d : table) {
             line::DayYield y;
-            y.day = d.day;
+            y.day = QDate::fromString(firstDay, Qt::ISODate)
+                        .addDays(qint64(days.size()))
+                        .toString(Qt::ISODate)
+                        .toStdString();
             y.runs = d.runs;
             y.serials = d.serials;
             y.firstPass = d.firstPass;
@@ -249,6 +323,12 @@ private slots:
             if (i > 0 && !bars.bar(i - 1).isNull())
                 QVERIFY(bars.bar(i - 1).right() < bar.left());
         }
+        QStringList under;
+        for (int i = 0; i < 5; ++i)
+            under << bars.yearLabel(i);
+        QCOMPARE(under.join(','), years);
+        QCOMPARE(bars.caption().contains("2026"), captionYear == "2026");
+        QCOMPARE(bars.caption().contains("2027"), captionYear == "2027");
         QVERIFY(bars.toolTipAt(bars.runsLabel(4).center()).contains("3 runs"));
         if (shown == 5)
             QVERIFY(bars.toolTipAt(bars.runsLabel(1).center()).contains("no serial number"));

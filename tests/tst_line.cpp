@@ -198,7 +198,6 @@ private slots:
         for (int i = 0; i < capacity + extra; ++i)
             trend.addInputs(T0 + i * 2s, {std::uint16_t(i % 1000), 0, 0}, 0);
         QCOMPARE(trend.inputs().size(), line::Trend::Capacity);
-        QCOMPARE(trend.inputs().capacity(), line::Trend::Capacity);
         QVERIFY(trend.inputs()[0].time == T0 + extra * 2s);
         QCOMPARE(trend.inputs()[0].analog[0], std::uint16_t(extra));
         QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);
@@ -217,7 +216,23 @@ private slots:
     {
         QFETCH(int, index);
         const TrendVector &v = TrendVectors[index];
-        QCOMPARE(trendvectors::csvOf(v.events), line::trendCsvHeader() + v.rows);
+        QCOMPARE(trendvectors::csvOf(v), line::trendCsvHeader() + v.rows);
+    }
+
+    // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
+    // (a suspend) are not joined; later ones are.
+    void trendBreaksWhereTheClockJumped()
+    {
+        line::Trend trend;
+        for (int i = 0; i < 3; ++i) {
+            if (i == 1)
+                trend.clockShifted(T0 + 2s, 1h);
+            trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
+        }
+        std::vector<line::TrendColumn> columns;
+        trend.decimate({line::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
+        QVERIFY(!columns[1].joinsPrevious);
+        QVERIFY(columns[2].joinsPrevious);
     }
 
     // A day in 800 columns, 54 readings each: one reading's spike, one dip and one

@@ -109,6 +109,8 @@ void TimelineColumns::add(std::uint64_t sequence)
         coarsen();
         s = slice(at(sequence));
     }
+    // A transaction timed before the first column (the clock read out of turn) joins it.
+    s = std::max(s, firstSlice);
     while (s - firstSlice >= size())
         columns.emplace_back();
     fold(columns[std::size_t(s - firstSlice)], sequence);

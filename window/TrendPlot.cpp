@@ -66,7 +66,7 @@ std::chrono::seconds tickStep(line::Time::duration width, int pixels)
 } // namespace
 
 TrendPlot::TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent)
-    : QWidget(parent), trend(trend), wallClock(std::move(wallClock)), span(10min)
+    : QWidget(parent), trend(trend), wallClock(std::move(wallClock)), span(10min), chosenSpan(span)
 {
     setObjectName(QStringLiteral("trendPlot"));
     setMouseTracking(true);
@@ -78,16 +78,25 @@ void TrendPlot::setSpan(line::Time::duration length)
 {
     line::Time from, to;
     const bool any = visibleRange(from, to);
-    span = length;
+    span = chosenSpan = length;
     if (any && !followNewest)
         right = to;
     update();
+    refreshReadOut();
 }
 
 void TrendPlot::follow()
 {
     followNewest = true;
+    span = chosenSpan;
     update();
+    refreshReadOut();
+}
+
+// The read-out says what is under the cursor now, not when it last moved.
+void TrendPlot::refreshReadOut()
+{
+    emit readOut(cursorX >= 0 ? readOutAt(cursorX) : QString());
 }
 
 bool TrendPlot::visibleRange(line::Time &from, line::Time &to) const
@@ -193,16 +202,63 @@ void TrendPlot::drawScales()
                   "Red: no reply."));
 }
 
+bool TrendPlot::readingsAdded()
+{
+    line::Time from, to, oldest, newest;
+    if (!visibleRange(from, to) || !trend.span(oldest, newest))
+        return false;
+    // Following, the view moves with each reading; panned away, only a reading
+    // landing in view or the oldest in view dropping changes the picture.
+    const bool dropped = oldest != oldestSeen && oldest > from;
+    oldestSeen = oldest;
+    if (!followNewest && !dropped && (newest < from || newest >= to) &&
+        span != line::Time::duration::zero())
+        return false;
+    tracesStale = true;
+    update();
+    refreshReadOut();
+    return true;
+}
+
+void TrendPlot::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        scales = QPixmap();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
 void TrendPlot::paintEvent(QPaintEvent *)
 {
-    if (scales.size() != size() * devicePixelRatioF())
+    if (scales.size() != size() * devicePixelRatioF()) {
         drawScales();
+        tracesStale = true;
+    }
+    line::Time from{}, to{};
+    const bool any = visibleRange(from, to);
+    if (tracesStale || any != drawnAny || from != drawnFrom || to != drawnTo)
+        drawTraces(any, from, to);
     QPainter p(this);
-    p.drawPixmap(0, 0, scales);
+    p.drawPixmap(0, 0, traces);
+    const QRect area = plotArea();
+    if (any && cursorX >= area.left() && cursorX <= area.right()) {
+        p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+        p.drawLine(cursorX, area.top(), cursorX, area.bottom());
+    }
+}
+
+void TrendPlot::drawTraces(bool any, line::Time from, line::Time to)
+{
+    traces = scales.copy();
+    tracesStale = false;
+    drawnAny = any;
+    drawnFrom = from;
+    drawnTo = to;
+    QPainter p(&traces);
     const QRect area = plotArea();
     const std::vector<Lane> all = lanes();
-    line::Time from, to;
-    if (visibleRange(from, to)) {
+    if (any) {
         // Shading first, so that the traces show through it.
         drawGaps(p, all[0], all[6]);
         drawGaps(p, all[7], all.back());
@@ -224,10 +280,6 @@ void TrendPlot::paintEvent(QPaintEvent *)
         }
         p.setClipping(false);
         drawTimeAxis(p, from, to);
-        if (cursorX >= area.left() && cursorX <= area.right()) {
-            p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-            p.drawLine(cursorX, area.top(), cursorX, area.bottom());
-        }
     } else {
         p.setPen(Qt::darkGray);
         p.drawText(area, Qt::AlignCenter, tr("Nothing read yet: the trend starts with the poll."));
@@ -236,6 +288,8 @@ void TrendPlot::paintEvent(QPaintEvent *)
     p.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
+// A run of columns at one value is one line (and one shaded area for a step
+// that is on), so that a steady signal costs a few shapes, not a few a column.
 void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas)
 {
     line::Time from, to;
@@ -247,34 +301,54 @@ void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRe
         return lane.bottom - std::min<int>(v, lane.fullScale) * scale;
     };
     const bool steps = lane.signal.kind != SignalKind::Analog;
-    double previousX = area.left(); // a line that comes from before the span starts at the edge
-    std::optional<std::uint16_t> previous;
+    struct Run {
+        double startX = 0;
+        std::uint16_t value = 0;
+        bool open = false;
+        bool alone = false; // one reading joined to nothing before it: a short dash
+    } run;
+    const auto close = [&](double endX, double onUntil) {
+        if (!run.open)
+            return;
+        if (endX > run.startX)
+            lines.append({run.startX, y(run.value), endX, y(run.value)});
+        else if (run.alone)
+            lines.append({run.startX - 1, y(run.value), run.startX + 1, y(run.value)});
+        if (steps && run.value != 0)
+            onAreas.append(QRectF(run.startX - 0.5, lane.top, onUntil - run.startX + 0.5,
+                                  lane.bottom - lane.top));
+        run.open = false;
+    };
+    double lastX = area.left(); // a line that comes from before the span starts at the edge
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const line::TrendColumn &column = columns[c];
         if (column.readings == 0)
             continue;
         const double x = area.left() + double(c) + 0.5;
-        if (column.joinsPrevious) {
-            const std::uint16_t was = previous.value_or(column.first);
-            if (steps) {
-                lines.append({previousX, y(was), x, y(was)});
-                lines.append({x, y(was), x, y(column.first)});
-                if (was != 0)
-                    onAreas.append(
-                        QRectF(previousX, lane.top, x - previousX, lane.bottom - lane.top));
-            } else {
-                lines.append({previousX, y(was), x, y(column.first)});
-            }
+        const bool flat = column.min == column.max;
+        if (column.joinsPrevious && !run.open)
+            run = {lastX, column.first, true, false};
+        if (!column.joinsPrevious) {
+            close(lastX, lastX + 0.5);
+        } else if (flat && column.first == run.value) {
+            lastX = x;
+            continue;
+        } else if (steps) {
+            close(x, x);
+            lines.append({x, y(run.value), x, y(column.first)});
+        } else {
+            close(lastX, lastX);
+            lines.append({lastX, y(run.value), x, y(column.first)});
         }
-        if (column.max != column.min)
+        if (!flat) {
             lines.append({x, y(column.max), x, y(column.min)});
-        else if (!column.joinsPrevious) // a reading alone: a short dash
-            lines.append({x - 1, y(column.max), x + 1, y(column.max)});
-        if (steps && column.max != 0)
-            onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
-        previousX = x;
-        previous = column.last;
+            if (steps && column.max != 0)
+                onAreas.append(QRectF(x - 0.5, lane.top, 1, lane.bottom - lane.top));
+        }
+        run = {x, column.last, true, flat && !column.joinsPrevious};
+        lastX = x;
     }
+    close(lastX, lastX + 0.5);
 }
 
 // Where no poll of a column got a reply, the column is shaded across the lanes
@@ -307,30 +381,39 @@ void TrendPlot::drawGaps(QPainter &p, const Lane &first, const Lane &last)
          [&](int x, int width) { p.fillRect(QRect(x, markTop, width, 4), MissColour); });
 }
 
+// Ticks on whole multiples of the step in wall-clock seconds, for each clock
+// epoch in view on its own offset.
 void TrendPlot::drawTimeAxis(QPainter &p, line::Time from, line::Time to)
 {
     const QRect area = plotArea();
     const auto step = tickStep(to - from, area.width());
-    const line::WallClock &wall = wallClock;
-    // Ticks on whole multiples of the step in wall-clock seconds.
-    const auto wallFrom =
-        std::chrono::duration_cast<std::chrono::seconds>(wall(from).time_since_epoch());
-    auto tick = (wallFrom / step + 1) * step;
-    const auto offset = wall(from).time_since_epoch() - from.time_since_epoch();
-    p.setPen(Qt::black);
     const int textWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
-    for (;; tick += step) {
-        const line::Time t(std::chrono::duration_cast<line::Time::duration>(tick - offset));
-        if (t >= to)
-            break;
-        const int x = area.left() +
-                      int(double((t - from).count()) / double((to - from).count()) * area.width());
-        p.setPen(GridColour);
-        p.drawLine(x, area.top(), x, area.bottom());
-        p.setPen(Qt::black);
-        const QString label = QString::fromStdString(line::timeOfDay(wall(t))).left(8);
-        p.drawText(QRect(x - textWidth, area.bottom() + 2, 2 * textWidth, BottomMargin - 2),
-                   Qt::AlignHCenter | Qt::AlignTop, label);
+    const std::vector<line::ClockEpoch> &epochs = trend.epochs();
+    for (std::size_t e = 0; e < epochs.size(); ++e) {
+        const line::Time start = std::max(from, epochs[e].from);
+        const line::Time end = e + 1 < epochs.size() ? std::min(to, epochs[e + 1].from) : to;
+        if (start >= end)
+            continue;
+        const line::WallTime wallStart = trend.wallTimeOf(start, wallClock);
+        const auto offset = wallStart.time_since_epoch() - start.time_since_epoch();
+        auto tick =
+            (std::chrono::duration_cast<std::chrono::seconds>(wallStart.time_since_epoch()) / step +
+             1) *
+            step;
+        for (;; tick += step) {
+            const line::Time t(std::chrono::duration_cast<line::Time::duration>(tick - offset));
+            if (t >= end)
+                break;
+            const int x = area.left() + int(double((t - from).count()) /
+                                            double((to - from).count()) * area.width());
+            p.setPen(GridColour);
+            p.drawLine(x, area.top(), x, area.bottom());
+            p.setPen(Qt::black);
+            const QString label =
+                QString::fromStdString(line::timeOfDay(trend.wallTimeOf(t, wallClock))).left(8);
+            p.drawText(QRect(x - textWidth, area.bottom() + 2, 2 * textWidth, BottomMargin - 2),
+                       Qt::AlignHCenter | Qt::AlignTop, label);
+        }
     }
 }
 
@@ -350,7 +433,7 @@ QString TrendPlot::readOutAt(int x) const
                 best = &ring[k];
         return best && std::chrono::abs(best->time - t) <= line::Trend::JoinLimit ? best : nullptr;
     };
-    QString text = QString::fromStdString(line::timeOfDay(wallClock(t))).left(8);
+    QString text = QString::fromStdString(line::timeOfDay(trend.wallTimeOf(t, wallClock))).left(8);
     const line::TrendReading *inputs = nearest(trend.inputs());
     if (!inputs)
         text += tr("   inputs: not read");
@@ -426,5 +509,6 @@ void TrendPlot::wheelEvent(QWheelEvent *event)
 void TrendPlot::leaveEvent(QEvent *)
 {
     cursorX = -1;
+    refreshReadOut();
     update();
 }

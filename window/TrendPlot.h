@@ -20,20 +20,25 @@ class TrendPlot : public QWidget {
 public:
     TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent = nullptr);
 
-    // How much the plot shows; zero for everything kept.
+    // How much the plot shows; zero for everything kept. A zoom changes what is
+    // shown but not what was chosen, and follow() returns to it.
     void setSpan(line::Time::duration span);
     void follow();
     bool following() const { return followNewest; }
+    bool showsChosenSpan() const { return span == chosenSpan; }
     // The times at the left and right edges; false while nothing was read.
     bool visibleRange(line::Time &from, line::Time &to) const;
     // Time and values at the x position, as the cursor read-out says them.
     QString readOutAt(int x) const;
+    // Told of new readings; true when they change what is in view, and then it repaints.
+    bool readingsAdded();
 
     QSize sizeHint() const override { return {900, 480}; }
 
 signals:
     // The user panned or zoomed, so the plot stopped following.
     void viewChanged();
+    // What is under the cursor; empty once it has left.
     void readOut(const QString &text);
 
 protected:
@@ -43,6 +48,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Lane {
@@ -54,19 +60,26 @@ private:
     std::vector<Lane> lanes() const;
     line::Time timeAt(int x, line::Time from, line::Time to) const;
     void stopFollowing(line::Time right);
+    void refreshReadOut();
     void drawScales();
+    void drawTraces(bool any, line::Time from, line::Time to);
     void drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRectF> &onAreas);
     void drawGaps(QPainter &p, const Lane &first, const Lane &last);
     void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
 
     const line::Trend &trend;
     line::WallClock wallClock;
-    line::Time::duration span;
+    line::Time::duration span, chosenSpan;
     bool followNewest = true;
     line::Time right{}; // the right edge while not following
     int dragX = -1;
     line::Time dragRight{};
     int cursorX = -1;
     std::vector<line::TrendColumn> columns; // reused from one signal to the next
-    QPixmap scales;
+    QPixmap scales;                         // the frame's text and grid, for this size
+    // The scales and what is in view, drawn for this view; a hover adds only the cursor.
+    QPixmap traces;
+    bool tracesStale = true;
+    bool drawnAny = false;
+    line::Time drawnFrom{}, drawnTo{}, oldestSeen{};
 };

@@ -1,13 +1,16 @@
 #include "TrendWindow.h"
 
+#include "MessageBox.h"
 #include "TrendRecorder.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,10 +21,11 @@ struct SpanChoice {
     const char *name;
     line::Time::duration span; // zero: everything kept
 };
-constexpr std::array<SpanChoice, 4> Spans{{{"1 minute", 1min},
-                                           {"10 minutes", 10min},
-                                           {"1 hour", 1h},
-                                           {"Everything kept", line::Time::duration::zero()}}};
+constexpr std::array<SpanChoice, 4> Spans{
+    {{QT_TRANSLATE_NOOP("TrendWindow", "1 minute"), 1min},
+     {QT_TRANSLATE_NOOP("TrendWindow", "10 minutes"), 10min},
+     {QT_TRANSLATE_NOOP("TrendWindow", "1 hour"), 1h},
+     {QT_TRANSLATE_NOOP("TrendWindow", "Everything kept"), line::Time::duration::zero()}}};
 constexpr int DefaultSpan = 1;
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
@@ -47,17 +51,24 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     for (const SpanChoice &choice : Spans)
         spanChoice.addItem(tr(choice.name));
     spanChoice.setObjectName(QStringLiteral("span"));
+    // Zoomed, the box shows no entry: it says the span only while it is one of them.
+    spanChoice.setPlaceholderText(tr("Zoomed"));
     spanChoice.setCurrentIndex(DefaultSpan);
+    chosenSpan = DefaultSpan;
     plot.setSpan(Spans[DefaultSpan].span);
-    connect(&spanChoice, &QComboBox::currentIndexChanged, this, &TrendWindow::chooseSpan);
+    // Activated, not index changed: choosing the entry shown again undoes a zoom.
+    connect(&spanChoice, &QComboBox::activated, this, &TrendWindow::chooseSpan);
     followButton.setObjectName(QStringLiteral("follow"));
     followButton.setEnabled(false);
     connect(&followButton, &QPushButton::clicked, this, [this] {
         plot.follow();
+        spanChoice.setCurrentIndex(chosenSpan);
         followButton.setEnabled(false);
         showStatistics();
     });
     connect(&plot, &TrendPlot::viewChanged, this, [this] {
+        if (!plot.showsChosenSpan())
+            spanChoice.setCurrentIndex(-1);
         followButton.setEnabled(true);
         showStatistics();
     });
@@ -105,9 +116,10 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     catchUpSoon.setSingleShot(true);
     catchUpSoon.setInterval(50);
     connect(&catchUpSoon, &QTimer::timeout, this, &TrendWindow::catchUp);
-    // Hidden, it does nothing: showing it catches up at once.
+    // Hidden or minimized (still "visible" then), it does nothing: shown or
+    // restored, it catches up at once.
     connect(&recorder, &TrendRecorder::readingAdded, this, [this] {
-        if (isVisible() && !catchUpSoon.isActive())
+        if (isVisible() && !isMinimized() && !catchUpSoon.isActive())
             catchUpSoon.start();
     });
 }
@@ -115,13 +127,23 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
 void TrendWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    catchUp();
+    plot.readingsAdded();
+    showStatistics();
+}
+
+void TrendWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized()) {
+        plot.readingsAdded();
+        showStatistics();
+    }
 }
 
 void TrendWindow::catchUp()
 {
-    showStatistics();
-    plot.update();
+    if (plot.readingsAdded())
+        showStatistics();
 }
 
 void TrendWindow::showStatistics()
@@ -152,7 +174,13 @@ void TrendWindow::chooseSpan(int index)
 {
     if (index < 0 || index >= int(Spans.size()))
         return;
+    chosenSpan = index;
     plot.setSpan(Spans[std::size_t(index)].span);
+    // Everything kept has no edge to pan back from: choosing it follows.
+    if (Spans[std::size_t(index)].span == line::Time::duration::zero()) {
+        plot.follow();
+        followButton.setEnabled(false);
+    }
     showStatistics();
 }
 
@@ -178,15 +206,18 @@ bool TrendWindow::saveCsv(const QString &path, QString &error)
 
 void TrendWindow::saveAs(bool png)
 {
-    const QString path = png ? QFileDialog::getSaveFileName(this, tr("Save the plot"),
-                                                            QStringLiteral("rzm530-trend.png"),
-                                                            tr("PNG images (*.png);;All files (*)"))
-                             : QFileDialog::getSaveFileName(this, tr("Save the span in view"),
-                                                            QStringLiteral("rzm530-trend.csv"),
-                                                            tr("CSV files (*.csv);;All files (*)"));
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString path =
+        png ? QFileDialog::getSaveFileName(this, tr("Save the plot"),
+                                           documents.filePath(QStringLiteral("rzm530-trend.png")),
+                                           tr("PNG images (*.png);;All files (*)"))
+            : QFileDialog::getSaveFileName(this, tr("Save the span in view"),
+                                           documents.filePath(QStringLiteral("rzm530-trend.csv")),
+                                           tr("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     QString error;
     if (!(png ? savePng(path, error) : saveCsv(path, error)))
-        QMessageBox::warning(this, windowTitle(), tr("Could not save %1: %2").arg(path, error));
+        showTesterMessage(this,
+                          tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
 }

@@ -25,6 +25,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void catchUp();
@@ -35,6 +36,7 @@ private:
     const TrendRecorder &recorder;
     TrendPlot plot;
     QComboBox spanChoice;
+    int chosenSpan = 0; // the entry last chosen, which Follow returns to
     QPushButton followButton;
     QLabel readOut;
     std::array<QLabel, 8> statistics; // AI1 to AI3, DI1 to DI4, the input polls

@@ -43,12 +43,48 @@ void YieldBars::setDays(std::vector<line::DayYield> days)
     update();
 }
 
-// Below the caption and the runs written above a full bar; above the days' names.
+int YieldBars::axisWidth() const
+{
+    return fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 6;
+}
+
+// Below the caption and the runs written above a full bar; above the days' names, and
+// their years when the days shown span more than one.
 QRect YieldBars::plot() const
 {
     const int line = fontMetrics().height();
-    const int axis = fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 6;
-    return rect().adjusted(axis, 2 * line + 2, -4, -(line + 2));
+    const int below = yearsDiffer() ? 2 * line + 2 : line + 2;
+    return rect().adjusted(axisWidth(), 2 * line + 2, -4, -below);
+}
+
+// Days are "2026-12-07": the year is the first four characters.
+bool YieldBars::yearsDiffer() const
+{
+    const int first = firstShown();
+    return first < int(days_.size()) &&
+           days_[std::size_t(first)].day.substr(0, 4) != days_.back().day.substr(0, 4);
+}
+
+QString YieldBars::yearLabel(int day) const
+{
+    const int first = firstShown();
+    if (!yearsDiffer() || day < first || day >= int(days_.size()))
+        return {};
+    const std::string year = days_[std::size_t(day)].day.substr(0, 4);
+    if (day > first && days_[std::size_t(day) - 1].day.substr(0, 4) == year)
+        return {};
+    return QString::fromStdString(year);
+}
+
+QString YieldBars::caption() const
+{
+    const int first = firstShown();
+    QString text = tr("First-pass yield per day; above each bar, its runs");
+    if (first < int(days_.size()) && !yearsDiffer())
+        text += QStringLiteral(", %1").arg(QString::fromStdString(days_.back().day.substr(0, 4)));
+    if (first > 0)
+        text += tr(" (the latest %1 of %2 days)").arg(int(days_.size()) - first).arg(days_.size());
+    return text;
 }
 
 // Each day's slot is wide enough for its name.
@@ -59,7 +95,7 @@ int YieldBars::pitch() const
 
 int YieldBars::firstShown() const
 {
-    const int room = std::max(plot().width() / pitch(), 0);
+    const int room = std::max((width() - axisWidth() - 4) / pitch(), 0);
     return std::max(int(days_.size()) - room, 0);
 }
 
@@ -100,12 +136,8 @@ void YieldBars::paintEvent(QPaintEvent *)
     const QColor faint = palette().color(QPalette::PlaceholderText);
 
     const int first = firstShown();
-    QString caption = tr("First-pass yield per day; above each bar, its runs");
-    if (first > 0)
-        caption +=
-            tr(" (the latest %1 of %2 days)").arg(int(days_.size()) - first).arg(days_.size());
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(area.left(), 0, width() - area.left(), line), Qt::AlignLeft, caption);
+    painter.drawText(QRect(area.left(), 0, width() - area.left(), line), Qt::AlignLeft, caption());
 
     painter.setPen(faint);
     for (const int share : {0, 50, 100}) {
@@ -123,9 +155,11 @@ void YieldBars::paintEvent(QPaintEvent *)
         painter.drawText(runsLabel(day), Qt::AlignHCenter | Qt::AlignBottom,
                          QString::number(d.runs));
         painter.setPen(faint);
-        painter.drawText(
-            QRect(slotLeft(day), area.bottom() + 2, pitch(), line), Qt::AlignHCenter,
-            QString::fromStdString(d.day).mid(5)); // "12-07": the year is the caption's
+        // "12-07": the year is in the caption, or under the first day of each year.
+        painter.drawText(QRect(slotLeft(day), area.bottom() + 2, pitch(), line), Qt::AlignHCenter,
+                         QString::fromStdString(d.day).mid(5));
+        painter.drawText(QRect(slotLeft(day), area.bottom() + 2 + line, pitch(), line),
+                         Qt::AlignHCenter, yearLabel(day));
     }
     if (days_.empty()) {
         painter.setPen(faint);

@@ -25,6 +25,10 @@ public:
     // Where day i's count of runs is written; empty when it has no room.
     QRect runsLabel(int day) const;
     QString toolTipAt(QPoint pos) const;
+    // The year shown in the caption when the days shown share one, else under the first
+    // day shown of each year (empty for the other days).
+    QString caption() const;
+    QString yearLabel(int day) const;
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
@@ -34,7 +38,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    int axisWidth() const;
     QRect plot() const;
+    bool yearsDiffer() const; // among the days shown
     int pitch() const;
     int firstShown() const; // the oldest day with room
     int slotLeft(int day) const;

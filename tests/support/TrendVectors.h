@@ -11,17 +11,19 @@
 // Poll readings and the trend's CSV they must give, times in UTC. T0 is
 // 2026-12-07 14:03:21.042 UTC; each reading is at T0 + ms.
 struct TrendEvent {
-    enum Kind { Inputs, Relays, InputGap, RelayGap };
+    enum Kind { Inputs, Relays, InputGap, RelayGap, ClockJump };
     int ms;
     Kind kind;
     std::array<std::uint16_t, 3> analog;
-    std::uint8_t bits; // di1 or relay 1 is bit 0
+    std::uint8_t bits;   // di1 or relay 1 is bit 0
+    int jumpSeconds = 0; // ClockJump: the wall clock's shift from then on
 };
 
 struct TrendVector {
     const char *name;
     std::vector<TrendEvent> events;
     std::string rows; // after the header
+    int fromMs = 0;   // where the CSV's span starts
 };
 
 namespace trendvectors {
@@ -52,16 +54,19 @@ inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
         case TrendEvent::RelayGap:
             trend.addGap(line::SignalKind::Relay, t);
             break;
+        case TrendEvent::ClockJump:
+            trend.clockShifted(t, std::chrono::seconds(e.jumpSeconds));
+            break;
         }
     }
 }
 
-// The CSV of everything the events left, header included.
-inline std::string csvOf(const std::vector<TrendEvent> &events)
+// The CSV of what the events left from fromMs on, header included.
+inline std::string csvOf(const TrendVector &v)
 {
     line::Trend trend;
-    replay(trend, events);
-    return trend.csv(T0, T0 + std::chrono::hours(1), wall);
+    replay(trend, v.events);
+    return trend.csv(T0 + std::chrono::milliseconds(v.fromMs), T0 + std::chrono::hours(1), wall);
 }
 
 } // namespace trendvectors
@@ -86,4 +91,20 @@ inline const TrendVector TrendVectors[] = {
      "2026-12-07 14:03:22.042,,,,,,,,00000001\r\n"
      "2026-12-07 14:03:24.042,,,,,,,,11111111\r\n"
      "2026-12-07 14:03:31.042,6,6,6,1,1,1,1,\r\n"},
+    {"a span starting between a cycle's coils and registers keeps the cycle whole",
+     {{0, TrendEvent::Relays, {}, 0x85},
+      {1000, TrendEvent::Inputs, {1, 2, 3}, 0},
+      {2000, TrendEvent::Relays, {}, 0x01},
+      {2500, TrendEvent::Inputs, {4, 5, 6}, 0}},
+     "2026-12-07 14:03:22.042,1,2,3,0,0,0,0,10100001\r\n"
+     "2026-12-07 14:03:23.542,4,5,6,0,0,0,0,10000000\r\n",
+     500},
+    {"after a suspend or a clock set, times are on the new offset",
+     {{0, TrendEvent::Relays, {}, 0x01},
+      {1000, TrendEvent::Inputs, {1, 2, 3}, 0},
+      {2000, TrendEvent::ClockJump, {}, 0, 3600},
+      {2000, TrendEvent::Relays, {}, 0x02},
+      {3000, TrendEvent::Inputs, {4, 5, 6}, 0}},
+     "2026-12-07 14:03:22.042,1,2,3,0,0,0,0,10000000\r\n"
+     "2026-12-07 15:03:24.042,4,5,6,0,0,0,0,01000000\r\n"},
 };
