@@ -10,7 +10,6 @@
 #include "ReferenceCrc.h"
 #include "Scan.h"
 #include "StdStringCompare.h"
-#include "TrendVectors.h"
 #include "Words.h"
 
 #include <QtTest>
@@ -203,20 +202,6 @@ private slots:
         QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);
         QCOMPARE(trend.inputs().firstFrom(T0 + (extra + 10) * 2s), std::size_t(10));
         QVERIFY(trend.relays().empty());
-    }
-
-    void trendCsv_data()
-    {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < int(std::size(TrendVectors)); ++i)
-            QTest::newRow(TrendVectors[i].name) << i;
-    }
-
-    void trendCsv()
-    {
-        QFETCH(int, index);
-        const TrendVector &v = TrendVectors[index];
-        QCOMPARE(trendvectors::csvOf(v), line::trendCsvHeader() + v.rows);
     }
 
     // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
