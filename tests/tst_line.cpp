@@ -10,6 +10,7 @@
 #include "ReferenceCrc.h"
 #include "Scan.h"
 #include "StdStringCompare.h"
+#include "Trend.h"
 #include "Words.h"
 
 #include <QtTest>
