@@ -1,5 +1,6 @@
 // The monitor's timeline and the history's yield bars: what they draw of the data, and a click
 // on the timeline through to the table's row.
+#include "Cases.h"
 #include "Exchange.h"
 #include "LineTap.h"
 #include "LineVectors.h"
@@ -19,9 +20,6 @@
 
 using namespace std::chrono_literals;
 using Kind = TimelineColumns::Kind;
-
-Q_DECLARE_METATYPE(line::Verdict)
-Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
@@ -78,6 +76,51 @@ int redColumn(TimelineStrip &strip)
     return -1;
 }
 
+using line::Verdict;
+
+const struct {
+    const char *name;
+    int count, capacity, odd;
+    Verdict verdict;
+    double ms; // -1: no reply
+    int batch; // refreshed after each so many
+    Kind kind; // of the odd one's column
+} ColumnCases[] = {
+    {"a No reply among 100,000 OKs", 100'000, 100'000, 54'321, Verdict::NoReply, -1, 997,
+     Kind::Fault},
+    {"a CRC error faster than its column's OKs", 100'000, 100'000, 99'999, Verdict::CrcError, 5, 1,
+     Kind::Fault},
+    {"cut short by the tester: not the module's", 3000, 3000, 1500, Verdict::CutShort, -1, 50,
+     Kind::NotTheModules},
+    {"the slowest OK is its column's mark", 3000, 3000, 17, Verdict::Ok, 90, 1, Kind::Ok},
+    {"an exception at the oldest kept, the ring replacing", 160'000, 100'000, 60'003,
+     Verdict::Exception, 12, 7, Kind::Fault},
+    {"a No reply gone with the oldest", 160'000, 100'000, 59'999, Verdict::NoReply, -1, 7,
+     Kind::Ok},
+};
+
+const struct {
+    const char *name;
+    int odd;
+    const char *reply, *verdict;
+} ClickCases[] = {
+    {"no reply, the oldest", 0, "", "No reply"},
+    {"CRC error", 123, "01 01 01 85 90 2C", "CRC error"},
+    {"exception, the newest", 299, "01 81 02 C1 91", "Exception 2"},
+};
+
+// Widths: 0, room for the two newest days only. Years: under each day.
+const struct {
+    const char *name;
+    int width, shown;
+    const char *firstDay, *captionYear, *years;
+} BarCases[] = {
+    {"room for all", 600, 5, "2026-12-07", "2026", ",,,,"},
+    {"room for the latest two", 0, 2, "2026-12-07", "2026", ",,,,"},
+    {"across a new year", 600, 5, "2026-12-30", "", "2026,,2027,,"},
+    {"the latest two, in the new year", 0, 2, "2026-12-30", "2027", ",,,,"},
+};
+
 } // namespace
 
 class ChartsTest : public QObject {
@@ -85,38 +128,10 @@ class ChartsTest : public QObject {
 private slots:
     // Following the ring as it fills and replaces, columns stay what their transactions make
     // them: an odd one among 100,000 keeps its column's colour and is what a click shows.
-    void columnsKeepTheWorst_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("capacity");
-        QTest::addColumn<int>("odd");
-        QTest::addColumn<line::Verdict>("verdict");
-        QTest::addColumn<double>("ms"); // -1: no reply
-        QTest::addColumn<int>("batch"); // refreshed after each so many
-        QTest::addColumn<Kind>("kind"); // of the odd one's column
-        QTest::newRow("a No reply among 100,000 OKs")
-            << 100'000 << 100'000 << 54'321 << line::Verdict::NoReply << -1.0 << 997 << Kind::Fault;
-        QTest::newRow("a CRC error faster than its column's OKs")
-            << 100'000 << 100'000 << 99'999 << line::Verdict::CrcError << 5.0 << 1 << Kind::Fault;
-        QTest::newRow("cut short by the tester: not the module's")
-            << 3000 << 3000 << 1500 << line::Verdict::CutShort << -1.0 << 50 << Kind::NotTheModules;
-        QTest::newRow("the slowest OK is its column's mark")
-            << 3000 << 3000 << 17 << line::Verdict::Ok << 90.0 << 1 << Kind::Ok;
-        QTest::newRow("an exception at the oldest kept, the ring replacing")
-            << 160'000 << 100'000 << 60'003 << line::Verdict::Exception << 12.0 << 7 << Kind::Fault;
-        QTest::newRow("a No reply gone with the oldest")
-            << 160'000 << 100'000 << 59'999 << line::Verdict::NoReply << -1.0 << 7 << Kind::Ok;
-    }
-
+    void columnsKeepTheWorst_data() { addCaseRows(ColumnCases); }
     void columnsKeepTheWorst()
     {
-        QFETCH(int, count);
-        QFETCH(int, capacity);
-        QFETCH(int, odd);
-        QFETCH(line::Verdict, verdict);
-        QFETCH(double, ms);
-        QFETCH(int, batch);
-        QFETCH(Kind, kind);
+        const auto &[name, count, capacity, odd, verdict, ms, batch, kind] = fetchCase(ColumnCases);
         constexpr int Width = 1000;
         line::Traffic traffic{std::size_t(capacity)};
         TimelineColumns columns(traffic);
@@ -149,30 +164,16 @@ private slots:
 
     // A click on the red mark selects the faulty transaction's row, scrolled into view, and the
     // mark's tooltip names its verdict. Until then the table follows the newest row.
-    void clickSelectsTheRow_data()
-    {
-        QTest::addColumn<int>("odd");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("verdict");
-        QTest::newRow("no reply, the oldest") << 0 << ""
-                                              << "No reply";
-        QTest::newRow("CRC error") << 123 << "01 01 01 85 90 2C"
-                                   << "CRC error";
-        QTest::newRow("exception, the newest") << 299 << "01 81 02 C1 91"
-                                               << "Exception 2";
-    }
-
+    void clickSelectsTheRow_data() { addCaseRows(ClickCases); }
     void clickSelectsTheRow()
     {
-        QFETCH(int, odd);
-        QFETCH(QString, reply);
-        QFETCH(QString, verdict);
+        const auto &[name, odd, reply, verdict] = fetchCase(ClickCases);
         LineTap tap;
         line::LineMonitor &monitor = tap.monitor();
         const line::Time start = std::chrono::steady_clock::now() - 1h;
         for (int i = 0; i < 300; ++i)
             exchange(monitor, start + i * 2s, bytesOf(ReadCoils0To7),
-                     bytesOf(i == odd ? reply.toStdString() : CoilsReply));
+                     bytesOf(i == odd ? reply : CoilsReply));
         monitor.closeNow();
 
         MonitorWindow window(tap);
@@ -252,34 +253,10 @@ private slots:
     // day with no serial number to judge has its count of runs but no bar; a narrow chart
     // keeps the newest days. The year is the caption's when the days shown share one, else
     // it is under the first day of each.
-    void barsAreTheFirstPassYield_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("shown"); // the newest days with room
-        QTest::addColumn<QString>("firstDay");
-        QTest::addColumn<QString>("captionYear");
-        QTest::addColumn<QString>("years"); // under each day
-        QTest::newRow("room for all") << 600 << 5 << "2026-12-07"
-                                      << "2026"
-                                      << ",,,,";
-        QTest::newRow("room for the latest two") << 0 << 2 << "2026-12-07"
-                                                 << "2026"
-                                                 << ",,,,";
-        QTest::newRow("across a new year") << 600 << 5 << "2026-12-30"
-                                           << ""
-                                           << "2026,,2027,,";
-        QTest::newRow("the latest two, in the new year") << 0 << 2 << "2026-12-30"
-                                                         << "2027"
-                                                         << ",,,,";
-    }
-
+    void barsAreTheFirstPassYield_data() { addCaseRows(BarCases); }
     void barsAreTheFirstPassYield()
     {
-        QFETCH(int, width);
-        QFETCH(int, shown);
-        QFETCH(QString, firstDay);
-        QFETCH(QString, captionYear);
-        QFETCH(QString, years);
+        const auto &[name, width, shown, firstDay, captionYear, years] = fetchCase(BarCases);
         struct Day {
             int runs, serials, firstPass;
         };
@@ -287,7 +264,7 @@ private slots:
         std::vector<line::DayYield> days;
         for (const Day &d : table) {
             line::DayYield y;
-            y.day = QDate::fromString(firstDay, Qt::ISODate)
+            y.day = QDate::fromString(QString(firstDay), Qt::ISODate)
                         .addDays(qint64(days.size()))
                         .toString(Qt::ISODate)
                         .toStdString();
@@ -327,8 +304,8 @@ private slots:
         for (int i = 0; i < 5; ++i)
             under << bars.yearLabel(i);
         QCOMPARE(under.join(','), years);
-        QCOMPARE(bars.caption().contains("2026"), captionYear == "2026");
-        QCOMPARE(bars.caption().contains("2027"), captionYear == "2027");
+        QCOMPARE(bars.caption().contains("2026"), captionYear == QString("2026"));
+        QCOMPARE(bars.caption().contains("2027"), captionYear == QString("2027"));
         QVERIFY(bars.toolTipAt(bars.runsLabel(4).center()).contains("3 runs"));
         if (shown == 5)
             QVERIFY(bars.toolTipAt(bars.runsLabel(1).center()).contains("no serial number"));

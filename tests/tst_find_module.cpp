@@ -1,6 +1,7 @@
 // Finding modules on the real simulated line with three modules on it: the
 // command line's scan, the All row, and the finder's Use.
 #include "BoxCatcher.h"
+#include "Cases.h"
 #include "FindModuleDialog.h"
 #include "MSComm.h"
 #include "Program.h"
@@ -15,43 +16,35 @@ namespace {
 
 const QStringList ThreeModules{"--address", "1,17,42"};
 
+// "SERVER" in the scan's options is the simulator's address.
+const struct {
+    const char *name, *simulator, *scan;
+    int exitCode;
+    const char *output;
+} ScanCases[] = {
+    {"three modules", "--address 1,17,42", "--timeout 30", 0, "address 1,address 17,address 42"},
+    {"one of them, on every port", "--address 1,17,42", "--all-ports --first 10 --last 20", 0,
+     "address 17"},
+    {"none answers", "--silent", "--last 3 --timeout 30", 1, ""},
+    {"no such port", "--address 1,17,42", "--port 9", 2, ""},
+    {"a server given outright", "--address 1,17,42 --tcp 0", "--port SERVER --last 20 --timeout 30",
+     0, "address 1,address 17"},
+    {"every port, a server mapped as COM 5", "--address 1,17,42 --tcp 0",
+     "--all-ports --first 17 --last 17", 0, "address 17,address 17"},
+    {"a server that refuses", "--address 1,17,42", "--port tcp://127.0.0.1:1", 2, ""},
+};
+
 } // namespace
 
 class FindModuleTest : public QObject {
     Q_OBJECT
 private slots:
-    void scanFromTheCommandLine_data()
-    {
-        QTest::addColumn<QStringList>("simulator");
-        QTest::addColumn<QStringList>("scan");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output");
-        QTest::newRow("three modules") << ThreeModules << QStringList{"--timeout", "30"} << 0
-                                       << "address 1,address 17,address 42";
-        QTest::newRow("one of them, on every port")
-            << ThreeModules << QStringList{"--all-ports", "--first", "10", "--last", "20"} << 0
-            << "address 17";
-        QTest::newRow("none answers")
-            << QStringList{"--silent"} << QStringList{"--last", "3", "--timeout", "30"} << 1 << "";
-        QTest::newRow("no such port") << ThreeModules << QStringList{"--port", "9"} << 2 << "";
-        QTest::newRow("a server given outright")
-            << ThreeModules + QStringList{"--tcp", "0"}
-            << QStringList{"--port", "SERVER", "--last", "20", "--timeout", "30"} << 0
-            << "address 1,address 17";
-        QTest::newRow("every port, a server mapped as COM 5")
-            << ThreeModules + QStringList{"--tcp", "0"}
-            << QStringList{"--all-ports", "--first", "17", "--last", "17"} << 0
-            << "address 17,address 17";
-        QTest::newRow("a server that refuses")
-            << ThreeModules << QStringList{"--port", "tcp://127.0.0.1:1"} << 2 << "";
-    }
-
+    void scanFromTheCommandLine_data() { addCaseRows(ScanCases); }
     void scanFromTheCommandLine()
     {
-        QFETCH(QStringList, simulator);
-        QFETCH(QStringList, scan);
-        QFETCH(int, exitCode);
-        QFETCH(QString, output);
+        const auto &[name, options, scanOptions, exitCode, output] = fetchCase(ScanCases);
+        const QStringList simulator = words(options);
+        QStringList scan = words(scanOptions);
         SimProcess sim(simulator);
         QVERIFY(sim.ready());
         if (simulator.contains("--tcp"))

@@ -1,6 +1,7 @@
 // The history through the real programs: every console self-test kept, whatever its outcome,
 // and read back as CSV, as a yield, and as the report it first made; the history window over
 // the same file.
+#include "Cases.h"
 #include "ConsoleMain.h"
 #include "FileText.h"
 #include "HistoryDb.h"
@@ -85,6 +86,22 @@ const QRegularExpression RunLine(QStringLiteral(
     "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+00:00,(.*),[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-"
     "[0-9a-f]{4}-[0-9a-f]{12}$"));
 
+const QStringList Who{"--serial", "SN \"7\", rev B", "--operator", "Ann", "--station", "bench 2"};
+
+// Row: serial to failed, %1 the host; empty, no row.
+const struct {
+    const char *name;
+    QStringList simulator, options;
+    int exitCode;
+    const char *row;
+} KeptCases[] = {
+    {"pass", {}, Who, 0, "\"SN \"\"7\"\", rev B\",Ann,bench 2,PASS,"},
+    {"fail", QStringList{"--stuck-relay", "6"}, Who, 1,
+     "\"SN \"\"7\"\", rev B\",Ann,bench 2,FAIL,relay 6 does not switch on"},
+    {"no port", {}, {"--port", "7", "--serial", "X"}, 2, "X,,%1,ERROR,"},
+    {"no history", {}, {"--no-history"}, 0, ""},
+};
+
 } // namespace
 
 class KeptRunsTest : public QObject {
@@ -92,31 +109,11 @@ class KeptRunsTest : public QObject {
 private slots:
     // Each run leaves one row whatever its outcome, and its record makes its report again as
     // it was first made.
-    void everyConsoleRunIsKept_data()
-    {
-        QTest::addColumn<QStringList>("simulator");
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("row"); // serial to failed; empty: no row
-        const QStringList who{"--serial", "SN \"7\", rev B", "--operator",
-                              "Ann",      "--station",       "bench 2"};
-        QTest::newRow("pass") << QStringList{} << who << 0
-                              << "\"SN \"\"7\"\", rev B\",Ann,bench 2,PASS,";
-        QTest::newRow("fail") << QStringList{"--stuck-relay", "6"} << who << 1
-                              << "\"SN \"\"7\"\", rev B\",Ann,bench 2,FAIL,relay 6 does not "
-                                 "switch on";
-        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7", "--serial", "X"}
-                                 << 2 << "X,,%1,ERROR,";
-        QTest::newRow("no history")
-            << QStringList{} << QStringList{"--no-history"} << 0 << QString();
-    }
-
+    void everyConsoleRunIsKept_data() { addCaseRows(KeptCases); }
     void everyConsoleRunIsKept()
     {
-        QFETCH(QStringList, simulator);
-        QFETCH(QStringList, options);
-        QFETCH(int, exitCode);
-        QFETCH(QString, row);
+        const auto &[name, simulator, options, exitCode, expected] = fetchCase(KeptCases);
+        QString row = expected;
         QTemporaryDir home;
         SimProcess sim(simulator);
         QVERIFY(sim.ready());

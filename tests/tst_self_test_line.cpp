@@ -1,6 +1,7 @@
 // The self-test against the real simulated module: from the command line with
 // its exit codes, and guided through the window's dialog with the simulator
 // playing the operator's hands.
+#include "Cases.h"
 #include "FileText.h"
 #include "MSComm.h"
 #include "SelfTestDialog.h"
@@ -15,107 +16,85 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
+
+namespace {
+
+struct Case {
+    const char *name, *simulator, *options;
+    const char *report;      // %1: the simulator's folder
+    const char *interruptAt; // SIGTERM once the simulator says so
+    bool simulatorEnds;      // the simulator gets it, not the tester
+    int exitCode;
+    const char *says, *outcome; // outcome: the JSON's; empty, no report
+    int relayBlamed;            // the only relay the output and JSON name
+    const char *relaysAfter;
+};
+
+const char *const Report = "%1/report.json";
+
+const Case Cases[] = {
+    {"healthy", "--address 1,17", "--address 17", Report, "", false, 0, "Relays: pass", "pass", 0,
+     "00000000"},
+    {"relay 6 stuck off", "--stuck-relay 6", "", Report, "", false, 1,
+     "Relays: fail, relay 6 does not switch on\n", "fail", 6, "00000000"},
+    {"relay 3 stuck on", "--stuck-on-relay 3", "", Report, "", false, 1,
+     "Relays: fail, relay 3 stuck on\n", "fail", 3, "00000000"},
+    {"no module", "--silent", "", Report, "", false, 2, "ERROR: no module", "error", 0, "10000001"},
+    {"no port", "", "--port 7", Report, "", false, 2, "", "", 0, "10000001"},
+    {"report cannot be written", "", "", "%1/missing/report.json", "", false, 2,
+     "ERROR: the report cannot be written", "", 0, "10000001"},
+    {"SIGTERM with relay 3 on", "--late 50", "", Report, "relays 00100000", false, 130,
+     "ABORTED: interrupted by a signal", "aborted", 0, "00000000"},
+    {"port lost with relay 3 on", "--late 50", "", Report, "relays 00100000", true, 2,
+     "ERROR: the port was lost", "error", 0, ""},
+    {"through a number mapped to a server", "--tcp 0", "--port 5", Report, "", false, 0,
+     "Relays: pass", "pass", 0, "00000000"},
+};
+
+} // namespace
 
 class SelfTestLineTest : public QObject {
     Q_OBJECT
 private slots:
     // Every run starts with relays 1 and 8 on, as a module left by its last user: a run that
     // reached the module ends with all off, one that must not touch it leaves them so.
-    void selfTestFromTheCommandLine_data()
-    {
-        QTest::addColumn<QStringList>("simulator");
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("report");         // %1: the simulator's folder
-        QTest::addColumn<QByteArray>("interruptAt"); // SIGTERM once the simulator says so
-        QTest::addColumn<bool>("simulatorEnds");     // the simulator gets it, not the tester
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");
-        QTest::addColumn<QString>("outcome"); // the JSON's; empty: no report
-        QTest::addColumn<int>("relayBlamed"); // the only relay the output and JSON name
-        QTest::addColumn<QByteArray>("relaysAfter");
-        const QString report = "%1/report.json";
-        QTest::newRow("healthy") << QStringList{"--address", "1,17"}
-                                 << QStringList{"--address", "17"} << report << QByteArray()
-                                 << false << 0 << "Relays: pass"
-                                 << "pass" << 0 << QByteArray("00000000");
-        QTest::newRow("relay 6 stuck off")
-            << QStringList{"--stuck-relay", "6"} << QStringList{} << report << QByteArray() << false
-            << 1 << "Relays: fail, relay 6 does not switch on\n"
-            << "fail" << 6 << QByteArray("00000000");
-        QTest::newRow("relay 3 stuck on")
-            << QStringList{"--stuck-on-relay", "3"} << QStringList{} << report << QByteArray()
-            << false << 1 << "Relays: fail, relay 3 stuck on\n"
-            << "fail" << 3 << QByteArray("00000000");
-        QTest::newRow("no module") << QStringList{"--silent"} << QStringList{} << report
-                                   << QByteArray() << false << 2 << "ERROR: no module"
-                                   << "error" << 0 << QByteArray("10000001");
-        QTest::newRow("no port") << QStringList{} << QStringList{"--port", "7"} << report
-                                 << QByteArray() << false << 2 << ""
-                                 << "" << 0 << QByteArray("10000001");
-        QTest::newRow("report cannot be written")
-            << QStringList{} << QStringList{} << "%1/missing/report.json" << QByteArray() << false
-            << 2 << "ERROR: the report cannot be written"
-            << "" << 0 << QByteArray("10000001");
-        QTest::newRow("SIGTERM with relay 3 on")
-            << QStringList{"--late", "50"} << QStringList{} << report
-            << QByteArray("relays 00100000") << false << 130 << "ABORTED: interrupted by a signal"
-            << "aborted" << 0 << QByteArray("00000000");
-        QTest::newRow("port lost with relay 3 on")
-            << QStringList{"--late", "50"} << QStringList{} << report
-            << QByteArray("relays 00100000") << true << 2 << "ERROR: the port was lost"
-            << "error" << 0 << QByteArray();
-        QTest::newRow("through a number mapped to a server")
-            << QStringList{"--tcp", "0"} << QStringList{"--port", "5"} << report << QByteArray()
-            << false << 0 << "Relays: pass"
-            << "pass" << 0 << QByteArray("00000000");
-    }
-
+    void selfTestFromTheCommandLine_data() { addCaseRows(Cases); }
     void selfTestFromTheCommandLine()
     {
-        QFETCH(QStringList, simulator);
-        QFETCH(QStringList, options);
-        QFETCH(QString, report);
-        QFETCH(QByteArray, interruptAt);
-        QFETCH(bool, simulatorEnds);
-        QFETCH(int, exitCode);
-        QFETCH(QString, says);
-        QFETCH(QString, outcome);
-        QFETCH(int, relayBlamed);
-        QFETCH(QByteArray, relaysAfter);
-        SimProcess sim(QStringList{"--relays", "10000001"} + simulator);
+        const Case &c = fetchCase(Cases);
+        SimProcess sim(QStringList{"--relays", "10000001"} + words(c.simulator));
         QVERIFY(sim.ready());
-        if (simulator.contains("--tcp"))
+        if (words(c.simulator).contains("--tcp"))
             QVERIFY(sim.mapServer(5));
-        const QString json = report.arg(sim.dir.path());
+        const QString json = QString(c.report).arg(sim.dir.path());
         QProcess tester;
         tester.start(QStringLiteral(RZM530_TESTER_PATH),
-                     QStringList{"--self-test", "--report", json} + options);
-        if (!interruptAt.isEmpty()) {
-            QVERIFY(sim.waitForLine(interruptAt));
-            (simulatorEnds ? sim.process : tester).terminate();
+                     QStringList{"--self-test", "--report", json} + words(c.options));
+        if (*c.interruptAt) {
+            QVERIFY(sim.waitForLine(c.interruptAt));
+            (c.simulatorEnds ? sim.process : tester).terminate();
         }
         QVERIFY(tester.waitForFinished(20000));
         const QString out = QString::fromLocal8Bit(tester.readAllStandardOutput());
-        QCOMPARE(tester.exitCode(), exitCode);
-        QVERIFY2(out.contains(says), qPrintable(out));
+        QCOMPARE(tester.exitCode(), c.exitCode);
+        QVERIFY2(out.contains(c.says), qPrintable(out));
 
         const QJsonObject written = QJsonDocument::fromJson(fileBytes(json)).object();
-        QCOMPARE(written["outcome"].toString(), outcome);
+        QCOMPARE(written["outcome"].toString(), c.outcome);
         const QJsonArray blamed = written["steps"][1]["values"]["failed"].toArray();
-        QCOMPARE(blamed, relayBlamed ? QJsonArray{relayBlamed} : QJsonArray{});
+        QCOMPARE(blamed, c.relayBlamed ? QJsonArray{c.relayBlamed} : QJsonArray{});
         QRegularExpressionMatchIterator named =
             QRegularExpression(QStringLiteral("relay (\\d)")).globalMatch(out);
         while (named.hasNext())
-            QCOMPARE(named.next().captured(1).toInt(), relayBlamed);
+            QCOMPARE(named.next().captured(1).toInt(), c.relayBlamed);
 
-        if (simulatorEnds)
+        if (c.simulatorEnds)
             return;
         QVERIFY(sim.catchUp());
         sim.command("relays");
         QVERIFY(sim.waitForLine("relays "));
-        QVERIFY2(sim.line.endsWith(" " + relaysAfter), sim.line.constData());
+        QVERIFY2(sim.line.endsWith(QByteArray(" ") + c.relaysAfter), sim.line.constData());
     }
 
     void guidedTestInTheWindow()

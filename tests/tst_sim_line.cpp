@@ -8,7 +8,6 @@
 #include "TrendWindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
