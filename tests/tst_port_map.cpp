@@ -41,20 +41,14 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("words");
-        QTest::newRow("no port") << 6 << "tcp://192.0.2.10"
-                                 << "has no port";
-        QTest::newRow("no host") << 6 << "tcp://:4001"
-                                 << "not a host name";
-        QTest::newRow("port 0") << 6 << "tcp://host:0"
-                                << "from 1 to 65535";
-        QTest::newRow("port too high") << 6 << "tcp://host:65536"
-                                       << "from 1 to 65535";
-        QTest::newRow("path after port") << 6 << "tcp://host:4001/x"
-                                         << "from 1 to 65535";
-        QTest::newRow("relative path") << 6 << "ttyUSB0"
-                                       << "neither tcp://HOST:PORT nor a device";
-        QTest::newRow("COM 51") << 51 << "/dev/ttyUSB0"
-                                << "from 1 to 50";
+        QTest::newRow("no port") << 6 << "tcp://192.0.2.10" << QString("has no port");
+        QTest::newRow("no host") << 6 << "tcp://:4001" << QString("not a host name");
+        QTest::newRow("port 0") << 6 << "tcp://host:0" << QString("from 1 to 65535");
+        QTest::newRow("port too high") << 6 << "tcp://host:65536" << QString("from 1 to 65535");
+        QTest::newRow("path after port") << 6 << "tcp://host:4001/x" << QString("from 1 to 65535");
+        QTest::newRow("relative path")
+            << 6 << "ttyUSB0" << QString("neither tcp://HOST:PORT nor a device");
+        QTest::newRow("COM 51") << 51 << "/dev/ttyUSB0" << QString("from 1 to 50");
     }
     void invalidEntriesAreRefused()
     {
