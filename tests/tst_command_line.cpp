@@ -1,5 +1,6 @@
 // Start-up and the command line of the real program.
 #include "BoxCatcher.h"
+#include "Cases.h"
 #include "CsvLog.h"
 #include "FakeComm.h"
 #include "FileText.h"
@@ -21,6 +22,27 @@ Run run(const char *program, const QStringList &arguments)
         env.remove(QString::fromLatin1(name));
     return runProgram(QString::fromLocal8Bit(program), arguments, env, 10000);
 }
+
+const struct {
+    const char *name, *arguments;
+    int exitCode;
+    const char *says;
+} ConsoleCases[] = {
+    {"--version", "--version", 0, "RZM-530 Tester 1.00.0017\n"},
+    {"--help", "--help", 0, "RZM530_COM_DIR"},
+    {"-h", "-h", 0, "/dev/ttyUSB"},
+    {"unknown option", "--bogus", 2, "bogus"},
+    {"stray argument", "7", 2, "7"},
+    {"an option of another mode", "--scan --address 4", 2, "--address belongs with --self-test"},
+    {"a scan beyond the reply window", "--scan --timeout 1001", 2, "1 to 1000"},
+    {"a scan too quick for the wire", "--scan --timeout 19", 2, "at least 20 ms"},
+    {"a history server that is no URL", "--history --db http://db/h", 2,
+     "--db: not a server address"},
+    {"a day that is none", "--yield --until 2026-02-30", 2, "YYYY-MM-DD"},
+    {"an outcome that is none", "--history --outcome passed", 2, "--outcome takes"},
+    {"a server without a port", "--self-test --port tcp://192.0.2.10", 2,
+     "--port: tcp://192.0.2.10 has no port"},
+};
 
 } // namespace
 
@@ -72,41 +94,13 @@ private slots:
         QVERIFY(!CsvLog(dir.filePath(QStringLiteral("no/such/folder.csv"))).open());
     }
 
-    void consoleOptionsNeedNoDisplay_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "RZM-530 Tester 1.00.0017\n";
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "RZM530_COM_DIR";
-        QTest::newRow("-h") << QStringList{"-h"} << 0 << "/dev/ttyUSB";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "bogus";
-        QTest::newRow("stray argument") << QStringList{"7"} << 2 << "7";
-        QTest::newRow("an option of another mode")
-            << QStringList{"--scan", "--address", "4"} << 2 << "--address belongs with --self-test";
-        QTest::newRow("a scan beyond the reply window")
-            << QStringList{"--scan", "--timeout", "1001"} << 2 << "1 to 1000";
-        QTest::newRow("a scan too quick for the wire")
-            << QStringList{"--scan", "--timeout", "19"} << 2 << "at least 20 ms";
-        QTest::newRow("a history server that is no URL")
-            << QStringList{"--history", "--db", "http://db/h"} << 2 << "--db: not a server address";
-        QTest::newRow("a day that is none")
-            << QStringList{"--yield", "--until", "2026-02-30"} << 2 << "YYYY-MM-DD";
-        QTest::newRow("an outcome that is none")
-            << QStringList{"--history", "--outcome", "passed"} << 2 << "--outcome takes";
-        QTest::newRow("a server without a port")
-            << QStringList{"--self-test", "--port", "tcp://192.0.2.10"} << 2
-            << "--port: tcp://192.0.2.10 has no port";
-    }
-
+    void consoleOptionsNeedNoDisplay_data() { addCaseRows(ConsoleCases); }
     void consoleOptionsNeedNoDisplay()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, says);
+        const auto &[name, arguments, exitCode, says] = fetchCase(ConsoleCases);
         // The console program and the window program's console modes are one code.
         for (const char *program : {RZM530_CLI_PATH, RZM530_TESTER_PATH}) {
-            const Run result = run(program, arguments);
+            const Run result = run(program, words(arguments));
             QCOMPARE(result.exitCode, exitCode);
             const QString &text = exitCode == 0 ? result.out : result.err;
             QVERIFY2(text.contains(says), qPrintable(program + (": " + text)));
