@@ -2,7 +2,8 @@
 // or without the line monitor open: the whole window on the real port, the
 // session, the line monitor and the painting. Usage:
 //   bench_poll SECONDS [--monitor]    (COM 1 from RZM530_COM_DIR, a module on it)
-// Prints the share of one core, user and system time together, after a warm-up.
+// Prints the share of one core, user and system time together, after a warm-up,
+// and how often the process was woken.
 #include "LineSession.h"
 #include "MSComm.h"
 #include "frmMain.h"
@@ -15,14 +16,27 @@
 #include <cstring>
 #include <sys/resource.h>
 
+// Under callgrind, the counts cover the measured seconds alone (bench/poll-callgrind.sh).
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS
+#endif
+
 namespace {
 
-double cpuSeconds()
+rusage usage()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u;
+}
+
+double cpuSeconds(const rusage &u)
+{
     const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
 } // namespace
@@ -42,21 +56,28 @@ int main(int argc, char *argv[])
         window.showMonitor();
 
     constexpr int WarmUpMs = 3000;
-    double start = 0;
+    rusage start{};
     std::uint64_t transactionsAtStart = 0;
     QTimer::singleShot(WarmUpMs, [&] {
-        start = cpuSeconds();
+        CALLGRIND_ZERO_STATS;
+        start = usage();
         transactionsAtStart = session.tap().monitor().traffic().nextSequence();
     });
     QTimer::singleShot(WarmUpMs + seconds * 1000, [&] {
-        const double used = cpuSeconds() - start;
+        const rusage end = usage();
+        CALLGRIND_DUMP_STATS;
+        const double used = cpuSeconds(end) - cpuSeconds(start);
+        // Each time a thread of ours sleeps and is woken again counts once.
+        const long wakeUps = end.ru_nvcsw - start.ru_nvcsw;
         const auto transactions =
             session.tap().monitor().traffic().nextSequence() - transactionsAtStart;
         const auto good = session.tap().monitor().health().good;
-        std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all)%s\n",
+        std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all), "
+                    "%.1f wake-ups a second%s\n",
                     100.0 * used / seconds, seconds,
                     static_cast<unsigned long long>(transactions),
-                    static_cast<unsigned long long>(good), monitor ? ", monitor open" : "");
+                    static_cast<unsigned long long>(good), double(wakeUps) / seconds,
+                    monitor ? ", monitor open" : "");
         QApplication::quit();
     });
     return app.exec();

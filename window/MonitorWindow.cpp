@@ -139,7 +139,9 @@ void MonitorWindow::showHealth()
 {
     const line::Health &h = tap.monitor().health();
     const auto set = [this](Figure f, const QString &text) {
-        figures[std::size_t(f)].setText(text);
+        QLabel &figure = figures[std::size_t(f)];
+        if (figure.text() != text) // most figures stay as they are
+            figure.setText(text);
     };
     set(Requests, QString::number(h.requests));
     set(Good, QString::number(h.good));

@@ -2,10 +2,10 @@
 
 #include "TrafficDelegate.h"
 #include "TrafficModel.h"
+#include "TrafficView.h"
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QTableView>
 #include <QTimer>
 
 #include <array>
@@ -51,7 +51,7 @@ private:
     LineTap &tap;
     TrafficModel model;
     TrafficDelegate delegate;
-    QTableView view;
+    TrafficView view;
     std::array<QLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QTableView>
+
+// The monitor's table. Its model only ever adds rows at the end, and drops the
+// oldest once the ring is full. Qt's table lays itself out again for each row
+// added and repaints every row in sight, although none of them changed: here a
+// row added at the end paints that row alone, when it is in sight, and
+// following the newest row scrolls what is shown (a copy on screen) and paints
+// the strip it uncovers. Anything else the model does is laid out as usual.
+class TrafficView : public QTableView {
+    Q_OBJECT
+public:
+    using QTableView::QTableView;
+
+    void setModel(QAbstractItemModel *model) override;
+    void doItemsLayout() override;
+
+private:
+    void rowsAdded(int first);
+    void changedOtherwise() { relayoutAll = true; }
+
+    int firstAdded = -1; // the first row added since the last layout, -1 for none
+    bool relayoutAll = false;
+};
