@@ -1,7 +1,8 @@
 // The CPU the tester's own process spends polling the module once a second, with
 // or without the line monitor open: the whole window on the real port, the
 // session, the line monitor and the painting. Usage:
-//   bench_poll SECONDS [--monitor]    (COM 1 from RZM530_COM_DIR, a module on it)
+//   bench_poll SECONDS [--monitor] [--warm-up=SECONDS]
+//   (COM 1 from RZM530_COM_DIR, a module on it; 3 s of warm-up unless told)
 // Prints the share of one core, user and system time together, after a warm-up,
 // and how often the process was woken.
 #include "LineSession.h"
@@ -45,7 +46,14 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
-    const bool monitor = argc > 2 && std::strcmp(argv[2], "--monitor") == 0;
+    bool monitor = false;
+    int warmUpMs = 3000;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--monitor") == 0)
+            monitor = true;
+        else if (std::strncmp(argv[i], "--warm-up=", 10) == 0)
+            warmUpMs = std::max(0, std::atoi(argv[i] + 10)) * 1000;
+    }
 
     MSComm comm;
     LineSession session(comm);
@@ -55,15 +63,14 @@ int main(int argc, char *argv[])
     if (monitor)
         window.showMonitor();
 
-    constexpr int WarmUpMs = 3000;
     rusage start{};
     std::uint64_t transactionsAtStart = 0;
-    QTimer::singleShot(WarmUpMs, [&] {
+    QTimer::singleShot(warmUpMs, [&] {
         CALLGRIND_ZERO_STATS;
         start = usage();
         transactionsAtStart = session.tap().monitor().traffic().nextSequence();
     });
-    QTimer::singleShot(WarmUpMs + seconds * 1000, [&] {
+    QTimer::singleShot(warmUpMs + seconds * 1000, [&] {
         const rusage end = usage();
         CALLGRIND_DUMP_STATS;
         const double used = cpuSeconds(end) - cpuSeconds(start);

@@ -3,6 +3,8 @@
 # line monitor open, counted by callgrind over SECONDS after the warm-up: a count
 # that the machine's load and idle states do not change, unlike its CPU time.
 # Keeps the profiles (callgrind_annotate them) in OUT.
+# The warm-up lasts until the monitor's table is full and follows the newest row,
+# as it does in use.
 # Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -26,7 +28,7 @@ for what in polling monitor; do
     option=()
     [ "$what" = monitor ] && option=(--monitor)
     valgrind --tool=callgrind --callgrind-out-file="$out/$what.%p" \
-        "$bin/bench_poll" "$seconds" "${option[@]}" 2>"$work/valgrind.err" | tee "$work/$what.line"
+        "$bin/bench_poll" "$seconds" "${option[@]}" --warm-up=30 2>"$work/valgrind.err" | tee "$work/$what.line"
     profile="$(ls "$out/$what".*.1)"
     instructions="$(awk '/^summary:/ {print $2}' "$profile")"
     ticks="$(awk '{for (i = 2; i <= NF; ++i) if ($i ~ /^transactions/) print $(i - 1)}' "$work/$what.line")"

@@ -105,9 +105,8 @@ QWidget *MonitorWindow::healthPanel()
     for (int f = 0; f < Figures; ++f) {
         const int row = f % 5, column = f / 5 * 2;
         grid->addWidget(new QLabel(tr(Names[f]), box), row, column);
-        QLabel &value = figures[std::size_t(f)];
+        FigureLabel &value = figures[std::size_t(f)];
         value.setObjectName(QStringLiteral("figure%1").arg(f));
-        value.setTextInteractionFlags(Qt::TextSelectableByMouse);
         value.setFixedSize(value.fontMetrics().horizontalAdvance(QString::fromUtf8(longest(f))) + 4,
                            value.fontMetrics().height() + 2);
         grid->addWidget(&value, row, column + 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FigureLabel.h"
 #include "TrafficDelegate.h"
 #include "TrafficModel.h"
 #include "TrafficView.h"
@@ -52,7 +53,7 @@ private:
     TrafficModel model;
     TrafficDelegate delegate;
     TrafficView view;
-    std::array<QLabel, Figures> figures;
+    std::array<FigureLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update
 };

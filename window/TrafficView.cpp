@@ -5,6 +5,11 @@
 
 #include <utility>
 
+TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
+{
+    setVerticalScrollMode(ScrollPerPixel);
+}
+
 void TrafficView::setModel(QAbstractItemModel *model)
 {
     if (QAbstractItemModel *old = this->model())
@@ -35,6 +40,8 @@ void TrafficView::rowsAdded(int first)
     if (firstAdded < 0 || first < firstAdded)
         firstAdded = first;
 }
+
+void TrafficView::verticalScrollbarValueChanged(int) {}
 
 // Qt calls this once the rows have been added; the scroll bar's range is all
 // that a row added at the end changes, with the row's own rectangle.
