@@ -2,12 +2,60 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 
 #include <utility>
+
+namespace {
+
+// A scroll bar whose value or range changes repaint where its slider was and
+// where it is now, not the whole bar: the table's range and value change with
+// every row added, and a fill as tall as the whole bar is shared out to Qt's
+// painting threads, waking them each time.
+class SliderScrollBar final : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        const bool atEnd = value() == minimum() || value() == maximum();
+        if ((change != SliderRangeChange && change != SliderValueChange) ||
+            atEnd != paintedAtEnd || painted.isNull()) {
+            QScrollBar::sliderChange(change); // repaints it all
+            return;
+        }
+        update(painted.united(sliderRect()));
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        painted = sliderRect();
+        paintedAtEnd = value() == minimum() || value() == maximum();
+    }
+
+private:
+    QRect sliderRect() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                       QStyle::SC_ScrollBarSlider, this);
+    }
+
+    QRect painted; // the slider as last painted
+    bool paintedAtEnd = false;
+};
+
+} // namespace
 
 TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 {
     setVerticalScrollMode(ScrollPerPixel);
+    // The view's own connections stay with the bar it replaces.
+    setVerticalScrollBar(new SliderScrollBar(Qt::Vertical, this));
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &TrafficView::verticalScrollbarAction);
 }
 
 void TrafficView::setModel(QAbstractItemModel *model)
