@@ -81,8 +81,7 @@ int main(int argc, char *argv[])
         const auto good = session.tap().monitor().health().good;
         std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all), "
                     "%.1f wake-ups a second%s\n",
-                    100.0 * used / seconds, seconds,
-                    static_cast<unsigned long long>(transactions),
+                    100.0 * used / seconds, seconds, static_cast<unsigned long long>(transactions),
                     static_cast<unsigned long long>(good), double(wakeUps) / seconds,
                     monitor ? ", monitor open" : "");
         QApplication::quit();

@@ -20,12 +20,16 @@ protected:
     void sliderChange(SliderChange change) override
     {
         const bool atEnd = value() == minimum() || value() == maximum();
-        if ((change != SliderRangeChange && change != SliderValueChange) ||
-            atEnd != paintedAtEnd || painted.isNull()) {
+        if ((change != SliderRangeChange && change != SliderValueChange) || atEnd != paintedAtEnd ||
+            painted.isNull()) {
             QScrollBar::sliderChange(change); // repaints it all
             return;
         }
-        update(painted.united(sliderRect()));
+        // Styles draw the slider's edge a little outside its rectangle.
+        constexpr int Edge = 4;
+        const QMargins edge =
+            orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge) : QMargins(Edge, 0, Edge, 0);
+        update(painted.united(sliderRect()).marginsAdded(edge));
     }
     void paintEvent(QPaintEvent *event) override
     {
@@ -39,8 +43,8 @@ private:
     {
         QStyleOptionSlider option;
         initStyleOption(&option);
-        return style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                       QStyle::SC_ScrollBarSlider, this);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                       this);
     }
 
     QRect painted; // the slider as last painted
