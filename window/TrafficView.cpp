@@ -25,11 +25,14 @@ protected:
             QScrollBar::sliderChange(change); // repaints it all
             return;
         }
+        const QRect slider = sliderRect();
+        if (slider == painted)
+            return; // with many rows, most rows added move it by less than a pixel
         // Styles draw the slider's edge a little outside its rectangle.
         constexpr int Edge = 4;
         const QMargins edge =
             orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge) : QMargins(Edge, 0, Edge, 0);
-        update(painted.united(sliderRect()).marginsAdded(edge));
+        update(painted.united(slider).marginsAdded(edge));
     }
     void paintEvent(QPaintEvent *event) override
     {
