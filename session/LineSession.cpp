@@ -66,7 +66,8 @@ void LineSession::closePort()
 // The kind of event is not examined: every one drains whatever bytes wait.
 void LineSession::onComm()
 {
-    modbusMaster.ReceiveBytes(receiveAddress ? receiveAddress() : modbusMaster.LastRequest.Address);
+    modbusMaster.ReceiveBytes(receiveAddress ? receiveAddress()
+                                             : modbusMaster.LastRequest.Address);
     if (LineEcho *echo = link.lineEcho())
         echo->flushRx();
     lineArbiter.replyArrived();

@@ -81,10 +81,9 @@ QWidget *MonitorWindow::healthPanel()
     auto *box = new QGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
-        "Requests:",          "Good replies:",        "No reply:",
-        "CRC errors:",        "Exceptions:",          "Wrong address:",
-        "Garbled:",           "Unsolicited bytes:",   "Response time:",
-        "Counting since:",    "Ended by the tester:", "Scan probes:",
+        "Requests:",      "Good replies:",    "No reply:",           "CRC errors:",
+        "Exceptions:",    "Wrong address:",   "Garbled:",            "Unsolicited bytes:",
+        "Response time:", "Counting since:",  "Ended by the tester:", "Scan probes:",
         "Self-test requests:"};
     // Each figure's room is fixed, for its longest likely text: a label of a
     // fixed size changes its text without laying the panel out again.

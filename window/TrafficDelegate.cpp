@@ -34,8 +34,8 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->setFont(cell.font);
     painter->setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QSizeF size = l.text.size();
-    const qreal x =
-        cell.displayAlignment & Qt::AlignRight ? room.right() - size.width() : room.left();
+    const qreal x = cell.displayAlignment & Qt::AlignRight ? room.right() - size.width()
+                                                           : room.left();
     painter->drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l.text);
     painter->restore();
 }

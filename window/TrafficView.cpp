@@ -19,39 +19,46 @@ public:
 protected:
     void sliderChange(SliderChange change) override
     {
-        const bool atEnd = value() == minimum() || value() == maximum();
-        if ((change != SliderRangeChange && change != SliderValueChange) || atEnd != paintedAtEnd ||
-            painted.isNull()) {
+        if ((change != SliderRangeChange && change != SliderValueChange) || painted.isNull()) {
             QScrollBar::sliderChange(change); // repaints it all
             return;
         }
-        const QRect slider = sliderRect();
-        if (slider == painted)
-            return; // with many rows, most rows added move it by less than a pixel
-        // Styles draw the slider's edge a little outside its rectangle.
-        constexpr int Edge = 4;
-        const QMargins edge =
-            orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge) : QMargins(Edge, 0, Edge, 0);
-        update(painted.united(slider).marginsAdded(edge));
+        QRegion dirty;
+        const QRect slider = part(QStyle::SC_ScrollBarSlider);
+        if (slider != painted) {
+            // Styles draw the slider's edge a little outside its rectangle.
+            constexpr int Edge = 4;
+            const QMargins edge = orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge)
+                                                                : QMargins(Edge, 0, Edge, 0);
+            dirty += painted.united(slider).marginsAdded(edge);
+        }
+        // Some styles grey an arrow that can go no further. A row added makes the
+        // range grow before the value follows it: only the arrows go with that.
+        if (ends() != paintedEnds)
+            dirty += part(QStyle::SC_ScrollBarAddLine).united(part(QStyle::SC_ScrollBarSubLine));
+        // With many rows, most rows added move the slider by less than a pixel.
+        if (!dirty.isEmpty())
+            update(dirty);
     }
     void paintEvent(QPaintEvent *event) override
     {
         QScrollBar::paintEvent(event);
-        painted = sliderRect();
-        paintedAtEnd = value() == minimum() || value() == maximum();
+        painted = part(QStyle::SC_ScrollBarSlider);
+        paintedEnds = ends();
     }
 
 private:
-    QRect sliderRect() const
+    // At the minimum, at the maximum, both or neither.
+    int ends() const { return int(value() == minimum()) | int(value() == maximum()) << 1; }
+    QRect part(QStyle::SubControl control) const
     {
         QStyleOptionSlider option;
         initStyleOption(&option);
-        return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                       this);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, control, this);
     }
 
     QRect painted; // the slider as last painted
-    bool paintedAtEnd = false;
+    int paintedEnds = 0;
 };
 
 } // namespace
