@@ -34,8 +34,11 @@ protected:
         }
         // Some styles grey an arrow that can go no further. A row added makes the
         // range grow before the value follows it: only the arrows go with that.
-        if (ends() != paintedEnds)
-            dirty += part(QStyle::SC_ScrollBarAddLine).united(part(QStyle::SC_ScrollBarSubLine));
+        const int changed = ends() ^ paintedEnds;
+        if (changed & AtMinimum)
+            dirty += part(QStyle::SC_ScrollBarSubLine);
+        if (changed & AtMaximum)
+            dirty += part(QStyle::SC_ScrollBarAddLine);
         // With many rows, most rows added move the slider by less than a pixel.
         if (!dirty.isEmpty())
             update(dirty);
@@ -48,8 +51,11 @@ protected:
     }
 
 private:
-    // At the minimum, at the maximum, both or neither.
-    int ends() const { return int(value() == minimum()) | int(value() == maximum()) << 1; }
+    enum End { AtMinimum = 1, AtMaximum = 2 };
+    int ends() const
+    {
+        return (value() == minimum() ? AtMinimum : 0) | (value() == maximum() ? AtMaximum : 0);
+    }
     QRect part(QStyle::SubControl control) const
     {
         QStyleOptionSlider option;
