@@ -1,8 +1,10 @@
 // The CPU the tester's own process spends polling the module once a second, with
 // or without the line monitor or the trend open: the whole window on the real
 // port, the session, the line monitor and the painting. Usage:
-//   bench_poll SECONDS [--monitor | --trend]  (COM 1 from RZM530_COM_DIR, a module on it)
-// Prints the share of one core, user and system time together, after a warm-up.
+//   bench_poll SECONDS [--monitor | --trend] [--warm-up=SECONDS]
+//   (COM 1 from RZM530_COM_DIR, a module on it; 3 s of warm-up unless told)
+// Prints the share of one core, user and system time together, after a warm-up,
+// and how often the process was woken.
 #include "LineSession.h"
 #include "MSComm.h"
 #include "frmMain.h"
@@ -15,14 +17,27 @@
 #include <cstring>
 #include <sys/resource.h>
 
+// Under callgrind, the counts cover the measured seconds alone (bench/poll-callgrind.sh).
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS
+#endif
+
 namespace {
 
-double cpuSeconds()
+rusage usage()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u;
+}
+
+double cpuSeconds(const rusage &u)
+{
     const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
 } // namespace
@@ -31,8 +46,16 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
-    const bool monitor = argc > 2 && std::strcmp(argv[2], "--monitor") == 0;
-    const bool trend = argc > 2 && std::strcmp(argv[2], "--trend") == 0;
+    bool monitor = false, trend = false;
+    int warmUpMs = 3000;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--monitor") == 0)
+            monitor = true;
+        else if (std::strcmp(argv[i], "--trend") == 0)
+            trend = true;
+        else if (std::strncmp(argv[i], "--warm-up=", 10) == 0)
+            warmUpMs = std::max(0, std::atoi(argv[i] + 10)) * 1000;
+    }
 
     MSComm comm;
     LineSession session(comm);
@@ -44,21 +67,26 @@ int main(int argc, char *argv[])
     if (trend)
         window.showTrend();
 
-    constexpr int WarmUpMs = 3000;
-    double start = 0;
+    rusage start{};
     std::uint64_t transactionsAtStart = 0;
-    QTimer::singleShot(WarmUpMs, [&] {
-        start = cpuSeconds();
+    QTimer::singleShot(warmUpMs, [&] {
+        CALLGRIND_ZERO_STATS;
+        start = usage();
         transactionsAtStart = session.tap().monitor().traffic().nextSequence();
     });
-    QTimer::singleShot(WarmUpMs + seconds * 1000, [&] {
-        const double used = cpuSeconds() - start;
+    QTimer::singleShot(warmUpMs + seconds * 1000, [&] {
+        const rusage end = usage();
+        CALLGRIND_DUMP_STATS;
+        const double used = cpuSeconds(end) - cpuSeconds(start);
+        // Each time a thread of ours sleeps and is woken again counts once.
+        const long wakeUps = end.ru_nvcsw - start.ru_nvcsw;
         const auto transactions =
             session.tap().monitor().traffic().nextSequence() - transactionsAtStart;
         const auto good = session.tap().monitor().health().good;
-        std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all)%s\n",
+        std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all), "
+                    "%.1f wake-ups a second%s\n",
                     100.0 * used / seconds, seconds, static_cast<unsigned long long>(transactions),
-                    static_cast<unsigned long long>(good),
+                    static_cast<unsigned long long>(good), double(wakeUps) / seconds,
                     monitor ? ", monitor open"
                     : trend ? ", trend open"
                             : "");

@@ -75,6 +75,7 @@ void LineArbiter::sendNext()
                                s.request.kind == line::Request::Kind::WriteMultipleCoils;
         tap.nextRequestIs(s.origin, broadcast ? line::BroadcastTurnaround : s.replyWindow);
         put(s.request);
+        emit written();
         if (!tap.monitor().awaitingReply()) {
             if (s.done)
                 s.done(nullptr);

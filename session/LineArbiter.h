@@ -62,6 +62,10 @@ public:
     // is dropped.
     void portClosed();
 
+signals:
+    // The master has written a request (or tried to, on a closed port).
+    void written();
+
 private:
     struct Submission {
         line::Request request;

@@ -15,6 +15,8 @@ public:
     virtual void setRxColour(std::uint32_t bgr) = 0;
     virtual void appendTx(std::string_view text) = 0;
     virtual void appendRx(std::string_view text) = 0;
+    // The bytes of one request have all been echoed.
+    virtual void flushTx() = 0;
     // The bytes of one receive event have all been echoed.
     virtual void flushRx() = 0;
     // Modal: returns when the user has closed the box.

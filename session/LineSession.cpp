@@ -9,6 +9,10 @@ LineSession::LineSession(SerialComm &comm, QObject *parent)
       modbusMaster(link), lineArbiter(modbusMaster, lineTap), trendRecorder(lineTap)
 {
     connect(&serial, &SerialComm::OnComm, this, &LineSession::onComm);
+    connect(&lineArbiter, &LineArbiter::written, this, [this] {
+        if (LineEcho *echo = link.lineEcho())
+            echo->flushTx();
+    });
     connect(&serial, &SerialComm::portLost, this, [this](const QString &reason) {
         lineArbiter.portClosed();
         emit portLost(reason);

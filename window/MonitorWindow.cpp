@@ -109,9 +109,8 @@ QWidget *MonitorWindow::healthPanel()
     for (int f = 0; f < Figures; ++f) {
         const int row = f % 5, column = f / 5 * 2;
         grid->addWidget(new QLabel(tr(Names[f]), box), row, column);
-        QLabel &value = figures[std::size_t(f)];
+        FigureLabel &value = figures[std::size_t(f)];
         value.setObjectName(QStringLiteral("figure%1").arg(f));
-        value.setTextInteractionFlags(Qt::TextSelectableByMouse);
         value.setFixedSize(value.fontMetrics().horizontalAdvance(QString::fromUtf8(longest(f))) + 4,
                            value.fontMetrics().height() + 2);
         grid->addWidget(&value, row, column + 1);
@@ -145,7 +144,9 @@ void MonitorWindow::showHealth()
 {
     const line::Health &h = tap.monitor().health();
     const auto set = [this](Figure f, const QString &text) {
-        figures[std::size_t(f)].setText(text);
+        QLabel &figure = figures[std::size_t(f)];
+        if (figure.text() != text) // most figures stay as they are
+            figure.setText(text);
     };
     set(Requests, QString::number(h.requests));
     set(Good, QString::number(h.good));

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "FigureLabel.h"
 #include "TimelineStrip.h"
 #include "TrafficDelegate.h"
 #include "TrafficModel.h"
+#include "TrafficView.h"
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QTableView>
 #include <QTimer>
 
 #include <array>
@@ -52,9 +53,9 @@ private:
     LineTap &tap;
     TrafficModel model;
     TrafficDelegate delegate;
-    QTableView view;
+    TrafficView view;
     TimelineStrip timeline;
-    std::array<QLabel, Figures> figures;
+    std::array<FigureLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
     QTimer catchUpSoon; // many transactions in a burst make one update
 };

@@ -8,6 +8,9 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
+    // Following the newest row moves the rows under a pointer that stands still:
+    // a row under the pointer would be highlighted wrongly until it moved.
+    cell.state &= ~QStyle::State_MouseOver;
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background and the selection only
     const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();

@@ -19,6 +19,7 @@ QString fromView(std::string_view text)
 void WindowEcho::clearTx()
 {
     txtTX.clear();
+    pendingTx.clear();
 }
 void WindowEcho::clearRx()
 {
@@ -27,16 +28,29 @@ void WindowEcho::clearRx()
     rxEchoed = 0;
 }
 
+// Every request sets the colour, nearly always to the one the box has.
 void WindowEcho::setRxColour(std::uint32_t bgr)
 {
+    const QColor colour = Colours::toQColor(bgr);
+    if (txtRX.palette().color(QPalette::Text) == colour)
+        return;
     QPalette palette = txtRX.palette();
-    palette.setColor(QPalette::Text, Colours::toQColor(bgr));
+    palette.setColor(QPalette::Text, colour);
     txtRX.setPalette(palette);
 }
 
+// The master echoes one byte per call.
 void WindowEcho::appendTx(std::string_view text)
 {
-    txtTX.setText(txtTX.text() + fromView(text));
+    pendingTx += fromView(text);
+}
+
+void WindowEcho::flushTx()
+{
+    if (pendingTx.isEmpty())
+        return;
+    txtTX.setText(txtTX.text() + pendingTx);
+    pendingTx.clear();
 }
 
 // The master echoes one byte per call.
@@ -61,6 +75,7 @@ void WindowEcho::flushRx()
 // The box shows the reply it is about.
 void WindowEcho::showMessage(std::string_view text)
 {
+    flushTx();
     flushRx();
     showTesterMessage(&owner, fromView(text));
 }

@@ -16,7 +16,8 @@ class QWidget;
 // request always shows whole, and a chattering line costs nothing once the box is
 // full, where keeping the latest bytes would lay the box out again for every byte.
 // Later bytes are left out of the box only; the framer takes them all. The bytes
-// of one receive event reach the box in one update (flushRx).
+// of one receive event reach the box in one update (flushRx), as those of one
+// request reach txtTX (flushTx): the box lays its text out once, not per byte.
 class WindowEcho final : public LineEcho {
 public:
     static constexpr int RxEchoLimit = 64;
@@ -31,6 +32,7 @@ public:
     void setRxColour(std::uint32_t bgr) override;
     void appendTx(std::string_view text) override;
     void appendRx(std::string_view text) override;
+    void flushTx() override;
     void flushRx() override;
     void showMessage(std::string_view text) override;
 
@@ -38,6 +40,6 @@ private:
     QWidget &owner;
     QLineEdit &txtTX;
     QPlainTextEdit &txtRX;
-    QString pendingRx;
+    QString pendingTx, pendingRx;
     int rxEchoed = 0; // bytes in the box or pending, since the latest request
 };

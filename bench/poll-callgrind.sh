@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Instructions per poll tick in the tester's own process, with and without the
+# line monitor open, counted by callgrind over SECONDS after the warm-up: a count
+# that the machine's load and idle states do not change, unlike its CPU time.
+# Keeps the profiles (callgrind_annotate them) in OUT.
+# The warm-up lasts until the monitor's table is full and follows the newest row,
+# as it does in use.
+# Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/bin"
+seconds="${1:-30}"
+out="${2:-$root/build/callgrind}"
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+fi
+
+mkdir -p "$out"
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
+export RZM530_COM_DIR="$work/line"
+
+for what in polling monitor; do
+    rm -f "$out/$what".*
+    option=()
+    [ "$what" = monitor ] && option=(--monitor)
+    valgrind --tool=callgrind --callgrind-out-file="$out/$what.%p" \
+        "$bin/bench_poll" "$seconds" "${option[@]}" --warm-up=30 2>"$work/valgrind.err" | tee "$work/$what.line"
+    profile="$(ls "$out/$what".*.1)"
+    instructions="$(awk '/^summary:/ {print $2}' "$profile")"
+    ticks="$(awk '{for (i = 2; i <= NF; ++i) if ($i ~ /^transactions/) print $(i - 1)}' "$work/$what.line")"
+    echo "$what: $instructions instructions over $ticks ticks," \
+         "$((instructions / ticks)) a tick ($profile)"
+done

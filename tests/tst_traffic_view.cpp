@@ -1,0 +1,84 @@
+// The line monitor's table paints only what changed as rows are added: what is
+// on screen (the window's backing store, not a fresh rendering) must show the
+// rows the model holds, newest at the bottom while following, and the rows in
+// sight left alone while the user has scrolled away from the bottom.
+#include "LineTap.h"
+#include "MonitorWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QtTest>
+
+#include <array>
+
+class TrafficViewTest : public QObject {
+    Q_OBJECT
+
+    // One poll's Read Coils and its reply, the transaction closed at once.
+    static void transaction(LineTap &tap)
+    {
+        static constexpr std::array<quint8, 8> Request{0x01, 0x01, 0x00, 0x00,
+                                                       0x00, 0x08, 0x3D, 0xCC};
+        static constexpr std::array<quint8, 6> Reply{0x01, 0x01, 0x01, 0x85, 0x90, 0x2B};
+        tap.requestStarted();
+        for (quint8 b : Request)
+            tap.byteWritten(b);
+        for (quint8 b : Reply)
+            tap.byteReceived(b);
+        tap.monitor().closeNow();
+    }
+
+    // The table and its scroll bar as they stand on screen, and as painted afresh.
+    static void compareWithFreshPainting(QTableView &view)
+    {
+        const QPoint at = view.mapTo(view.window(), QPoint(0, 0));
+        const QImage shown =
+            QGuiApplication::primaryScreen()
+                ->grabWindow(view.window()->winId(), at.x(), at.y(), view.width(), view.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), fresh.size());
+        QVERIFY2(shown == fresh, "what is on screen differs from the rows as they are");
+    }
+
+private slots:
+    void showsTheRowsAsTheyAreAdded()
+    {
+        LineTap tap;
+        MonitorWindow window(tap);
+        window.resize(800, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *view = window.findChild<QTableView *>(QStringLiteral("traffic"));
+        QScrollBar *bar = view->verticalScrollBar();
+        const auto add = [&](int rows) {
+            for (int i = 0; i < rows; ++i) {
+                const int before = view->model()->rowCount();
+                transaction(tap);
+                QTRY_COMPARE(view->model()->rowCount(), before + 1);
+                QCoreApplication::processEvents(); // painted and shown
+            }
+        };
+
+        add(3); // in sight without scrolling
+        compareWithFreshPainting(*view);
+        add(25); // past the bottom: the table follows
+        QCOMPARE(bar->value(), bar->maximum());
+        const QPoint bottom(5, view->viewport()->height() - 2);
+        QCOMPARE(view->indexAt(bottom).row(), view->model()->rowCount() - 1);
+        compareWithFreshPainting(*view);
+
+        bar->setValue(bar->maximum() / 2); // the user looks back
+        QCoreApplication::processEvents();
+        const int top = view->indexAt(QPoint(5, 1)).row();
+        add(3);
+        QCOMPARE(view->indexAt(QPoint(5, 1)).row(), top);
+        compareWithFreshPainting(*view);
+    }
+};
+
+QTEST_MAIN(TrafficViewTest)
+#include "tst_traffic_view.moc"

@@ -1,0 +1,128 @@
+#include "TrafficView.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
+
+#include <utility>
+
+namespace {
+
+// A scroll bar whose value or range changes repaint where its slider was and
+// where it is now, not the whole bar: the table's range and value change with
+// every row added, and a fill as tall as the whole bar is shared out to Qt's
+// painting threads, waking them each time.
+class SliderScrollBar final : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if ((change != SliderRangeChange && change != SliderValueChange) || painted.isNull()) {
+            QScrollBar::sliderChange(change); // repaints it all
+            return;
+        }
+        QRegion dirty;
+        const QRect slider = part(QStyle::SC_ScrollBarSlider);
+        if (slider != painted) {
+            // Styles draw the slider's edge a little outside its rectangle.
+            constexpr int Edge = 4;
+            const QMargins edge = orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge)
+                                                                : QMargins(Edge, 0, Edge, 0);
+            dirty += painted.united(slider).marginsAdded(edge);
+        }
+        // Some styles grey an arrow that can go no further. A row added makes the
+        // range grow before the value follows it: only the arrows go with that.
+        const int changed = ends() ^ paintedEnds;
+        if (changed & AtMinimum)
+            dirty += part(QStyle::SC_ScrollBarSubLine);
+        if (changed & AtMaximum)
+            dirty += part(QStyle::SC_ScrollBarAddLine);
+        // With many rows, most rows added move the slider by less than a pixel.
+        if (!dirty.isEmpty())
+            update(dirty);
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        painted = part(QStyle::SC_ScrollBarSlider);
+        paintedEnds = ends();
+    }
+
+private:
+    enum End { AtMinimum = 1, AtMaximum = 2 };
+    int ends() const
+    {
+        return (value() == minimum() ? AtMinimum : 0) | (value() == maximum() ? AtMaximum : 0);
+    }
+    QRect part(QStyle::SubControl control) const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, control, this);
+    }
+
+    QRect painted; // the slider as last painted
+    int paintedEnds = 0;
+};
+
+} // namespace
+
+TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
+{
+    setVerticalScrollMode(ScrollPerPixel);
+    // The view's own connections stay with the bar it replaces.
+    setVerticalScrollBar(new SliderScrollBar(Qt::Vertical, this));
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &TrafficView::verticalScrollbarAction);
+}
+
+void TrafficView::setModel(QAbstractItemModel *model)
+{
+    if (QAbstractItemModel *old = this->model())
+        disconnect(old, nullptr, this, nullptr);
+    QTableView::setModel(model);
+    firstAdded = -1;
+    relayoutAll = true;
+    if (!model)
+        return;
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (parent.isValid() || last + 1 != this->model()->rowCount())
+                    changedOtherwise();
+                else
+                    rowsAdded(first);
+            });
+    const auto otherwise = [this] { changedOtherwise(); };
+    connect(model, &QAbstractItemModel::rowsRemoved, this, otherwise);
+    connect(model, &QAbstractItemModel::rowsMoved, this, otherwise);
+    connect(model, &QAbstractItemModel::columnsInserted, this, otherwise);
+    connect(model, &QAbstractItemModel::columnsRemoved, this, otherwise);
+    connect(model, &QAbstractItemModel::modelReset, this, otherwise);
+    connect(model, &QAbstractItemModel::layoutChanged, this, otherwise);
+}
+
+void TrafficView::rowsAdded(int first)
+{
+    if (firstAdded < 0 || first < firstAdded)
+        firstAdded = first;
+}
+
+void TrafficView::verticalScrollbarValueChanged(int) {}
+
+// Qt calls this once the rows have been added; the scroll bar's range is all
+// that a row added at the end changes, with the row's own rectangle.
+void TrafficView::doItemsLayout()
+{
+    const int first = std::exchange(firstAdded, -1);
+    if (std::exchange(relayoutAll, false) || first < 0) {
+        QTableView::doItemsLayout();
+        return;
+    }
+    updateGeometries();
+    const int top = rowViewportPosition(first);
+    QWidget *area = viewport();
+    if (top < area->height())
+        area->update(0, std::max(top, 0), area->width(), area->height() - std::max(top, 0));
+}
