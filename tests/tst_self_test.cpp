@@ -8,9 +8,6 @@
 #include "StdStringCompare.h"
 #include "StepSummary.h"
 #include "Words.h"
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <QtTest>
 
