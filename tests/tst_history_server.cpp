@@ -113,10 +113,9 @@ private slots:
         QCOMPARE(keeper.keep(historyRun("d1", "SN-8", Monday)), QString());
         const QList<QVariant> down = synced(keeper);
         const bool serverBack = server("start");
-        QCOMPARE(down.value(0).toInt(), 0);
-        QCOMPARE(down.value(1).toInt(), 1);
-        QVERIFY(!down.value(2).toString().isEmpty());
-        QVERIFY(!down.value(2).toString().contains(Password));
+        QCOMPARE(down.mid(0, 2), (QList<QVariant>{0, 1}));
+        QVERIFY(!down.value(2).toString().isEmpty() &&
+                !down.value(2).toString().contains(Password));
         QCOMPARE(keeper.waitingCount(), 1);
         QVERIFY(serverBack);
 
@@ -181,8 +180,7 @@ private slots:
         }
         first.waitForSync();
         second.waitForSync();
-        QCOMPARE(first.waitingCount(), 0);
-        QCOMPARE(second.waitingCount(), 0);
+        QCOMPARE(first.waitingCount() + second.waitingCount(), 0);
         const auto db = openServer();
         QVERIFY(db);
         QCOMPARE(db->count({}), 2 * each);

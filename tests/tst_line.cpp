@@ -79,6 +79,38 @@ template <typename... N> auto counts(N... n)
     return std::tuple(std::uint64_t(n)...);
 }
 
+const QByteArray Coils = Frames::withCrc(Frames::hex("01 01 00 00 00 08"));
+const QByteArray Registers = Frames::withCrc(Frames::hex("01 03 00 00 00 0B"));
+const QByteArray Relays = Frames::withCrc(Frames::hex("01 01 01 85"));
+const QByteArray Values =
+    Frames::withCrc(Frames::hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 0001 0000 0001 0001"));
+const QByteArray RelayOn = Frames::withCrc(Frames::hex("01 05 00 02 FF 00"));
+
+using line::Origin;
+using line::Verdict;
+const struct {
+    const char *name;
+    Origin origin;
+    QByteArray request, reply;
+    Verdict verdict;
+    const char *left;
+} TrendCases[] = {
+    {"coils", Origin::Poll, Coils, Relays, Verdict::Ok, "relays 10100001"},
+    {"registers", Origin::Poll, Registers, Values, Verdict::Ok, "inputs 1023 512 7 1011"},
+    {"registers, no reply", Origin::Poll, Registers, {}, Verdict::NoReply, "input gap"},
+    {"coils, CRC error", Origin::Poll, Coils, Frames::hex("01 01 01 85 90 D4"), Verdict::CrcError,
+     "relay gap"},
+    {"registers refused", Origin::Poll, Registers, Frames::withCrc(Frames::hex("01 83 02")),
+     Verdict::Exception, "input gap"},
+    {"coils from another address", Origin::Poll, Coils, Frames::withCrc(Frames::hex("02 01 01 85")),
+     Verdict::WrongAddress, "relay gap"},
+    {"registers, port closed", Origin::Poll, Registers, Values.left(9), Verdict::PortClosed,
+     "input gap"},
+    {"a relay click", Origin::Relay, RelayOn, RelayOn, Verdict::Ok, "nothing"},
+    {"a scan's probe", Origin::Scan, Coils, Relays, Verdict::Ok, "nothing"},
+    {"a self-test's read", Origin::SelfTest, Registers, Values, Verdict::Ok, "nothing"},
+};
+
 const struct {
     const char *name, *reply;
     bool portCloses;
@@ -161,54 +193,12 @@ private slots:
             QCOMPARE(int(m.traffic()[i].reply()[0]), int(i + 2));
     }
 
-    void trendTakesThePollsReadings_data()
-    {
-        using Frames::hex;
-        using Frames::withCrc;
-        using line::Verdict;
-        const QByteArray coils = withCrc(hex("01 01 00 00 00 08"));
-        const QByteArray registers = withCrc(hex("01 03 00 00 00 0B"));
-        const QByteArray relays = withCrc(hex("01 01 01 85"));
-        const QByteArray values = withCrc(hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 "
-                                              "0001 0000 0001 0001"));
-        QTest::addColumn<int>("origin");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("verdict");
-        QTest::addColumn<QString>("left");
-        const auto row = [](const char *name, line::Origin o, const QByteArray &request,
-                            const QByteArray &reply, Verdict v, const char *left) {
-            QTest::newRow(name) << int(o) << request << reply << int(v) << QString(left);
-        };
-        const line::Origin poll = line::Origin::Poll;
-        row("coils", poll, coils, relays, Verdict::Ok, "relays 10100001");
-        row("registers", poll, registers, values, Verdict::Ok, "inputs 1023 512 7 1011");
-        row("registers, no reply", poll, registers, {}, Verdict::NoReply, "input gap");
-        QByteArray badCrc = relays;
-        badCrc[5] = char(badCrc[5] ^ 0xFF);
-        row("coils, CRC error", poll, coils, badCrc, Verdict::CrcError, "relay gap");
-        row("registers refused", poll, registers, withCrc(hex("01 83 02")), Verdict::Exception,
-            "input gap");
-        row("coils from another address", poll, coils, withCrc(hex("02 01 01 85")),
-            Verdict::WrongAddress, "relay gap");
-        row("registers, port closed", poll, registers, values.left(9), Verdict::PortClosed,
-            "input gap");
-        const QByteArray write = withCrc(hex("01 05 00 02 FF 00"));
-        row("a relay click", line::Origin::Relay, write, write, Verdict::Ok, "nothing");
-        row("a scan's probe", line::Origin::Scan, coils, relays, Verdict::Ok, "nothing");
-        row("a self-test's read", line::Origin::SelfTest, registers, values, Verdict::Ok,
-            "nothing");
-    }
-
+    void trendTakesThePollsReadings_data() { addCaseRows(TrendCases); }
     void trendTakesThePollsReadings()
     {
-        QFETCH(int, origin);
-        QFETCH(QByteArray, request);
-        QFETCH(QByteArray, reply);
-        QFETCH(int, verdict);
-        QFETCH(QString, left);
+        const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
         line::Trend trend;
-        trend.record(transaction(line::Origin(origin), request, reply, line::Verdict(verdict)));
+        trend.record(transaction(origin, request, reply, verdict));
         QCOMPARE(readingLeft(trend), left);
     }
 
