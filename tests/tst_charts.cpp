@@ -263,16 +263,10 @@ private slots:
         const Day table[] = {{5, 3, 2}, {2, 0, 0}, {4, 4, 4}, {1, 1, 0}, {3, 2, 2}};
         std::vector<line::DayYield> days;
         for (const Day &d : table) {
-            line::DayYield y;
-            y.day = QDate::fromString(QString(firstDay), Qt::ISODate)
-                        .addDays(qint64(days.size()))
-                        .toString(Qt::ISODate)
-                        .toStdString();
-            y.runs = d.runs;
-            y.serials = d.serials;
-            y.firstPass = d.firstPass;
-            y.finalPass = d.serials; // every one passed in the end: not what the bars show
-            days.push_back(y);
+            const QDate day = QDate::fromString(QString(firstDay), Qt::ISODate);
+            // Every one passed in the end: not what the bars show.
+            days.push_back({day.addDays(qint64(days.size())).toString(Qt::ISODate).toStdString(),
+                            d.runs, 0, 0, 0, 0, d.serials, d.firstPass, d.serials});
         }
         YieldBars bars;
         bars.setDays(days);

@@ -9,7 +9,6 @@
 #include "StartUp.h"
 #include "Tester.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

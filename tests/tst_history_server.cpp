@@ -5,13 +5,9 @@
 #include "HistoryRuns.h"
 #include "RunKeeper.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -107,10 +103,7 @@ private slots:
         QCOMPARE(db->count({}), 1);
         const auto back = db->load("u1");
         QVERIFY(back);
-        QCOMPARE(back->reportJson, run.reportJson);
-        QCOMPARE(back->measurements.size(), run.measurements.size());
-        QCOMPARE(back->steps.size(), run.steps.size());
-        QVERIFY(back->started == Monday);
+        QCOMPARE(describeRun(*back), describeRun(run));
     }
 
     void aRunWaitsWhileTheServerIsDown()
@@ -120,10 +113,9 @@ private slots:
         QCOMPARE(keeper.keep(historyRun("d1", "SN-8", Monday)), QString());
         const QList<QVariant> down = synced(keeper);
         const bool serverBack = server("start");
-        QCOMPARE(down.value(0).toInt(), 0);
-        QCOMPARE(down.value(1).toInt(), 1);
-        QVERIFY(!down.value(2).toString().isEmpty());
-        QVERIFY(!down.value(2).toString().contains(Password));
+        QCOMPARE(down.mid(0, 2), (QList<QVariant>{0, 1}));
+        QVERIFY(!down.value(2).toString().isEmpty() &&
+                !down.value(2).toString().contains(Password));
         QCOMPARE(keeper.waitingCount(), 1);
         QVERIFY(serverBack);
 
@@ -188,8 +180,7 @@ private slots:
         }
         first.waitForSync();
         second.waitForSync();
-        QCOMPARE(first.waitingCount(), 0);
-        QCOMPARE(second.waitingCount(), 0);
+        QCOMPARE(first.waitingCount() + second.waitingCount(), 0);
         const auto db = openServer();
         QVERIFY(db);
         QCOMPARE(db->count({}), 2 * each);

@@ -1,6 +1,7 @@
 // The line monitor fed the way the port's tap feeds it: byte-exact frames in,
 // transactions with verdicts, words, counts and log rows out. Each vector's verdict and
 // meaning are checked by the program in tests/windows, natively as windows_check_native.
+#include "Cases.h"
 #include "Csv.h"
 #include "Exchange.h"
 #include "Frames.h"
@@ -72,6 +73,59 @@ QString readingLeft(const line::Trend &trend)
                   : QStringLiteral("relays ") + bits;
 }
 
+// Counts as the line's health keeps them, to compare several at once.
+template <typename... N> auto counts(N... n)
+{
+    return std::tuple(std::uint64_t(n)...);
+}
+
+const QByteArray Coils = Frames::withCrc(Frames::hex("01 01 00 00 00 08"));
+const QByteArray Registers = Frames::withCrc(Frames::hex("01 03 00 00 00 0B"));
+const QByteArray Relays = Frames::withCrc(Frames::hex("01 01 01 85"));
+const QByteArray Values =
+    Frames::withCrc(Frames::hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 0001 0000 0001 0001"));
+const QByteArray RelayOn = Frames::withCrc(Frames::hex("01 05 00 02 FF 00"));
+
+using line::Origin;
+using line::Verdict;
+const struct {
+    const char *name;
+    Origin origin;
+    QByteArray request, reply;
+    Verdict verdict;
+    const char *left;
+} TrendCases[] = {
+    {"coils", Origin::Poll, Coils, Relays, Verdict::Ok, "relays 10100001"},
+    {"registers", Origin::Poll, Registers, Values, Verdict::Ok, "inputs 1023 512 7 1011"},
+    {"registers, no reply", Origin::Poll, Registers, {}, Verdict::NoReply, "input gap"},
+    {"coils, CRC error", Origin::Poll, Coils, Frames::hex("01 01 01 85 90 D4"), Verdict::CrcError,
+     "relay gap"},
+    {"registers refused", Origin::Poll, Registers, Frames::withCrc(Frames::hex("01 83 02")),
+     Verdict::Exception, "input gap"},
+    {"coils from another address", Origin::Poll, Coils, Frames::withCrc(Frames::hex("02 01 01 85")),
+     Verdict::WrongAddress, "relay gap"},
+    {"registers, port closed", Origin::Poll, Registers, Values.left(9), Verdict::PortClosed,
+     "input gap"},
+    {"a relay click", Origin::Relay, RelayOn, RelayOn, Verdict::Ok, "nothing"},
+    {"a scan's probe", Origin::Scan, Coils, Relays, Verdict::Ok, "nothing"},
+    {"a self-test's read", Origin::SelfTest, Registers, Values, Verdict::Ok, "nothing"},
+};
+
+const struct {
+    const char *name, *reply;
+    bool portCloses;
+    const char *status;
+} EndedCases[] = {
+    {"next request, nothing yet", "", false, "Cut short"},
+    {"next request, half a reply", "01 01 01", false, "Cut short"},
+    // timed from the request's last byte to the reply's last
+    {"next request, whole reply", CoilsReply, false, "OK 26 ms"},
+    {"next request, exception", "01 81 02 C1 91", false, "Exception 2"},
+    {"port closed, nothing yet", "", true, "Port closed"},
+    {"port closed, half a reply", "01 01 01", true, "Port closed"},
+    {"port closed, whole reply", CoilsReply, true, "OK 26 ms"},
+};
+
 } // namespace
 
 class LineTest : public QObject {
@@ -111,8 +165,7 @@ private slots:
         QCOMPARE(newest(m).reply().size(), std::size_t(44));
         m.requestStarted(T0 + 400ms);
         QCOMPARE(line::meaning(newest(m)), std::string("1 byte with no request"));
-        QCOMPARE(m.health().unsolicitedBytes, std::uint64_t(301));
-        QCOMPARE(m.health().requests, std::uint64_t(0));
+        QCOMPARE(std::tuple(m.health().unsolicitedBytes, m.health().requests), counts(301, 0));
 
         // A reply that goes on past any frame ends there; the rest came unasked.
         m.byteWritten(0x01, T0 + 401ms);
@@ -140,54 +193,12 @@ private slots:
             QCOMPARE(int(m.traffic()[i].reply()[0]), int(i + 2));
     }
 
-    void trendTakesThePollsReadings_data()
-    {
-        using Frames::hex;
-        using Frames::withCrc;
-        using line::Verdict;
-        const QByteArray coils = withCrc(hex("01 01 00 00 00 08"));
-        const QByteArray registers = withCrc(hex("01 03 00 00 00 0B"));
-        const QByteArray relays = withCrc(hex("01 01 01 85"));
-        const QByteArray values = withCrc(hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 "
-                                              "0001 0000 0001 0001"));
-        QTest::addColumn<int>("origin");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("verdict");
-        QTest::addColumn<QString>("left");
-        const auto row = [](const char *name, line::Origin o, const QByteArray &request,
-                            const QByteArray &reply, Verdict v, const char *left) {
-            QTest::newRow(name) << int(o) << request << reply << int(v) << QString(left);
-        };
-        const line::Origin poll = line::Origin::Poll;
-        row("coils", poll, coils, relays, Verdict::Ok, "relays 10100001");
-        row("registers", poll, registers, values, Verdict::Ok, "inputs 1023 512 7 1011");
-        row("registers, no reply", poll, registers, {}, Verdict::NoReply, "input gap");
-        QByteArray badCrc = relays;
-        badCrc[5] = char(badCrc[5] ^ 0xFF);
-        row("coils, CRC error", poll, coils, badCrc, Verdict::CrcError, "relay gap");
-        row("registers refused", poll, registers, withCrc(hex("01 83 02")), Verdict::Exception,
-            "input gap");
-        row("coils from another address", poll, coils, withCrc(hex("02 01 01 85")),
-            Verdict::WrongAddress, "relay gap");
-        row("registers, port closed", poll, registers, values.left(9), Verdict::PortClosed,
-            "input gap");
-        const QByteArray write = withCrc(hex("01 05 00 02 FF 00"));
-        row("a relay click", line::Origin::Relay, write, write, Verdict::Ok, "nothing");
-        row("a scan's probe", line::Origin::Scan, coils, relays, Verdict::Ok, "nothing");
-        row("a self-test's read", line::Origin::SelfTest, registers, values, Verdict::Ok,
-            "nothing");
-    }
-
+    void trendTakesThePollsReadings_data() { addCaseRows(TrendCases); }
     void trendTakesThePollsReadings()
     {
-        QFETCH(int, origin);
-        QFETCH(QByteArray, request);
-        QFETCH(QByteArray, reply);
-        QFETCH(int, verdict);
-        QFETCH(QString, left);
+        const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
         line::Trend trend;
-        trend.record(transaction(line::Origin(origin), request, reply, line::Verdict(verdict)));
+        trend.record(transaction(origin, request, reply, verdict));
         QCOMPARE(readingLeft(trend), left);
     }
 
@@ -280,15 +291,10 @@ private slots:
             exchange(m, t += 2s, bytesOf(v.request), bytesOf(v.reply));
         m.advance(t + 2s);
         const line::Health &h = m.health();
-        QCOMPARE(h.requests, std::uint64_t(25));
-        QCOMPARE(h.good, std::uint64_t(8));
-        QCOMPARE(h.noReply, std::uint64_t(2));
-        QCOMPARE(h.crcErrors, std::uint64_t(2));
+        QCOMPARE(std::tuple(h.requests, h.good, h.noReply, h.crcErrors, h.wrongAddress, h.garbled,
+                            h.broadcasts, h.unsolicitedBytes),
+                 counts(25, 8, 2, 2, 1, 8, 2, 14));
         QCOMPARE(h.exceptions, (std::map<std::uint8_t, std::uint64_t>{{2, 1}, {7, 1}}));
-        QCOMPARE(h.wrongAddress, std::uint64_t(1));
-        QCOMPARE(h.garbled, std::uint64_t(8));
-        QCOMPARE(h.broadcasts, std::uint64_t(2));
-        QCOMPARE(h.unsolicitedBytes, std::uint64_t(14));
         // 20 ms, then 1.04 ms a byte: 6 to 27 bytes, the last 8.
         QCOMPARE(*h.minMs, 26.24);
         QCOMPARE(*h.maxMs, 48.08);
@@ -326,30 +332,14 @@ private slots:
     // A reply the tester itself ends before it is whole or its window has
     // passed is the tester's doing, never the module's: neither No reply nor
     // Garbled, and not in the module's response times.
-    void endedByTheTesterIsNotTheModulesFault_data()
-    {
-        QTest::addColumn<QString>("reply");   // to a Read Coils 0-7, before it is ended
-        QTest::addColumn<bool>("portCloses"); // else the next request ends it
-        QTest::addColumn<QString>("status");
-        const QString half = "01 01 01", exception = "01 81 02 C1 91";
-        QTest::newRow("next request, nothing yet") << "" << false << "Cut short";
-        QTest::newRow("next request, half a reply") << half << false << "Cut short";
-        // timed from the request's last byte to the reply's last
-        QTest::newRow("next request, whole reply") << CoilsReply << false << "OK 26 ms";
-        QTest::newRow("next request, exception") << exception << false << "Exception 2";
-        QTest::newRow("port closed, nothing yet") << "" << true << "Port closed";
-        QTest::newRow("port closed, half a reply") << half << true << "Port closed";
-        QTest::newRow("port closed, whole reply") << CoilsReply << true << "OK 26 ms";
-    }
-
+    void endedByTheTesterIsNotTheModulesFault_data() { addCaseRows(EndedCases); }
     void endedByTheTesterIsNotTheModulesFault()
     {
-        QFETCH(QString, reply);
-        QFETCH(bool, portCloses);
-        QFETCH(QString, status);
-        const bool endedByTester = status == "Cut short" || status == "Port closed";
+        const auto &[name, reply, portCloses, status] = fetchCase(EndedCases);
+        const bool endedByTester =
+            status == std::string("Cut short") || status == std::string("Port closed");
         LineMonitor m(10, wall);
-        const Time t = exchange(m, T0, bytesOf(ReadCoils0To7), bytesOf(reply.toStdString()));
+        const Time t = exchange(m, T0, bytesOf(ReadCoils0To7), bytesOf(reply));
         QCOMPARE(m.replyComplete(), !endedByTester);
         if (portCloses)
             m.portClosed(t + 100ms);
@@ -357,8 +347,7 @@ private slots:
             exchange(m, t + 100ms, bytesOf(ReadCoils0To7), {});
         QCOMPARE(QString::fromStdString(line::statusText(m.traffic()[0])), status);
         const line::Health &h = m.health();
-        QCOMPARE(h.noReply + h.garbled, std::uint64_t(0));
-        QCOMPARE(h.endedByTester, std::uint64_t(endedByTester));
+        QCOMPARE(std::tuple(h.noReply + h.garbled, h.endedByTester), counts(0, endedByTester));
         QCOMPARE(m.traffic()[0].responseMs().has_value(), !endedByTester);
     }
 
@@ -385,10 +374,9 @@ private slots:
         m.advance(T0 + 5s);
         QCOMPARE(origins, (std::vector<std::string>{"scan", "poll", "self-test"}));
         const line::Health &h = m.health();
-        QCOMPARE(h.requests, std::uint64_t(1));
-        QCOMPARE(h.noReply, std::uint64_t(1));
-        QCOMPARE(h.scanProbes.requests, std::uint64_t(1));
-        QCOMPARE(h.selfTestRequests.requests, std::uint64_t(1));
+        QCOMPARE(
+            std::tuple(h.requests, h.noReply, h.scanProbes.requests, h.selfTestRequests.requests),
+            counts(1, 1, 1, 1));
         QVERIFY(!m.traffic()[0].changesStatus());
         QVERIFY(m.traffic()[1].changesStatus());
     }

@@ -13,7 +13,6 @@
 #include <QTcpSocket>
 
 #include <QLabel>
-#include <QRegularExpression>
 #include <QTableView>
 #include <QtTest>
 
@@ -45,8 +44,7 @@ private slots:
         LoadedTester<PortComm> t;
         if (fault.contains("--tcp")) {
             QVERIFY(sim.mapServer(5));
-            t.type("txtPort", "5");
-            QVERIFY(QTest::qWaitFor([&] { return t.comm.PortOpen(); }, 3000));
+            QVERIFY(t.typePort(5));
         }
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
         QCOMPARE(label->text(), QString());
@@ -110,8 +108,7 @@ private slots:
         QVERIFY(PortMap::setMapping(
             5, QStringLiteral("tcp://127.0.0.1:%1").arg(gateway.serverPort()), &error));
         Tester<PortComm> t;
-        t.type("txtPort", "5");
-        QVERIFY(QTest::qWaitFor([&] { return t.comm.PortOpen(); }, 3000));
+        QVERIFY(t.typePort(5));
         t.window.pollTimer_Timer();
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
         QTRY_COMPARE(label->text(), "Garbled");

@@ -6,7 +6,6 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -61,8 +60,7 @@ private slots:
         QTRY_VERIFY(t.session.arbiter().lineFree());
         t.session.tap().monitor().closeNow();
 
-        sim.process.write("collisions\n");
-        QVERIFY(sim.waitForLine("collisions 0"));
+        QVERIFY(sim.command("collisions", "collisions 0"));
         const line::Health &health = t.session.tap().monitor().health();
         // Every click, and the polls a click did not overtake, all answered well.
         QVERIFY(health.requests >= 19);

@@ -111,8 +111,8 @@ private slots:
         t.window.pollTimer_Timer();
         t.comm.inject(wrongCount);
         QCOMPARE(catcher.boxes.size(), 2);
-        QCOMPARE(catcher.boxes[0].text, "Unexpected response");
-        QCOMPARE(catcher.boxes[0].title, "RZM-530 Tester");
+        QCOMPARE(catcher.boxes[0].title + ": " + catcher.boxes[0].text,
+                 "RZM-530 Tester: Unexpected response");
         QCOMPARE(catcher.maxOpenAtOnce, 1);
         QCOMPARE(t.rx(), Frames::echo(wrongCount + wrongCount + CoilReply));
         t.window.pollTimer_Timer();

@@ -6,7 +6,6 @@
 #include "PseudoTerminal.h"
 #include "Tester.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using Frames::hex;

@@ -3,8 +3,6 @@
 #include "FileText.h"
 #include "ReportFiles.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class ReportFilesTest : public QObject {

@@ -8,14 +8,8 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -92,8 +86,7 @@ private slots:
         if (c.simulatorEnds)
             return;
         QVERIFY(sim.catchUp());
-        sim.command("relays");
-        QVERIFY(sim.waitForLine("relays "));
+        QVERIFY(sim.command("relays", "relays "));
         QVERIFY2(sim.line.endsWith(QByteArray(" ") + c.relaysAfter), sim.line.constData());
     }
 
@@ -174,8 +167,7 @@ private slots:
         QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "ABORTED");
         QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 4);
         QVERIFY(sim.catchUp());
-        sim.command("relays");
-        QVERIFY(sim.waitForLine("relays 00000000"));
+        QVERIFY(sim.command("relays", "relays 00000000"));
     }
 };
 

@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -22,11 +21,6 @@ struct LineTester : LoadedTester<PortComm> {
     {
         if (tcp && sim.mapServer(ServerPort))
             typePort(ServerPort);
-    }
-    bool typePort(int number)
-    {
-        type("txtPort", QString::number(number));
-        return QTest::qWaitFor([&] { return comm.PortOpen(); }, 3000);
     }
 
     // One tick, then waits until the whole reply to its request is in: 6 bytes
@@ -84,8 +78,7 @@ private slots:
         QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
         QCOMPARE(t.lamps("Shape2", 4), "RGRG");
         QCOMPARE(t.analogs(), "700 0 700");
-        sim.process.write("relays\n");
-        QVERIFY(sim.waitForLine("relays 00000000"));
+        QVERIFY(sim.command("relays", "relays 00000000"));
     }
 
     // The line lost under the poll: the port closes and says why, the last good data stays, and
@@ -151,15 +144,13 @@ private slots:
         QCOMPARE(figure(4), "0 changes");
         QCOMPARE(figure(7), "2, 0 without a reply");
 
-        sim.command("analog 1 700");
-        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(sim.command("analog 1 700", "ok"));
         QVERIFY(t.tickAnswered() && t.tickAnswered()); // coils, then registers
         QTRY_COMPARE(figure(0), "min 100  max 700  mean 300.0");
         QVERIFY2(newestReadOut().contains("AI1 700  AI2 200  AI3 300   DI 0 1 0 0"),
                  qPrintable(newestReadOut()));
 
-        sim.command("fault silent");
-        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(sim.command("fault silent", "ok"));
         const line::Trend &readings = t.session.trend().trend();
         const std::uint64_t before = readings.added();
         for (std::uint64_t n = before + 1; n <= before + 2; ++n) {
@@ -173,8 +164,7 @@ private slots:
         QVERIFY2(newestReadOut().contains("inputs: no reply"), qPrintable(newestReadOut()));
 
         // Answered again, the plot shows the gap: AI1's trace does not cross it.
-        sim.command("fault none");
-        QVERIFY(sim.waitForLine("ok"));
+        QVERIFY(sim.command("fault none", "ok"));
         QVERIFY(t.tickAnswered() && t.tickAnswered());
         QTRY_COMPARE(figure(7), "5, 1 without a reply");
         int gapX = -1;

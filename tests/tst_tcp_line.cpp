@@ -5,7 +5,6 @@
 #include "PortComm.h"
 #include "SimProcess.h"
 
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QtTest>
 

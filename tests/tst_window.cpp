@@ -1,6 +1,7 @@
 // The window as a user meets it: the settings fields, opening the port and the
 // layout facts that can break.
 #include "BoxCatcher.h"
+#include "Cases.h"
 #include "ComPortNames.h"
 #include "FakeComm.h"
 #include "Frames.h"
@@ -10,48 +11,47 @@
 #include <QGroupBox>
 #include <QtTest>
 
+namespace {
+
+const struct {
+    const char *name, *field;
+    QString text;
+    const char *shown;
+    int value;
+} FieldCases[] = {
+    {"port 12", "txtPort", "12", "12", 12},
+    {"port 0", "txtPort", "0", "1", 1},
+    {"port 75", "txtPort", "75", "50", 50},
+    {"port 2.5", "txtPort", "2.5", "2.5", 2},
+    {"port 3.5", "txtPort", "3.5", "3.5", 4},
+    {"port blanks, then 7x", "txtPort", "  7x", "  7x", 7},
+    {"port 4d1", "txtPort", "4d1", "4d1", 40},
+    {"port 1e9", "txtPort", "1e9", "50", 50},
+    {"port 300 digits", "txtPort", QString(300, QLatin1Char('7')), "50", 50},
+    {"address -3", "txtAddr", "-3", "0", 0},
+    {"address 150", "txtAddr", "150", "99", 99},
+    {"address 99.6", "txtAddr", "99.6", "99", 99},
+    {"address 2.5", "txtAddr", "2.5", "2.5", 2},
+    {"address empty", "txtAddr", "", "", 0},
+};
+
+} // namespace
+
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
     // A field's value is its leading number: clamped while it is typed (COM Port 1 to 50,
     // Address 0 to 99), rounded half to even when it is used. A new COM Port opens its port; a
     // new address goes out in the next request and leaves the port alone.
-    void fieldsTakeTheirLeadingNumber_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("value");
-        const auto row = [](const char *name, const char *field, const QString &text,
-                            const QString &shown,
-                            int value) { QTest::newRow(name) << field << text << shown << value; };
-        row("port 12", "txtPort", "12", "12", 12);
-        row("port 0", "txtPort", "0", "1", 1);
-        row("port 75", "txtPort", "75", "50", 50);
-        row("port 2.5", "txtPort", "2.5", "2.5", 2);
-        row("port 3.5", "txtPort", "3.5", "3.5", 4);
-        row("port blanks, then 7x", "txtPort", "  7x", "  7x", 7);
-        row("port 4d1", "txtPort", "4d1", "4d1", 40);
-        row("port 1e9", "txtPort", "1e9", "50", 50);
-        row("port 300 digits", "txtPort", QString(300, QLatin1Char('7')), "50", 50);
-        row("address -3", "txtAddr", "-3", "0", 0);
-        row("address 150", "txtAddr", "150", "99", 99);
-        row("address 99.6", "txtAddr", "99.6", "99", 99);
-        row("address 2.5", "txtAddr", "2.5", "2.5", 2);
-        row("address empty", "txtAddr", "", "", 0);
-    }
-
+    void fieldsTakeTheirLeadingNumber_data() { addCaseRows(FieldCases); }
     void fieldsTakeTheirLeadingNumber()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
-        QFETCH(int, value);
+        const auto &[name, field, text, shown, value] = fetchCase(FieldCases);
         LoadedTester<FakeComm> t;
         t.field(field)->setText(text); // as a paste does
         QCOMPARE(t.field(field)->text(), shown);
         QVERIFY(t.comm.PortOpen());
-        if (field == "txtPort") {
+        if (field == QLatin1String("txtPort")) {
             QCOMPARE(t.comm.CommPort(), value);
             return;
         }
@@ -77,13 +77,11 @@ private slots:
         BoxCatcher catcher;
         t.type("txtPort", "23");
         QCOMPARE(catcher.boxes.size(), 2);
-        QCOMPARE(catcher.boxes[0].text, "Unable to open Com Port 2");
         const BoxCatcher::Box &box = catcher.boxes[1];
-        QCOMPARE(box.text, "Unable to open Com Port 23");
-        QCOMPARE(box.title, "RZM-530 Tester");
-        QCOMPARE(box.details, "fake:COM23: Permission denied");
-        QCOMPARE(box.icon, QMessageBox::NoIcon);
-        QCOMPARE(box.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QCOMPARE(QStringList({catcher.boxes[0].text, box.title, box.text, box.details}),
+                 QStringList({"Unable to open Com Port 2", "RZM-530 Tester",
+                              "Unable to open Com Port 23", "fake:COM23: Permission denied"}));
+        QVERIFY(box.icon == QMessageBox::NoIcon && box.buttons == QList{QMessageBox::Ok});
         QVERIFY(!t.comm.PortOpen());
 
         t.window.pollTimer_Timer(); // a closed port sends and echoes nothing

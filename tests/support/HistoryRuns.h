@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <sstream>
 #include <string>
 
 // A finished self-test as the history gets it: a link of 20 reads, relay 3 stuck on, digital
@@ -35,6 +36,37 @@ inline line::RunRecord historyRun(const std::string &id, const std::string &seri
     line::ReportHeader header{"RZM-530 Tester 1.00.0017", "O'Neil", serial, 3, "/dev/ttyUSB0"};
     return line::runRecord(
         report, header, [&](line::Time t) { return started + (t - t0); }, station, id, started);
+}
+
+// A run in words, every field, step and measurement: two records are the same run if and only
+// if their descriptions are the same. Times in milliseconds, values to the last bit.
+inline QString describeRun(const line::RunRecord &r)
+{
+    std::ostringstream s;
+    s.precision(17);
+    const auto at = [&](const std::optional<line::WallTime> &t) {
+        using std::chrono::milliseconds;
+        s << '|'
+          << (t ? std::chrono::duration_cast<milliseconds>(t->time_since_epoch()).count() : -1);
+    };
+    const auto num = [&](const std::optional<double> &v) { v ? s << '|' << *v : s << "|-"; };
+    s << r.id << '|' << r.serialNumber << '|' << r.operatorName << '|' << r.station << '|'
+      << r.tester << '|' << r.device << '|' << r.failed << '|' << r.comNumber << '|' << r.address;
+    at(r.started);
+    at(r.finished);
+    s << '|' << line::outcomeWord(r.outcome) << '\n' << r.reportJson;
+    for (const line::StepRow &step : r.steps) {
+        s << '\n' << step.name << ' ' << step.result;
+        at(step.started);
+        at(step.finished);
+    }
+    for (const line::Measurement &m : r.measurements) {
+        s << '\n' << m.name << '|' << m.unit << '|' << m.result;
+        num(m.value);
+        num(m.low);
+        num(m.high);
+    }
+    return QString::fromStdString(s.str());
 }
 
 // A serial number made of quotes, SQL and LIKE's own characters is stored and found as text.

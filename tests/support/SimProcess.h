@@ -3,9 +3,7 @@
 #include "ComPortNames.h"
 #include "PortMap.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 // The real rzm530-sim, headless, on a line directory of its own, with COM
 // numbers naming that directory, and a port map of its own, never the user's,
@@ -63,7 +61,12 @@ public:
             return log.contains(text);
         });
     }
-    void command(const char *text) { process.write(QByteArray(text) + '\n'); }
+    // Sends a command; given a reply, waits for the line that starts with it.
+    bool command(const char *text, const char *reply = nullptr)
+    {
+        process.write(QByteArray(text) + '\n');
+        return !reply || waitForLine(reply);
+    }
     // Passes over whatever it said until now, so that the next line waited for is news.
     bool catchUp()
     {

@@ -59,6 +59,12 @@ template <typename Comm> struct Tester {
         field(name)->selectAll();
         QTest::keyClicks(field(name), keys);
     }
+    // Types the COM Port and waits until its port opens, as one over TCP does a moment later.
+    bool typePort(int number)
+    {
+        type("txtPort", QString::number(number));
+        return QTest::qWaitFor([&] { return comm.PortOpen(); }, 3000);
+    }
     // Takes what went out since the last call (on the fake component).
     QByteArray sent() { return std::exchange(comm.written, {}); }
 };
