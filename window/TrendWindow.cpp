@@ -113,14 +113,13 @@ TrendWindow::TrendWindow(const TrendRecorder &recorder, QWidget *parent)
     setCentralWidget(central);
     spanChoice.setFocus();
 
-    catchUpSoon.setSingleShot(true);
-    catchUpSoon.setInterval(50);
-    connect(&catchUpSoon, &QTimer::timeout, this, &TrendWindow::catchUp);
     // Hidden or minimized (still "visible" then), it does nothing: shown or
-    // restored, it catches up at once.
+    // restored, it catches up at once. Readings come one a poll tick at most, so
+    // each is taken at once, in the wake-up that brought it: a timer to gather
+    // them would only wake the process once more.
     connect(&recorder, &TrendRecorder::readingAdded, this, [this] {
-        if (isVisible() && !isMinimized() && !catchUpSoon.isActive())
-            catchUpSoon.start();
+        if (isVisible() && !isMinimized())
+            catchUp();
     });
 }
 

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QTimer>
 
 #include <array>
 
@@ -40,5 +39,4 @@ private:
     QPushButton followButton;
     QLabel readOut;
     std::array<QLabel, 8> statistics; // AI1 to AI3, DI1 to DI4, the input polls
-    QTimer catchUpSoon;               // readings in a burst make one repaint
 };
