@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QLabel>
 
@@ -20,7 +21,8 @@ protected:
     }
     void leaveEvent(QEvent *event) override
     {
-        if (!hasSelectedText())
+        // The context menu takes the pointer too: its Select All needs the text kept.
+        if (!hasSelectedText() && !QApplication::activePopupWidget())
             setTextInteractionFlags(Qt::NoTextInteraction);
         QLabel::leaveEvent(event);
     }

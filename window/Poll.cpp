@@ -55,9 +55,7 @@ void frmMain::showAnalogInputs()
 {
     for (int r = 0; r < 3; ++r) {
         const std::uint16_t value = module2.RegValue[std::size_t(r) + 5];
-        const QString text = QString::number(value);
-        if (txtAn(r).text() != text) // a line edit repaints for any setText
-            txtAn(r).setText(text);
+        txtAn(r).setText(QString::number(value));
         Shape &bar = Shape4(r);
         bar.setFillColor(Colours::Green);
         const auto widthTwips = static_cast<float>(

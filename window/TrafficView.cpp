@@ -80,6 +80,8 @@ TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 
 void TrafficView::setModel(QAbstractItemModel *model)
 {
+    if (model == this->model())
+        return; // as Qt's own does; cutting the connections below would leave it deaf
     if (QAbstractItemModel *old = this->model())
         disconnect(old, nullptr, this, nullptr);
     QTableView::setModel(model);
