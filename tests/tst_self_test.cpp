@@ -291,7 +291,8 @@ private slots:
     void wrongInputIsAskedAtOnce_data() { addCaseRows(SlipCases); }
     void wrongInputIsAskedAtOnce()
     {
-        const auto &[name, answer, digital, failures] = fetchCase(SlipCases);
+        const auto &[name, answerGiven, digital, failures] = fetchCase(SlipCases);
+        const Answer answer = answerGiven; // a lambda takes no structured binding in C++17
         FakeLine fake(wall);
         line::SelfTest test(line::SelfTestSettings{});
         const Case &c = Cases[0];
