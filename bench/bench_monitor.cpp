@@ -8,6 +8,7 @@
 // Usage: bench_monitor   (offscreen or under Xvfb)
 #include "LineTap.h"
 #include "MonitorWindow.h"
+#include "Resident.h"
 #include "TimelineStrip.h"
 
 #include <QApplication>
@@ -16,25 +17,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-    return 0;
-}
 
 using Bytes = std::vector<quint8>;
 

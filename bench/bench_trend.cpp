@@ -2,6 +2,7 @@
 // full, and the plot redrawn with a day of readings at full zoom-out. Each
 // figure is taken several times; prints the median and the spread.
 // Usage: bench_trend   (offscreen or under Xvfb)
+#include "Resident.h"
 #include "TrendPlot.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,19 +20,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-    return 0;
-}
 
 // A poll's transaction as the tap hands it over: coils on even ticks, registers on odd.
 line::Transaction pollTransaction(int tick, line::Time t)

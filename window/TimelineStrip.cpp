@@ -14,13 +14,12 @@
 
 #include "LineMonitor.h"
 #include "TrafficDelegate.h"
+#include "ToolTip.h"
 #include "Words.h"
 
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTableView>
-#include <QToolTip>
 
 #include <array>
 #include <cmath>
@@ -153,16 +152,8 @@ void TimelineStrip::paintEvent(QPaintEvent *)
 
 bool TimelineStrip::event(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        const auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = toolTipAt(help->pos().x());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, this);
-        return true;
-    }
-    return QWidget::event(event);
+    return answerToolTip(*this, event, [this](QPoint at) { return toolTipAt(at.x()); }) ||
+           QWidget::event(event);
 }
 
 QString TimelineStrip::toolTipAt(int x) const

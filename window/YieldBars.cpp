@@ -1,8 +1,8 @@
 #include "YieldBars.h"
 
-#include <QHelpEvent>
+#include "ToolTip.h"
+
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -169,16 +169,8 @@ void YieldBars::paintEvent(QPaintEvent *)
 
 bool YieldBars::event(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        const auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = toolTipAt(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, this);
-        return true;
-    }
-    return QWidget::event(event);
+    return answerToolTip(*this, event, [this](QPoint at) { return toolTipAt(at); }) ||
+           QWidget::event(event);
 }
 
 QString YieldBars::toolTipAt(QPoint pos) const
