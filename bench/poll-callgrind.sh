@@ -23,7 +23,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
 export RZM530_COM_DIR="$work/line"
 
-for what in polling monitor; do
+for what in ${WHAT:-polling monitor}; do
     rm -f "$out/$what".*
     option=()
     [ "$what" = monitor ] && option=(--monitor)

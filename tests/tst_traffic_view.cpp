@@ -1,7 +1,8 @@
-// The line monitor's table paints only what changed as rows are added: what is
-// on screen (the window's backing store, not a fresh rendering) must show the
-// rows the model holds, newest at the bottom while following, and the rows in
-// sight left alone while the user has scrolled away from the bottom.
+// The line monitor paints only what changed as rows are added: what is on
+// screen (the window's backing store, not a fresh rendering) must show what a
+// fresh painting shows. The table holds the rows the model holds, newest at the
+// bottom while following, and leaves the rows in sight alone while the user has
+// scrolled away from the bottom; the health figures and the timeline follow.
 #include "LineTap.h"
 #include "MonitorWindow.h"
 
@@ -30,18 +31,20 @@ class TrafficViewTest : public QObject {
         tap.monitor().closeNow();
     }
 
-    // The table and its scroll bar as they stand on screen, and as painted afresh.
-    static void compareWithFreshPainting(QTableView &view)
+    // The window's health panel, timeline, table and scroll bar as they stand on
+    // screen, and as painted afresh.
+    static void compareWithFreshPainting(QWidget &window)
     {
-        const QPoint at = view.mapTo(view.window(), QPoint(0, 0));
-        const QImage shown =
-            QGuiApplication::primaryScreen()
-                ->grabWindow(view.window()->winId(), at.x(), at.y(), view.width(), view.height())
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
-        const QImage fresh = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QWidget &shownPart = *static_cast<QMainWindow &>(window).centralWidget();
+        const QPoint at = shownPart.mapTo(&window, QPoint(0, 0));
+        const QImage shown = QGuiApplication::primaryScreen()
+                                 ->grabWindow(window.winId(), at.x(), at.y(), shownPart.width(),
+                                              shownPart.height())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = shownPart.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), fresh.size());
-        QVERIFY2(shown == fresh, "what is on screen differs from the rows as they are");
+        QVERIFY2(shown == fresh, "what is on screen differs from the traffic as it is");
     }
 
 private slots:
@@ -64,19 +67,19 @@ private slots:
         };
 
         add(3); // in sight without scrolling
-        compareWithFreshPainting(*view);
+        compareWithFreshPainting(window);
         add(25); // past the bottom: the table follows
         QCOMPARE(bar->value(), bar->maximum());
         const QPoint bottom(5, view->viewport()->height() - 2);
         QCOMPARE(view->indexAt(bottom).row(), view->model()->rowCount() - 1);
-        compareWithFreshPainting(*view);
+        compareWithFreshPainting(window);
 
         bar->setValue(bar->maximum() / 2); // the user looks back
         QCoreApplication::processEvents();
         const int top = view->indexAt(QPoint(5, 1)).row();
         add(3);
         QCOMPARE(view->indexAt(QPoint(5, 1)).row(), top);
-        compareWithFreshPainting(*view);
+        compareWithFreshPainting(window);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "Csv.h"
 #include "LineTap.h"
+#include "PaintedOnceGroupBox.h"
 #include "Words.h"
 
 #include <QAction>
@@ -10,13 +11,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,12 +69,13 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     setCentralWidget(central);
 
     catchUpSoon.setSingleShot(true);
-    catchUpSoon.setInterval(50);
     connect(&catchUpSoon, &QTimer::timeout, this, &MonitorWindow::catchUp);
+    sinceCatchUp.start();
     // Hidden, it does nothing: showing it catches up at once.
     connect(&tap, &LineTap::transactionEnded, this, [this] {
+        constexpr qint64 CatchUpEveryMs = 50;
         if (isVisible() && !catchUpSoon.isActive())
-            catchUpSoon.start();
+            catchUpSoon.start(int(std::max<qint64>(0, CatchUpEveryMs - sinceCatchUp.elapsed())));
     });
     connect(&tap, &LineTap::healthReset, this, &MonitorWindow::showHealth);
     showHealth();
@@ -81,7 +84,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
 QWidget *MonitorWindow::healthPanel()
 {
-    auto *box = new QGroupBox(tr("Health since the last reset"), this);
+    auto *box = new PaintedOnceGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
         "Requests:",          "Good replies:",        "No reply:",
@@ -131,6 +134,7 @@ void MonitorWindow::showEvent(QShowEvent *event)
 
 void MonitorWindow::catchUp()
 {
+    sinceCatchUp.restart();
     const QScrollBar *bar = view.verticalScrollBar();
     const bool following = bar->value() == bar->maximum();
     model.refresh();

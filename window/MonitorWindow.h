@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -57,5 +58,8 @@ private:
     TimelineStrip timeline;
     std::array<FigureLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
-    QTimer catchUpSoon; // many transactions in a burst make one update
+    // Many transactions in a burst make one update, at most one each 50 ms; one
+    // after a quiet spell is shown at once, in the wake-up that ended it.
+    QTimer catchUpSoon;
+    QElapsedTimer sinceCatchUp;
 };

@@ -18,6 +18,7 @@
 #include "Words.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTableView>
 
@@ -30,6 +31,9 @@ namespace {
 
 constexpr int Margin = 2;
 constexpr int TickHeight = 4;
+// The room at each end of the words under the marks for a time of day; the
+// legend between them is shown only with more room than this on either side.
+constexpr int TimesRoom = 100;
 
 QColor colourOf(TimelineColumns::Kind kind)
 {
@@ -74,12 +78,30 @@ void TimelineStrip::followWidth()
     columns_.setWidth(plot().width());
 }
 
+QRect TimelineStrip::wordsRow() const
+{
+    const QRect area = plot();
+    return {area.left(), area.bottom() + 1, area.width(), fontMetrics().height()};
+}
+
 void TimelineStrip::refresh()
 {
-    const int width = columns_.width();
+    const int wasWidth = columns_.width();
     followWidth();
-    if (columns_.refresh() || columns_.width() != width)
+    const bool empty = monitor.traffic().empty();
+    const bool changed = columns_.refresh();
+    if (columns_.width() != wasWidth || empty != wasEmpty) {
         update();
+    } else if (changed) {
+        // The marks, the scale and the times at either end change with the traffic;
+        // the legend between the times stays, and is the most costly to draw.
+        const QRect words = wordsRow();
+        update(QRegion(rect().adjusted(0, 0, 0, -(height() - words.top())))
+               + QRect(0, words.top(), TimesRoom + Margin, height() - words.top())
+               + QRect(width() - TimesRoom - Margin, words.top(), TimesRoom + Margin,
+                       height() - words.top()));
+    }
+    wasEmpty = empty;
 }
 
 double TimelineStrip::scaleMs() const
@@ -96,15 +118,22 @@ double TimelineStrip::scaleMs() const
     return step;
 }
 
-void TimelineStrip::paintEvent(QPaintEvent *)
+void TimelineStrip::paintEvent(QPaintEvent *event)
 {
     followWidth();
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
     const QRect area = plot();
-    painter.setPen(QColor(0xD0, 0xD0, 0xD0));
-    painter.drawRect(area.adjusted(-1, -1, 0, 0));
-    painter.drawLine(area.left(), area.center().y(), area.right(), area.center().y());
+    // The frame and the middle line as filled rectangles: a pen's outline goes
+    // through the stroker, at many times the cost.
+    const QColor grid(0xD0, 0xD0, 0xD0);
+    const QRect frame = area.adjusted(-1, -1, 0, 0);
+    for (const QRect &edge : {QRect(frame.left(), frame.top(), frame.width() + 1, 1),
+                              QRect(frame.left(), frame.bottom() + 1, frame.width() + 1, 1),
+                              QRect(frame.left(), frame.top(), 1, frame.height() + 1),
+                              QRect(frame.right() + 1, frame.top(), 1, frame.height() + 1),
+                              QRect(area.left(), area.center().y(), area.width(), 1)})
+        painter.fillRect(edge, grid);
 
     const double scale = scaleMs();
     std::array<std::vector<QRect>, 3> marks; // by kind
@@ -131,23 +160,48 @@ void TimelineStrip::paintEvent(QPaintEvent *)
     }
 
     painter.setPen(palette().color(QPalette::PlaceholderText));
-    const QRect text(area.left(), area.bottom() + 1, area.width(), fontMetrics().height());
+    const QRect text = wordsRow();
     const line::Traffic &traffic = monitor.traffic();
     if (traffic.empty()) {
         painter.drawText(area, Qt::AlignCenter, tr("No transactions yet"));
         return;
     }
-    painter.drawText(area.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("%1 ms").arg(scale));
+    draw(painter, scaleCaption, QStringLiteral("%1 ms").arg(scale), area.adjusted(3, 0, 0, 0),
+         Place::Left, Qt::AlignTop);
     const auto timeOf = [&](const line::Transaction &t) {
         return QString::fromStdString(line::timeOfDay(monitor.wallClock()(t.start))).left(8);
     };
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, timeOf(traffic[0]));
-    painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, timeOf(traffic.newest()));
+    draw(painter, oldestCaption, timeOf(traffic[0]), text, Place::Left);
+    draw(painter, newestCaption, timeOf(traffic.newest()), text, Place::Right);
     const QString legend = tr("height: response time   red: the module's errors   grey: no "
                               "reply expected, or ended by the tester");
-    if (fontMetrics().horizontalAdvance(legend) + 200 < text.width())
-        painter.drawText(text, Qt::AlignCenter, legend);
+    const QRect legendRoom = text.adjusted(TimesRoom, 0, -TimesRoom, 0);
+    if (event->region().intersects(legendRoom) &&
+        legendCaption.laidOut(legend, font()).size().width() < legendRoom.width())
+        draw(painter, legendCaption, legend, text, Place::Centre);
+}
+
+const QStaticText &TimelineStrip::Caption::laidOut(const QString &text, const QFont &font)
+{
+    if (text != laid.text() || font != laidIn) {
+        laid.setText(text);
+        laid.setTextFormat(Qt::PlainText);
+        laid.prepare(QTransform(), font);
+        laidIn = font;
+    }
+    return laid;
+}
+
+void TimelineStrip::draw(QPainter &painter, Caption &caption, const QString &text,
+                         const QRect &room, Place place, Qt::Alignment vertical)
+{
+    const QStaticText &laid = caption.laidOut(text, font());
+    const QSizeF size = laid.size();
+    const qreal x = place == Place::Left    ? room.left()
+                    : place == Place::Right ? room.right() + 1 - size.width()
+                                            : room.left() + (room.width() - size.width()) / 2;
+    const qreal y = vertical & Qt::AlignTop ? room.top() : room.top() + (room.height() - size.height()) / 2;
+    painter.drawStaticText(QPointF(std::round(x), std::round(y)), laid);
 }
 
 bool TimelineStrip::event(QEvent *event)

@@ -2,6 +2,7 @@
 
 #include "TimelineColumns.h"
 
+#include <QStaticText>
 #include <QWidget>
 
 #include <cstdint>
@@ -43,9 +44,26 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // Words laid out once and again only when they change: the strip is drawn
+    // whole with each transaction, and its words mostly stay the same.
+    class Caption {
+    public:
+        const QStaticText &laidOut(const QString &text, const QFont &font);
+
+    private:
+        QStaticText laid;
+        QFont laidIn;
+    };
+    enum class Place { Left, Centre, Right };
+    void draw(QPainter &painter, Caption &caption, const QString &text, const QRect &room,
+              Place place, Qt::Alignment vertical = Qt::AlignVCenter);
+
     QRect plot() const;
+    QRect wordsRow() const; // under the marks: the times at either end, the legend
     void followWidth();
 
     const line::LineMonitor &monitor;
     TimelineColumns columns_;
+    Caption scaleCaption, oldestCaption, newestCaption, legendCaption;
+    bool wasEmpty = true;
 };

@@ -19,23 +19,33 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         return;
 
     const QRect room = cell.rect.adjusted(3, 0, -3, 0);
-    const quint64 key = (index.data(IdentityRole).toULongLong() << 4) | quint64(index.column());
-    if (laid.size() > MostKept)
+    if (laid.size() > MostKept || cell.font != laidIn) {
         laid.clear();
-    Laid &l = laid[key];
-    if (l.width != room.width()) {
-        l.text = QStaticText(cell.fontMetrics.elidedText(text, Qt::ElideRight, room.width()));
-        l.text.setTextFormat(Qt::PlainText);
-        l.text.prepare(QTransform(), cell.font);
-        l.width = room.width();
+        laidIn = cell.font;
     }
+    auto found = laid.find({room.width(), text});
+    if (found == laid.end()) {
+        // Most cells fit their column: laying the text out tells, and eliding it
+        // first would shape its glyphs twice.
+        const auto layOut = [&](const QString &shown) {
+            QStaticText l(shown);
+            l.setTextFormat(Qt::PlainText);
+            l.prepare(QTransform(), cell.font);
+            return l;
+        };
+        QStaticText l = layOut(text);
+        if (l.size().width() > room.width())
+            l = layOut(cell.fontMetrics.elidedText(text, Qt::ElideRight, room.width()));
+        found = laid.insert({room.width(), text}, l);
+    }
+    const QStaticText &l = *found;
     const bool selected = cell.state & QStyle::State_Selected;
     painter->save();
     painter->setFont(cell.font);
     painter->setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QSizeF size = l.text.size();
+    const QSizeF size = l.size();
     const qreal x = cell.displayAlignment & Qt::AlignRight ? room.right() - size.width()
                                                            : room.left();
-    painter->drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l.text);
+    painter->drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l);
     painter->restore();
 }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QFont>
 #include <QHash>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 
-// Paints the monitor's cells from text laid out once. A row never changes once
-// it is made, but following the newest row repaints every row in sight: each
-// cell's glyphs are shaped (and elided to the column) the first time only.
+#include <utility>
+
+// Paints the monitor's cells from text laid out once. Following the newest row
+// paints each new row, and the line's traffic says the same few things over and
+// over: the same requests, replies, verdicts and meanings. A text is shaped
+// (and elided to its column) the first time it is seen at a width, and drawn
+// from that layout thereafter, in whichever row it appears.
 class TrafficDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -19,11 +24,9 @@ public:
                const QModelIndex &index) const override;
 
 private:
-    struct Laid {
-        QStaticText text;
-        int width = -1; // the room it was elided to
-    };
     static constexpr int MostKept = 4000; // a few screens of cells
 
-    mutable QHash<quint64, Laid> laid;
+    // By the room it was elided to and the text as the model gives it.
+    mutable QHash<std::pair<int, QString>, QStaticText> laid;
+    mutable QFont laidIn;
 };

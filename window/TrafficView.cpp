@@ -8,10 +8,12 @@
 
 namespace {
 
-// A scroll bar whose value or range changes repaint where its slider was and
-// where it is now, not the whole bar: the table's range and value change with
-// every row added, and a fill as tall as the whole bar is shared out to Qt's
-// painting threads, waking them each time.
+// A scroll bar whose value or range changes repaint where its slider's ends
+// and middle were and where they are now, not the whole bar: the table's range
+// and value change with every row added, and a fill taller than about 96 lines
+// is shared out to Qt's painting threads, waking them each time. Between its
+// ends, a slider looks the same all along its length, but for a grip in the
+// middle that some styles draw.
 class SliderScrollBar final : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
@@ -26,11 +28,24 @@ protected:
         QRegion dirty;
         const QRect slider = part(QStyle::SC_ScrollBarSlider);
         if (slider != painted) {
-            // Styles draw the slider's edge a little outside its rectangle.
-            constexpr int Edge = 4;
-            const QMargins edge = orientation() == Qt::Vertical ? QMargins(0, Edge, 0, Edge)
-                                                                : QMargins(Edge, 0, Edge, 0);
-            dirty += painted.united(slider).marginsAdded(edge);
+            const bool vertical = orientation() == Qt::Vertical;
+            const auto along = [vertical](const QRect &r) {
+                return vertical ? std::pair(r.top(), r.bottom()) : std::pair(r.left(), r.right());
+            };
+            // The band across the bar from one place along it to another, and a
+            // margin either side: styles draw the slider's edge a little outside
+            // its rectangle, and a grip a few pixels long.
+            const auto band = [&](int from, int to, int margin) {
+                const int low = std::min(from, to) - margin, high = std::max(from, to) + margin;
+                return vertical ? QRect(0, low, width(), high - low + 1)
+                                : QRect(low, 0, high - low + 1, height());
+            };
+            constexpr int Edge = 4, Grip = 8;
+            const auto [wasFirst, wasLast] = along(painted);
+            const auto [first, last] = along(slider);
+            dirty += band(wasFirst, first, Edge);
+            dirty += band(wasLast, last, Edge);
+            dirty += band((wasFirst + wasLast) / 2, (first + last) / 2, Grip);
         }
         // Some styles grey an arrow that can go no further. A row added makes the
         // range grow before the value follows it: only the arrows go with that.
