@@ -11,19 +11,88 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     // Following the newest row moves the rows under a pointer that stands still:
     // a row under the pointer would be highlighted wrongly until it moved.
     cell.state &= ~QStyle::State_MouseOver;
+    if (cell.font != laidIn) {
+        laid.clear();
+        seenOnce.clear();
+        pictures.clear();
+        laidIn = cell.font;
+    }
+
+    // A plain cell lies on the table's base, its background (if any) one colour.
+    const Qt::BrushStyle paper = cell.backgroundBrush.style();
+    const bool plain = !(cell.state & (QStyle::State_Selected | QStyle::State_HasFocus)) &&
+                       !(cell.features & QStyleOptionViewItem::Alternate) &&
+                       (paper == Qt::NoBrush || paper == Qt::SolidPattern);
+    if (!plain) {
+        paintCell(*painter, cell);
+        return;
+    }
+    const Look look{cell.text,
+                    cell.rect.size(),
+                    cell.palette.color(QPalette::Text).rgba(),
+                    paper == Qt::NoBrush ? 0 : cell.backgroundBrush.color().rgba(),
+                    cell.palette.color(QPalette::Base).rgba(),
+                    int(cell.displayAlignment)};
+    const qreal ratio = painter->device()->devicePixelRatio();
+    if (ratio != picturesRatio) {
+        pictures.clear();
+        picturesRatio = ratio;
+    }
+    if (const auto found = pictures.constFind(look); found != pictures.cend()) {
+        painter->drawPixmap(cell.rect.topLeft(), *found);
+        return;
+    }
+    if (!seenOnce.contains(look)) { // the time and the response time are seen once
+        if (seenOnce.size() > MostKept)
+            seenOnce.clear();
+        seenOnce.insert(look);
+        paintCell(*painter, cell);
+        return;
+    }
+    QPixmap picture(cell.rect.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(cell.palette.color(QPalette::Base));
+    {
+        QPainter onPicture(&picture);
+        QStyleOptionViewItem atOrigin = cell;
+        atOrigin.rect.moveTopLeft({0, 0});
+        paintCell(onPicture, atOrigin);
+    }
+    painter->drawPixmap(cell.rect.topLeft(), picture);
+    if (pictures.size() >= MostPictures)
+        pictures.clear();
+    pictures.insert(look, picture);
+    seenOnce.remove(look);
+}
+
+void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell) const
+{
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background and the selection only
     const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, &painter, cell.widget);
     if (text.isEmpty())
         return;
 
     const QRect room = cell.rect.adjusted(3, 0, -3, 0);
-    if (laid.size() > MostKept || cell.font != laidIn) {
+    const QStaticText &l = laidOut(cell, text, room.width());
+    const bool selected = cell.state & QStyle::State_Selected;
+    painter.save();
+    painter.setFont(cell.font);
+    painter.setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const QSizeF size = l.size();
+    const qreal x = cell.displayAlignment & Qt::AlignRight ? room.right() - size.width()
+                                                           : room.left();
+    painter.drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l);
+    painter.restore();
+}
+
+const QStaticText &TrafficDelegate::laidOut(const QStyleOptionViewItem &cell,
+                                            const QString &text, int room) const
+{
+    if (laid.size() > MostKept)
         laid.clear();
-        laidIn = cell.font;
-    }
-    auto found = laid.find({room.width(), text});
+    auto found = laid.find({room, text});
     if (found == laid.end()) {
         // Most cells fit their column: laying the text out tells, and eliding it
         // first would shape its glyphs twice.
@@ -34,18 +103,9 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             return l;
         };
         QStaticText l = layOut(text);
-        if (l.size().width() > room.width())
-            l = layOut(cell.fontMetrics.elidedText(text, Qt::ElideRight, room.width()));
-        found = laid.insert({room.width(), text}, l);
+        if (l.size().width() > room)
+            l = layOut(cell.fontMetrics.elidedText(text, Qt::ElideRight, room));
+        found = laid.insert({room, text}, l);
     }
-    const QStaticText &l = *found;
-    const bool selected = cell.state & QStyle::State_Selected;
-    painter->save();
-    painter->setFont(cell.font);
-    painter->setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QSizeF size = l.size();
-    const qreal x = cell.displayAlignment & Qt::AlignRight ? room.right() - size.width()
-                                                           : room.left();
-    painter->drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l);
-    painter->restore();
+    return *found;
 }
