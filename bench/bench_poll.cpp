@@ -4,7 +4,7 @@
 //   bench_poll SECONDS [--monitor | --trend] [--warm-up=SECONDS]
 //   (COM 1 from RZM530_COM_DIR, a module on it; 3 s of warm-up unless told)
 // Prints the share of one core, user and system time together, after a warm-up,
-// and how often the process was woken.
+// the kernel's share of it, and how often the process was woken.
 #include "LineSession.h"
 #include "MSComm.h"
 #include "frmMain.h"
@@ -34,10 +34,14 @@ rusage usage()
     return u;
 }
 
+double secondsOf(const timeval &t)
+{
+    return double(t.tv_sec) + t.tv_usec / 1e6;
+}
+
 double cpuSeconds(const rusage &u)
 {
-    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
+    return secondsOf(u.ru_utime) + secondsOf(u.ru_stime);
 }
 
 } // namespace
@@ -83,9 +87,11 @@ int main(int argc, char *argv[])
         const auto transactions =
             session.tap().monitor().traffic().nextSequence() - transactionsAtStart;
         const auto good = session.tap().monitor().health().good;
-        std::printf("%.3f %% of a core over %d s, %llu transactions (%llu good in all), "
-                    "%.1f wake-ups a second%s\n",
-                    100.0 * used / seconds, seconds, static_cast<unsigned long long>(transactions),
+        const double system = secondsOf(end.ru_stime) - secondsOf(start.ru_stime);
+        std::printf("%.3f %% of a core over %d s (%.3f %% in the kernel), %llu transactions "
+                    "(%llu good in all), %.1f wake-ups a second%s\n",
+                    100.0 * used / seconds, seconds, 100.0 * system / seconds,
+                    static_cast<unsigned long long>(transactions),
                     static_cast<unsigned long long>(good), double(wakeUps) / seconds,
                     monitor ? ", monitor open"
                     : trend ? ", trend open"

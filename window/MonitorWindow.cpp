@@ -43,6 +43,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
     view.setItemDelegate(&delegate);
+    view.setShowGrid(false); // the delegate draws each cell's grid lines
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -67,9 +67,17 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
 void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell) const
 {
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    // The grid along the cell's right and bottom edges, where the table would
+    // draw it, so that a cell's picture holds its grid too.
+    const QColor grid = QColor::fromRgba(
+        QRgb(style->styleHint(QStyle::SH_Table_GridLineColor, &cell, cell.widget)));
+    painter.fillRect(QRect(cell.rect.right(), cell.rect.top(), 1, cell.rect.height()), grid);
+    painter.fillRect(QRect(cell.rect.left(), cell.rect.bottom(), cell.rect.width(), 1), grid);
+    cell.rect.adjust(0, 0, -1, -1);
+
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background and the selection only
-    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &cell, &painter, cell.widget);
     if (text.isEmpty())
         return;

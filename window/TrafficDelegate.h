@@ -15,6 +15,7 @@
 // the first time it is seen at a width, and drawn from that layout thereafter; a
 // plain cell (neither selected nor current) seen a second time is kept as a
 // picture, so that showing it again is one copy instead of a glyph at a time.
+// It draws the table's grid lines with each cell (the table shows no grid).
 class TrafficDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
