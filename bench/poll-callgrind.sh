@@ -6,6 +6,7 @@
 # The warm-up lasts until the monitor's table is full and follows the newest row,
 # as it does in use.
 # Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
+#        WHAT=monitor bench/poll-callgrind.sh ...   profiles the one case alone
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"

@@ -2,7 +2,7 @@
 # Polling's cost in the tester's own process, with and without the line monitor
 # (or the trend) open: RUNS runs of SECONDS each, taking turns, under Xvfb,
 # against the simulated module. Prints each run, then the median and the
-# spread of each. With "busy", every relay and input is on and the analog
+# spread of each, and of what the tool adds, run by run. With "busy", every relay and input is on and the analog
 # inputs move each second, so that every lane of the trend has something to draw.
 # Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]   (needs a build in build/)
 set -euo pipefail
@@ -45,3 +45,7 @@ summary() {
 }
 summary "$work/polling" "polling:"
 summary "$work/tool" "polling, $tool open${busy:+ ($busy)}:"
+# Each open run less the run just before it, without the tool.
+paste <(awk '{print $1}' "$work/polling") <(awk '{print $1}' "$work/tool") |
+    awk '{print $2 - $1}' >"$work/added"
+summary "$work/added" "the $tool adds:"

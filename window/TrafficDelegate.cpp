@@ -14,7 +14,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     if (cell.font != laidIn) {
         laid.clear();
         seenOnce.clear();
-        pictures.clear();
+        forgetPictures();
         laidIn = cell.font;
     }
 
@@ -35,7 +35,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                     int(cell.displayAlignment)};
     const qreal ratio = painter->device()->devicePixelRatio();
     if (ratio != picturesRatio) {
-        pictures.clear();
+        forgetPictures();
         picturesRatio = ratio;
     }
     if (const auto found = pictures.constFind(look); found != pictures.cend()) {
@@ -59,9 +59,11 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         paintCell(onPicture, atOrigin);
     }
     painter->drawPixmap(cell.rect.topLeft(), picture);
-    if (pictures.size() >= MostPictures)
-        pictures.clear();
+    const qint64 bytes = qint64(picture.width()) * picture.height() * picture.depth() / 8;
+    if (pictureBytes + bytes > MostPictureBytes)
+        forgetPictures();
     pictures.insert(look, picture);
+    pictureBytes += bytes;
     seenOnce.remove(look);
 }
 
@@ -93,6 +95,12 @@ void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell) c
                                                            : room.left();
     painter.drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l);
     painter.restore();
+}
+
+void TrafficDelegate::forgetPictures() const
+{
+    pictures.clear();
+    pictureBytes = 0;
 }
 
 const QStaticText &TrafficDelegate::laidOut(const QStyleOptionViewItem &cell,

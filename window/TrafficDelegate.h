@@ -42,17 +42,20 @@ public:
 
 private:
     void paintCell(QPainter &painter, QStyleOptionViewItem &cell) const;
+    void forgetPictures() const;
     const QStaticText &laidOut(const QStyleOptionViewItem &cell, const QString &text,
                                int room) const;
 
     static constexpr int MostKept = 4000; // a few screens of cells
-    static constexpr int MostPictures = 200; // a cell is at most a few kB
+    // The pictures' memory, a few hundred cells; the meaning's column may be wide.
+    static constexpr qint64 MostPictureBytes = 4 << 20;
 
     // By the room it was elided to and the text as the model gives it.
     mutable QHash<std::pair<int, QString>, QStaticText> laid;
     mutable QFont laidIn;
     mutable QSet<Look> seenOnce;
     mutable QHash<Look, QPixmap> pictures;
+    mutable qint64 pictureBytes = 0;
     mutable qreal picturesRatio = 0;
 };
 
