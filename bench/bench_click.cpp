@@ -46,24 +46,25 @@ int main(int argc, char *argv[])
     std::vector<line::Time> clickedAt;
     std::vector<line::Transaction> kept;
     constexpr int PollPeriodMs = 1000;
-    QObject::connect(&session.tap(), &LineTap::transactionEnded, &app,
-                     [&](const line::Transaction &t) {
-                         kept.push_back(t);
-                         if (t.origin != line::Origin::Poll || int(clickedAt.size()) >= clicks)
-                             return;
-                         const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - t.start);
-                         const int in = PollPeriodMs + delayMs - int(sinceStart.count());
-                         QTimer::singleShot(std::max(0, in), &app, [&] {
-                             const bool on = clickedAt.size() % 2 == 0;
-                             clickedAt.push_back(std::chrono::steady_clock::now());
-                             window.findChild<QPushButton *>(on ? QStringLiteral("btnON(3)")
-                                                                : QStringLiteral("btnOFF(3)"))
-                                 ->click();
-                             if (int(clickedAt.size()) == clicks)
-                                 QTimer::singleShot(2 * PollPeriodMs, &app, &QApplication::quit);
-                         });
-                     });
+    QObject::connect(
+        &session.tap(), &LineTap::transactionEnded, &app, [&](const line::Transaction &t) {
+            kept.push_back(t);
+            if (t.origin != line::Origin::Poll || int(clickedAt.size()) >= clicks)
+                return;
+            const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - t.start);
+            const int in = PollPeriodMs + delayMs - int(sinceStart.count());
+            QTimer::singleShot(std::max(0, in), &app, [&] {
+                const bool on = clickedAt.size() % 2 == 0;
+                clickedAt.push_back(std::chrono::steady_clock::now());
+                window
+                    .findChild<QPushButton *>(on ? QStringLiteral("btnON(3)")
+                                                 : QStringLiteral("btnOFF(3)"))
+                    ->click();
+                if (int(clickedAt.size()) == clicks)
+                    QTimer::singleShot(2 * PollPeriodMs, &app, &QApplication::quit);
+            });
+        });
     app.exec();
 
     // Each click's request, and the transaction on the line when it was made.
@@ -86,7 +87,9 @@ int main(int argc, char *argv[])
     }
     std::sort(waits.begin(), waits.end());
     std::sort(afterReply.begin(), afterReply.end());
-    const auto median = [](const std::vector<double> &v) { return v.empty() ? 0 : v[v.size() / 2]; };
+    const auto median = [](const std::vector<double> &v) {
+        return v.empty() ? 0 : v[v.size() / 2];
+    };
     const auto most = [](const std::vector<double> &v) { return v.empty() ? 0 : v.back(); };
     std::printf("%d clicks, %d on the line, %zu of them made while a reply was due\n", clicks,
                 relayRequests, waits.size());

@@ -25,6 +25,7 @@ for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; s
 export RZM530_COM_DIR="$work/line"
 
 for what in ${WHAT:-polling monitor}; do
+    case "$what" in polling | monitor) ;; *) echo "WHAT is polling or monitor" >&2; exit 2 ;; esac
     rm -f "$out/$what".*
     option=()
     [ "$what" = monitor ] && option=(--monitor)

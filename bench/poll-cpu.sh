@@ -2,8 +2,9 @@
 # Polling's cost in the tester's own process, with and without the line monitor
 # (or the trend) open: RUNS runs of SECONDS each, taking turns, under Xvfb,
 # against the simulated module. Prints each run, then the median and the
-# spread of each, and of what the tool adds, run by run. With "busy", every relay and input is on and the analog
-# inputs move each second, so that every lane of the trend has something to draw.
+# spread of each, and of what the tool adds, run by run. With "busy", every
+# relay and input is on and the analog inputs move each second, so that every
+# lane of the trend has something to draw.
 # Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]   (needs a build in build/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -74,7 +74,6 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
     sinceCatchUp.start();
     // Hidden, it does nothing: showing it catches up at once.
     connect(&tap, &LineTap::transactionEnded, this, [this] {
-        constexpr qint64 CatchUpEveryMs = 50;
         if (isVisible() && !catchUpSoon.isActive())
             catchUpSoon.start(int(std::max<qint64>(0, CatchUpEveryMs - sinceCatchUp.elapsed())));
     });

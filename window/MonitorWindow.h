@@ -6,9 +6,9 @@
 #include "TrafficModel.h"
 #include "TrafficView.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -58,8 +58,10 @@ private:
     TimelineStrip timeline;
     std::array<FigureLabel, Figures> figures;
     QToolBar *toolBar = nullptr;
-    // Many transactions in a burst make one update, at most one each 50 ms; one
-    // after a quiet spell is shown at once, in the wake-up that ended it.
+    // Many transactions in a burst make one update, at most one each
+    // CatchUpEveryMs; one after a quiet spell is shown at once, in the wake-up
+    // that ended it.
+    static constexpr qint64 CatchUpEveryMs = 50;
     QTimer catchUpSoon;
     QElapsedTimer sinceCatchUp;
 };

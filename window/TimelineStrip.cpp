@@ -12,9 +12,10 @@
 // however short its mark.
 #include "TimelineStrip.h"
 
+#include "LaidText.h"
 #include "LineMonitor.h"
-#include "TrafficDelegate.h"
 #include "ToolTip.h"
+#include "TrafficDelegate.h"
 #include "Words.h"
 
 #include <QMouseEvent>
@@ -31,9 +32,9 @@ namespace {
 
 constexpr int Margin = 2;
 constexpr int TickHeight = 4;
-// The room at each end of the words under the marks for a time of day; the
-// legend between them is shown only with more room than this on either side.
-constexpr int TimesRoom = 100;
+// At least this much room at each end of the words under the marks is kept for
+// a time of day; the legend between them is shown only with room to spare.
+constexpr int LeastTimesRoom = 100;
 
 QColor colourOf(TimelineColumns::Kind kind)
 {
@@ -61,6 +62,7 @@ TimelineStrip::TimelineStrip(const line::LineMonitor &monitor, QWidget *parent)
     setObjectName(QStringLiteral("timeline"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    measureTimesRoom();
 }
 
 QSize TimelineStrip::sizeHint() const
@@ -96,10 +98,10 @@ void TimelineStrip::refresh()
         // The marks, the scale and the times at either end change with the traffic;
         // the legend between the times stays, and is the most costly to draw.
         const QRect words = wordsRow();
-        update(QRegion(rect().adjusted(0, 0, 0, -(height() - words.top())))
-               + QRect(0, words.top(), TimesRoom + Margin, height() - words.top())
-               + QRect(width() - TimesRoom - Margin, words.top(), TimesRoom + Margin,
-                       height() - words.top()));
+        update(QRegion(rect().adjusted(0, 0, 0, -(height() - words.top()))) +
+               QRect(0, words.top(), timesRoom + Margin, height() - words.top()) +
+               QRect(width() - timesRoom - Margin, words.top(), timesRoom + Margin,
+                     height() - words.top()));
     }
     wasEmpty = empty;
 }
@@ -175,7 +177,7 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
     draw(painter, newestCaption, timeOf(traffic.newest()), text, Place::Right);
     const QString legend = tr("height: response time   red: the module's errors   grey: no "
                               "reply expected, or ended by the tester");
-    const QRect legendRoom = text.adjusted(TimesRoom, 0, -TimesRoom, 0);
+    const QRect legendRoom = text.adjusted(timesRoom, 0, -timesRoom, 0);
     if (event->region().intersects(legendRoom) &&
         legendCaption.laidOut(legend, font()).size().width() < legendRoom.width())
         draw(painter, legendCaption, legend, text, Place::Centre);
@@ -184,9 +186,7 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
 const QStaticText &TimelineStrip::Caption::laidOut(const QString &text, const QFont &font)
 {
     if (text != laid.text() || font != laidIn) {
-        laid.setText(text);
-        laid.setTextFormat(Qt::PlainText);
-        laid.prepare(QTransform(), font);
+        laid = laidOutText(text, font);
         laidIn = font;
     }
     return laid;
@@ -200,12 +200,21 @@ void TimelineStrip::draw(QPainter &painter, Caption &caption, const QString &tex
     const qreal x = place == Place::Left    ? room.left()
                     : place == Place::Right ? room.right() + 1 - size.width()
                                             : room.left() + (room.width() - size.width()) / 2;
-    const qreal y = vertical & Qt::AlignTop ? room.top() : room.top() + (room.height() - size.height()) / 2;
+    const qreal y =
+        vertical & Qt::AlignTop ? room.top() : room.top() + (room.height() - size.height()) / 2;
     painter.drawStaticText(QPointF(std::round(x), std::round(y)), laid);
+}
+
+void TimelineStrip::measureTimesRoom()
+{
+    timesRoom = std::max(LeastTimesRoom,
+                         fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 4 * Margin);
 }
 
 bool TimelineStrip::event(QEvent *event)
 {
+    if (event->type() == QEvent::FontChange)
+        measureTimesRoom();
     return answerToolTip(*this, event, [this](QPoint at) { return toolTipAt(at.x()); }) ||
            QWidget::event(event);
 }

@@ -45,7 +45,7 @@ protected:
 
 private:
     // Words laid out once and again only when they change: the strip is drawn
-    // whole with each transaction, and its words mostly stay the same.
+    // again with each transaction, and its words mostly stay the same.
     class Caption {
     public:
         const QStaticText &laidOut(const QString &text, const QFont &font);
@@ -61,9 +61,11 @@ private:
     QRect plot() const;
     QRect wordsRow() const; // under the marks: the times at either end, the legend
     void followWidth();
+    void measureTimesRoom();
 
     const line::LineMonitor &monitor;
     TimelineColumns columns_;
     Caption scaleCaption, oldestCaption, newestCaption, legendCaption;
     bool wasEmpty = true;
+    int timesRoom = 0; // at either end of the words' row, for a time of day
 };

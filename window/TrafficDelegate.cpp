@@ -1,7 +1,11 @@
 #include "TrafficDelegate.h"
 
+#include "LaidText.h"
+
 #include <QApplication>
 #include <QPainter>
+
+#include <cmath>
 
 void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
@@ -11,20 +15,30 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     // Following the newest row moves the rows under a pointer that stands still:
     // a row under the pointer would be highlighted wrongly until it moved.
     cell.state &= ~QStyle::State_MouseOver;
+    cell.font.setStyleStrategy(QFont::NoSubpixelAntialias);
     if (cell.font != laidIn) {
         laid.clear();
         seenOnce.clear();
         forgetPictures();
         laidIn = cell.font;
     }
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    const QColor grid = QColor::fromRgba(
+        QRgb(style->styleHint(QStyle::SH_Table_GridLineColor, &cell, cell.widget)));
 
     // A plain cell lies on the table's base, its background (if any) one colour.
+    // At a fractional scale a cell's edges fall between device pixels, where a
+    // picture cannot be put.
+    const qreal ratio = painter->device()->devicePixelRatio();
     const Qt::BrushStyle paper = cell.backgroundBrush.style();
-    const bool plain = !(cell.state & (QStyle::State_Selected | QStyle::State_HasFocus)) &&
+    const bool plain = keepPictures && ratio == std::floor(ratio) &&
+                       !(cell.state & (QStyle::State_Selected | QStyle::State_HasFocus)) &&
                        !(cell.features & QStyleOptionViewItem::Alternate) &&
                        (paper == Qt::NoBrush || paper == Qt::SolidPattern);
-    if (!plain) {
-        paintCell(*painter, cell);
+    const qint64 bytes = qint64(cell.rect.width() * ratio) * qint64(cell.rect.height() * ratio) *
+                         painter->device()->depth() / 8;
+    if (!plain || bytes > MostBytesAPicture) {
+        paintCell(*painter, cell, grid);
         return;
     }
     const Look look{cell.text,
@@ -32,8 +46,9 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                     cell.palette.color(QPalette::Text).rgba(),
                     paper == Qt::NoBrush ? 0 : cell.backgroundBrush.color().rgba(),
                     cell.palette.color(QPalette::Base).rgba(),
-                    int(cell.displayAlignment)};
-    const qreal ratio = painter->device()->devicePixelRatio();
+                    grid.rgba(),
+                    int(cell.displayAlignment),
+                    style};
     if (ratio != picturesRatio) {
         forgetPictures();
         picturesRatio = ratio;
@@ -42,11 +57,15 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         painter->drawPixmap(cell.rect.topLeft(), *found);
         return;
     }
-    if (!seenOnce.contains(look)) { // the time and the response time are seen once
+    // The time and the response time are new in each row; a cell painted again
+    // in its own row (scrolled back to, uncovered) is not seen again.
+    const quint64 row = index.data(IdentityRole).toULongLong();
+    const auto seen = seenOnce.constFind(look);
+    if (seen == seenOnce.cend() || *seen == row) {
         if (seenOnce.size() > MostKept)
             seenOnce.clear();
-        seenOnce.insert(look);
-        paintCell(*painter, cell);
+        seenOnce.insert(look, row);
+        paintCell(*painter, cell, grid);
         return;
     }
     QPixmap picture(cell.rect.size() * ratio);
@@ -56,10 +75,9 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         QPainter onPicture(&picture);
         QStyleOptionViewItem atOrigin = cell;
         atOrigin.rect.moveTopLeft({0, 0});
-        paintCell(onPicture, atOrigin);
+        paintCell(onPicture, atOrigin, grid);
     }
     painter->drawPixmap(cell.rect.topLeft(), picture);
-    const qint64 bytes = qint64(picture.width()) * picture.height() * picture.depth() / 8;
     if (pictureBytes + bytes > MostPictureBytes)
         forgetPictures();
     pictures.insert(look, picture);
@@ -67,19 +85,18 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     seenOnce.remove(look);
 }
 
-void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell) const
+void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell,
+                                const QColor &grid) const
 {
-    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
     // The grid along the cell's right and bottom edges, where the table would
-    // draw it, so that a cell's picture holds its grid too.
-    const QColor grid = QColor::fromRgba(
-        QRgb(style->styleHint(QStyle::SH_Table_GridLineColor, &cell, cell.widget)));
+    // draw it.
     painter.fillRect(QRect(cell.rect.right(), cell.rect.top(), 1, cell.rect.height()), grid);
     painter.fillRect(QRect(cell.rect.left(), cell.rect.bottom(), cell.rect.width(), 1), grid);
     cell.rect.adjust(0, 0, -1, -1);
 
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background and the selection only
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &cell, &painter, cell.widget);
     if (text.isEmpty())
         return;
@@ -91,8 +108,8 @@ void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell) c
     painter.setFont(cell.font);
     painter.setPen(cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QSizeF size = l.size();
-    const qreal x = cell.displayAlignment & Qt::AlignRight ? room.right() - size.width()
-                                                           : room.left();
+    const qreal x =
+        cell.displayAlignment & Qt::AlignRight ? room.right() - size.width() : room.left();
     painter.drawStaticText(QPointF(x, room.top() + (room.height() - size.height()) / 2), l);
     painter.restore();
 }
@@ -103,8 +120,8 @@ void TrafficDelegate::forgetPictures() const
     pictureBytes = 0;
 }
 
-const QStaticText &TrafficDelegate::laidOut(const QStyleOptionViewItem &cell,
-                                            const QString &text, int room) const
+const QStaticText &TrafficDelegate::laidOut(const QStyleOptionViewItem &cell, const QString &text,
+                                            int room) const
 {
     if (laid.size() > MostKept)
         laid.clear();
@@ -112,15 +129,9 @@ const QStaticText &TrafficDelegate::laidOut(const QStyleOptionViewItem &cell,
     if (found == laid.end()) {
         // Most cells fit their column: laying the text out tells, and eliding it
         // first would shape its glyphs twice.
-        const auto layOut = [&](const QString &shown) {
-            QStaticText l(shown);
-            l.setTextFormat(Qt::PlainText);
-            l.prepare(QTransform(), cell.font);
-            return l;
-        };
-        QStaticText l = layOut(text);
+        QStaticText l = laidOutText(text, cell.font);
         if (l.size().width() > room)
-            l = layOut(cell.fontMetrics.elidedText(text, Qt::ElideRight, room));
+            l = laidOutText(cell.fontMetrics.elidedText(text, Qt::ElideRight, room), cell.font);
         found = laid.insert({room, text}, l);
     }
     return *found;
