@@ -40,14 +40,15 @@ protected:
             frameAlone.subControls &= ~Title;
             style()->drawComplexControl(QStyle::CC_GroupBox, &frameAlone, &onFrame, this);
             framed = shape;
+            // Finding the title's place measures its text: once, with the frame.
+            titlePlace = style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                 QStyle::SC_GroupBoxLabel, this) |
+                         style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                 QStyle::SC_GroupBoxCheckBox, this);
         }
         QPainter painter(this);
         painter.drawPixmap(0, 0, frame);
-        const QRect title =
-            style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this) |
-            style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxCheckBox,
-                                    this);
-        if (event->region().intersects(title)) {
+        if (event->region().intersects(titlePlace)) {
             QStyleOptionGroupBox titleAlone = option;
             titleAlone.subControls &= Title;
             style()->drawComplexControl(QStyle::CC_GroupBox, &titleAlone, &painter, this);
@@ -82,4 +83,5 @@ private:
     };
     QPixmap frame;
     Shape framed;
+    QRect titlePlace;
 };
