@@ -60,15 +60,23 @@ class TrafficViewTest : public QObject {
         QVERIFY2(shown == fresh, "what is on screen differs from the traffic as it is");
     }
 
+    // The window on screen, and its table; none if it could not be shown.
+    static QTableView *shown(MonitorWindow &window)
+    {
+        window.resize(800, 400);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return nullptr;
+        return window.findChild<QTableView *>(QStringLiteral("traffic"));
+    }
+
 private slots:
     void showsTheRowsAsTheyAreAdded()
     {
         LineTap tap;
         MonitorWindow window(tap);
-        window.resize(800, 400);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto *view = window.findChild<QTableView *>(QStringLiteral("traffic"));
+        QTableView *view = shown(window);
+        QVERIFY(view);
         QScrollBar *bar = view->verticalScrollBar();
         const auto add = [&](int rows) {
             for (int i = 0; i < rows; ++i) {
@@ -103,10 +111,8 @@ private slots:
     {
         LineTap tap;
         MonitorWindow window(tap);
-        window.resize(800, 400);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto *view = window.findChild<QTableView *>(QStringLiteral("traffic"));
+        QTableView *view = shown(window);
+        QVERIFY(view);
         const auto add = [&](int times) {
             for (int i = 0; i < times; ++i) {
                 transaction(tap);

@@ -38,7 +38,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const qint64 bytes = qint64(cell.rect.width() * ratio) * qint64(cell.rect.height() * ratio) *
                          painter->device()->depth() / 8;
     if (!plain || bytes > MostBytesAPicture) {
-        paintCell(*painter, cell, grid);
+        paintCell(*painter, cell, *style, grid);
         return;
     }
     const Look look{cell.text,
@@ -65,7 +65,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         if (seenOnce.size() > MostKept)
             seenOnce.clear();
         seenOnce.insert(look, row);
-        paintCell(*painter, cell, grid);
+        paintCell(*painter, cell, *style, grid);
         return;
     }
     QPixmap picture(cell.rect.size() * ratio);
@@ -75,7 +75,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         QPainter onPicture(&picture);
         QStyleOptionViewItem atOrigin = cell;
         atOrigin.rect.moveTopLeft({0, 0});
-        paintCell(onPicture, atOrigin, grid);
+        paintCell(onPicture, atOrigin, *style, grid);
     }
     painter->drawPixmap(cell.rect.topLeft(), picture);
     if (pictureBytes + bytes > MostPictureBytes)
@@ -85,7 +85,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     seenOnce.remove(look);
 }
 
-void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell,
+void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell, const QStyle &style,
                                 const QColor &grid) const
 {
     // The grid along the cell's right and bottom edges, where the table would
@@ -96,8 +96,7 @@ void TrafficDelegate::paintCell(QPainter &painter, QStyleOptionViewItem &cell,
 
     const QString text = cell.text;
     cell.text.clear(); // the style draws the background and the selection only
-    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, &painter, cell.widget);
+    style.drawControl(QStyle::CE_ItemViewItem, &cell, &painter, cell.widget);
     if (text.isEmpty())
         return;
 

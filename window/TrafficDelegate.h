@@ -51,7 +51,8 @@ public:
     };
 
 private:
-    void paintCell(QPainter &painter, QStyleOptionViewItem &cell, const QColor &grid) const;
+    void paintCell(QPainter &painter, QStyleOptionViewItem &cell, const QStyle &style,
+                   const QColor &grid) const;
     void forgetPictures() const;
     const QStaticText &laidOut(const QStyleOptionViewItem &cell, const QString &text,
                                int room) const;
