@@ -135,7 +135,6 @@ bool Console::executeFault(SimulatedModule &module, bool named, const QStringLis
         return false;
     if (std::holds_alternative<LineConnection>(row->switched))
         return !named && line.dropTcpClient(); // the connection is the line's, not a module's
-    const QString value =
-        omitted ? QString::number(module.serverAddress() % 247 + 1) : w.value(2);
+    const QString value = omitted ? QString::number(module.serverAddress() % 247 + 1) : w.value(2);
     return setFault(*row, value, true, &module.faults);
 }

@@ -51,7 +51,8 @@ const std::array<FaultRow, 14> FaultTable{{
     {"shorted inputs", "shorted-inputs", "shorted-inputs", "A,B", &Faults::shortedInputs, Inputs,
      OnConsole::ZeroClears, "digital inputs A and B wired together: either on, both read on"},
     {"analog follower", "analog-follows", "analog-follows", "A,B", &Faults::analogFollows,
-     SimulatedModule::AnalogInputs, OnConsole::ZeroClears, "analog input B reads what input A does"},
+     SimulatedModule::AnalogInputs, OnConsole::ZeroClears,
+     "analog input B reads what input A does"},
     {"drop the connection", nullptr, "drop", nullptr, LineConnection{}, 0, OnConsole::Same,
      "the TCP client's connection is closed now (window: **Drop the connection**)"},
 }};
@@ -84,9 +85,10 @@ bool setFault(const FaultRow &row, const QString &value, bool onConsole, Faults 
 
 QString optionRange(const FaultRow &row)
 {
-    const QString pattern = std::holds_alternative<std::array<int, 2> Faults::*>(row.switched)
-                                ? QStringLiteral("--%1 takes two different inputs 1 to %2, e.g. 1,2")
-                                : QStringLiteral("--%1 takes 1 to %2");
+    const QString pattern =
+        std::holds_alternative<std::array<int, 2> Faults::*>(row.switched)
+            ? QStringLiteral("--%1 takes two different inputs 1 to %2, e.g. 1,2")
+            : QStringLiteral("--%1 takes 1 to %2");
     return pattern.arg(QLatin1String(row.option)).arg(row.most);
 }
 
@@ -101,7 +103,8 @@ QString consoleFaultCommands()
 {
     QStringList lines{QStringLiteral("  fault none")};
     for (const FaultRow &row : FaultTable) {
-        QString line = QStringLiteral("  %1 %2").arg(commandOf(row), -28).arg(QLatin1String(row.caption));
+        QString line =
+            QStringLiteral("  %1 %2").arg(commandOf(row), -28).arg(QLatin1String(row.caption));
         if (row.argument != nullptr)
             line += QStringLiteral(", %1 1 to %2").arg(QLatin1String(row.argument)).arg(row.most);
         if (row.onConsole == OnConsole::MayOmitValue)
@@ -120,7 +123,9 @@ QString faultTableMarkdown()
     const auto code = [](const QString &text) { return QStringLiteral("`%1`").arg(text); };
     for (const FaultRow &row : FaultTable) {
         const QString option =
-            row.option ? code(withValue(QStringLiteral("--") + QLatin1String(row.option), row, false)) : QString();
+            row.option
+                ? code(withValue(QStringLiteral("--") + QLatin1String(row.option), row, false))
+                : QString();
         lines << QStringLiteral("| %1 | %2 | %3 | %4 |")
                      .arg(QLatin1String(row.caption), option, code(commandOf(row)),
                           QString::fromUtf8(row.effect));

@@ -19,8 +19,8 @@ struct LineConnection {};
 
 // What setting a fault switches in a module's Faults: a flag, a number or a
 // pair of inputs.
-using FaultSwitch = std::variant<LineConnection, bool Faults::*, int Faults::*,
-                                 std::array<int, 2> Faults::*>;
+using FaultSwitch =
+    std::variant<LineConnection, bool Faults::*, int Faults::*, std::array<int, 2> Faults::*>;
 
 // What the console takes beyond the command line's range.
 enum class OnConsole {

@@ -114,8 +114,8 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     const QCommandLineOption relaysOption("relays", "Relays 1-8 at start, e.g. 10100001.", "bits");
     const QCommandLineOption listFaultsOption(
         "list-faults", "Prints the table of faults, in Markdown, and exits.");
-    parser.addOptions({dirOption, comOption, addressOption, tcpOption, headlessOption,
-                       analogOption, inputsOption, relaysOption, listFaultsOption});
+    parser.addOptions({dirOption, comOption, addressOption, tcpOption, headlessOption, analogOption,
+                       inputsOption, relaysOption, listFaultsOption});
     for (const FaultRow &row : FaultTable)
         if (row.option != nullptr)
             parser.addOption({QLatin1String(row.option), optionHelp(row),
