@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "FaultTable.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -104,11 +106,8 @@ bool Console::execute(QStringList w)
             for (const auto &each : modules)
                 say(relaysLine(*each));
         return true;
-    } else if (command == QLatin1String("fault") && w.value(1) == QLatin1String("drop")) {
-        if (named || w.size() != 2 || !line.dropTcpClient())
-            return false; // the connection is the line's, not a module's
-    } else if (command == QLatin1String("fault") && w.size() >= 2) {
-        if (!executeFault(*module, w))
+    } else if (command == QLatin1String("fault")) {
+        if (!executeFault(*module, named, w))
             return false;
     } else if (command == QLatin1String("collisions")) {
         say(QStringLiteral("collisions %1").arg(line.collisions()));
@@ -122,42 +121,20 @@ bool Console::execute(QStringList w)
     return true;
 }
 
-bool Console::executeFault(SimulatedModule &module, const QStringList &w)
+bool Console::executeFault(SimulatedModule &module, bool named, const QStringList &w)
 {
-    Faults &faults = module.faults;
-    const QString &kind = w[1];
-    int v = 0;
-    if (kind == QLatin1String("none"))
-        faults = {};
-    else if (kind == QLatin1String("late") && number(w, 2, 1, 60000, &v))
-        faults.lateMs = v;
-    else if (kind == QLatin1String("silent"))
-        faults.silent = true;
-    else if (kind == QLatin1String("crc"))
-        faults.corruptCrc = true;
-    else if (kind == QLatin1String("exception"))
-        faults.exception = true;
-    else if (kind == QLatin1String("noise"))
-        faults.noise = true;
-    else if (kind == QLatin1String("other-address") && w.size() == 2)
-        faults.otherAddress = module.serverAddress() % 247 + 1;
-    else if (kind == QLatin1String("other-address") && number(w, 2, 1, 247, &v))
-        faults.otherAddress = v;
-    else if (kind == QLatin1String("cut-short"))
-        faults.cutShort = true;
-    else if (kind == QLatin1String("stuck-relay") && number(w, 2, 0, 8, &v))
-        faults.stuckRelay = v;
-    else if (kind == QLatin1String("inverted-relay") && number(w, 2, 0, 8, &v))
-        faults.invertedRelay = v;
-    else if (kind == QLatin1String("dead-input") && number(w, 2, 0, 4, &v))
-        faults.deadInput = v;
-    else if (kind == QLatin1String("stuck-on-relay") && number(w, 2, 0, 8, &v))
-        faults.stuckOnRelay = v;
-    else if (kind == QLatin1String("shorted-inputs") && w.size() == 3)
-        return parseInputPair(w[2], SimulatedModule::DigitalInputs, &faults.shortedInputs);
-    else if (kind == QLatin1String("analog-follows") && w.size() == 3)
-        return parseInputPair(w[2], SimulatedModule::AnalogInputs, &faults.analogFollows);
-    else
+    if (w.size() == 2 && w[1] == QLatin1String("none")) {
+        module.faults = {};
+        return true;
+    }
+    const FaultRow *row = faultCommanded(w.value(1));
+    if (row == nullptr)
         return false;
-    return true;
+    const bool omitted = w.size() == 2 && row->onConsole == OnConsole::MayOmitValue;
+    if (w.size() != (row->argument ? 3 : 2) && !omitted)
+        return false;
+    if (std::holds_alternative<LineConnection>(row->switched))
+        return !named && line.dropTcpClient(); // the connection is the line's, not a module's
+    const QString value = omitted ? QString::number(module.serverAddress() % 247 + 1) : w.value(2);
+    return setFault(*row, value, true, &module.faults);
 }

@@ -17,13 +17,8 @@
 //   relays         prints the relays, relay 1 first: "relays 10100001" with
 //                  one module; with several, "relays 17 10100001" for each
 //                  (all of them unless "at A" names one)
-//   fault none | late MS | silent | crc | exception | noise | cut-short
-//   fault other-address [A]   answer from address A (1-247; default: own + 1)
-//   fault stuck-relay N       relay N (1-8) ignores writes from the line
-//   fault inverted-relay N    relay N (1-8) reads back inverted
-//   fault dead-input N        digital input N (1-4) reads 0
-//                             (N = 0 clears each of these three)
-//   fault drop                closes the TCP client's connection now
+//   fault none     clears every fault of the module
+//   fault ...      each fault of FaultTable, by its command
 //   collisions     prints "collisions N": requests that came while a reply was due
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
@@ -42,7 +37,7 @@ public:
 private:
     void readCommands();
     bool execute(QStringList words);
-    bool executeFault(SimulatedModule &module, const QStringList &words);
+    bool executeFault(SimulatedModule &module, bool named, const QStringList &words);
     SimulatedModule *moduleAt(const QString &address) const;
     QString relaysLine(const SimulatedModule &module) const;
 

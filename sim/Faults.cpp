@@ -1,6 +1,7 @@
 #include "Faults.h"
 
-#include <QByteArrayView>
+#include "Crc.h"
+
 #include <QStringList>
 
 // What the faults do to a reply frame, in this order:
@@ -13,17 +14,6 @@ namespace {
 
 const QByteArray Noise = QByteArray::fromHex("FFAAFE");
 constexpr qsizetype CutBytes = 3;
-
-quint16 crc16(QByteArrayView bytes)
-{
-    quint16 crc = 0xFFFF;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-    }
-    return crc;
-}
 
 } // namespace
 
@@ -49,7 +39,8 @@ QByteArray spoilReply(QByteArray reply, const Faults &faults)
         return reply;
     if (faults.otherAddress != 0 && reply.size() > 2) {
         reply[0] = char(faults.otherAddress);
-        const quint16 crc = crc16(QByteArrayView(reply).chopped(2));
+        const auto body = reinterpret_cast<const std::uint8_t *>(reply.constData());
+        const std::uint16_t crc = line::crc16({body, std::size_t(reply.size() - 2)});
         reply[reply.size() - 2] = char(crc & 0xFF); // low byte first
         reply[reply.size() - 1] = char(crc >> 8);
     }

@@ -4,23 +4,26 @@
 
 #include <array>
 
-// Ways the simulated module can misbehave, for tests and demonstrations.
+// A module's fault switches, all off to start with. FaultTable names each,
+// its range and what it does; 0 is off for a number, and a pair is off while
+// either of its inputs is 0.
 struct Faults {
-    int lateMs = 0;          // hold every reply back this long
-    bool silent = false;     // answer nothing
-    bool corruptCrc = false; // spoil the last CRC byte of every reply
-    bool exception = false;  // answer every request with an exception
-    bool noise = false;      // put junk bytes on the line before every reply
-    int otherAddress = 0;    // answer from this slave address instead (0: off)
-    bool cutShort = false;   // leave the last bytes of every reply off
-    // Inside the module, seen only from the line (0: none):
-    int stuckRelay = 0;    // relay N (1-8) ignores writes and keeps its state
-    int invertedRelay = 0; // relay N switches, but reads back inverted
-    int deadInput = 0;     // digital input N (1-4) always reads 0
-    int stuckOnRelay = 0;  // relay N reads on, whatever is written
-    // Two inputs {A, B}, none while either is 0:
-    std::array<int, 2> shortedInputs{}; // digital inputs wired together: either on, both read on
-    std::array<int, 2> analogFollows{}; // analog input B reads what input A does
+    // On a reply's timing (the line's business):
+    int lateMs = 0;
+    bool silent = false;
+    // On a reply's bytes (spoilReply):
+    bool corruptCrc = false;
+    int otherAddress = 0;
+    bool cutShort = false;
+    bool noise = false;
+    // Inside the module (SimulatedModule), the last six seen only from the line:
+    bool exception = false;
+    int stuckRelay = 0;
+    int invertedRelay = 0;
+    int deadInput = 0;
+    int stuckOnRelay = 0;
+    std::array<int, 2> shortedInputs{};
+    std::array<int, 2> analogFollows{};
 };
 
 // "A,B": two different numbers from 1 to `most`, or "0" for none; false for anything else.

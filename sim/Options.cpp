@@ -1,6 +1,6 @@
 #include "Options.h"
 
-#include "SimulatedModule.h"
+#include "FaultTable.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -31,18 +31,15 @@ const char *Description =
     "With --headless there is no window and commands come on standard input, one a\n"
     "line, each acting on the first module or, after \"at A\", on the module at\n"
     "address A:\n"
-    "  analog N V | input N 0|1 | relay N 0|1 | relays | quit\n"
-    "  fault none | late MS | silent | crc | exception | noise | cut-short\n"
-    "  fault other-address [A] | stuck-relay N | inverted-relay N | dead-input N\n"
-    "  fault stuck-on-relay N | shorted-inputs A,B | analog-follows A,B\n"
-    "  fault drop   (closes the TCP client's connection now) | collisions\n"
-    "(N = 0, or 0 for A,B, clears one of the module faults). A command answers \"ok\"\n"
-    "or \"error: ...\". \"collisions\" prints \"collisions N\": requests that came while a\n"
-    "reply was due, both lost as on a two-wire line.\n"
+    "  analog N V | input N 0|1 | relay N 0|1 | relays | collisions | quit\n"
+    "%1\n"
+    "A command answers \"ok\" or \"error: ...\". \"collisions\" prints \"collisions N\":\n"
+    "requests that came while a reply was due, both lost as on a two-wire line.\n"
     "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
     "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
     "Every change of the relays prints such a line too. Without --headless\n"
-    "standard input is not read.";
+    "standard input is not read. --list-faults prints the faults' table with what\n"
+    "each does on the line.";
 
 QList<int> numbers(const QString &list)
 {
@@ -101,7 +98,7 @@ bool parseTcp(const QString &text, Options *options, QString *error)
 bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(Description));
+    parser.setApplicationDescription(QString::fromLatin1(Description).arg(consoleFaultCommands()));
     parser.addHelpOption();
     const QCommandLineOption dirOption(
         "dir", "Where to publish the line (default: $RZM530_COM_DIR, else a new temporary folder).",
@@ -115,38 +112,14 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     const QCommandLineOption analogOption("analog", "Analog inputs 1-3, e.g. 1023,512,0.", "a,b,c");
     const QCommandLineOption inputsOption("inputs", "Digital inputs 1-4, e.g. 1,0,1,0.", "a,b,c,d");
     const QCommandLineOption relaysOption("relays", "Relays 1-8 at start, e.g. 10100001.", "bits");
-    const QCommandLineOption lateOption("late", "Fault: hold every reply back this long.", "ms");
-    const QCommandLineOption silentOption("silent", "Fault: answer nothing.");
-    const QCommandLineOption crcOption("corrupt-crc", "Fault: spoil the CRC of every reply.");
-    const QCommandLineOption exceptionOption("exception",
-                                             "Fault: answer every request with an exception.");
-    const QCommandLineOption noiseOption("noise", "Fault: junk bytes before every reply.");
-    const QCommandLineOption otherAddressOption(
-        "other-address", "Fault: answer from this slave address instead, with a good CRC.",
-        "address");
-    const QCommandLineOption cutShortOption("cut-short",
-                                            "Fault: leave the last 3 bytes of every reply off.");
-    const QCommandLineOption stuckRelayOption(
-        "stuck-relay", "Fault: relay n (1-8) ignores writes and keeps its state.", "n");
-    const QCommandLineOption invertedRelayOption(
-        "inverted-relay", "Fault: relay n (1-8) switches, but Read Coils reports it inverted.",
-        "n");
-    const QCommandLineOption deadInputOption("dead-input",
-                                             "Fault: digital input n (1-4) always reads 0.", "n");
-    const QCommandLineOption stuckOnRelayOption(
-        "stuck-on-relay", "Fault: relay n (1-8) reads on, whatever is written.", "n");
-    const QCommandLineOption shortedInputsOption(
-        "shorted-inputs", "Fault: digital inputs a and b wired together: either on, both read on.",
-        "a,b");
-    const QCommandLineOption analogFollowsOption(
-        "analog-follows", "Fault: analog input b reads what input a does.", "a,b");
-    parser.addOptions({dirOption,          comOption,          addressOption,
-                       tcpOption,          headlessOption,     analogOption,
-                       inputsOption,       relaysOption,       lateOption,
-                       silentOption,       crcOption,          exceptionOption,
-                       noiseOption,        otherAddressOption, cutShortOption,
-                       stuckRelayOption,   invertedRelayOption, deadInputOption,
-                       stuckOnRelayOption, shortedInputsOption, analogFollowsOption});
+    const QCommandLineOption listFaultsOption(
+        "list-faults", "Prints the table of faults, in Markdown, and exits.");
+    parser.addOptions({dirOption, comOption, addressOption, tcpOption, headlessOption, analogOption,
+                       inputsOption, relaysOption, listFaultsOption});
+    for (const FaultRow &row : FaultTable)
+        if (row.option != nullptr)
+            parser.addOption({QLatin1String(row.option), optionHelp(row),
+                              QLatin1String(row.argument ? row.argument : "")});
     parser.process(app);
 
     options->dir = parser.value(dirOption);
@@ -167,34 +140,15 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     options->inputs = numbers(parser.value(inputsOption));
     options->relays = parser.value(relaysOption);
 
-    Faults &faults = options->firstModuleFaults;
-    faults.lateMs = parser.value(lateOption).toInt();
-    faults.silent = parser.isSet(silentOption);
-    faults.corruptCrc = parser.isSet(crcOption);
-    faults.exception = parser.isSet(exceptionOption);
-    faults.noise = parser.isSet(noiseOption);
-    faults.cutShort = parser.isSet(cutShortOption);
-    // The numbered faults: off unless given, and then in range.
-    const auto numbered = [&](const QCommandLineOption &option, int most, int *out) {
-        *out = parser.value(option).toInt();
-        if (!parser.isSet(option) || (*out >= 1 && *out <= most))
-            return true;
-        *error = QStringLiteral("--%1 takes 1 to %2").arg(option.names().front()).arg(most);
-        return false;
-    };
-    const auto pair = [&](const QCommandLineOption &option, int most, std::array<int, 2> *out) {
-        if (!parser.isSet(option) || parseInputPair(parser.value(option), most, out))
-            return true;
-        *error = QStringLiteral("--%1 takes two different inputs 1 to %2, e.g. 1,2")
-                     .arg(option.names().front())
-                     .arg(most);
-        return false;
-    };
-    return numbered(otherAddressOption, 247, &faults.otherAddress) &&
-           numbered(stuckRelayOption, SimulatedModule::Relays, &faults.stuckRelay) &&
-           numbered(invertedRelayOption, SimulatedModule::Relays, &faults.invertedRelay) &&
-           numbered(deadInputOption, SimulatedModule::DigitalInputs, &faults.deadInput) &&
-           numbered(stuckOnRelayOption, SimulatedModule::Relays, &faults.stuckOnRelay) &&
-           pair(shortedInputsOption, SimulatedModule::DigitalInputs, &faults.shortedInputs) &&
-           pair(analogFollowsOption, SimulatedModule::AnalogInputs, &faults.analogFollows);
+    options->listFaults = parser.isSet(listFaultsOption);
+
+    for (const FaultRow &row : FaultTable) {
+        const QString option = QLatin1String(row.option ? row.option : "");
+        if (!option.isEmpty() && parser.isSet(option) &&
+            !setFault(row, parser.value(option), false, &options->firstModuleFaults)) {
+            *error = optionRange(row);
+            return false;
+        }
+    }
+    return true;
 }

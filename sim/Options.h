@@ -16,6 +16,7 @@ struct Options {
     int tcpPort = -1;        // -1: no TCP port; 0: any free one
     QList<int> addresses{1}; // one module each, all on the same line
     bool headless = false;
+    bool listFaults = false; // print the faults' table and stop
     // Each module starts with these inputs and relays.
     QList<int> analog, inputs;
     QString relays;

@@ -1,5 +1,6 @@
 // rzm530-sim: simulated RZM-530 modules on a pseudo-terminal line, a TCP port, or both.
 #include "Console.h"
+#include "FaultTable.h"
 #include "LineBridge.h"
 #include "Options.h"
 #include "QuitOnSignal.h"
@@ -19,11 +20,11 @@
 
 namespace {
 
-// No display is needed without a window, nor to print the help.
+// No display is needed without a window, nor to print the help or the faults.
 bool wantsWindow(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i)
-        for (const char *option : {"--headless", "--help", "-h"})
+        for (const char *option : {"--headless", "--help", "-h", "--list-faults"})
             if (std::strcmp(argv[i], option) == 0)
                 return false;
     return true;
@@ -61,6 +62,10 @@ int main(int argc, char *argv[])
     if (!parseOptions(*app, &options, &error)) {
         Console::say(QStringLiteral("error: %1").arg(error));
         return 2;
+    }
+    if (options.listFaults) {
+        Console::say(faultTableMarkdown());
+        return 0;
     }
 
     std::unique_ptr<QTemporaryDir> scratch; // only when no folder was named

@@ -1,19 +1,16 @@
 #pragma once
 
+#include "Crc.h"
+
 #include <cstdint>
 #include <vector>
 
-// CRC-16/MODBUS computed bit by bit, independently of the master's tables.
+// CRC-16/MODBUS for frames written by hand: line's, bit by bit, which shares nothing with the
+// master's tables and is itself held to the hand-worked CRCs of LineVectors.h.
 template <typename Bytes> std::uint16_t bitwiseCrc(const Bytes &bytes)
 {
-    std::uint16_t crc = 0xFFFF;
-    for (auto c : bytes) {
-        crc ^= static_cast<std::uint8_t>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
-                            : static_cast<std::uint16_t>(crc >> 1);
-    }
-    return crc;
+    return line::crc16({reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                        static_cast<std::size_t>(bytes.size())});
 }
 
 // The frame with its CRC appended, low byte first as on the wire.
