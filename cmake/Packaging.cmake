@@ -6,17 +6,22 @@ set(RZM_PACKAGE_MAINTAINER "RZM-530 Tester maintainers <rzm530-tester@example.or
 # The long description is the README's opening paragraph with its list, so the two never drift.
 file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
-string(REGEX MATCH "\n\n([^\n]+\n)+\n(- [^\n]+\n)+" opening "${readme}")
+# A list item may go on over indented lines.
+string(REGEX MATCH "\n\n([^\n]+\n)+\n(- [^\n]+\n(  [^\n]+\n)*)+" opening "${readme}")
 if(NOT opening)
     message(FATAL_ERROR "README.md: no opening paragraph with a list for the package description")
 endif()
 string(STRIP "${opening}" opening)
 string(REPLACE "**" "" opening "${opening}")
-# A leading space keeps each list item on its own line in the package managers; the final
-# newline keeps CPack from stripping that space off the last one.
+# A leading space keeps each list item on its own line in the package managers, and an item's
+# further lines under its first one's text; the final newline keeps CPack from stripping that
+# space off the last one.
+string(REPLACE "\n  " "\n   " opening "${opening}")
 string(REPLACE "\n- " "\n - " opening "${opening}\n")
 
 set(CPACK_GENERATOR DEB)
+# Written into CPackConfig.cmake as they are: the description quotes the program ("OK 24 ms").
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME rzm530-tester)
 set(CPACK_PACKAGE_VERSION ${RZM_VERSION_STRING})
 set(CPACK_PACKAGE_CONTACT "${RZM_PACKAGE_MAINTAINER}")
@@ -31,5 +36,21 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt SQL loads its database drivers as plugins at run time, where dpkg-shlibdeps cannot see
 # them: the history needs both.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql")
+
+# CPACK_STRIP_FILES strips the programs of their symbols; the .comment section, the compilers'
+# names, goes too, as dh_strip does it for Debian's own packages. Install rules run in the order
+# they were made, so this one follows the programs'.
+install(CODE "set(rzm_objcopy \"${CMAKE_OBJCOPY}\")\nset(rzm_bindir ${CMAKE_INSTALL_BINDIR})")
+install(CODE [[
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program rzm530-tester rzm530-cli rzm530-sim)
+            set(file "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${rzm_bindir}/${program}")
+            if(EXISTS "${file}")
+                execute_process(COMMAND "${rzm_objcopy}" --remove-section=.comment "${file}"
+                                COMMAND_ERROR_IS_FATAL ANY)
+            endif()
+        endforeach()
+    endif()
+]])
 
 include(CPack)

@@ -9,7 +9,7 @@ packages=(
     libqt6sql6-sqlite libqt6sql6-psql postgresql
     fonts-liberation fonts-dejavu-core
     clang libclang-rt-14-dev libbenchmark-dev
-    dpkg-dev file
+    dpkg-dev file lintian help2man
 )
 [ $# -eq 0 ] || packages=("$@")
 
