@@ -2,20 +2,11 @@
 # How long the command line's scan and self-test take against the simulated
 # module. Usage: bench/line-timing.sh   (needs a build in build/)
 set -euo pipefail
-bin="$(cd "$(dirname "$0")/.." && pwd)/build/bin"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/bin"
+. "$root/bench/lib/start-sim.sh"
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-export RZM530_COM_DIR="$work/line"
-
-# Starts the simulator with the given options and waits until its line is up.
-simulator() {
-    "$bin/rzm530-sim" --headless --dir "$work/line" "$@" </dev/null >"$work/sim.out" &
-    sim=$!
-    for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && return; sleep 0.05; done
-    echo "the simulator did not start" >&2
-    exit 1
-}
-stop_simulator() { kill "$sim"; wait "$sim" 2>/dev/null || true; }
 
 # Runs the tester with the given options; prints its exit code and seconds.
 timed() {
@@ -26,14 +17,14 @@ timed() {
     awk -v s="$start" -v e="$end" -v c="$code" 'BEGIN { printf "%.1f s, exit %d", e - s, c }'
 }
 
-simulator --silent
+start_sim --silent
 echo "scan of addresses 1-247, no module answering, 100 ms a probe: $(timed --scan)"
-stop_simulator
+stop_sim
 
-simulator --address 1,17,42,120
+start_sim --address 1,17,42,120
 echo "scan of addresses 1-247, four modules: $(timed --scan), found $(wc -l <"$work/out")"
-stop_simulator
+stop_sim
 
-simulator --late 20
+start_sim --late 20
 echo "self-test without an operator, module answering 20 ms late: $(timed --self-test)"
-stop_simulator
+stop_sim

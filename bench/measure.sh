@@ -6,6 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
+. "$root/bench/lib/start-sim.sh"
 poll_seconds="${1:-60}"
 runs=15
 
@@ -19,8 +20,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
 
-"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
+start_sim --analog 300,700,1023
 
 rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -38,7 +38,6 @@ start_once() {
 medians() { echo "$(cut -d' ' -f1 "$1" | median) $(cut -d' ' -f2 "$1" | median)"; }
 
 # The three programs take turns, so that drift on the machine hits them alike.
-export RZM530_COM_DIR="$work/line"
 for _ in $(seq $runs); do
     start_once "$work/bare" "Bare Window" "$bin/bare-window"
     start_once "$work/label" "Bare Window" "$bin/bare-window" --label

@@ -10,6 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
+. "$root/bench/lib/start-sim.sh"
 seconds="${1:-30}"
 out="${2:-$root/build/callgrind}"
 
@@ -20,9 +21,7 @@ fi
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-"$bin/rzm530-sim" --headless --dir "$work/line" --analog 300,700,1023 >"$work/sim.out" &
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
-export RZM530_COM_DIR="$work/line"
+start_sim --analog 300,700,1023
 
 for what in ${WHAT:-polling monitor}; do
     case "$what" in polling | monitor) ;; *) echo "WHAT is polling or monitor" >&2; exit 2 ;; esac

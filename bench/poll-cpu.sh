@@ -9,6 +9,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
+. "$root/bench/lib/start-sim.sh"
 seconds="${1:-120}"
 runs="${2:-5}"
 tool="${3:-monitor}"
@@ -22,9 +23,7 @@ work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 options=(--analog 300,700,1023)
 [ "$busy" = busy ] && options+=(--inputs 1,1,1,1 --relays 11111111)
-mkfifo "$work/commands"
-"$bin/rzm530-sim" --headless --dir "$work/line" "${options[@]}" <"$work/commands" >"$work/sim.out" &
-exec 3>"$work/commands" # the simulator's console, open for as long as the script runs
+start_sim --console "${options[@]}" # its console stays open for as long as the script runs
 if [ "$busy" = busy ]; then
     (for ((i = 0; ; ++i)); do
         echo "analog 1 $((300 + i * 37 % 400))"
@@ -32,8 +31,6 @@ if [ "$busy" = busy ]; then
         sleep 1
     done) >&3 &
 fi
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
-export RZM530_COM_DIR="$work/line"
 
 for _ in $(seq "$runs"); do
     "$bin/bench_poll" "$seconds" | tee -a "$work/polling"

@@ -8,6 +8,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
+. "$root/bench/lib/start-sim.sh"
 poll_seconds="${1:-30}"
 runs="${2:-3}"
 
@@ -19,11 +20,8 @@ work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
 
-"$bin/rzm530-sim" --headless --dir "$work/line" --tcp 0 --analog 300,700,1023 </dev/null \
-    >"$work/sim.out" &
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.05; done
-server="$(grep -o 'tcp://[^ ]*' "$work/sim.out" | head -n 1)"
-export RZM530_COM_DIR="$work/line"
+start_sim --tcp 0 --analog 300,700,1023
+server="$sim_server"
 
 # COM 1 is the pseudo-terminal, or, mapped, the server: the window opens COM 1
 # at start. Neither is ever the user's own configuration.
