@@ -25,6 +25,12 @@ bool busy(const QString &message)
 
 } // namespace
 
+QString errorText(const QSqlError &error)
+{
+    const QString own = error.databaseText().trimmed();
+    return own.isEmpty() ? error.text() : own;
+}
+
 HistoryDb::Connection::Connection()
     : connection(QStringLiteral("rzm530-history-%1").arg(connectionCount++))
 {
@@ -53,7 +59,7 @@ bool HistoryDb::Connection::fail(const QString &message, QString *error) const
 
 bool HistoryDb::Connection::fail(const QSqlQuery &query, QString *error) const
 {
-    return fail(query.lastError().text(), error);
+    return fail(errorText(query.lastError()), error);
 }
 
 bool HistoryDb::Connection::exec(QSqlQuery &query, const QString &sql, const QVariantList &values,
@@ -108,10 +114,10 @@ namespace {
 QString openAndMigrate(QSqlDatabase &db)
 {
     if (!db.open())
-        return db.lastError().text();
+        return errorText(db.lastError());
     QSqlQuery wal(db);
     if (!wal.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        return wal.lastError().text();
+        return errorText(wal.lastError());
     if (!wal.next() || wal.value(0).toString() != QLatin1String("wal"))
         return QStringLiteral("the file cannot keep a write-ahead log");
     wal.finish();
@@ -181,7 +187,7 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
                              .arg(answer.count())
                              .arg(std::chrono::milliseconds(answer).count()));
     if (!db.open()) {
-        c->fail(c->name + ": " + db.lastError().text(), error);
+        c->fail(c->name + ": " + errorText(db.lastError()), error);
         return nullptr;
     }
     // The server's notices ("relation already exists, skipping") are no news to anyone; a lock

@@ -3,6 +3,7 @@
 #include "HistoryDb.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
@@ -39,6 +40,9 @@ struct HistoryDb::Connection {
     bool begin(QString *error) const;
     void rollback() const;
 };
+
+// The database's own words for a failure, without Qt's "Unable to fetch row" beside them.
+QString errorText(const QSqlError &error);
 
 // The filter as a WHERE clause (or nothing), its values appended to `values`.
 QString whereClause(const RunFilter &filter, bool local, QVariantList &values);

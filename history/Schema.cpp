@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "HistoryConnection.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -73,7 +75,7 @@ bool run(QSqlDatabase &db, const QString &sql, QString *error)
     QSqlQuery query(db);
     if (query.exec(sql))
         return true;
-    *error = query.lastError().text();
+    *error = errorText(query.lastError());
     return false;
 }
 
@@ -81,7 +83,7 @@ std::optional<int> version(QSqlDatabase &db, QString *error)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT version FROM schema_version"))) {
-        *error = query.lastError().text();
+        *error = errorText(query.lastError());
         return std::nullopt;
     }
     return query.next() ? query.value(0).toInt() : 0;

