@@ -230,7 +230,8 @@ private slots:
         QCOMPARE(program.exitCode(), exitCode);
         QVERIFY2(elapsed < seconds * 1000, qPrintable(QString::number(elapsed)));
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-        QVERIFY2(err.contains(says), qPrintable(err));
+        QVERIFY2(err.contains(says) && !err.contains("Unable") && !err.contains("QSql"),
+                 qPrintable(err)); // nor Qt's own words
         QCOMPARE(HistoryDb::openLocal(historyFile(home), nullptr)->waitingCount(key, false), 1);
     }
 
