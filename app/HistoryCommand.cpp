@@ -1,10 +1,10 @@
 #include "HistoryCommand.h"
 
 #include "ConsoleMain.h"
-#include "HistoryPlace.h"
-#include "RunCsv.h"
 #include "HistoryLimits.h"
+#include "HistoryPlace.h"
 #include "QuitOnSignal.h"
+#include "RunCsv.h"
 #include "ServerWait.h"
 #include "Upload.h"
 

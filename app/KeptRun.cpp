@@ -17,9 +17,9 @@ constexpr int NotInTheHistory = 2;
 
 } // namespace
 
-std::optional<int> keepRun(const CommandLine::SelfTest &options,
-                           const line::SelfTestReport &report, const line::ReportHeader &header,
-                           const line::WallClock &wallClock, QuitOnSignal &interrupt)
+std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
+                           const line::ReportHeader &header, const line::WallClock &wallClock,
+                           QuitOnSignal &interrupt)
 {
     if (!options.keep)
         return std::nullopt;
@@ -53,20 +53,19 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options,
     // Only this run: what waits from earlier is --sync's, or the window's.
     const auto upload = std::make_shared<HistoryUpload>();
     const std::optional<QString> markIn = keptLocally ? std::optional(path) : std::nullopt;
-    const ServerWaitEnd end = waitForServer(
-        [run, url = *server, markIn, upload](const auto &) { uploadRun(run, url, markIn, *upload); },
-        historyLimits::ConsoleUpload, interrupt);
+    const ServerWaitEnd end =
+        waitForServer([run, url = *server, markIn,
+                       upload](const auto &) { uploadRun(run, url, markIn, *upload); },
+                      historyLimits::ConsoleUpload, interrupt);
     const bool up = end == ServerWaitEnd::Done && upload->uploaded == 1;
     if (up)
         return std::nullopt;
-    const QString why =
-        end == ServerWaitEnd::Done
-            ? upload->error
-            : end == ServerWaitEnd::TooLong
-                  ? QStringLiteral("%1 did not answer within %2 s")
-                        .arg(server->shown())
-                        .arg(std::chrono::seconds(historyLimits::ConsoleUpload).count())
-                  : QStringLiteral("interrupted by a signal");
+    const QString why = end == ServerWaitEnd::Done ? upload->error
+                        : end == ServerWaitEnd::TooLong
+                            ? QStringLiteral("%1 did not answer within %2 s")
+                                  .arg(server->shown())
+                                  .arg(std::chrono::seconds(historyLimits::ConsoleUpload).count())
+                            : QStringLiteral("interrupted by a signal");
     if (keptLocally)
         say("the run waits in the local file for the history server: " + why);
     else

@@ -15,9 +15,9 @@ class QuitOnSignal;
 // local file for --sync or the window. A run the local file cannot take goes to the server
 // alone. What went wrong is said on standard error; the verdict stands all the same, but a run
 // in neither place ends the program with exit 2, and a signal with 130.
-std::optional<int> keepRun(const CommandLine::SelfTest &options,
-                           const line::SelfTestReport &report, const line::ReportHeader &header,
-                           const line::WallClock &wallClock, QuitOnSignal &interrupt);
+std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
+                           const line::ReportHeader &header, const line::WallClock &wallClock,
+                           QuitOnSignal &interrupt);
 
 // The report of a run that ended in ERROR before it touched the line.
 line::SelfTestReport unrunReport(int address, const std::string &reason);

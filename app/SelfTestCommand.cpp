@@ -64,8 +64,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
         const line::ClockReading now = line::readClocks();
         QuitOnSignal interrupt(false); // ends the wait for the history server
         return keepRun(options, unrunReport(options.address, reason),
-                       reportHeader(options.operatorName, options.serial, options.port,
-                                    devicePath),
+                       reportHeader(options.operatorName, options.serial, options.port, devicePath),
                        line::runWallClock(now, now), interrupt)
             .value_or(ErrorExit);
     };

@@ -195,10 +195,9 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
     const auto ms = [](std::chrono::seconds s) {
         return QString::number(std::chrono::milliseconds(s).count());
     };
-    for (const QString &set :
-         {QStringLiteral("SET client_min_messages = warning"),
-          "SET lock_timeout = " + ms(historyLimits::ServerAnswer),
-          "SET statement_timeout = " + ms(historyLimits::ServerStatement)})
+    for (const QString &set : {QStringLiteral("SET client_min_messages = warning"),
+                               "SET lock_timeout = " + ms(historyLimits::ServerAnswer),
+                               "SET statement_timeout = " + ms(historyLimits::ServerStatement)})
         if (!c->exec(set, {}, error))
             return nullptr;
     QString why;

@@ -123,9 +123,8 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
             if (!query.exec())
                 return db->fail(query, error);
         }
-        return !db->local ||
-               db->exec(query, "INSERT INTO waiting (run_id, server) VALUES (?, ?)",
-                        {id, notNull(server)}, error);
+        return !db->local || db->exec(query, "INSERT INTO waiting (run_id, server) VALUES (?, ?)",
+                                      {id, notNull(server)}, error);
     }();
     if (stored && db->exec(QStringLiteral("COMMIT"), {}, error))
         return true;
@@ -195,8 +194,7 @@ std::vector<line::YieldRun> HistoryDb::yieldRuns(const RunFilter &filter) const
 {
     QVariantList values;
     const QString sql = "SELECT started, serial, outcome FROM runs" +
-                        whereClause(filter, db->local, values) +
-                        " ORDER BY started, id";
+                        whereClause(filter, db->local, values) + " ORDER BY started, id";
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
     std::vector<line::YieldRun> runs;
@@ -223,8 +221,7 @@ namespace {
 
 // Oldest first, as they were kept: the waiting table alone, so that a damaged page among the
 // runs hides none of the others.
-const QString WaitingFor =
-    QStringLiteral(" FROM waiting WHERE server = ? OR (server = '' AND ?)");
+const QString WaitingFor = QStringLiteral(" FROM waiting WHERE server = ? OR (server = '' AND ?)");
 
 } // namespace
 
@@ -233,8 +230,8 @@ std::vector<QString> HistoryDb::waitingIds(const QString &server, bool orUnnamed
     std::vector<QString> ids;
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
-    if (!db->local ||
-        !db->read(query, "SELECT run_id" + WaitingFor + " ORDER BY rowid", {notNull(server), orUnnamed}))
+    if (!db->local || !db->read(query, "SELECT run_id" + WaitingFor + " ORDER BY rowid",
+                                {notNull(server), orUnnamed}))
         return ids;
     while (query.next())
         ids.push_back(query.value(0).toString());
@@ -245,7 +242,8 @@ std::vector<QString> HistoryDb::waitingIds(const QString &server, bool orUnnamed
 int HistoryDb::waitingCount(const QString &server, bool orUnnamed) const
 {
     QSqlQuery query(db->database());
-    if (!db->local || !db->read(query, "SELECT COUNT(*)" + WaitingFor, {notNull(server), orUnnamed}) ||
+    if (!db->local ||
+        !db->read(query, "SELECT COUNT(*)" + WaitingFor, {notNull(server), orUnnamed}) ||
         !query.next())
         return 0;
     return query.value(0).toInt();
@@ -255,8 +253,7 @@ std::optional<line::RunRecord> HistoryDb::load(const QString &id) const
 {
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
-    if (!db->read(query, QStringLiteral("SELECT %1 FROM runs WHERE id = ?").arg(RunColumns),
-                  {id}))
+    if (!db->read(query, QStringLiteral("SELECT %1 FROM runs WHERE id = ?").arg(RunColumns), {id}))
         return std::nullopt;
     if (!query.next()) {
         if (db->readToTheEnd(query))

@@ -29,8 +29,8 @@ public:
     ~RunKeeper() override;
 
     // Stores the run in the local file, waiting for this keeper's server; what went wrong, in
-    // a sentence for the user, else empty. Starts an upload of whatever waits for the server, when there is
-    // one; a run the local file cannot take then goes to the server alone.
+    // a sentence for the user, else empty. Starts an upload of whatever waits for the server, when
+    // there is one; a run the local file cannot take then goes to the server alone.
     QString keep(const line::RunRecord &run);
     // Uploads what waits, in the background; progress and synced tell how it went.
     void sync();
@@ -58,6 +58,6 @@ private:
     std::unique_ptr<QThread> uploader;
     std::shared_ptr<HistoryUpload> upload;
     std::atomic<bool> stopping{false};
-    bool again = false; // runs kept while an upload was under way
+    bool again = false;                  // runs kept while an upload was under way
     std::vector<line::RunRecord> direct; // runs for the server that the local file refused
 };

@@ -118,8 +118,7 @@ bool upgrade(QSqlDatabase &db, Place place, QString *error)
     if (*from >= current)
         return true;
     return run(db, "DELETE FROM schema_version", error) &&
-           run(db,
-               QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(current),
+           run(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(current),
                error);
 }
 

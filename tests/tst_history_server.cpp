@@ -114,8 +114,8 @@ private slots:
                                   "REVOKE SELECT ON reports FROM station"}));
         QString error;
         const auto db = HistoryDb::openServer(
-            *ServerUrl::parse(QString("postgresql://station@127.0.0.1:%1/%2").arg(pg.port, database),
-                              &error),
+            *ServerUrl::parse(
+                QString("postgresql://station@127.0.0.1:%1/%2").arg(pg.port, database), &error),
             &error);
         QVERIFY2(db, qPrintable(error));
         QCOMPARE(db->count({}), 0);

@@ -313,8 +313,7 @@ void SelfTestDialog::saveReports()
         report.started() ? wallClock(*report.started()) : line::readClocks().wall;
     QStringList problems;
     if (historyLink)
-        if (const QString why = historyLink->keep(report, header, wallClock);
-            !why.isEmpty())
+        if (const QString why = historyLink->keep(report, header, wallClock); !why.isEmpty())
             problems << why;
     if (!QDir(memory.reportFolder).mkpath(QStringLiteral(".")))
         problems << tr("cannot create %1").arg(memory.reportFolder);

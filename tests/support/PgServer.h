@@ -58,8 +58,8 @@ struct PgServer {
     // `name` made afresh; its URL, with `password` as a user would type it.
     QString freshDatabase(const QString &name, const QString &password = "s3cret-word") const
     {
-        if (!run("postgres", {"DROP DATABASE IF EXISTS " + name + " WITH (FORCE)",
-                              "CREATE DATABASE " + name}))
+        if (!run("postgres",
+                 {"DROP DATABASE IF EXISTS " + name + " WITH (FORCE)", "CREATE DATABASE " + name}))
             return {};
         return QString("postgresql://postgres:%1@127.0.0.1:%2/%3").arg(password, port, name);
     }
