@@ -31,7 +31,7 @@ off. Every run is kept in the test history, whatever its outcome, unless
 --history prints the kept runs as CSV (started, serial, operator, station,
 outcome, failed, id), newest first; --yield prints the yield per day of the
 same runs; --sync uploads the runs that wait for the history server, exiting
-0 when none is left waiting and 2 when the server cannot be reached.
+0 when none is left waiting, else 2 to 5 by cause, which it says.
 
 COM numbers:
   Windows           COM n is COMn.

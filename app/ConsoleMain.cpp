@@ -4,6 +4,7 @@
 #include "HistoryCommand.h"
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
+#include "ServerWait.h"
 #include "Version.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,28 @@ namespace {
 QString programName()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QtMessageHandler qtHandler = nullptr;
+
+// Standard error carries the program's own words: Qt's warnings ("QSqlQuery::exec: database
+// not open", a driver's "Unable to free statement") say again, in Qt's terms, what the
+// program says itself. Only Qt's critical and fatal messages pass.
+void onlyGraveMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtCriticalMsg && type != QtFatalMsg)
+        return;
+    if (qtHandler)
+        qtHandler(type, context, text);
+    else
+        QTextStream(stderr) << text << Qt::endl;
+}
+
+int ranToItsEnd(int code)
+{
+    if (serverWorkAbandoned())
+        endConsoleProgram(code);
+    return code;
 }
 
 } // namespace
@@ -41,6 +64,7 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
 {
     QCoreApplication app(argc, argv);
     nameTheProgram();
+    qtHandler = qInstallMessageHandler(&onlyGraveMessages);
     QTextStream out(stdout);
     switch (commandLine.mode()) {
     case CommandLine::Mode::Help:
@@ -52,11 +76,11 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:
-        return runSelfTest(commandLine.selfTest());
+        return ranToItsEnd(runSelfTest(commandLine.selfTest()));
     case CommandLine::Mode::History:
     case CommandLine::Mode::Yield:
     case CommandLine::Mode::Sync:
-        return runHistory(commandLine.mode(), commandLine.history());
+        return ranToItsEnd(runHistory(commandLine.mode(), commandLine.history()));
     default:
         return usageError(commandLine.errorText());
     }

@@ -1,11 +1,13 @@
 #include "HistoryCommand.h"
 
 #include "ConsoleMain.h"
+#include "HistoryLimits.h"
 #include "HistoryPlace.h"
+#include "QuitOnSignal.h"
 #include "RunCsv.h"
-#include "RunKeeper.h"
+#include "ServerWait.h"
+#include "Upload.h"
 
-#include <QEventLoop>
 #include <QTextStream>
 
 #include <cstdio>
@@ -20,33 +22,70 @@ void print(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
 }
 
+int exitCodeOf(HistoryUpload::Problem problem)
+{
+    using Problem = HistoryUpload::Problem;
+    switch (problem) {
+    case Problem::None:
+        return 0;
+    case Problem::Unreachable:
+        return CannotReach;
+    case Problem::Refused:
+        return 3;
+    case Problem::LocalFile:
+        return 4;
+    case Problem::Unreadable:
+        return 5;
+    }
+    return CannotReach;
+}
+
+// What waits for `server`, and no other, goes up; exit 0 once none is left.
 int upload(const QString &server)
 {
     QTextStream err(stderr);
+    const auto say = [&](const QString &text) { err << programPrefix() << text << Qt::endl; };
     if (server.isEmpty()) {
-        err << programPrefix()
-            << "no history server: give one with --db or in the history window's settings"
-            << Qt::endl;
+        say("no history server: give one with --db or in the history window's settings");
         return CannotReach;
     }
-    RunKeeper keeper(server);
-    QEventLoop loop;
-    int left = 0;
     QString why;
-    QObject::connect(&keeper, &RunKeeper::synced, &loop,
-                     [&](int uploaded, int waiting, const QString &error) {
-                         err << programPrefix() << uploaded << (uploaded == 1 ? " run" : " runs")
-                             << " uploaded, " << waiting << " waiting" << Qt::endl;
-                         left = waiting;
-                         why = error;
-                         loop.quit();
-                     });
-    keeper.sync();
-    if (keeper.syncing()) // else it has said already why nothing went up
-        loop.exec();
-    if (!why.isEmpty())
-        err << programPrefix() << why << Qt::endl;
-    return left == 0 ? 0 : CannotReach;
+    const std::optional<ServerUrl> url = ServerUrl::parse(server, &why);
+    if (!url) {
+        say("the history server cannot be used: " + why);
+        return CannotReach;
+    }
+    const auto done = std::make_shared<HistoryUpload>();
+    const auto sent = std::make_shared<std::atomic<int>>(0); // read while it goes on
+    QuitOnSignal interrupt(false);
+    const ServerWaitEnd end = waitForServer(
+        [path = localHistoryPath(), target = UploadTarget::of(*url), done, sent](auto &alive) {
+            const std::atomic<bool> never{false};
+            uploadWaiting(path, target, never, *done, [&](int uploaded, int) {
+                *sent = uploaded;
+                alive();
+            });
+        },
+        historyLimits::SyncSilence, interrupt);
+    if (end != ServerWaitEnd::Done) {
+        const int uploaded = *sent;
+        say(QStringLiteral("%1 uploaded; the rest waits: %2")
+                .arg(uploaded == 1 ? QStringLiteral("1 run") : QString::number(uploaded) + " runs",
+                     end == ServerWaitEnd::Interrupted
+                         ? QStringLiteral("interrupted by a signal")
+                         : QStringLiteral("%1 did not answer for %2 s")
+                               .arg(url->shown())
+                               .arg(std::chrono::seconds(historyLimits::SyncSilence).count())));
+        return end == ServerWaitEnd::Interrupted ? QuitOnSignal::ExitCode : CannotReach;
+    }
+    say(QStringLiteral("%1 %2 uploaded, %3 waiting")
+            .arg(done->uploaded)
+            .arg(done->uploaded == 1 ? "run" : "runs")
+            .arg(done->waiting));
+    const int code = exitCodeOf(done->problem);
+    if (code != 0)
+        say(QStringLiteral("exit %1: %2").arg(code).arg(done->said()));
+    return code;
 }
 
 } // namespace
@@ -69,7 +108,8 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
         const std::optional<ServerUrl> url = ServerUrl::parse(server, &error);
         if (url)
             remote = HistoryDb::openServer(*url, &error);
-        const int waiting = local->waitingCount();
+        const UploadTarget target = url ? UploadTarget::of(*url) : UploadTarget{};
+        const int waiting = local->waitingCount(target.key(), target.takesUnnamed);
         const QString waits = QString::number(waiting) +
                               (waiting == 1 ? " run waits" : " runs wait") + " in " +
                               local->name() + " to go up";

@@ -61,10 +61,12 @@ int runSelfTest(const CommandLine::SelfTest &options)
     // A run that ends before it reaches the line is kept as well, as an ERROR.
     const auto endUnrun = [&](const std::string &reason, const QString &devicePath) {
         out << outcomeLine(line::Outcome::Error, reason) << Qt::endl;
-        keepRun(options, unrunReport(options.address, reason),
-                reportHeader(options.operatorName, options.serial, options.port, devicePath),
-                line::wallClockFromNow());
-        return ErrorExit;
+        const line::ClockReading now = line::readClocks();
+        QuitOnSignal interrupt(false); // ends the wait for the history server
+        return keepRun(options, unrunReport(options.address, reason),
+                       reportHeader(options.operatorName, options.serial, options.port, devicePath),
+                       line::runWallClock(now, now), interrupt)
+            .value_or(ErrorExit);
     };
     for (const auto &[path, write] : reports)
         if (const QString problem = reportPathProblem(path); !problem.isEmpty()) {
@@ -88,7 +90,8 @@ int runSelfTest(const CommandLine::SelfTest &options)
     settings.operatorPresent = false;
     SelfTestRunner test(session, settings);
     // Ctrl+C and SIGTERM end the run as the operator's Cancel does: every relay off, a report.
-    // A second one, for a line too slow to wait for, ends the program at once.
+    // A second one, for a line too slow to wait for, ends the program at once; one while the
+    // run goes to the history server ends that wait.
     QuitOnSignal interrupt(false);
     int interruptions = 0;
     QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&] {
@@ -120,7 +123,6 @@ int runSelfTest(const CommandLine::SelfTest &options)
     test.start();
     const line::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
-    const line::WallClock &wallClock = session.tap().monitor().wallClock();
     if (const int code = QCoreApplication::exec(); code == QuitOnSignal::ExitCode) {
         const std::string reason = "interrupted twice: stopped at once";
         out << outcomeLine(line::Outcome::Aborted, reason) << Qt::endl;
@@ -128,11 +130,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
         report.outcome = line::Outcome::Aborted;
         report.verdict = line::Overall::Cancelled;
         report.reason = reason;
-        keepRun(options, report, header, wallClock);
-        return code;
+        return keepRun(options, report, header, test.wallClock(), interrupt).value_or(code);
     }
 
     const line::SelfTestReport &report = test.test().report();
+    const line::WallClock wallClock = test.wallClock();
     bool written = true;
     for (const auto &[path, write] : reports)
         if (const QString problem = writeReportFile(path, write(report, header, wallClock));
@@ -142,10 +144,10 @@ int runSelfTest(const CommandLine::SelfTest &options)
         }
 
     out << outcomeLine(report.outcome, report.reason) << Qt::endl;
-    keepRun(options, report, header, wallClock);
+    const std::optional<int> notKept = keepRun(options, report, header, wallClock, interrupt);
     if (!written) { // a result without its record judges nothing
         out << outcomeLine(line::Outcome::Error, "the report could not be written") << Qt::endl;
-        return ErrorExit;
+        return notKept.value_or(ErrorExit);
     }
-    return exitCode(report.outcome);
+    return notKept.value_or(exitCode(report.outcome));
 }

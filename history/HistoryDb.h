@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QVariantList>
 
 #include <memory>
 #include <optional>
@@ -51,20 +52,26 @@ public:
     bool isLocal() const;
 
     // The run with its steps and measurements, in one transaction. A run whose id is there
-    // already is stored once: storing it again changes nothing and succeeds.
-    bool store(const line::RunRecord &run, QString *error);
+    // already is stored once: storing it again changes nothing and succeeds. In the local
+    // file the run waits for `server` (ServerUrl::shown()), or with none for whichever server
+    // the settings name when it goes up.
+    bool store(const line::RunRecord &run, QString *error, const QString &server = {});
 
     // A read that fails answers nothing, with its reason in lastError(); one that works
     // leaves lastError() empty.
     // Newest first.
     std::vector<RunRow> runs(const RunFilter &filter, int limit, int offset) const;
+    // The same from just after `after` on: pages that stay apart while runs come in.
+    std::vector<RunRow> runsAfter(const RunFilter &filter, int limit,
+                                  const std::optional<RunRow> &after) const;
     int count(const RunFilter &filter) const;
     std::vector<line::YieldRun> yieldRuns(const RunFilter &filter) const;
     std::optional<QByteArray> reportJson(const QString &id) const;
 
-    // The local file's runs not yet on the server, oldest first; and marking one as up.
-    std::vector<QString> waitingIds() const;
-    int waitingCount() const;
+    // The local file's runs waiting for `server`, oldest first, with those kept for no
+    // server in particular when `orUnnamed`; and marking one as up.
+    std::vector<QString> waitingIds(const QString &server, bool orUnnamed) const;
+    int waitingCount(const QString &server, bool orUnnamed) const;
     std::optional<line::RunRecord> load(const QString &id) const;
     bool markUploaded(const QString &id, QString *error);
 
@@ -73,5 +80,6 @@ public:
 private:
     struct Connection;
     explicit HistoryDb(std::unique_ptr<Connection> connection);
+    std::vector<RunRow> rows(const QString &sql, const QVariantList &values) const;
     std::unique_ptr<Connection> db;
 };

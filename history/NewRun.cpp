@@ -2,12 +2,10 @@
 
 #include <QUuid>
 
-#include <chrono>
-
 line::RunRecord newRunRecord(const line::SelfTestReport &report, const line::ReportHeader &header,
                              const line::WallClock &wallClock, const QString &station)
 {
     return line::runRecord(report, header, wallClock, station.toStdString(),
                            QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString(),
-                           std::chrono::system_clock::now());
+                           line::readClocks().wall);
 }

@@ -25,15 +25,18 @@ QString yieldText(const std::optional<double> &yield);
 std::optional<line::Outcome> outcomeNamed(const QString &word);
 
 // Every run the filter matches, newest first, a page at a time: the whole table is never in
-// memory.
-template <typename Write> void forEachRun(const HistoryDb &db, const RunFilter &filter, Write write)
+// memory. Each page begins after the last row of the one before, so that runs other stations
+// upload meanwhile shift no row into a second page.
+template <typename Write>
+void forEachRun(const HistoryDb &db, const RunFilter &filter, Write write, int Page = 500)
 {
-    constexpr int Page = 500;
-    for (int offset = 0;; offset += Page) {
-        const std::vector<RunRow> rows = db.runs(filter, Page, offset);
+    std::optional<RunRow> last;
+    for (;;) {
+        const std::vector<RunRow> rows = db.runsAfter(filter, Page, last);
         for (const RunRow &row : rows)
             write(row);
         if (int(rows.size()) < Page)
             return;
+        last = rows.back();
     }
 }

@@ -2,54 +2,10 @@
 
 #include "HistoryDb.h"
 #include "HistoryPlace.h"
+#include "Upload.h"
 
 #include <QCoreApplication>
 #include <QThread>
-
-// How an upload went.
-struct HistoryUpload {
-    int uploaded = 0;
-    int waiting = 0;
-    QString error;
-};
-
-namespace {
-
-// In the uploading thread, with connections of its own: one belongs to the thread that opened
-// it. Each run goes up in one server transaction before the local file counts it as up, so a
-// run is never lost between the two; one that went up but was not marked goes up again and
-// is stored once.
-template <typename Progress>
-void uploadWaiting(const QString &localPath, const ServerUrl &server,
-                   const std::atomic<bool> &stopping, HistoryUpload &upload, Progress progress)
-{
-    const auto local = HistoryDb::openLocal(localPath, &upload.error);
-    if (!local)
-        return;
-    const std::vector<QString> ids = local->waitingIds();
-    upload.waiting = int(ids.size());
-    if (ids.empty())
-        return;
-    const auto remote = HistoryDb::openServer(server, &upload.error);
-    if (!remote)
-        return;
-    progress(0, int(ids.size()));
-    for (const QString &id : ids) {
-        if (stopping)
-            break;
-        const auto run = local->load(id);
-        if (!run) {
-            upload.error = "run " + id + " cannot be read: " + local->lastError();
-            break;
-        }
-        if (!remote->store(*run, &upload.error) || !local->markUploaded(id, &upload.error))
-            break;
-        progress(++upload.uploaded, int(ids.size()));
-    }
-    upload.waiting = local->waitingCount();
-}
-
-} // namespace
 
 RunKeeper::RunKeeper(const QString &server, QObject *parent)
     : RunKeeper(server, localHistoryPath(), parent)
@@ -60,7 +16,8 @@ RunKeeper::RunKeeper(const QString &serverText, const QString &localPath, QObjec
     : QObject(parent), localPath(localPath)
 {
     if (!serverText.isEmpty())
-        server = ServerUrl::parse(serverText, &serverProblem);
+        if (const auto url = ServerUrl::parse(serverText, &serverProblem))
+            server = UploadTarget::of(*url);
 }
 
 RunKeeper::~RunKeeper()
@@ -82,11 +39,17 @@ QString RunKeeper::keep(const line::RunRecord &run)
 {
     QString error;
     HistoryDb *db = localDb(&error);
-    if (!db || !db->store(run, &error))
-        return error;
-    if (server)
-        sync();
-    return {};
+    if (db && db->store(run, &error, server ? server->key() : QString())) {
+        if (server)
+            sync();
+        return {};
+    }
+    if (!server)
+        return "not kept in the history: " + error;
+    // The server takes it alone, ahead of what waits.
+    direct.push_back(run);
+    sync();
+    return "not kept in the local file (" + error + "): sent to the history server alone";
 }
 
 void RunKeeper::sync()
@@ -108,8 +71,17 @@ void RunKeeper::sync()
 void RunKeeper::startUpload()
 {
     upload = std::make_shared<HistoryUpload>();
-    uploader.reset(QThread::create([this, path = localPath, url = *server, upload = upload] {
-        uploadWaiting(path, url, stopping, *upload, [this](int uploaded, int total) {
+    uploader.reset(QThread::create([this, path = localPath, target = *server, upload = upload,
+                                    runs = std::exchange(direct, {})] {
+        for (const line::RunRecord &run : runs) {
+            HistoryUpload one;
+            uploadRun(run, target.server, std::nullopt, one);
+            if (one.problem != HistoryUpload::Problem::None)
+                upload->failed(one.problem, "a run not in the local file is lost: " + one.error);
+        }
+        if (upload->problem != HistoryUpload::Problem::None)
+            return;
+        uploadWaiting(path, target, stopping, *upload, [this](int uploaded, int total) {
             QMetaObject::invokeMethod(
                 this, [this, uploaded, total] { emit progress(uploaded, total); },
                 Qt::QueuedConnection);
@@ -126,7 +98,7 @@ void RunKeeper::uploadEnded()
     uploader->wait();
     uploader.reset();
     const HistoryUpload done = *upload;
-    emit synced(done.uploaded, done.waiting, done.error);
+    emit synced(done.uploaded, done.waiting, done.said());
     if (again && !stopping) {
         again = false;
         startUpload();
@@ -152,5 +124,7 @@ int RunKeeper::waitingCount()
         return 0;
     QString error;
     HistoryDb *db = localDb(&error);
-    return db ? db->waitingCount() : 0;
+    if (!server) // every run waits for the server that will be set
+        return db ? db->waitingCount(QString(), true) : 0;
+    return db ? db->waitingCount(server->key(), server->takesUnnamed) : 0;
 }

@@ -2,6 +2,7 @@
 
 #include "RunRecord.h"
 #include "ServerUrl.h"
+#include "Upload.h"
 
 #include <QObject>
 #include <QString>
@@ -9,10 +10,10 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class HistoryDb;
 class QThread;
-struct HistoryUpload;
 
 // Keeps self-test runs: first in the local file, at once and in one transaction, then, with a
 // server configured, uploaded in the background, so that no verdict waits for the network.
@@ -27,8 +28,9 @@ public:
     RunKeeper(const QString &server, const QString &localPath, QObject *parent = nullptr);
     ~RunKeeper() override;
 
-    // Stores the run in the local file; the reason when it could not, else empty. Starts an
-    // upload of whatever waits when there is a server.
+    // Stores the run in the local file, waiting for this keeper's server; what went wrong, in
+    // a sentence for the user, else empty. Starts an upload of whatever waits for the server, when
+    // there is one; a run the local file cannot take then goes to the server alone.
     QString keep(const line::RunRecord &run);
     // Uploads what waits, in the background; progress and synced tell how it went.
     void sync();
@@ -50,11 +52,12 @@ private:
     void uploadEnded();
 
     QString localPath;
-    std::optional<ServerUrl> server;
+    std::optional<UploadTarget> server;
     QString serverProblem; // why the server given cannot be used
     std::unique_ptr<HistoryDb> local;
     std::unique_ptr<QThread> uploader;
     std::shared_ptr<HistoryUpload> upload;
     std::atomic<bool> stopping{false};
-    bool again = false; // runs kept while an upload was under way
+    bool again = false;                  // runs kept while an upload was under way
+    std::vector<line::RunRecord> direct; // runs for the server that the local file refused
 };

@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "HistoryConnection.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -43,9 +45,27 @@ const std::vector<std::vector<Statement>> Migrations = {
         // The local file's runs that the server has not taken yet.
         {"CREATE TABLE waiting (run_id TEXT PRIMARY KEY REFERENCES runs (id))", true},
     },
+    {
+        // The server each run waits for; empty for whichever the settings name (runs kept
+        // before a server was set, or by an earlier version).
+        {"ALTER TABLE waiting ADD COLUMN server TEXT NOT NULL DEFAULT ''", true},
+    },
 };
 
-const int CurrentVersion = int(Migrations.size());
+// The newest version this tester knows.
+const int NewestVersion = int(Migrations.size());
+
+// The version a database is brought to: a server stays at the last version that changed it,
+// so that stations not yet updated go on using it.
+int currentVersion(Place place)
+{
+    int version = 0;
+    for (std::size_t v = 0; v < Migrations.size(); ++v)
+        for (const Statement &s : Migrations[v])
+            if (!s.localOnly || place == Place::Local)
+                version = int(v + 1);
+    return version;
+}
 
 // Any one number, the same on every station: the lock two stations' migrations take turns on.
 const char *ServerMigrationLock = "SELECT pg_advisory_xact_lock(530530)";
@@ -55,7 +75,7 @@ bool run(QSqlDatabase &db, const QString &sql, QString *error)
     QSqlQuery query(db);
     if (query.exec(sql))
         return true;
-    *error = query.lastError().text();
+    *error = errorText(query.lastError());
     return false;
 }
 
@@ -63,7 +83,7 @@ std::optional<int> version(QSqlDatabase &db, QString *error)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT version FROM schema_version"))) {
-        *error = query.lastError().text();
+        *error = errorText(query.lastError());
         return std::nullopt;
     }
     return query.next() ? query.value(0).toInt() : 0;
@@ -78,13 +98,14 @@ bool upgrade(QSqlDatabase &db, Place place, QString *error)
     const auto from = version(db, error);
     if (!from)
         return false;
-    if (*from > CurrentVersion) {
+    if (*from > NewestVersion) {
         *error = QStringLiteral("the history is of version %1, newer than this tester knows (%2)")
                      .arg(*from)
-                     .arg(CurrentVersion);
+                     .arg(NewestVersion);
         return false;
     }
-    for (int v = *from; v < CurrentVersion; ++v)
+    const int current = currentVersion(place);
+    for (int v = *from; v < current; ++v)
         for (const Statement &s : Migrations[std::size_t(v)]) {
             if (s.localOnly && place != Place::Local)
                 continue;
@@ -94,12 +115,10 @@ bool upgrade(QSqlDatabase &db, Place place, QString *error)
             if (!run(db, sql, error))
                 return false;
         }
-    if (*from == CurrentVersion)
+    if (*from >= current)
         return true;
     return run(db, "DELETE FROM schema_version", error) &&
-           run(db,
-               QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)")
-                   .arg(CurrentVersion),
+           run(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(current),
                error);
 }
 
@@ -111,7 +130,8 @@ bool migrate(QSqlDatabase &db, Place place, QString *error)
     // insert but not create tables opens it all the same, and nothing waits for the lock.
     {
         QString missing;
-        if (const auto current = version(db, &missing); current && *current == CurrentVersion)
+        if (const auto found = version(db, &missing);
+            found && *found >= currentVersion(place) && *found <= NewestVersion)
             return true;
     }
     // SQLite takes the write lock at once, so that a second process opening a new file waits

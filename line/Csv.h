@@ -12,6 +12,8 @@ namespace line {
 
 std::string csvHeader(); // "time,request,reply,verdict,response time,meaning\r\n"
 std::string csvRow(const Transaction &t, const WallClock &wallClock);
-std::string csvField(const std::string &text); // quoted when it holds a comma, quote or line end
+// Every CSV field of free text, in every CSV the program writes: quoted when it holds a
+// comma, quote or line end, and after a ' when it begins with =, +, -, @, tab or CR.
+std::string csvField(const std::string &text);
 
 } // namespace line

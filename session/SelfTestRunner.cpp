@@ -20,6 +20,7 @@ SelfTestRunner::SelfTestRunner(LineSession &session, const line::SelfTestSetting
 
 void SelfTestRunner::start()
 {
+    began = line::readClocks();
     hold.take();
     watchingPort = connect(&session, &LineSession::portLost, this, &SelfTestRunner::lineLost);
     advanceSoon.start();
@@ -45,6 +46,7 @@ void SelfTestRunner::advance()
         watchDelay.start(action.interval);
         break;
     case line::Action::Kind::Finished:
+        ended = line::readClocks();
         disconnect(watchingPort);
         hold.release();
         emit finished();
@@ -107,4 +109,9 @@ void SelfTestRunner::cancel(const std::string &reason)
     sequence.cancel(reason);
     emit progressed();
     advanceSoon.start();
+}
+
+line::WallClock SelfTestRunner::wallClock() const
+{
+    return line::runWallClock(began, ended.value_or(line::readClocks()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "LineHold.h"
 #include "SelfTest.h"
 
@@ -27,6 +28,9 @@ public:
     // The operator, a signal or a closed dialog: every relay is switched off, then finished().
     void cancel(const std::string &reason = "cancelled by the operator");
     const line::SelfTest &test() const { return sequence; }
+    // The run's times on the wall clock as it read when the run started and ended, never on
+    // an offset taken earlier: a session outlives suspends and clock corrections.
+    line::WallClock wallClock() const;
 
 signals:
     void asking(const QString &prompt, const std::vector<line::Answer> &answers);
@@ -42,6 +46,8 @@ private:
     void giveUpRequestOut() { ++generation; }
 
     LineSession &session;
+    line::ClockReading began = line::readClocks();
+    std::optional<line::ClockReading> ended;
     LineHold hold;
     line::SelfTest sequence;
     line::Action action;

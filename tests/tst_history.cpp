@@ -3,11 +3,14 @@
 #include "HistoryDb.h"
 #include "HistoryPlace.h"
 #include "HistoryRuns.h"
+#include "RunCsv.h"
 #include "StdStringCompare.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -72,7 +75,7 @@ private slots:
             QVERIFY(query.exec("PRAGMA journal_mode") && query.next());
             QCOMPARE(query.value(0).toString(), "wal");
             QVERIFY(query.exec("SELECT version FROM schema_version") && query.next());
-            QCOMPARE(query.value(0).toInt(), 1);
+            QCOMPARE(query.value(0).toInt(), 2);
         }
         other.close();
         other = {};
@@ -86,7 +89,7 @@ private slots:
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QCOMPARE(db->count({}), 1);
-        QCOMPARE(db->waitingIds(), std::vector<QString>{"a1"});
+        QCOMPARE(db->waitingIds({}, true), std::vector<QString>{"a1"});
 
         const auto back = db->load("a1");
         QVERIFY(back);
@@ -102,7 +105,46 @@ private slots:
                  "relay 3 read-back fail");
 
         QVERIFY(db->markUploaded("a1", &error));
-        QCOMPARE(db->waitingCount(), 0);
+        QCOMPARE(db->waitingCount({}, true), 0);
+    }
+
+    // Two programs keeping their first runs at once on a file neither has made: both kept.
+    void twoFirstRunsAtOnceOnANewFile()
+    {
+        for (int pair = 0; pair < 50; ++pair) {
+            const QString path = data.filePath(QString("pair-%1.sqlite").arg(pair));
+            std::atomic<int> kept{0}, ready{0};
+            const auto keep = [&](const std::string &id) {
+                for (++ready; ready < 2;) // as close together as two threads start
+                    std::this_thread::yield();
+                QString why;
+                const auto own = HistoryDb::openLocal(path, &why);
+                if (own && own->store(historyRun(id, "SN", Monday), &why))
+                    ++kept;
+                else
+                    qWarning() << why;
+            };
+            std::thread first(keep, "a"), second(keep, "b");
+            first.join();
+            second.join();
+            QCOMPARE(kept.load(), 2);
+        }
+    }
+
+    // Runs kept while an export reads its pages never bring a row back a second time.
+    void anExportListsEachRunOnce()
+    {
+        for (int n = 0; n < 5; ++n)
+            QVERIFY(db->store(historyRun("r" + std::to_string(n), "SN", Monday + n * 1s), nullptr));
+        QStringList seen;
+        forEachRun(
+            *db, {},
+            [&](const RunRow &row) {
+                seen << row.id;
+                db->store(historyRun("new " + row.id.toStdString(), "SN", Monday + 1h), nullptr);
+            },
+            2);
+        QCOMPARE(seen, (QStringList{"r4", "r3", "r2", "r1", "r0"}));
     }
 
     // A relay step stopped part way cannot tell which relays it reached: none is recorded as

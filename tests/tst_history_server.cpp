@@ -3,6 +3,7 @@
 // stations at once. Each station keeps its own local file in a temporary folder.
 #include "HistoryDb.h"
 #include "HistoryRuns.h"
+#include "PgServer.h"
 #include "RunKeeper.h"
 
 #include <QSqlDatabase>
@@ -17,32 +18,13 @@ namespace {
 const line::WallTime Monday{1796652201s};
 const QString Password = "s3cret-word";
 
-// Runs the server script; a server that will not start or stop fails the test.
-bool server(const char *command)
-{
-    QProcess script;
-    script.start(RZM530_PG_SERVER, {command, RZM530_PG_DIR});
-    return script.waitForFinished(60000) && script.exitCode() == 0;
-}
-
 } // namespace
 
 class HistoryServerTest : public QObject {
     Q_OBJECT
     QTemporaryDir data;
-    QString port;
+    PgServer pg;
     QString url; // a fresh database for each test, the password given as a user would
-
-    // The server's owner on `database`, on a connection of that name.
-    QSqlDatabase owner(const QString &connection, const QString &database) const
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", connection);
-        db.setHostName("127.0.0.1");
-        db.setPort(port.toInt());
-        db.setUserName("postgres");
-        db.setDatabaseName(database);
-        return db;
-    }
 
     std::unique_ptr<HistoryDb> openServer()
     {
@@ -64,29 +46,14 @@ class HistoryServerTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QFile file(QStringLiteral(RZM530_PG_DIR) + "/port");
-        if (!file.open(QIODevice::ReadOnly)) {
-            // CI asks for the server: there, a missing one is a failure, not a skip.
-            if (qEnvironmentVariableIsSet("RZM530_NEED_SERVER"))
-                QFAIL("no PostgreSQL server for the history's tests");
-            QSKIP("PostgreSQL's programs are not installed (package postgresql): no server");
-        }
-        port = QString::fromLatin1(file.readAll().trimmed());
+        pg.find();
         QVERIFY(data.isValid());
     }
 
     void init()
     {
-        const QString name = QString("h_%1").arg(QTest::currentTestFunction()).toLower();
-        {
-            QSqlDatabase admin = owner("admin", "postgres");
-            QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
-            QSqlQuery query(admin);
-            QVERIFY(query.exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"));
-            QVERIFY(query.exec("CREATE DATABASE " + name));
-        }
-        QSqlDatabase::removeDatabase("admin");
-        url = QString("postgresql://postgres:%1@127.0.0.1:%2/%3").arg(Password, port, name);
+        url = pg.freshDatabase(QString("h_%1").arg(QTest::currentTestFunction()).toLower());
+        QVERIFY(!url.isEmpty());
     }
 
     void aRunGoesUpOnceAndWholeHowOftenItIsSent()
@@ -109,10 +76,10 @@ private slots:
     void aRunWaitsWhileTheServerIsDown()
     {
         RunKeeper keeper(url, data.filePath("down.sqlite"));
-        QVERIFY(server("stop"));
+        QVERIFY(PgServer::command("stop"));
         QCOMPARE(keeper.keep(historyRun("d1", "SN-8", Monday)), QString());
         const QList<QVariant> down = synced(keeper);
-        const bool serverBack = server("start");
+        const bool serverBack = PgServer::command("start");
         QCOMPARE(down.mid(0, 2), (QList<QVariant>{0, 1}));
         QVERIFY(!down.value(2).toString().isEmpty() &&
                 !down.value(2).toString().contains(Password));
@@ -141,22 +108,14 @@ private slots:
     {
         QVERIFY(openServer()); // made by the owner
         const QString database = url.section('/', -1);
-        {
-            QSqlDatabase admin = owner("grant", database);
-            QVERIFY(admin.open());
-            QSqlQuery query(admin);
-            for (const QString &sql :
-                 {QString("DROP ROLE IF EXISTS station"), QString("CREATE ROLE station LOGIN"),
-                  QString("REVOKE CREATE ON SCHEMA public FROM PUBLIC"),
-                  QString("GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO station"),
-                  QString("REVOKE SELECT ON reports FROM station")})
-                QVERIFY2(query.exec(sql), qPrintable(sql + ": " + query.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase("grant");
+        QVERIFY(pg.run(database, {"DROP ROLE IF EXISTS station", "CREATE ROLE station LOGIN",
+                                  "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
+                                  "GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO station",
+                                  "REVOKE SELECT ON reports FROM station"}));
         QString error;
         const auto db = HistoryDb::openServer(
-            *ServerUrl::parse(QString("postgresql://station@127.0.0.1:%1/%2").arg(port, database),
-                              &error),
+            *ServerUrl::parse(
+                QString("postgresql://station@127.0.0.1:%1/%2").arg(pg.port, database), &error),
             &error);
         QVERIFY2(db, qPrintable(error));
         QCOMPARE(db->count({}), 0);

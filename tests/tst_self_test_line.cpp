@@ -159,12 +159,20 @@ private slots:
 
         // Closing the window mid-test aborts it; the window goes once the relays are off and
         // the report is saved beside the first, which it does not replace.
+        // It runs after the computer slept 400 days: the run goes by the clock as it is now.
         QVERIFY(sim.catchUp());
+        line::setClockReader([] {
+            return line::ClockReading{std::chrono::steady_clock::now(),
+                                      std::chrono::system_clock::now() + std::chrono::hours(9600)};
+        });
         dialog.startTest();
         QVERIFY(sim.waitForLine("relays 00100000"));
         static_cast<QWidget &>(dialog).close();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
+        line::setClockReader(nullptr);
         QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "ABORTED");
+        const QString later = QDate::currentDate().addDays(400).toString("_yyyy-MM-dd_");
+        QCOMPARE(QDir(reports.path()).entryList({"*" + later + "*"}, QDir::Files).size(), 2);
         QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 4);
         QVERIFY(sim.catchUp());
         QVERIFY(sim.command("relays", "relays 00000000"));

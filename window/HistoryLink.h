@@ -20,7 +20,7 @@ public:
     ~HistoryLink() override;
 
     RunKeeper &keeper();
-    // Keeps a finished run under this station's name; the reason when it could not.
+    // Keeps a finished run under this station's name; what went wrong in a sentence, or empty.
     QString keep(const line::SelfTestReport &report, const line::ReportHeader &header,
                  const line::WallClock &wallClock);
     // Runs left waiting by an earlier session go up in the background, when there is a server.

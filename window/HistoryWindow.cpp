@@ -340,7 +340,8 @@ void HistoryWindow::showStatus(const QString &problem)
                    : shown == 1 ? tr("1 run in %1").arg(db->name())
                                 : tr("%1 runs in %2").arg(shown).arg(db->name());
     if (serverSet && local) {
-        const int waiting = local->waitingCount();
+        const auto url = ServerUrl::parse(HistorySettings::load().server, nullptr);
+        const int waiting = local->waitingCount(url ? url->shown() : QString(), true);
         text += waiting == 1 ? tr("; 1 run of this computer waits to go up")
                              : tr("; %1 runs of this computer wait to go up").arg(waiting);
     }

@@ -306,16 +306,15 @@ void SelfTestDialog::finished()
 void SelfTestDialog::saveReports()
 {
     const line::SelfTestReport &report = runner->test().report();
-    const line::LineMonitor &monitor = session.tap().monitor();
+    const line::WallClock wallClock = runner->wallClock();
     const line::ReportHeader header =
         reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
-    const line::WallTime when = report.started() ? monitor.wallClock()(*report.started())
-                                                 : std::chrono::system_clock::now();
+    const line::WallTime when =
+        report.started() ? wallClock(*report.started()) : line::readClocks().wall;
     QStringList problems;
     if (historyLink)
-        if (const QString why = historyLink->keep(report, header, monitor.wallClock());
-            !why.isEmpty())
-            problems << tr("not kept in the history: %1").arg(why);
+        if (const QString why = historyLink->keep(report, header, wallClock); !why.isEmpty())
+            problems << why;
     if (!QDir(memory.reportFolder).mkpath(QStringLiteral(".")))
         problems << tr("cannot create %1").arg(memory.reportFolder);
     const QString stem = unusedReportPath(
@@ -323,8 +322,8 @@ void SelfTestDialog::saveReports()
         QString::fromStdString(line::reportFileStem(memory.serialNumber.toStdString(), when)),
         {QStringLiteral("html"), QStringLiteral("json")});
     for (const auto &[extension, text] :
-         {std::pair{"html", line::reportHtml(report, header, monitor.wallClock())},
-          std::pair{"json", line::reportJson(report, header, monitor.wallClock())}}) {
+         {std::pair{"html", line::reportHtml(report, header, wallClock)},
+          std::pair{"json", line::reportJson(report, header, wallClock)}}) {
         const QString path = stem + QLatin1Char('.') + QLatin1String(extension);
         if (const QString problem = writeReportFile(path, text); problem.isEmpty())
             savedFiles << path;

@@ -20,4 +20,11 @@ inline const EscapeVector EscapeVectors[] = {
      "\"O'Neil \"\"Jo\"\" \\ <b>\t\x01 \xC3\x9Cnal\"",
      "\"O'Neil \\\"Jo\\\" \\\\ <b>\\t\\u0001 \xC3\x9Cnal\"",
      "O&#39;Neil &quot;Jo&quot; \\ &lt;b&gt;\t\x01 \xC3\x9Cnal"},
+    // A spreadsheet runs what begins like a formula; a quote before it makes it text.
+    {"formula", "=1+2", "'=1+2", "\"=1+2\"", "=1+2"},
+    {"formula with a comma", "@SUM(A1,A2)", "\"'@SUM(A1,A2)\"", "\"@SUM(A1,A2)\"", "@SUM(A1,A2)"},
+    {"plus, minus", "+1-2", "'+1-2", "\"+1-2\"", "+1-2"},
+    {"minus", "-2", "'-2", "\"-2\"", "-2"},
+    {"tab", "\tx", "'\tx", "\"\\tx\"", "\tx"},
+    {"carriage return", "\rx", "\"'\rx\"", "\"\\rx\"", "\rx"},
 };
