@@ -86,8 +86,10 @@ int runSelfTest(const CommandLine::SelfTest &options)
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
+    settings.broadcastAll = options.broadcastAll;
     SelfTestRunner test(session, settings);
-    // Ctrl+C and SIGTERM end the run as the operator's Cancel does: every relay off, a report.
+    // Ctrl+C, SIGTERM and SIGHUP end the run as the operator's Cancel does: every relay off, a
+    // report.
     // A second one, for a line too slow to wait for, ends the program at once.
     QuitOnSignal interrupt(false);
     int interruptions = 0;
