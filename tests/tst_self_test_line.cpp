@@ -10,6 +10,7 @@
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QSpinBox>
 #include <QtTest>
@@ -151,6 +152,7 @@ private slots:
         QTest::qWait(100);
         t.window.pollTimer_Timer(); // registers, still on the line when the test takes it
         t.pollTimer()->start();     // and the cycle waiting while the test runs
+        dialog.findChild<QCheckBox *>("broadcast")->setChecked(true);
         dialog.startTest();
         // A slip of the hand is asked about at once, and Retry watches the input again.
         QVERIFY(promptSays("Switch digital input 1 on"));
@@ -180,6 +182,7 @@ private slots:
         QCOMPARE(dialog.reportFiles().size(), 2);
         const QString json = dialog.reportFiles().last();
         QVERIFY(fileBytes(json).contains("\"verdict\": \"pass\""));
+        QVERIFY(fileBytes(json).contains("\"all_row\": \"module and broadcast\""));
         QVERIFY(json.contains("SN_7_"));
 
         // Closing the window mid-test aborts it; the window goes once the relays are off and

@@ -5,8 +5,8 @@
 #include <QTcpSocket>
 
 // A server on 127.0.0.1 that is no serial device server with a module behind it: it answers
-// each request (eight bytes or more) with the same bytes, says more or drops its client when
-// told.
+// each request (eight bytes or more) with the same bytes, or without any drops its client
+// there; it says more or drops its client when told.
 class BareServer : public QTcpServer {
 public:
     explicit BareServer(QByteArray answer) : answer(std::move(answer))
@@ -15,8 +15,13 @@ public:
         connect(this, &QTcpServer::newConnection, this, [this] {
             client = nextPendingConnection();
             connect(client, &QTcpSocket::readyRead, client, [this] {
-                if (client->bytesAvailable() >= 8)
-                    client->readAll(), client->write(this->answer);
+                if (client->bytesAvailable() < 8)
+                    return;
+                client->readAll();
+                if (this->answer.isEmpty())
+                    client->close();
+                else
+                    client->write(this->answer);
             });
         });
     }
