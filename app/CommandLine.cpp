@@ -10,22 +10,34 @@
 
 namespace {
 
-const char *Description =
+// Each program's opening, then what both say.
+const char *TesterOpening =
     R"(Tests the RZM-530, a Modbus RTU I/O module with 8 relays, 4 digital inputs
 and 3 analog inputs, on a serial line at 9600 baud, 8N1. Started without
 options it opens its window: type the COM port number and the module's
 address, switch the relays and watch the inputs.
-
+)";
+const char *ConsoleOpening =
+    R"(Tests the RZM-530, a Modbus RTU I/O module with 8 relays, 4 digital inputs
+and 3 analog inputs, on a serial line at 9600 baud, 8N1, without a window:
+for scripts, and for Windows' console, which waits for it. Started without
+options it says what to do; the window is rzm530-tester's.
+)";
+const char *Description =
+    R"(
 --scan finds modules: one Read Coils per address, on one port or on every
 port present. It prints a line per module found and exits 0 when one
 answered, 1 when every port was scanned and none answered, 2 when no module
 was found and a port could not be opened or was lost part way.
 
 --self-test runs the link and relay steps of the guided test on one module
-and writes the reports asked for. It exits 0 on PASS, 1 on FAIL, 2 on ERROR
-(no port, the port lost, no module answering, a report that cannot be
-written), 130 when Ctrl+C or SIGTERM aborted it after switching every relay
-off. Every run is kept in the test history, whatever its outcome, unless
+and writes the reports asked for. It addresses that module alone; with
+--broadcast-all it also switches all relays by broadcast, as the window's
+All row does, and every module on the line obeys. It exits 0 on PASS, 1 on
+FAIL, 2 on ERROR (no port, the port lost, no module answering, a Modbus TCP
+server where RTU over TCP was meant, a report that cannot be written), 130
+when Ctrl+C, SIGTERM or SIGHUP aborted it after switching every relay off.
+Every run is kept in the test history, whatever its outcome, unless
 --no-history is given.
 
 --history prints the kept runs as CSV (started, serial, operator, station,
@@ -49,7 +61,8 @@ COM numbers:
 // Where an option belongs, in words.
 QString modeOf(const QString &option)
 {
-    static const QStringList selfTestOnly{"address", "report", "html", "no-history"};
+    static const QStringList selfTestOnly{"address", "report", "html", "no-history",
+                                          "broadcast-all"};
     static const QStringList selfTestOrHistory{"serial", "operator", "station"};
     static const QStringList historyOnly{"since", "until", "outcome"};
     if (option == QLatin1String("port"))
@@ -76,9 +89,9 @@ History:
   in the background; a run the server cannot take waits in that file, and
   --history and --yield read the server and say how many runs wait.
   --db postgresql://USER@HOST[:PORT]/DBNAME names the server for this run
-  only. Give its password in ~/.pgpass or PGPASSWORD, which the PostgreSQL
-  client reads by itself: a password typed in the URL works, but it shows
-  in the process list. A password is never printed or stored.
+  only. Give its password in ~/.pgpass, or in the file PGPASSFILE names,
+  which the PostgreSQL client reads by itself: a password in the URL is
+  refused, since it would show in the process list and the shell's history.
 )")
         .arg(localHistoryPath());
 }
@@ -101,7 +114,7 @@ QCommandLineOption flag(const char *name, const char *description)
 
 } // namespace
 
-CommandLine::CommandLine(const QStringList &arguments)
+CommandLine::CommandLine(const QStringList &arguments, Program program)
     : help(QStringList{"h", "help"}, QStringLiteral("Shows this help and exits.")),
       version(QStringList{"v", "version"}, QStringLiteral("Shows the version and exits.")),
       log(valued("log",
@@ -128,6 +141,8 @@ CommandLine::CommandLine(const QStringList &arguments)
       db(valued("db", "The history server for this run: postgresql://USER@HOST[:PORT]/DBNAME.",
                 "URL")),
       noHistory(flag("no-history", "Keeps no record of this self-test in the history.")),
+      broadcastAll(flag("broadcast-all", "Also switches all relays by broadcast in --self-test: "
+                                         "every module on the line obeys.")),
       historyMode(flag("history", "Prints the kept runs as CSV, newest first.")),
       yieldMode(flag("yield", "Prints the yield per day of the kept runs as CSV.")),
       syncMode(flag("sync", "Uploads the runs that wait for the history server.")),
@@ -135,12 +150,17 @@ CommandLine::CommandLine(const QStringList &arguments)
       until(valued("until", "Only runs on or before this local day.", "YYYY-MM-DD")),
       outcome(valued("outcome", "Only runs with this outcome.", "pass|fail|error|aborted"))
 {
-    parser.setApplicationDescription(QString::fromLatin1(Description));
+    const char *opening = program == Program::Tester ? TesterOpening : ConsoleOpening;
+    parser.setApplicationDescription(QString::fromLatin1(opening) +
+                                     QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help,        version,   log,          scanMode,     port,    allPorts,
-                       first,       last,      timeout,      selfTestMode, address, report,
-                       html,        serial,    operatorName, station,      db,      noHistory,
-                       historyMode, yieldMode, syncMode,     since,        until,   outcome});
+    if (program == Program::Console) // the window's
+        log.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({help,      version,  log,       scanMode,     port,
+                       allPorts,  first,    last,      timeout,      selfTestMode,
+                       address,   report,   html,      serial,       operatorName,
+                       station,   db,       noHistory, broadcastAll, historyMode,
+                       yieldMode, syncMode, since,     until,        outcome});
 
     if (!parser.parse(arguments)) {
         // QApplication takes its own options ("-platform offscreen") out of the
@@ -176,7 +196,8 @@ CommandLine::CommandLine(const QStringList &arguments)
         readHistory(Mode::Sync);
     else
         refuseOptionsOf({port, allPorts, first, last, timeout, address, report, html, serial,
-                         operatorName, station, db, noHistory, since, until, outcome});
+                         operatorName, station, db, noHistory, broadcastAll, since, until,
+                         outcome});
 }
 
 // An option of another mode would be silently ignored: say so instead.
@@ -238,7 +259,7 @@ void CommandLine::readScan()
 {
     chosen = Mode::Scan;
     refuseOptionsOf({address, report, html, serial, operatorName, log, station, db, noHistory,
-                     since, until, outcome});
+                     broadcastAll, since, until, outcome});
     Scan &s = scanOptions;
     s.allPorts = parser.isSet(allPorts);
     if (s.allPorts && parser.isSet(port))
@@ -268,6 +289,7 @@ void CommandLine::readSelfTest()
     t.operatorName = parser.value(operatorName);
     t.station = parser.value(station);
     t.keep = !parser.isSet(noHistory);
+    t.broadcastAll = parser.isSet(broadcastAll);
     if (!t.keep && parser.isSet(db))
         fail(QStringLiteral("--db and --no-history do not go together."));
     t.db = readDb();
@@ -276,7 +298,8 @@ void CommandLine::readSelfTest()
 void CommandLine::readHistory(Mode mode)
 {
     chosen = mode;
-    refuseOptionsOf({port, allPorts, first, last, timeout, log, address, report, html, noHistory});
+    refuseOptionsOf({port, allPorts, first, last, timeout, log, address, report, html, noHistory,
+                     broadcastAll});
     if (mode == Mode::Sync)
         refuseOptionsOf({serial, operatorName, station, since, until, outcome});
     RunFilter &f = historyOptions.filter;
@@ -295,14 +318,20 @@ void CommandLine::readHistory(Mode mode)
     historyOptions.db = readDb();
 }
 
-// Checked here so that a mistake is a usage error; the text itself goes on, password and all,
-// to the one place that connects.
+// Checked here so that a mistake is a usage error. A password on the command line has already
+// shown in the process list; refused, it at least stays out of the next run's.
 QString CommandLine::readDb()
 {
     const QString text = parser.value(db);
     QString why;
-    if (parser.isSet(db) && !ServerUrl::parse(text, &why))
+    if (!parser.isSet(db))
+        return text;
+    if (const auto server = ServerUrl::parse(text, &why); !server)
         fail(QStringLiteral("--db: %1").arg(why));
+    else if (!server->password.isEmpty())
+        fail(QStringLiteral("--db: a password in the URL shows in the process list and in the "
+                            "shell's history; give it in ~/.pgpass, or in the file PGPASSFILE "
+                            "names."));
     return text;
 }
 

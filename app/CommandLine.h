@@ -10,6 +10,8 @@
 class CommandLine {
 public:
     enum class Mode { Window, Help, Version, Scan, SelfTest, History, Yield, Sync, Error };
+    // Whose command line it is, for the help: rzm530-tester's or rzm530-cli's.
+    enum class Program { Tester, Console };
 
     // --port: a COM number, or a serial device server written out. `port` is
     // the number (0 for a server); `portText` is either as text, for
@@ -28,6 +30,7 @@ public:
         QString station; // empty: the history settings' station
         QString db;      // empty: the history settings' server, if any
         bool keep = true;
+        bool broadcastAll = false;
     };
     // --history, --yield and --sync: which runs, and which database (empty: the history
     // settings' server, else the local file).
@@ -36,7 +39,7 @@ public:
         QString db;
     };
 
-    explicit CommandLine(const QStringList &arguments);
+    explicit CommandLine(const QStringList &arguments, Program program = Program::Tester);
     CommandLine(const CommandLine &) = delete;
     CommandLine &operator=(const CommandLine &) = delete;
 
@@ -66,7 +69,7 @@ private:
     QCommandLineOption help, version, log;
     QCommandLineOption scanMode, port, allPorts, first, last, timeout;
     QCommandLineOption selfTestMode, address, report, html, serial, operatorName;
-    QCommandLineOption station, db, noHistory;
+    QCommandLineOption station, db, noHistory, broadcastAll;
     QCommandLineOption historyMode, yieldMode, syncMode, since, until, outcome;
     Mode chosen = Mode::Window;
     QString error;

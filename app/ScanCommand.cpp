@@ -74,9 +74,8 @@ int runScan(const CommandLine::Scan &options)
 
     const line::Scan &result = scan.scan();
     for (int port : result.lostPorts())
-        err << programPrefix() << QStringLiteral("COM %1 was lost part way: %2")
-                                       .arg(port)
-                                       .arg(comm.errorString())
+        err << programPrefix()
+            << QStringLiteral("COM %1 was lost part way: %2").arg(port).arg(scan.lostReason(port))
             << Qt::endl;
     if (interrupted)
         return QuitOnSignal::ExitCode;

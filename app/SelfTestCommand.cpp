@@ -88,10 +88,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
+    settings.broadcastAll = options.broadcastAll;
     SelfTestRunner test(session, settings);
-    // Ctrl+C and SIGTERM end the run as the operator's Cancel does: every relay off, a report.
-    // A second one, for a line too slow to wait for, ends the program at once; one while the
-    // run goes to the history server ends that wait.
+    // Ctrl+C, SIGTERM and SIGHUP end the run as the operator's Cancel does: every relay off, a
+    // report. A second one, for a line too slow to wait for, ends the program at once; one while
+    // the run goes to the history server ends that wait.
     QuitOnSignal interrupt(false);
     int interruptions = 0;
     QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&] {

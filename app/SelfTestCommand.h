@@ -6,5 +6,5 @@
 // operator; each step printed as it finishes, the reports written as asked.
 // Exits 0 on PASS, 1 on FAIL, 2 on ERROR (no port, the port lost, no module
 // answering, a report that cannot be written: then the module is not touched),
-// 130 when Ctrl+C or SIGTERM aborted it, after every relay was switched off.
+// 130 when Ctrl+C, SIGTERM or SIGHUP aborted it, after every relay was switched off.
 int runSelfTest(const CommandLine::SelfTest &options);

@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine(arguments);
+    const CommandLine commandLine(arguments, CommandLine::Program::Console);
     if (commandLine.mode() == CommandLine::Mode::Window) {
         QCoreApplication app(argc, argv);
         return usageError(QStringLiteral(

@@ -41,7 +41,7 @@ int runWindow(int argc, char *argv[])
     PortComm comm;
     LineSession session(comm);
     frmMain window(session);
-    // Ctrl+C and SIGTERM end the program as closing the window does; a self-test
+    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test
     // under way first switches the relays off and keeps its ABORTED report.
     const QuitOnSignal quitOnSignal(false);
     QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, [&window] {

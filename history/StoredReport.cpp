@@ -166,6 +166,10 @@ void readValues(line::SelfTestReport &r, line::StepId id, const QJsonObject &v)
                     byWord(f[QLatin1String("fault")].toString(), Faults, line::relayFaultName);
         }
         r.relays.allFailed = v[QLatin1String("all_failed")].toBool();
+        constexpr std::array<line::AllRowWay, 3> Ways{
+            line::AllRowWay::Unsaid, line::AllRowWay::Module, line::AllRowWay::ModuleAndBroadcast};
+        r.relays.allRow = byWord(v[QLatin1String("all_row")].toString(), Ways, line::allRowWayName)
+                              .value_or(line::AllRowWay::Unsaid);
         break;
     }
     case line::StepId::Digital: {

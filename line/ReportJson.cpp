@@ -60,6 +60,7 @@ void values(JsonWriter &json, const SelfTestReport &report, StepId id)
                     .value(relayFaultName(*fault))
                     .endObject();
         json.endArray().key("all_failed").value(report.relays.allFailed);
+        json.key("all_row").value(allRowWayName(report.relays.allRow));
         break;
     case StepId::Digital:
         json.key("inputs").beginArray();

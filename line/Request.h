@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace line {
 
@@ -10,7 +11,7 @@ struct Request {
     enum class Kind { ReadCoils, ReadHoldingRegisters, WriteSingleCoil, WriteMultipleCoils };
 
     Kind kind = Kind::ReadCoils;
-    std::uint8_t address = 1; // Write Multiple Coils always goes out to address 0
+    std::uint8_t address = 1; // 0: every module on the line obeys, none answers
     std::uint16_t start = 0;  // reads
     std::uint16_t quantity = 8;
     int relay = 1;   // Write Single Coil: relay 1 is coil 0
@@ -25,7 +26,16 @@ struct Request {
     {
         return {Kind::WriteSingleCoil, address, 0, 1, relay, on};
     }
-    static Request writeAllRelays(bool on) { return {Kind::WriteMultipleCoils, 0, 0, 8, 1, on}; }
+    // All eight relays of one module, which answers, or of every module by broadcast.
+    static Request writeAllRelays(std::uint8_t address, bool on)
+    {
+        return {Kind::WriteMultipleCoils, address, 0, 8, 1, on};
+    }
+    static Request broadcastAllRelays(bool on) { return writeAllRelays(0, on); }
 };
+
+// Write Multiple Coils as the master builds it, CRC and all, but to `r.address`: the master's
+// own builder sends it to the broadcast address whatever it is given.
+std::vector<std::uint8_t> addressedCoilsFrame(const Request &r);
 
 } // namespace line

@@ -5,6 +5,7 @@
 // Relay n is coil n - 1; analog input r is register 3 + r; digital input c is register 6 + c.
 #include "SelfTest.h"
 
+#include "Mbap.h"
 #include "Words.h"
 
 #include <algorithm>
@@ -67,6 +68,12 @@ std::string pairText(const char *what, int a, int b)
 const char *onOff(bool on)
 {
     return on ? "ON" : "OFF";
+}
+
+// "relay 3 ON", "all OFF by broadcast".
+std::string writeName(int relay, bool on, bool broadcast)
+{
+    return relayName(relay) + " " + onOff(on) + (broadcast ? " by broadcast" : "");
 }
 
 const char *endName(bool high)
@@ -156,15 +163,20 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
         for (int n = 1; n <= RelayCount; ++n)
             p.push_back({K::SwitchOff, n});
         p.push_back({K::CheckCoils, Opening, false});
-        for (int n = 1; n <= RelayCount + 1; ++n) {
-            const int relay = n % (RelayCount + 1); // 1 to 8, then 0 for all eight
+        for (int relay = 1; relay <= RelayCount; ++relay) {
             for (bool on : {true, false}) {
                 p.push_back({K::Write, relay, on});
                 p.push_back({K::CheckCoils, relay, on});
             }
-            if (relay != 0 && settings.confirmByEar)
+            if (settings.confirmByEar)
                 p.push_back({K::AskClick, relay});
         }
+        for (bool broadcast : {false, true}) // item 0: all eight
+            for (bool on : {true, false})
+                if (!broadcast || settings.broadcastAll) {
+                    p.push_back({K::Write, 0, on, broadcast});
+                    p.push_back({K::CheckCoils, 0, on, broadcast});
+                }
         break;
     case StepId::Digital:
         if (settings.operatorPresent)
@@ -206,8 +218,10 @@ Action SelfTest::actionFor(const Op &op) const
     case Op::Kind::SwitchOff:
         return send(Request::writeRelay(address, op.item, false));
     case Op::Kind::Write:
+        if (op.item == 0 && op.broadcast)
+            return send(Request::broadcastAllRelays(op.on), BroadcastWait);
         if (op.item == 0)
-            return send(Request::writeAllRelays(op.on), BroadcastWait);
+            return send(Request::writeAllRelays(address, op.on));
         return send(Request::writeRelay(address, op.item, op.on));
     case Op::Kind::CheckCoils:
         return send(Request::readCoils(address));
@@ -245,6 +259,10 @@ void SelfTest::replied(const Transaction &transaction)
         return;
     awaitingReply = false;
     current().traffic.push_back(transaction);
+    if (looksLikeMbap(transaction.reply())) {
+        wrongProtocol();
+        return;
+    }
     if (std::exchange(staleReply, false))
         return;
     if (judge(ops[at], transaction, current().traffic.size() - 1))
@@ -342,10 +360,12 @@ bool SelfTest::judge(const Op &op, const Transaction &t, std::size_t index)
         return true;
     case Op::Kind::Write:
         // A write that went wrong blames no relay: its read-back shows what the relay did.
-        if (op.item == 0 && !t.reply().empty())
-            failStep("all " + std::string(onOff(op.on)) + ": answered the broadcast", index);
-        else if (op.item != 0 && t.verdict != Verdict::Ok)
-            failStep(relayName(op.item) + " " + onOff(op.on) + ": " + verdictText(t), index);
+        if (op.broadcast)
+            report_.relays.allRow = AllRowWay::ModuleAndBroadcast;
+        if (op.broadcast && !t.reply().empty())
+            failStep(writeName(op.item, op.on, true) + ": answered the broadcast", index);
+        else if (!op.broadcast && t.verdict != Verdict::Ok)
+            failStep(writeName(op.item, op.on, false) + ": " + verdictText(t), index);
         return true;
     case Op::Kind::CheckCoils:
         judgeCoils(op, t, index);
@@ -398,7 +418,7 @@ void SelfTest::judgeCoils(const Op &op, const Transaction &t, std::size_t index)
 {
     const std::string after = op.item == Opening
                                   ? " after " + relayName(op.item)
-                                  : " after " + relayName(op.item) + " " + onOff(op.on);
+                                  : " after " + writeName(op.item, op.on, op.broadcast);
     if (t.verdict != Verdict::Ok) {
         failStep("read back" + after + ": " + verdictText(t), index);
         return;
@@ -412,8 +432,8 @@ void SelfTest::judgeCoils(const Op &op, const Transaction &t, std::size_t index)
             blameRelay(k, on, index);
         } else if (!report_.relays.faults[std::size_t(k - 1)]) {
             report_.relays.allFailed = true;
-            failStep("all " + std::string(onOff(op.on)) + ": relay " + std::to_string(k) +
-                         " did not follow the broadcast",
+            failStep(writeName(0, op.on, op.broadcast) + ": relay " + std::to_string(k) +
+                         " did not follow",
                      index);
         }
     }
@@ -491,7 +511,8 @@ bool SelfTest::judgeWatch(const Op &op, const Transaction &t, std::size_t index)
     return true;
 }
 
-// The input that moved unasked fails; the pair is named once, after both.
+// The input that moved unasked fails, unless the operator skipped it; the pair is named once,
+// after both.
 void SelfTest::crossed(int tested, int other, std::size_t index)
 {
     auto &pairs = step == StepId::Digital ? report_.digitalCrossed : report_.analogCrossed;
@@ -503,7 +524,8 @@ void SelfTest::crossed(int tested, int other, std::size_t index)
     }
     auto &result = step == StepId::Digital ? report_.digital[std::size_t(other - 1)].result
                                            : report_.analog[std::size_t(other - 1)].result;
-    result = StepResult::Fail;
+    if (result != StepResult::Skipped)
+        result = StepResult::Fail;
 }
 
 void SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index)
@@ -568,8 +590,22 @@ void SelfTest::skipInput(int input)
         result = StepResult::Skipped;
     while (at < ops.size() && ops[at].item == input)
         ++at;
+    // The operator may have left the skipped input anywhere: the next one is judged from there.
+    if (at < ops.size())
+        ops.insert(ops.begin() + std::ptrdiff_t(at), {Op::Kind::ReadInputs});
     watchStart.reset();
     settle();
+}
+
+// Whatever else is going on, switching off included: nothing sent reaches a module.
+void SelfTest::wrongProtocol()
+{
+    if (!stopped) {
+        stopped = Outcome::Error;
+        report_.reason = ModbusTcpWords;
+        current().result = StepResult::Error;
+    }
+    finish();
 }
 
 void SelfTest::advance()

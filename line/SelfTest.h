@@ -18,6 +18,9 @@ struct SelfTestSettings {
     std::uint8_t address = 1;
     bool operatorPresent = true; // false: link and relays only, no questions (the command line)
     bool confirmByEar = false;   // ask after each relay whether it clicked
+    // Check the All row by broadcast too, as the main window sends it: every module on the
+    // line switches, so only when the operator asks for it.
+    bool broadcastAll = false;
     AnalogLimits low{0, 50};
     AnalogLimits high{973, 1023};
 };
@@ -62,7 +65,8 @@ struct Action {
 //     three bring not one byte back there is no module: the test ends there, as an error.
 //  2. Relays: all eight switched off and read back (a coil still on is stuck on; one on before
 //     the test is no fault); then each relay ON, read back, OFF, read back, and if asked
-//     whether it clicked; then all eight by broadcast ON and OFF, each read back. Every
+//     whether it clicked; then all eight at once (Write Multiple Coils to the module, which
+//     answers) ON and OFF, each read back, and, when asked, the same by broadcast. Every
 //     read-back is judged coil by coil, each wrong coil against its own relay, and the test
 //     goes on past a faulty relay. The All row blames no relay already blamed.
 //  3. Digital inputs (operator): all four read; each input must read on, then off, within
@@ -70,8 +74,11 @@ struct Action {
 //     alone is asked about at once. Skip skips the input.
 //  4. Analog inputs (operator): each input at its low end, then its high end, within limits,
 //     while the others stay within 3 % of full scale of where they were.
-// Without an operator, steps 3 and 4 are not run. After cancel() or portLost() every relay of
-// the module is switched off by Write Single Coil, addressed, so that each is answered and no
+// After Skip the inputs are read again, from where the operator left them; a skipped input is
+// never failed, though a pair it changes with is still named. Replies in Modbus TCP's framing end
+// the test at once as an error: the line leads to a gateway of the wrong kind, and no module was
+// judged. Without an operator, steps 3 and 4 are not run. After cancel() or portLost() every relay
+// of the module is switched off by Write Single Coil, addressed, so that each is answered and no
 // other module on the bus is touched; a second lost port ends that at once. The sequencer has
 // no clock: all its times, the watch's time-out too, come from the transactions.
 class SelfTest {
@@ -116,8 +123,9 @@ private:
             ReadAnalog
         };
         Kind kind;
-        int item = 0;    // CheckCoils: Opening after the first switch-off
-        bool on = false; // Write, CheckCoils: the state; AskAnalog, ReadAnalog: the high end
+        int item = 0;           // CheckCoils: Opening after the first switch-off
+        bool on = false;        // Write, CheckCoils: the state; AskAnalog, ReadAnalog: the high end
+        bool broadcast = false; // Write, CheckCoils of the All row
     };
 
     std::vector<Op> plan(StepId id) const;
@@ -140,6 +148,7 @@ private:
     void end();
     void finish();
     void skipInput(int input);
+    void wrongProtocol();
     StepRecord &current() { return report_.step(step); }
 
     SelfTestSettings settings;

@@ -132,6 +132,19 @@ const char *relayFaultName(RelayFault fault)
     return "";
 }
 
+const char *allRowWayName(AllRowWay way)
+{
+    switch (way) {
+    case AllRowWay::Unsaid:
+        return "";
+    case AllRowWay::Module:
+        return "module";
+    case AllRowWay::ModuleAndBroadcast:
+        return "module and broadcast";
+    }
+    return "";
+}
+
 std::string relayFaultText(int relay, RelayFault fault)
 {
     const std::string name = "relay " + std::to_string(relay);

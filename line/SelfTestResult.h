@@ -59,10 +59,15 @@ struct LinkValues {
 // off where it should be on does not switch on, both at once reads inverted.
 enum class RelayFault { StuckOn, StuckOff, Inverted };
 
+// Where the All row went: to the module, and by broadcast too when the operator asked for it.
+// Runs kept before it went to the module say nothing (it went by broadcast alone).
+enum class AllRowWay { Unsaid, Module, ModuleAndBroadcast };
+
 struct RelayValues {
     std::array<bool, 8> failed{}; // relay 1 first; exactly the relays with a fault
     std::array<std::optional<RelayFault>, 8> faults{};
-    bool allFailed = false; // a relay sound on its own did not follow the broadcast
+    bool allFailed = false; // a relay sound on its own did not follow the All row
+    AllRowWay allRow = AllRowWay::Module;
 };
 
 // Two inputs that changed in the same read, the smaller number first.
@@ -111,7 +116,8 @@ const char *stepTitle(StepId id); // "Digital inputs"
 const char *overallWord(Overall verdict);
 const char *outcomeWord(Outcome outcome);                // "pass", "fail", "error", "aborted"
 const char *relayFaultName(RelayFault fault);            // "stuck_on", for the record
+const char *allRowWayName(AllRowWay way);                // "module", for the record
 std::string relayFaultText(int relay, RelayFault fault); // "relay 3 stuck on"
-inline constexpr const char *AllRowFaultText = "the All row does not follow the broadcast";
+inline constexpr const char *AllRowFaultText = "the All row does not switch every relay";
 
 } // namespace line

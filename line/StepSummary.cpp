@@ -38,11 +38,20 @@ std::string relaySummary(const SelfTestReport &report)
             faults.push_back(relayFaultText(int(i + 1), *fault));
     if (relays.allFailed)
         faults.push_back(AllRowFaultText);
+    // Which way the All row went, once it has: a broadcast switches every module on the line.
+    const StepResult result = report.step(StepId::Relays).result;
+    const bool reached = relays.allRow == AllRowWay::ModuleAndBroadcast ||
+                         (relays.allRow == AllRowWay::Module &&
+                          (result == StepResult::Pass || result == StepResult::Fail));
+    const std::string way = !reached ? ""
+                            : relays.allRow == AllRowWay::Module
+                                ? "; the All row to the module only"
+                                : "; the All row to the module, then by broadcast";
     if (!faults.empty())
-        return joined(faults);
-    if (report.step(StepId::Relays).result == StepResult::Pass)
-        return "all eight and the All row switch and read back";
-    return "no relay blamed";
+        return joined(faults) + way;
+    if (result == StepResult::Pass)
+        return "all eight and the All row switch and read back" + way;
+    return "no relay blamed" + way;
 }
 
 std::string crossedSummary(const std::vector<InputPair> &pairs)

@@ -7,7 +7,7 @@
 MSComm::MSComm(QObject *parent) : SerialComm(parent)
 {
     port.setReadBufferSize(InputBufferSize);
-    connect(&port, &QSerialPort::readyRead, this, &SerialComm::OnComm);
+    connect(&port, &QSerialPort::readyRead, this, [this] { announceReceived(); });
     connect(&port, &QSerialPort::errorOccurred, this, &MSComm::onError);
 }
 

@@ -4,8 +4,12 @@
 #include "PortTarget.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <optional>
 
 namespace PortMap {
 
@@ -23,6 +27,33 @@ bool inRange(int number)
     return number >= FirstPort && number <= LastPort;
 }
 
+// The number a key names, in any case and with leading zeros: com5, COM05 and COM5 are COM 5.
+std::optional<int> numberOf(const QString &name)
+{
+    bool ok = false;
+    const int number = name.mid(3).toInt(&ok);
+    if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || !ok || !inRange(number))
+        return std::nullopt;
+    return number;
+}
+
+// One name for one device: symlinks followed (by-id, a second link), Windows' names in one case.
+QString identity(const QString &device)
+{
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device.toUpper() : canonical;
+}
+
+bool present(const QString &device)
+{
+    if (QFileInfo::exists(device))
+        return true;
+    const auto ports = QSerialPortInfo::availablePorts();
+    return std::any_of(ports.begin(), ports.end(), [&](const QSerialPortInfo &info) {
+        return info.portName().compare(device, Qt::CaseInsensitive) == 0;
+    });
+}
+
 } // namespace
 
 QString filePath()
@@ -37,21 +68,19 @@ QString filePath()
 
 QString mapping(int number)
 {
-    QSettings file(filePath(), QSettings::IniFormat);
-    return file.value(Group + QLatin1Char('/') + key(number)).toString().trimmed();
+    return mappings().value(number);
 }
 
+// Of two keys for one number, the one written as COM5 wins.
 QMap<int, QString> mappings()
 {
     QMap<int, QString> out;
     QSettings file(filePath(), QSettings::IniFormat);
     file.beginGroup(Group);
-    for (const QString &name : file.childKeys()) {
-        bool ok = false;
-        const int number = name.mid(3).toInt(&ok);
-        if (name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) && ok && inRange(number))
-            out.insert(number, file.value(name).toString().trimmed());
-    }
+    for (const QString &name : file.childKeys())
+        if (const auto number = numberOf(name);
+            number && (!out.contains(*number) || name == key(*number)))
+            out.insert(*number, file.value(name).toString().trimmed());
     return out;
 }
 
@@ -66,10 +95,13 @@ bool setMapping(int number, const QString &target, QString *error)
     if (!remove && !PortTarget::parse(target, &parsed, error))
         return false;
     QSettings file(filePath(), QSettings::IniFormat);
-    if (remove)
-        file.remove(Group + QLatin1Char('/') + key(number));
-    else
-        file.setValue(Group + QLatin1Char('/') + key(number), parsed.text());
+    file.beginGroup(Group);
+    for (const QString &name : file.childKeys())
+        if (numberOf(name) == number)
+            file.remove(name); // com5 and COM05 too, or they would come back
+    if (!remove)
+        file.setValue(key(number), parsed.text());
+    file.endGroup();
     file.sync();
     if (file.status() != QSettings::NoError) {
         *error = QStringLiteral("cannot write %1").arg(filePath());
@@ -82,6 +114,33 @@ QString resolve(int number)
 {
     const QString mapped = mapping(number);
     return mapped.isEmpty() ? ComPortNames::devicePath(number) : mapped;
+}
+
+// A number mapped to a device that is there counts, one mapped to anything else does not, and
+// the others count as today's rule says.
+QList<int> presentPorts()
+{
+    const QMap<int, QString> map = mappings();
+    const QList<int> byRule = ComPortNames::presentPorts();
+    QStringList seen;
+    QList<int> ports;
+    for (int number = FirstPort; number <= LastPort; ++number) {
+        QString device;
+        PortTarget target;
+        QString ignored;
+        if (!map.contains(number)) {
+            if (byRule.contains(number))
+                device = ComPortNames::devicePath(number);
+        } else if (PortTarget::parse(map.value(number), &target, &ignored) &&
+                   target.kind == PortTarget::Kind::Device && present(target.device)) {
+            device = target.device;
+        }
+        if (device.isEmpty() || seen.contains(identity(device)))
+            continue;
+        seen.append(identity(device));
+        ports.append(number);
+    }
+    return ports;
 }
 
 } // namespace PortMap

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 
@@ -10,7 +11,8 @@
 //   [ports]
 //   COM5=tcp://192.0.2.10:4001
 //   COM3=/dev/serial/by-id/usb-...
-// A mapped number wins; the others name devices as ComPortNames says.
+// A mapped number wins; the others name devices as ComPortNames says. Keys are read in any
+// case and with leading zeros (com5, COM05 are COM5), and written as COM5.
 namespace PortMap {
 
 inline constexpr int FirstPort = 1;
@@ -31,5 +33,9 @@ bool setMapping(int number, const QString &target, QString *error);
 // What COM `number` resolves to now: its entry, else the device today's rule
 // names ("tcp://127.0.0.1:4001", "/dev/ttyUSB0"); empty when nothing.
 QString resolve(int number);
+
+// The COM numbers that lead to a serial device present now, through the map or today's rule,
+// each device once: under the first number that leads to it. Servers are not counted.
+QList<int> presentPorts();
 
 } // namespace PortMap

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QObject>
 #include <QString>
 
+#include <utility>
+
 // The serial communications component: one port chosen by number, opened at
 // 9600 8N1, bytes written and read one at a time. OnComm is raised on the UI
-// thread whenever received bytes are waiting.
+// thread whenever received bytes are waiting, from the event loop: never from
+// inside a signal of the port itself, since the master's message box waits
+// inside OnComm and the port may go away, its socket deleted, while it is open.
 //
 // Opening may finish later. A serial device opens or fails inside
 // setPortOpen(true), as it always has: opening() stays false and neither
@@ -52,4 +57,22 @@ signals:
     void openFailed(const QString &reason);
     // The open port went away (adapter unplugged, other end closed); it is closed now.
     void portLost(const QString &reason);
+
+protected:
+    // Raises OnComm once the port's signal is over, once for all the bytes come meanwhile.
+    void announceReceived()
+    {
+        if (std::exchange(announced, true))
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                announced = false;
+                emit OnComm();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    bool announced = false;
 };

@@ -92,7 +92,7 @@ bool TcpComm::setPortOpen(bool open)
     connect(socket.get(), &QTcpSocket::errorOccurred, this, &TcpComm::onError);
     connect(socket.get(), &QTcpSocket::disconnected, this,
             [this] { lose(reasonOf(QAbstractSocket::RemoteHostClosedError, {})); });
-    connect(socket.get(), &QTcpSocket::readyRead, this, &SerialComm::OnComm);
+    connect(socket.get(), &QTcpSocket::readyRead, this, [this] { announceReceived(); });
     state = State::Connecting;
     connectTimer.start();
     socket->connectToHost(host, port);

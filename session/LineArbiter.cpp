@@ -71,8 +71,7 @@ void LineArbiter::sendNext()
             break;
         Submission s = std::move(*next);
         queue.erase(next);
-        const bool broadcast = s.request.address == modbus::BroadcastAddress ||
-                               s.request.kind == line::Request::Kind::WriteMultipleCoils;
+        const bool broadcast = s.request.address == modbus::BroadcastAddress;
         tap.nextRequestIs(s.origin, broadcast ? line::BroadcastTurnaround : s.replyWindow);
         put(s.request);
         emit written();
@@ -102,10 +101,25 @@ void LineArbiter::put(const line::Request &r)
         master.WriteSingleCoil(address, std::int16_t(r.relay), r.on ? 1 : 0);
         break;
     case Kind::WriteMultipleCoils:
-        master.WriteMultipleCoils(r.address, std::int16_t(r.start), std::int16_t(r.quantity),
-                                  std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
+        if (r.address == modbus::BroadcastAddress)
+            master.WriteMultipleCoils(r.address, std::int16_t(r.start), std::int16_t(r.quantity),
+                                      std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
+        else
+            putAddressed(r);
         break;
     }
+}
+
+// The master's Write Multiple Coils goes to every module, as the main window's All row wants;
+// to one module the frame is laid in its buffer and sent as it sends its own, so that the
+// reply is framed and judged like any other.
+void LineArbiter::putAddressed(const line::Request &r)
+{
+    const std::vector<std::uint8_t> frame = line::addressedCoilsFrame(r);
+    master.LastRequest = {r.address, modbus::FnWriteMultipleCoils, std::int16_t(r.start),
+                          std::int16_t(r.quantity)};
+    std::copy(frame.begin(), frame.end(), master.TxBuf.begin());
+    master.SendFrame(std::int16_t(frame.size() - 1));
 }
 
 void LineArbiter::replyArrived()

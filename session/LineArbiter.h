@@ -77,6 +77,7 @@ private:
     bool mayGo(const Submission &s) const;
     void sendNext();
     void put(const line::Request &r);
+    void putAddressed(const line::Request &r);
     void ended(const line::Transaction &t);
 
     modbus::ModbusMaster &master;

@@ -17,6 +17,10 @@ namespace {
 QuitOnSignal *listener = nullptr;
 
 #ifdef Q_OS_UNIX
+// SIGHUP: the terminal or the ssh session that started the program went away; nobody is left
+// to press Ctrl+C, and the default would kill it with relays on.
+constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // A signal handler may only write to a pipe; the event loop reads it.
 int pipeEnds[2] = {-1, -1};
 
@@ -55,8 +59,8 @@ QuitOnSignal::QuitOnSignal(bool quitAtOnce, QObject *parent)
     action.sa_handler = &onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int s : Signals)
+        sigaction(s, &action, nullptr);
 #else
     SetConsoleCtrlHandler(&onConsoleEvent, TRUE);
 #endif
@@ -65,8 +69,8 @@ QuitOnSignal::QuitOnSignal(bool quitAtOnce, QObject *parent)
 QuitOnSignal::~QuitOnSignal()
 {
 #ifdef Q_OS_UNIX
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int s : Signals)
+        std::signal(s, SIG_DFL);
 #else
     SetConsoleCtrlHandler(&onConsoleEvent, FALSE);
 #endif

@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-// Turns Ctrl+C and SIGTERM into a clean quit of the event loop, so that
+// Turns Ctrl+C, SIGTERM and SIGHUP into a clean quit of the event loop, so that
 // destructors run: ports close, logs are written to the end, links go away.
 // Whoever listens to interrupted() may end its work first and quit itself.
 class QuitOnSignal : public QObject {

@@ -1,6 +1,5 @@
 #include "ScanRunner.h"
 
-#include "ComPortNames.h"
 #include "LineSession.h"
 #include "PortMap.h"
 #include "PortTarget.h"
@@ -20,7 +19,7 @@ ScanRunner::ScanRunner(LineSession &session, line::Scan::Plan plan,
 
 void ScanRunner::addEveryPort(line::Scan::Plan &plan)
 {
-    for (int n : ComPortNames::presentPorts())
+    for (int n : PortMap::presentPorts())
         plan.ports.push_back(n);
     const QMap<int, QString> map = PortMap::mappings();
     for (auto entry = map.begin(); entry != map.end(); ++entry) {
@@ -94,11 +93,19 @@ void ScanRunner::awaitOpen()
         connect(&session, &LineSession::portOpenFailed, this, [settle] { settle(false); });
 }
 
+// A lost port's reason is taken now: the next port opened has its own.
 void ScanRunner::probed(const line::Transaction *transaction)
 {
     if (sequence.cancelled())
         return;
-    if (const auto module = sequence.probed(transaction))
+    const std::size_t lostBefore = sequence.lostPorts().size();
+    const auto module = sequence.probed(transaction);
+    if (sequence.lostPorts().size() > lostBefore) {
+        const QString reason = session.comm().errorString();
+        lostReasons.insert(sequence.lostPorts().back(),
+                           reason.isEmpty() ? QStringLiteral("the port closed") : reason);
+    }
+    if (module)
         emit found(*module);
     QTimer::singleShot(0, this, &ScanRunner::advance);
 }

@@ -3,7 +3,9 @@
 #include "LineHold.h"
 #include "Scan.h"
 
+#include <QMap>
 #include <QObject>
+#include <QString>
 
 #include <chrono>
 
@@ -20,13 +22,15 @@ public:
     ScanRunner(LineSession &session, line::Scan::Plan plan, std::chrono::milliseconds timeout,
                QObject *parent = nullptr);
 
-    // Every COM number present: the devices, and the numbers mapped to a
-    // server on the network, which are scanned only when they accept.
+    // Every COM number present: each device once, and the numbers mapped to
+    // a server on the network, which are scanned only when they accept.
     static void addEveryPort(line::Scan::Plan &plan);
 
     void start();
     void cancel();
     const line::Scan &scan() const { return sequence; }
+    // Why a port of scan().lostPorts() went away, in the serial component's words.
+    QString lostReason(int port) const { return lostReasons.value(port); }
 
 signals:
     void probing(int port, int address);
@@ -44,4 +48,5 @@ private:
     line::Scan sequence;
     std::chrono::milliseconds timeout;
     QMetaObject::Connection openedWatch, failedWatch;
+    QMap<int, QString> lostReasons;
 };

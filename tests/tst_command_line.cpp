@@ -37,6 +37,8 @@ const struct {
     {"a scan too quick for the wire", "--scan --timeout 19", 2, "at least 20 ms"},
     {"a history server that is no URL", "--history --db http://db/h", 2,
      "--db: not a server address"},
+    {"a password in the server's URL", "--sync --db postgresql://qa:s3cret@db/h", 2,
+     "give it in ~/.pgpass, or in the file PGPASSFILE names"},
     {"a day that is none", "--yield --until 2026-02-30", 2, "YYYY-MM-DD"},
     {"an outcome that is none", "--history --outcome passed", 2, "--outcome takes"},
     {"a server without a port", "--self-test --port tcp://192.0.2.10", 2,
@@ -102,15 +104,23 @@ private slots:
             const Run result = run(program, words(arguments));
             QCOMPARE(result.exitCode, exitCode);
             const QString &text = exitCode == 0 ? result.out : result.err;
-            QVERIFY2(text.contains(says), qPrintable(program + (": " + text)));
+            QVERIFY2(text.contains(says) && !text.contains("s3cret"),
+                     qPrintable(program + (": " + text)));
         }
     }
 
+    // Each program's help tells of that program: the console program has no window.
     void theConsoleProgramHasNoWindow()
     {
         const Run result = run(RZM530_CLI_PATH, {});
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.startsWith("rzm530-cli: say what to do"), qPrintable(result.err));
+        for (const auto &[program, window] : {std::pair{RZM530_TESTER_PATH, true},
+                                              std::pair{RZM530_CLI_PATH, false}}) {
+            const QString help = run(program, {"--help"}).out;
+            QCOMPARE(help.contains("opens its window"), window);
+            QCOMPARE(help.contains("--log"), window);
+        }
     }
 };
 

@@ -1,10 +1,12 @@
 // Finding modules on the real simulated line with three modules on it: the
 // command line's scan, the All row, and the finder's Use.
+#include "BareServer.h"
 #include "BoxCatcher.h"
 #include "Cases.h"
 #include "FindModuleDialog.h"
 #include "MSComm.h"
 #include "Program.h"
+#include "PseudoTerminal.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
@@ -21,6 +23,7 @@ const struct {
     const char *name, *simulator, *scan;
     int exitCode;
     const char *output;
+    int alias = 0; // a COM number present, but mapped to the simulator's line in ports.ini
 } ScanCases[] = {
     {"three modules", "--address 1,17,42", "--timeout 30", 0, "address 1,address 17,address 42"},
     {"one of them, on every port", "--address 1,17,42", "--all-ports --first 10 --last 20", 0,
@@ -32,6 +35,8 @@ const struct {
     {"every port, a server mapped as COM 5", "--address 1,17,42 --tcp 0",
      "--all-ports --first 17 --last 17", 0, "address 17,address 17"},
     {"a server that refuses", "--address 1,17,42", "--port tcp://127.0.0.1:1", 2, ""},
+    {"every port, the line mapped under a second number", "--address 1,17,42",
+     "--all-ports --first 17 --last 17", 0, "address 17", 2},
 };
 
 } // namespace
@@ -42,13 +47,18 @@ private slots:
     void scanFromTheCommandLine_data() { addCaseRows(ScanCases); }
     void scanFromTheCommandLine()
     {
-        const auto &[name, options, scanOptions, exitCode, output] = fetchCase(ScanCases);
+        const auto &[name, options, scanOptions, exitCode, output, alias] = fetchCase(ScanCases);
         const QStringList simulator = words(options);
         QStringList scan = words(scanOptions);
         SimProcess sim(simulator);
         QVERIFY(sim.ready());
         if (simulator.contains("--tcp"))
             QVERIFY(sim.mapServer(5));
+        QString error;
+        const QString aliasPath = sim.dir.filePath(QStringLiteral("COM%1").arg(alias));
+        if (alias)
+            QVERIFY(QFile::link("/dev/null", aliasPath) &&
+                    PortMap::setMapping(alias, sim.dir.filePath("COM1"), &error));
         scan.replaceInStrings(QStringLiteral("SERVER"), sim.tcpAddress());
         const Run tester =
             runProgram(QStringLiteral(RZM530_TESTER_PATH), QStringList{"--scan"} + scan);
@@ -62,6 +72,35 @@ private slots:
             line = line.mid(where.size() + 1).section(QLatin1Char(' '), 0, 1);
         }
         QCOMPARE(lines.join(QLatin1Char(',')), output);
+    }
+
+    // A scan over several ports tells of each port lost part way with its own reason: a line
+    // whose other end went (COM 1), a server that closed the connection (COM 5).
+    void eachLostPortSaysWhy()
+    {
+        auto line = std::make_unique<PseudoTerminal>();
+        BareServer server({}); // drops at the first probe
+        QString error;
+        QVERIFY(PortMap::setMapping(5, server.url(), &error));
+        QProcess tester;
+        tester.start(QStringLiteral(RZM530_TESTER_PATH),
+                     {"--scan", "--all-ports", "--last", "20", "--timeout", "200"});
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                if (line && !line->readAvailable().isEmpty())
+                    line.reset(); // a probe reached it: now it goes
+                return tester.state() == QProcess::NotRunning;
+            },
+            20000));
+        QVERIFY(PortMap::setMapping(5, "", &error));
+        QCOMPARE(tester.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(tester.readAllStandardError());
+        const QStringList lost = err.split('\n').filter(" was lost part way: ");
+        QVERIFY2(lost.size() == 2, qPrintable(err));
+        QVERIFY2(lost[0].contains("COM 1") && !lost[0].contains("closed by the server"),
+                 qPrintable(err));
+        QVERIFY2(lost[1].endsWith("COM 5 was lost part way: connection closed by the server"),
+                 qPrintable(err));
     }
 
     void allRowSwitchesEveryModule()

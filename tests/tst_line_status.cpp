@@ -2,15 +2,14 @@
 // of its faults shows as its verdict, and the monitor holds the traffic. Over
 // TCP too, with bare servers on 127.0.0.1 for a connection refused and for a
 // gateway that answers in Modbus TCP.
+#include "BareServer.h"
 #include "BoxCatcher.h"
+#include "Frames.h"
 #include "Mbap.h"
 #include "PortComm.h"
 #include "SimProcess.h"
 #include "Tester.h"
 #include "TrafficModel.h"
-
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <QLabel>
 #include <QTableView>
@@ -95,18 +94,9 @@ private slots:
     {
         SimProcess sim; // for its port map
         QVERIFY(sim.ready());
-        QTcpServer gateway;
-        QVERIFY(gateway.listen(QHostAddress::LocalHost));
-        connect(&gateway, &QTcpServer::newConnection, &gateway, [&] {
-            QTcpSocket *client = gateway.nextPendingConnection();
-            connect(client, &QTcpSocket::readyRead, client, [client] {
-                client->readAll();
-                client->write(QByteArray::fromHex("00010000000401010185")); // MBAP, no CRC
-            });
-        });
+        BareServer gateway(Frames::hex("00 01 00 00 00 04 01 01 01 85")); // MBAP, no CRC
         QString error;
-        QVERIFY(PortMap::setMapping(
-            5, QStringLiteral("tcp://127.0.0.1:%1").arg(gateway.serverPort()), &error));
+        QVERIFY(PortMap::setMapping(5, gateway.url(), &error));
         Tester<PortComm> t;
         QVERIFY(t.typePort(5));
         t.window.pollTimer_Timer();
@@ -120,6 +110,45 @@ private slots:
         const QString meaning =
             table->model()->index(0, TrafficModel::Meaning).data(Qt::ToolTipRole).toString();
         QVERIFY(meaning.endsWith(line::ModbusTcpWords));
+    }
+
+    // "Unexpected response" waits inside the receive event, not inside a signal of the socket,
+    // which would hold back the socket's next signals and could not outlive the socket: the
+    // line is still heard while the box is open, and the server may drop, and the socket go,
+    // while it is open or after it has closed.
+    void serverDropsAroundTheBox_data()
+    {
+        QTest::addColumn<bool>("whileOpen");
+        QTest::newRow("while the box is open") << true;
+        QTest::newRow("after it closed") << false;
+    }
+    void serverDropsAroundTheBox()
+    {
+        QFETCH(bool, whileOpen);
+        SimProcess sim; // for its port map
+        QVERIFY(sim.ready());
+        BareServer server(Frames::withCrc(Frames::hex("01 01 02 00 00"))); // two bytes of coils
+        QString error;
+        QVERIFY(PortMap::setMapping(5, server.url(), &error));
+        Tester<PortComm> t;
+        QVERIFY(t.typePort(5));
+        BoxCatcher boxes;
+        bool heard = false, lostWhileOpen = false;
+        boxes.whileOpen = [&] {
+            QSignalSpy received(&t.session, &LineSession::received);
+            server.say(Frames::hex("00"));
+            heard = received.wait(2000);
+            if (whileOpen)
+                server.drop();
+            lostWhileOpen = QTest::qWaitFor([&] { return !t.comm.PortOpen(); }, 300);
+        };
+        t.window.pollTimer_Timer();
+        QTRY_COMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes[0].text, "Unexpected response");
+        QVERIFY(heard);
+        QCOMPARE(lostWhileOpen, whileOpen);
+        server.drop();
+        QTRY_COMPARE(t.child<QLabel>(QStringLiteral("lblStatus"))->text(), "Port closed");
     }
 };
 

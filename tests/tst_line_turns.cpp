@@ -71,10 +71,17 @@ private slots:
             QVERIFY2(row.contains(",OK,"), row.constData());
     }
 
-    // SIGTERM ends the window program as closing the window does: the
-    // transaction still open is written to the log.
+    // SIGTERM, and SIGHUP when the session that started it goes, end the window program as
+    // closing the window does: the transaction still open is written to the log.
+    void aSignalLosesNothingFromTheLog_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
     void aSignalLosesNothingFromTheLog()
     {
+        QFETCH(int, signal);
         SimProcess sim({"--silent"}); // every poll stays open for the whole reply window
         QVERIFY(sim.ready());
         QTemporaryDir dir;
@@ -85,7 +92,7 @@ private slots:
         // A row is written as one poll times out and the next goes out.
         QVERIFY(QTest::qWaitFor([&] { return rowsOf(logPath).size() == 1; }, 5000));
         QTest::qWait(300);
-        ::kill(pid_t(tester.processId()), SIGTERM);
+        ::kill(pid_t(tester.processId()), signal);
         QVERIFY(tester.waitForFinished(5000));
         QCOMPARE(tester.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tester.exitCode(), 0);

@@ -36,6 +36,29 @@ private slots:
         QCOMPARE(PortMap::mappings().keys(), QList<int>{5});
     }
 
+    // However a user spells the key, one number is one entry: read, looked up and written.
+    void keysInAnySpelling_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        for (const char *key : {"COM5", "com5", "COM05", "Com005"})
+            QTest::newRow(key) << QByteArray(key);
+    }
+    void keysInAnySpelling()
+    {
+        QFETCH(QByteArray, key);
+        QFile file(PortMap::filePath());
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+        file.write("[ports]\n" + key + "=tcp://192.0.2.10:4001\n");
+        file.close();
+        QCOMPARE(PortMap::mappings().keys(), QList<int>{5});
+        QCOMPARE(PortMap::resolve(5), "tcp://192.0.2.10:4001");
+        QString error;
+        QVERIFY(PortMap::setMapping(5, "tcp://192.0.2.11:4001", &error));
+        QCOMPARE(fileText(), "[ports]\nCOM5=tcp://192.0.2.11:4001\n");
+        QVERIFY(PortMap::setMapping(5, "", &error));
+        QCOMPARE(PortMap::resolve(5), ComPortNames::devicePath(5));
+    }
+
     void invalidEntriesAreRefused_data()
     {
         QTest::addColumn<int>("number");

@@ -43,6 +43,8 @@ struct Case {
     int deadInput = 0;            // digital input that never reads on
     int stuckOnInput = 0;         // and one that never reads off
     int lowReading = 11;          // analog input 1 at its low end
+    int skippedKnob = 0;          // analog input turned to 1000, then skipped
+    bool broadcast = false;       // the All row by broadcast too
 };
 
 void sound(FakeModule &m)
@@ -80,6 +82,17 @@ const Case Cases[] = {
      },
      "fail", "pass, pass, pass, fail",
      "inputs 1 and 3 change together; input 3 low: 1000, outside 0 to 50"},
+    // Skip reads again: the next input is not judged against where the skipped knob was.
+    {"knob turned, then skipped", true, sound, "pass", "pass, pass, pass, skipped", "", "", -1,
+     Answer::Yes, false, 0, 0, 11, 2},
+    {"skipped input follows another", true,
+     [](FakeModule &m) {
+         m.analogFollows = {3, 2};
+     },
+     "fail", "pass, pass, pass, fail", "inputs 2 and 3 change together", "", -1, Answer::Yes, false,
+     0, 0, 11, 2},
+    {"the All row by broadcast too", false, sound, "pass", "pass, pass, not run, not run", "", "",
+     -1, Answer::Yes, false, 0, 0, 11, 0, true},
     {"no module", true, [](FakeModule &m) { m.silent = true; }, "error",
      "fail, not run, not run, not run",
      "read 1 (coils): No reply; read 2 (registers): No reply; read 3 (coils): No reply; "
@@ -95,6 +108,10 @@ Answer operate(const Case &c, const Action &a, FakeModule &module)
         return item == 5 ? c.click : Answer::Yes;
     if (c.skip && ((asks("digital") && item == 4) || (asks("analog") && item == 3)))
         return Answer::Skip;
+    if (asks("analog") && item == c.skippedKnob) {
+        module.registers[std::size_t(3 + item)] = 1000;
+        return Answer::Skip;
+    }
     if (asks("digital"))
         module.registers[std::size_t(6 + item)] =
             item == c.stuckOnInput || (asks(" on") && item != c.deadInput);
@@ -222,7 +239,7 @@ private slots:
         const Case &c = fetchCase(Cases);
         FakeLine fake(wall);
         c.fault(fake.module);
-        line::SelfTest test(line::SelfTestSettings{1, c.operatorPresent, true});
+        line::SelfTest test(line::SelfTestSettings{1, c.operatorPresent, true, c.broadcast});
         run(test, fake, [&](const Action &a) { return operate(c, a, fake.module); });
 
         const line::SelfTestReport &r = test.report();
@@ -245,6 +262,16 @@ private slots:
         QCOMPARE(joined(failures, "; "), std::string(c.failures));
         QCOMPARE(joined(faults, ", "), std::string(c.relayFaults));
         QVERIFY(!r.relays.allFailed);
+        // The module's own address only, and the broadcast's when asked for: ON and OFF.
+        int broadcasts = 0;
+        for (const auto &step : r.steps)
+            for (const line::Transaction &t : step.traffic) {
+                QVERIFY(t.request()[0] == 1 || t.request()[0] == 0);
+                broadcasts += t.request()[0] == 0;
+            }
+        QCOMPARE(broadcasts, c.broadcast ? 2 : 0);
+        if (c.skippedKnob)
+            QCOMPARE(r.analog[std::size_t(c.skippedKnob - 1)].result, line::StepResult::Skipped);
         const auto &relays = r.step(line::StepId::Relays);
         if (c.evidence >= 0)
             QCOMPARE(relays.failures.front().transaction, std::optional<std::size_t>(c.evidence));
@@ -367,8 +394,8 @@ private slots:
             return QJsonDocument(steps[step]["values"].toObject()).toJson(QJsonDocument::Compact);
         };
         QCOMPARE(steps[1]["name"].toString(), "relays");
-        QCOMPARE(compact(1), R"({"all_failed":false,"failed":[2],"faults":[{"fault":"stuck_off",)"
-                             R"("relay":2}]})");
+        QCOMPARE(compact(1), R"({"all_failed":false,"all_row":"module","failed":[2],"faults":[)"
+                             R"({"fault":"stuck_off","relay":2}]})");
         QVERIFY(steps[1]["traffic"].toArray().size() > 40);
         QVERIFY2(compact(2).contains(R"("crossed":[[1,2]])"), compact(2).constData());
         QVERIFY2(compact(3).contains(R"("crossed":[])"), compact(3).constData());
@@ -381,7 +408,7 @@ private slots:
             QVERIFY2(html.find(line::htmlEscaped(summary)) != std::string::npos, summary.c_str());
         }
         QCOMPARE(line::stepSummary(test.report(), line::StepId::Relays),
-                 std::string("relay 2 does not switch on"));
+                 std::string("relay 2 does not switch on; the All row to the module only"));
         QCOMPARE(line::stepSummary(test.report(), line::StepId::Digital),
                  std::string("1: fail, 2: fail, 3: pass and 4: pass; inputs 1 and 2 change "
                              "together"));

@@ -1,49 +1,69 @@
 // The self-test against the real simulated module: from the command line with
 // its exit codes, and guided through the window's dialog with the simulator
 // playing the operator's hands.
+#include "BareServer.h"
 #include "Cases.h"
 #include "FileText.h"
+#include "Frames.h"
 #include "MSComm.h"
 #include "SelfTestDialog.h"
 #include "SimProcess.h"
 #include "Tester.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QSpinBox>
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 struct Case {
-    const char *name, *simulator, *options;
+    const char *name, *simulator;
+    const char *options;     // GATEWAY: a server that answers in Modbus TCP
     const char *report;      // %1: the simulator's folder
-    const char *interruptAt; // SIGTERM once the simulator says so
+    const char *interruptAt; // the signal once the simulator says so
     bool simulatorEnds;      // the simulator gets it, not the tester
     int exitCode;
     const char *says, *outcome; // outcome: the JSON's; empty, no report
     int relayBlamed;            // the only relay the output and JSON name
-    const char *relaysAfter;
+    const char *relaysAfter;    // what the simulator says of each module's relays, in order
+    int signal = SIGTERM;
+    const char *program = RZM530_TESTER_PATH;
 };
 
 const char *const Report = "%1/report.json";
 
 const Case Cases[] = {
-    {"healthy", "--address 1,17", "--address 17", Report, "", false, 0, "Relays: pass", "pass", 0,
-     "00000000"},
+    // The other module on the line is never touched, unless a broadcast is asked for.
+    {"healthy, beside another module", "--address 1,17", "--address 17", Report, "", false, 0,
+     "Relays: pass", "pass", 0, "relays 1 10000001,relays 17 00000000"},
+    {"the All row by broadcast too", "--address 1,17", "--address 17 --broadcast-all", Report, "",
+     false, 0, "the All row to the module, then by broadcast", "pass", 0,
+     "relays 1 00000000,relays 17 00000000"},
     {"relay 6 stuck off", "--stuck-relay 6", "", Report, "", false, 1,
-     "Relays: fail, relay 6 does not switch on\n", "fail", 6, "00000000"},
+     "Relays: fail, relay 6 does not switch on;", "fail", 6, "relays 00000000"},
     {"relay 3 stuck on", "--stuck-on-relay 3", "", Report, "", false, 1,
-     "Relays: fail, relay 3 stuck on\n", "fail", 3, "00000000"},
-    {"no module", "--silent", "", Report, "", false, 2, "ERROR: no module", "error", 0, "10000001"},
-    {"no port", "", "--port 7", Report, "", false, 2, "", "", 0, "10000001"},
+     "Relays: fail, relay 3 stuck on;", "fail", 3, "relays 00000000"},
+    {"no module", "--silent", "", Report, "", false, 2, "ERROR: no module", "error", 0,
+     "relays 10000001"},
+    {"no port", "", "--port 7", Report, "", false, 2, "", "", 0, "relays 10000001"},
     {"report cannot be written", "", "", "%1/missing/report.json", "", false, 2,
-     "ERROR: the report cannot be written", "", 0, "10000001"},
+     "ERROR: the report cannot be written", "", 0, "relays 10000001"},
     {"SIGTERM with relay 3 on", "--late 50", "", Report, "relays 00100000", false, 130,
-     "ABORTED: interrupted by a signal", "aborted", 0, "00000000"},
+     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000"},
+    {"SIGHUP with relay 3 on", "--late 50", "", Report, "relays 00100000", false, 130,
+     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP},
+    {"SIGHUP to the console program", "--late 50", "", Report, "relays 00100000", false, 130,
+     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP,
+     RZM530_CLI_PATH},
     {"port lost with relay 3 on", "--late 50", "", Report, "relays 00100000", true, 2,
      "ERROR: the port was lost", "error", 0, ""},
     {"through a number mapped to a server", "--tcp 0", "--port 5", Report, "", false, 0,
-     "Relays: pass", "pass", 0, "00000000"},
+     "Relays: pass", "pass", 0, "relays 00000000"},
+    {"a Modbus TCP server", "", "--port GATEWAY", Report, "", false, 2,
+     "ERROR: This server speaks Modbus TCP, not RTU over TCP", "error", 0, "relays 10000001"},
 };
 
 } // namespace
@@ -61,15 +81,20 @@ private slots:
         QVERIFY(sim.ready());
         if (words(c.simulator).contains("--tcp"))
             QVERIFY(sim.mapServer(5));
+        BareServer gateway(Frames::hex("00 01 00 00 00 04 01 01 01 85"));
         const QString json = QString(c.report).arg(sim.dir.path());
         QProcess tester;
-        tester.start(QStringLiteral(RZM530_TESTER_PATH),
-                     QStringList{"--self-test", "--report", json} + words(c.options));
+        tester.start(QString::fromLocal8Bit(c.program),
+                     QStringList{"--self-test", "--report", json} +
+                         words(c.options).replaceInStrings("GATEWAY", gateway.url()));
         if (*c.interruptAt) {
             QVERIFY(sim.waitForLine(c.interruptAt));
-            (c.simulatorEnds ? sim.process : tester).terminate();
+            if (c.simulatorEnds)
+                sim.process.terminate();
+            else
+                ::kill(pid_t(tester.processId()), c.signal);
         }
-        QVERIFY(tester.waitForFinished(20000));
+        QVERIFY(QTest::qWaitFor([&] { return tester.state() == QProcess::NotRunning; }, 20000));
         const QString out = QString::fromLocal8Bit(tester.readAllStandardOutput());
         QCOMPARE(tester.exitCode(), c.exitCode);
         QVERIFY2(out.contains(c.says), qPrintable(out));
@@ -86,8 +111,9 @@ private slots:
         if (c.simulatorEnds)
             return;
         QVERIFY(sim.catchUp());
-        QVERIFY(sim.command("relays", "relays "));
-        QVERIFY2(sim.line.endsWith(QByteArray(" ") + c.relaysAfter), sim.line.constData());
+        sim.command("relays");
+        for (const QByteArray &relays : QByteArray(c.relaysAfter).split(','))
+            QVERIFY2(sim.waitForLine(relays), relays.constData());
     }
 
     void guidedTestInTheWindow()
@@ -126,6 +152,7 @@ private slots:
         QTest::qWait(100);
         t.window.pollTimer_Timer(); // registers, still on the line when the test takes it
         t.pollTimer()->start();     // and the cycle waiting while the test runs
+        dialog.findChild<QCheckBox *>("broadcast")->setChecked(true);
         dialog.startTest();
         // A slip of the hand is asked about at once, and Retry watches the input again.
         QVERIFY(promptSays("Switch digital input 1 on"));
@@ -155,6 +182,7 @@ private slots:
         QCOMPARE(dialog.reportFiles().size(), 2);
         const QString json = dialog.reportFiles().last();
         QVERIFY(fileBytes(json).contains("\"verdict\": \"pass\""));
+        QVERIFY(fileBytes(json).contains("\"all_row\": \"module and broadcast\""));
         QVERIFY(json.contains("SN_7_"));
 
         // Closing the window mid-test aborts it; the window goes once the relays are off and

@@ -146,8 +146,8 @@ void FindModuleDialog::startScan()
     portBefore = comm.CommPort();
     openBefore = comm.PortOpen() || comm.opening();
     results.setRowCount(0);
-    runner = std::make_unique<ScanRunner>(session, plan,
-                                          std::chrono::milliseconds(timeout.value()));
+    runner =
+        std::make_unique<ScanRunner>(session, plan, std::chrono::milliseconds(timeout.value()));
     connect(runner.get(), &ScanRunner::probing, this, [this](int port, int address) {
         progress.setValue(runner->scan().probesDone());
         progress.setFormat(tr("COM %1, address %2").arg(port).arg(address));
@@ -187,7 +187,7 @@ void FindModuleDialog::finished()
     const std::size_t found = runner->scan().found().size();
     QStringList lost;
     for (int port : runner->scan().lostPorts())
-        lost.append(tr("COM %1 was lost part way").arg(port));
+        lost.append(tr("COM %1 was lost part way: %2").arg(port).arg(runner->lostReason(port)));
     runner.release()->deleteLater(); // it is still raising the signal that got us here
     emit restorePort(portBefore, openBefore);
     for (QWidget *w : std::initializer_list<QWidget *>{&allPorts, &first, &last, &timeout, &start})

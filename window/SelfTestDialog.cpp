@@ -43,8 +43,10 @@ QString defaultFolder()
 SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory &memory,
                                QWidget *parent)
     : QDialog(parent), session(session), addressInField(addressInField), memory(memory),
-      byEar(tr("The operator confirms each relay by ear")), changeFolder(tr("Change…")),
-      start(tr("Start")), history(tr("History…")), close(tr("Close"))
+      byEar(tr("The operator confirms each relay by ear")),
+      broadcast(tr("Also check that the module obeys a broadcast (every module on the line "
+                   "switches)")),
+      changeFolder(tr("Change…")), start(tr("Start")), history(tr("History…")), close(tr("Close"))
 {
     setWindowTitle(tr("Self-test"));
     setObjectName(QStringLiteral("selfTest"));
@@ -140,6 +142,7 @@ QWidget *SelfTestDialog::settingsPanel()
     operatorName.setObjectName(QStringLiteral("operator"));
     serialNumber.setObjectName(QStringLiteral("serial"));
     byEar.setObjectName(QStringLiteral("byEar"));
+    broadcast.setObjectName(QStringLiteral("broadcast"));
     lowMax.setObjectName(QStringLiteral("lowMax"));
     highMin.setObjectName(QStringLiteral("highMin"));
     const line::SelfTestSettings defaults;
@@ -169,6 +172,7 @@ QWidget *SelfTestDialog::settingsPanel()
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
     form->addRow(QString(), &byEar);
+    form->addRow(QString(), &broadcast);
     form->addRow(tr("Analog limits:"), limits);
     form->addRow(tr("Reports in:"), where);
     return box;
@@ -221,6 +225,7 @@ void SelfTestDialog::startTest()
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(std::max(addressInField, 0));
     settings.confirmByEar = byEar.isChecked();
+    settings.broadcastAll = broadcast.isChecked();
     settings.low = {0, lowMax.value()};
     settings.high = {highMin.value(), line::SelfTest::AnalogFullScale};
     const std::optional<QString> problem = startProblem(settings);
@@ -239,8 +244,9 @@ void SelfTestDialog::startTest()
             [this](const QString &text) { ask(text, {line::Answer::Skip}); });
     connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
-    for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
-                                                       &lowMax, &highMin, &changeFolder, &start})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar, &broadcast, &lowMax,
+                                          &highMin, &changeFolder, &start})
         w->setEnabled(false);
     closeWhenFinished = false;
     verdict.clear();
@@ -291,8 +297,9 @@ void SelfTestDialog::finished()
     reason.setText(QString::fromStdString(report.reason));
     saveReports();
     runner.release()->deleteLater(); // it is still raising the signal that got us here
-    for (QWidget *w : std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar,
-                                                       &lowMax, &highMin, &changeFolder, &start})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar, &broadcast, &lowMax,
+                                          &highMin, &changeFolder, &start})
         w->setEnabled(true);
     close.setText(tr("Close"));
     QPalette palette = verdict.palette();

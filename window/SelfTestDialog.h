@@ -65,6 +65,7 @@ private:
     Memory &memory;
     QLineEdit operatorName, serialNumber;
     QCheckBox byEar;
+    QCheckBox broadcast; // not remembered: it switches every module on the line
     QSpinBox lowMax, highMin;
     QLabel folder, prompt, refusal, verdict, reason, files;
     QPushButton changeFolder, start, history, close;

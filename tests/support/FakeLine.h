@@ -32,8 +32,13 @@ struct FakeLine {
             master.WriteSingleCoil(r.address, std::int16_t(r.relay), r.on ? 1 : 0);
             break;
         case Kind::WriteMultipleCoils:
-            master.WriteMultipleCoils(r.address, 0, std::int16_t(r.quantity),
-                                      std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
+            if (r.address == 0) {
+                master.WriteMultipleCoils(r.address, 0, std::int16_t(r.quantity),
+                                          std::vector<std::uint8_t>(r.quantity, r.on ? 1 : 0));
+            } else { // as the arbiter sends it
+                const auto frame = line::addressedCoilsFrame(r);
+                link.written.assign(frame.begin(), frame.end());
+            }
             break;
         }
         const Bytes request(link.written.begin(), link.written.end());

@@ -21,6 +21,8 @@ public:
         if (openpty(&peer, &device, name, nullptr, nullptr) != 0)
             return;
         ::fcntl(peer, F_SETFL, ::fcntl(peer, F_GETFL) | O_NONBLOCK);
+        for (int end : {peer, device}) // a program the test starts must not hold the line
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
         QFile::link(QString::fromLocal8Bit(name), dir.filePath(QStringLiteral("COM1")));
         qputenv(ComPortNames::DirVariable, dir.path().toLocal8Bit());
     }
