@@ -51,22 +51,6 @@ class SimLineTest : public QObject {
     }
 
 private slots:
-    void pollsShowTheSimulatorsImage_data() { eachLine(); }
-    void pollsShowTheSimulatorsImage()
-    {
-        QFETCH(bool, tcp);
-        // Serving both ways, as COM 1 and as a server.
-        SimProcess sim({"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays", "10000001",
-                        "--tcp", "0"});
-        QVERIFY(sim.ready());
-        LineTester t(sim, tcp);
-        QVERIFY(t.fourTicks());
-        QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? sim.tcpAddress() : "COM1"));
-        QCOMPARE(t.lamps("Shape1", 8), "GRRRRRRG");
-        QCOMPARE(t.analogs(), "1023 512 7");
-        QCOMPARE(t.lamps("Shape2", 4), "GRGG");
-    }
-
     // Wiring faults lie to the line alone: the simulator's own state stays as it was set.
     void wiringFaultsShowOnTheLine()
     {
@@ -81,17 +65,23 @@ private slots:
         QVERIFY(sim.command("relays", "relays 00000000"));
     }
 
-    // The line lost under the poll: the port closes and says why, the last good data stays, and
-    // the field retyped opens the line again.
+    // The polls show the simulator's image, served both ways (as COM 1 and as a server). The
+    // line lost under the poll: the port closes and says why, the last good data stays, and the
+    // field retyped opens the line again.
     void lostLineClosesThePortUntilRetyped_data() { eachLine(); }
     void lostLineClosesThePortUntilRetyped()
     {
         QFETCH(bool, tcp);
-        const QStringList options{"--analog", "100,200,300", "--tcp", "0"};
+        const QStringList options{"--analog", "1023,512,7", "--inputs", "1,0,1,1", "--relays",
+                                  "10000001",  "--tcp",    "0"};
         auto sim = std::make_unique<SimProcess>(options);
         QVERIFY(sim->ready());
         LineTester t(*sim, tcp);
         QVERIFY(t.fourTicks());
+        QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? sim->tcpAddress() : "COM1"));
+        QCOMPARE(t.lamps("Shape1", 8), "GRRRRRRG");
+        QCOMPARE(t.analogs(), "1023 512 7");
+        QCOMPARE(t.lamps("Shape2", 4), "GRGG");
         t.window.pollTimer_Timer(); // on the line as it goes
         if (tcp)
             sim->command("fault drop");
@@ -102,7 +92,7 @@ private slots:
         QVERIFY(t.field("txtPort")->toolTip().contains(tcp ? "lost: connection closed by the server"
                                                            : "lost"));
         t.window.pollTimer_Timer();
-        QCOMPARE(t.analogs(), "100 200 300");
+        QCOMPARE(t.analogs(), "1023 512 7");
 
         if (!tcp) {
             sim.reset();
@@ -113,7 +103,7 @@ private slots:
         QVERIFY(sim->catchUp()); // it has taken the new value
         QVERIFY(t.typePort(tcp ? ServerPort : 1));
         QVERIFY(t.fourTicks());
-        QCOMPARE(t.analogs(), "555 200 300");
+        QCOMPARE(t.analogs(), "555 512 7");
     }
 
     // The trend records from start-up: opened later, it shows what the poll read,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Bytes.h"
 #include "ReferenceCrc.h"
 
 #include <QByteArray>
@@ -21,13 +22,10 @@ inline QByteArray withCrc(const QByteArray &frame)
     return frame + char(crc & 0xFF) + char(crc >> 8);
 }
 
-// How the echo boxes show bytes: "[01][03]".
+// As the echo boxes show them, in the one wording Bytes.h keeps.
 inline QString echo(const QByteArray &bytes)
 {
-    QString text;
-    for (char c : bytes)
-        text += QStringLiteral("[%1]").arg(quint8(c), 2, 16, QLatin1Char('0')).toUpper();
-    return text;
+    return QString::fromStdString(echoOf(Bytes(bytes.begin(), bytes.end())));
 }
 
 } // namespace Frames
