@@ -75,8 +75,7 @@ private slots:
     void eachRunGoesToItsOwnServer()
     {
         QTemporaryDir home;
-        const QString shared = pg.freshUrl("h_shared"),
-                      scratch = pg.freshUrl("h_scratch");
+        const QString shared = pg.freshUrl("h_shared"), scratch = pg.freshUrl("h_scratch");
         QVERIFY(pg.run("postgres", {"DROP DATABASE h_shared"}));
         for (const QString &db : {shared, shared, scratch})
             QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", db}).exitCode, 2);
@@ -95,8 +94,7 @@ private slots:
         const auto &[name, arguments, stopped, interrupted, exitCode, says, seconds] =
             fetchCase(BoundedCases);
         QTemporaryDir home;
-        const QString url = pg.freshUrl("h_bounded"),
-                      key = ServerUrl::parse(url, nullptr)->shown();
+        const QString url = pg.freshUrl("h_bounded"), key = ServerUrl::parse(url, nullptr)->shown();
         QVERIFY(HistoryDb::openServer(*ServerUrl::parse(url, nullptr), nullptr)); // its tables
         if (QString(arguments) == "--sync")                                       // a run waits
             QVERIFY(HistoryDb::openLocal(historyFile(home), nullptr)
@@ -163,8 +161,7 @@ private slots:
     void aDamagedFile()
     {
         QTemporaryDir home;
-        const QString url = pg.freshUrl("h_damaged"),
-                      key = ServerUrl::parse(url, nullptr)->shown();
+        const QString url = pg.freshUrl("h_damaged"), key = ServerUrl::parse(url, nullptr)->shown();
         const QString path = historyFile(home);
         {
             const auto db = HistoryDb::openLocal(path, nullptr);
