@@ -71,6 +71,7 @@ private:
     QCommandLineOption selfTestMode, address, report, html, serial, operatorName;
     QCommandLineOption station, db, noHistory, broadcastAll;
     QCommandLineOption historyMode, yieldMode, syncMode, since, until, outcome;
+    Program whose;
     Mode chosen = Mode::Window;
     QString error;
     Scan scanOptions;

@@ -1,6 +1,7 @@
 #include "ConsoleMain.h"
 
 #include "CommandLine.h"
+#include "ExitStatus.h"
 #include "HistoryCommand.h"
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
@@ -57,7 +58,7 @@ QString programPrefix()
 int usageError(const QString &error)
 {
     QTextStream(stderr) << programPrefix() << error << "\nTry '" << programName() << " --help'.\n";
-    return UsageErrorExit;
+    return exitStatus::Error;
 }
 
 int runConsole(int argc, char *argv[], const CommandLine &commandLine)

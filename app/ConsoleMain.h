@@ -17,5 +17,3 @@ QString programPrefix();
 
 // Tells what is wrong on standard error; returns the usage error's exit code.
 int usageError(const QString &error);
-
-constexpr int UsageErrorExit = 2;

@@ -1,6 +1,7 @@
 #include "HistoryCommand.h"
 
 #include "ConsoleMain.h"
+#include "ExitStatus.h"
 #include "HistoryLimits.h"
 #include "HistoryPlace.h"
 #include "QuitOnSignal.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr int CannotReach = 2;
-
 void print(const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
@@ -27,17 +26,17 @@ int exitCodeOf(HistoryUpload::Problem problem)
     using Problem = HistoryUpload::Problem;
     switch (problem) {
     case Problem::None:
-        return 0;
+        return exitStatus::Done;
     case Problem::Unreachable:
-        return CannotReach;
+        return exitStatus::Error;
     case Problem::Refused:
-        return 3;
+        return exitStatus::Refused;
     case Problem::LocalFile:
-        return 4;
+        return exitStatus::LocalFile;
     case Problem::Unreadable:
-        return 5;
+        return exitStatus::Unreadable;
     }
-    return CannotReach;
+    return exitStatus::Error;
 }
 
 // What waits for `server`, and no other, goes up; exit 0 once none is left.
@@ -47,13 +46,13 @@ int upload(const QString &server)
     const auto say = [&](const QString &text) { err << programPrefix() << text << Qt::endl; };
     if (server.isEmpty()) {
         say("no history server: give one with --db or in the history window's settings");
-        return CannotReach;
+        return exitStatus::Error;
     }
     QString why;
     const std::optional<ServerUrl> url = ServerUrl::parse(server, &why);
     if (!url) {
         say("the history server cannot be used: " + why);
-        return CannotReach;
+        return exitStatus::Error;
     }
     const auto done = std::make_shared<HistoryUpload>();
     const auto sent = std::make_shared<std::atomic<int>>(0); // read while it goes on
@@ -76,7 +75,7 @@ int upload(const QString &server)
                          : QStringLiteral("%1 did not answer for %2 s")
                                .arg(url->shown())
                                .arg(std::chrono::seconds(historyLimits::SyncSilence).count())));
-        return end == ServerWaitEnd::Interrupted ? QuitOnSignal::ExitCode : CannotReach;
+        return end == ServerWaitEnd::Interrupted ? exitStatus::Interrupted : exitStatus::Error;
     }
     say(QStringLiteral("%1 %2 uploaded, %3 waiting")
             .arg(done->uploaded)
@@ -101,7 +100,7 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
     const std::unique_ptr<HistoryDb> local = HistoryDb::openLocal(localHistoryPath(), &error);
     if (!local) {
         err << programPrefix() << "cannot open " << localHistoryPath() << ": " << error << Qt::endl;
-        return CannotReach;
+        return exitStatus::Error;
     }
     std::unique_ptr<HistoryDb> remote;
     if (!server.isEmpty()) {
@@ -117,7 +116,7 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
             // The driver's reason names the server already.
             err << programPrefix() << "cannot reach the history server: " << error << "; " << waits
                 << Qt::endl;
-            return CannotReach;
+            return exitStatus::Error;
         }
         err << programPrefix() << "read from " << remote->name() << "; " << waits << Qt::endl;
     }
@@ -137,7 +136,7 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
     // A refused read is no empty history.
     if (!db.lastError().isEmpty()) {
         err << programPrefix() << "cannot read " << db.name() << ": " << db.lastError() << Qt::endl;
-        return CannotReach;
+        return exitStatus::Error;
     }
-    return 0;
+    return exitStatus::Done;
 }

@@ -1,6 +1,7 @@
 #include "KeptRun.h"
 
 #include "ConsoleMain.h"
+#include "ExitStatus.h"
 #include "HistoryDb.h"
 #include "HistoryLimits.h"
 #include "HistoryPlace.h"
@@ -10,12 +11,6 @@
 #include "Upload.h"
 
 #include <QTextStream>
-
-namespace {
-
-constexpr int NotInTheHistory = 2;
-
-} // namespace
 
 std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
                            const line::ReportHeader &header, const line::WallClock &wallClock,
@@ -44,7 +39,7 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
         if (keptLocally)
             return std::nullopt;
         say("the run is not in the history: " + localProblem);
-        return NotInTheHistory;
+        return int(exitStatus::Error);
     }
     if (!keptLocally)
         say("the local file cannot take the run (" + localProblem +
@@ -73,7 +68,7 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
             ") nor the history server (" + why + ") took it");
     if (end == ServerWaitEnd::Interrupted)
         return QuitOnSignal::ExitCode;
-    return keptLocally ? std::nullopt : std::optional(NotInTheHistory);
+    return keptLocally ? std::nullopt : std::optional(int(exitStatus::Error));
 }
 
 line::SelfTestReport unrunReport(int address, const std::string &reason)

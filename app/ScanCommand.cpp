@@ -1,6 +1,7 @@
 #include "ScanCommand.h"
 
 #include "ConsoleMain.h"
+#include "ExitStatus.h"
 #include "LineSession.h"
 #include "PortComm.h"
 #include "QuitOnSignal.h"
@@ -78,9 +79,9 @@ int runScan(const CommandLine::Scan &options)
             << QStringLiteral("COM %1 was lost part way: %2").arg(port).arg(scan.lostReason(port))
             << Qt::endl;
     if (interrupted)
-        return QuitOnSignal::ExitCode;
+        return exitStatus::Interrupted;
     if (!result.found().empty())
-        return 0;
+        return exitStatus::Done;
     if (!result.anyPortOpened()) {
         err << programPrefix() << "no port could be opened";
         if (!options.allPorts) {
@@ -90,7 +91,7 @@ int runScan(const CommandLine::Scan &options)
             err << QStringLiteral(" (%1: %2)").arg(where, comm.errorString());
         }
         err << Qt::endl;
-        return 2;
+        return exitStatus::Error;
     }
-    return result.everyPortScanned() ? 1 : 2;
+    return result.everyPortScanned() ? exitStatus::Fail : exitStatus::Error;
 }

@@ -1,6 +1,7 @@
 #include "SelfTestCommand.h"
 
 #include "ConsoleMain.h"
+#include "ExitStatus.h"
 #include "KeptRun.h"
 #include "LineSession.h"
 #include "OpenPort.h"
@@ -21,21 +22,19 @@
 
 namespace {
 
-constexpr int ErrorExit = 2;
-
 int exitCode(line::Outcome outcome)
 {
     switch (outcome) {
     case line::Outcome::Pass:
-        return 0;
+        return exitStatus::Done;
     case line::Outcome::Fail:
-        return 1;
+        return exitStatus::Fail;
     case line::Outcome::Error:
-        return ErrorExit;
+        return exitStatus::Error;
     case line::Outcome::Aborted:
         return QuitOnSignal::ExitCode; // nothing else aborts a run without an operator
     }
-    return ErrorExit;
+    return exitStatus::Error;
 }
 
 QString outcomeLine(line::Outcome outcome, const std::string &reason)
@@ -66,7 +65,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
         return keepRun(options, unrunReport(options.address, reason),
                        reportHeader(options.operatorName, options.serial, options.port, devicePath),
                        line::runWallClock(now, now), interrupt)
-            .value_or(ErrorExit);
+            .value_or(exitStatus::Error);
     };
     for (const auto &[path, write] : reports)
         if (const QString problem = reportPathProblem(path); !problem.isEmpty()) {
@@ -148,7 +147,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
     const std::optional<int> notKept = keepRun(options, report, header, wallClock, interrupt);
     if (!written) { // a result without its record judges nothing
         out << outcomeLine(line::Outcome::Error, "the report could not be written") << Qt::endl;
-        return notKept.value_or(ErrorExit);
+        return notKept.value_or(exitStatus::Error);
     }
     return notKept.value_or(exitCode(report.outcome));
 }

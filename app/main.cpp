@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "ConsoleMain.h"
 #include "CsvLog.h"
+#include "ExitStatus.h"
 #include "LineSession.h"
 #include "PortComm.h"
 #include "QuitOnSignal.h"
@@ -17,8 +18,6 @@
 #include <memory>
 
 namespace {
-
-constexpr int CannotStart = 2;
 
 QStringList argumentList(int argc, char *argv[])
 {
@@ -60,9 +59,9 @@ int runWindow(int argc, char *argv[])
     if (!commandLine.logFile().isEmpty()) {
         log = std::make_unique<CsvLog>(commandLine.logFile());
         if (!log->open()) {
-            QTextStream(stderr) << programPrefix() << "cannot write " << commandLine.logFile() << ": "
-                                << log->errorString() << '\n';
-            return CannotStart;
+            QTextStream(stderr) << programPrefix() << "cannot write " << commandLine.logFile()
+                                << ": " << log->errorString() << '\n';
+            return exitStatus::Error;
         }
         log->follow(session.tap());
     }

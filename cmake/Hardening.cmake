@@ -6,8 +6,9 @@ if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR RZM_SANITIZE OR RZM_FUZZ)
     return()
 endif()
 
-# _FORTIFY_SOURCE needs the optimiser, and glibc warns when it is asked for without one.
-add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+# _FORTIFY_SOURCE needs the optimiser, and glibc warns when it is asked for without one: only
+# the build types that optimise get it, not Debug nor a build with no type at all.
+add_compile_definitions($<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
 add_compile_options(-fstack-protector-strong)
 add_link_options(LINKER:-z,relro,-z,now)
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)

@@ -32,9 +32,22 @@ set(include_options)
 foreach(include IN LISTS INCLUDES)
     list(APPEND include_options "--include=${include}")
 endforeach()
+
+# help2man takes "Options:", "Environment:" and "Files:" for sections of their own, but not
+# "Exit status:", which it does take as "*Exit status*": it reads the help, so turned, from a
+# stand-in of the same name that prints it. A help without the list leaves it to the includes.
+execute_process(COMMAND ${name} --help OUTPUT_VARIABLE help RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${name} --help failed")
+endif()
+string(REPLACE "\nExit status:\n" "\n*Exit status*\n" help "${help}")
+set(stand_in "${output_directory}/${name}.help")
+file(WRITE "${stand_in}/help.txt" "${help}")
+file(WRITE "${stand_in}/${name}" "#!/bin/sh\nexec cat '${stand_in}/help.txt'\n")
+file(CHMOD "${stand_in}/${name}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 execute_process(
     COMMAND "${HELP2MAN}" --no-info "--version-string=${name} (${PACKAGE}) ${VERSION}"
-            ${include_options} --output=${OUTPUT} ${name}
+            ${include_options} --output=${OUTPUT} "${stand_in}/${name}"
     RESULT_VARIABLE failed)
 if(failed)
     file(REMOVE "${OUTPUT}")

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QThread>
 
@@ -162,6 +163,12 @@ std::unique_ptr<HistoryDb> HistoryDb::openLocal(const QString &path, QString *er
     }
 }
 
+bool HistoryDb::serverAnswered(const QString &error)
+{
+    static const QRegularExpression severity(QStringLiteral("\\b(ERROR|FATAL|PANIC):"));
+    return severity.match(error).hasMatch();
+}
+
 std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *error)
 {
     auto c = std::make_unique<Connection>();
@@ -181,10 +188,13 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
     // A server that does not answer must not hold an upload, or a console about to exit, long;
     // nor may one that vanishes while connected hold a query for TCP's minutes of retries.
     const auto answer = std::chrono::seconds(historyLimits::ServerAnswer);
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=5;"
-                                        "keepalives_interval=2;keepalives_count=3;"
-                                        "tcp_user_timeout=%2")
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=%2;"
+                                        "keepalives_interval=%3;keepalives_count=%4;"
+                                        "tcp_user_timeout=%5")
                              .arg(answer.count())
+                             .arg(historyLimits::KeepaliveIdle.count())
+                             .arg(historyLimits::KeepaliveInterval.count())
+                             .arg(historyLimits::KeepaliveProbes)
                              .arg(std::chrono::milliseconds(answer).count()));
     if (!db.open()) {
         c->fail(c->name + ": " + errorText(db.lastError()), error);

@@ -43,6 +43,10 @@ public:
     static std::unique_ptr<HistoryDb> openLocal(const QString &path, QString *error);
     // Connects to the server and migrates it the same way.
     static std::unique_ptr<HistoryDb> openServer(const ServerUrl &url, QString *error);
+    // Whether a server's failure is its own answer (a password, a database or a right refused,
+    // a statement cancelled) rather than none: libpq gives the server's words with their
+    // severity, and its own (refused, timed out, closed) without.
+    static bool serverAnswered(const QString &error);
     ~HistoryDb();
     HistoryDb(const HistoryDb &) = delete;
     HistoryDb &operator=(const HistoryDb &) = delete;

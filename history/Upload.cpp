@@ -24,6 +24,17 @@ UploadTarget UploadTarget::of(const ServerUrl &server)
     return {server, remembered && remembered->shown() == server.shown()};
 }
 
+namespace {
+
+// A server that answered with an error refused; one that did not answer cannot be reached.
+HistoryUpload::Problem unopened(const QString &why)
+{
+    return HistoryDb::serverAnswered(why) ? HistoryUpload::Problem::Refused
+                                          : HistoryUpload::Problem::Unreachable;
+}
+
+} // namespace
+
 void uploadWaiting(const QString &localPath, const UploadTarget &target,
                    const std::atomic<bool> &stopping, HistoryUpload &upload,
                    const std::function<void(int uploaded, int total)> &progress)
@@ -40,9 +51,10 @@ void uploadWaiting(const QString &localPath, const UploadTarget &target,
     upload.waiting = int(ids.size());
     if (ids.empty())
         return;
+    progress(0, int(ids.size())); // the local file's waits are behind; the server's begin
     const auto remote = HistoryDb::openServer(target.server, &why);
     if (!remote)
-        return upload.failed(Problem::Unreachable, why);
+        return upload.failed(unopened(why), why);
     progress(0, int(ids.size()));
     for (const QString &id : ids) {
         if (stopping)
@@ -79,7 +91,7 @@ void uploadRun(const line::RunRecord &run, const ServerUrl &server,
     QString why;
     const auto remote = HistoryDb::openServer(server, &why);
     if (!remote)
-        return upload.failed(Problem::Unreachable, why);
+        return upload.failed(unopened(why), why);
     if (!remote->store(run, &why))
         return upload.failed(Problem::Refused, remote->name() + " refused the run: " + why);
     upload.uploaded = 1;

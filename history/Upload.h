@@ -15,8 +15,9 @@ struct HistoryUpload {
     // Each its own exit code of rzm530-cli --sync.
     enum class Problem {
         None,
-        Unreachable, // the server cannot be reached, or did not answer in time
-        Refused,     // the server answered with an error: a permission, a time-out, a full disk
+        Unreachable, // no answer: the connection refused or timed out, the server silent
+        Refused,     // the server answered with an error: a password, a database or a right
+                     // refused, a statement timed out, a full disk
         LocalFile,   // the local file cannot be opened, read or written
         Unreadable,  // some runs in the local file cannot be read; every other one went up
     };

@@ -3,6 +3,7 @@
 // the same file.
 #include "Cases.h"
 #include "ConsoleMain.h"
+#include "ConsoleRuns.h"
 #include "FileText.h"
 #include "HistoryDb.h"
 #include "HistoryLink.h"
@@ -10,8 +11,6 @@
 #include "HistoryPlace.h"
 #include "HistoryRuns.h"
 #include "HistoryWindow.h"
-#include "PgServer.h"
-#include "Program.h"
 #include "ReportHtml.h"
 #include "ReportWindow.h"
 #include "SimProcess.h"
@@ -24,39 +23,9 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include <csignal>
-
 using namespace std::chrono_literals;
 
 namespace {
-
-// The console program with its data and settings in `home`, never the user's, and days in UTC.
-QProcessEnvironment cliEnvironment(const QTemporaryDir &home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    return env;
-}
-
-Run cli(const QTemporaryDir &home, const QStringList &arguments)
-{
-    return runProgram(QStringLiteral(RZM530_CLI_PATH), arguments, cliEnvironment(home));
-}
-
-// Where --help says the runs are kept.
-QString historyFile(const QTemporaryDir &home)
-{
-    const QString help = cli(home, {QStringLiteral("--help")}).out;
-    return QRegularExpression(QStringLiteral("runs are kept in (.*)\\n")).match(help).captured(1);
-}
-
-line::WallTime utc(const char *iso)
-{
-    return line::WallTime(std::chrono::milliseconds(
-        QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate).toMSecsSinceEpoch()));
-}
 
 // A serial number that fails and then passes the next day, one that passes, one with an
 // ERROR before its pass.
@@ -130,186 +99,12 @@ const struct {
             "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1\n"},
 };
 
-// A run waits for an unreachable server, or the local file is not a database; each given that
-// server, or a real one, after its own options.
-const QString Server = "postgresql://qa@127.0.0.1:1/history";
-const struct {
-    const char *name, *arguments;
-    bool localBroken, serverUp;
-    int exitCode;
-    const char *says;
-} ServerCases[] = {
-    {"sync", "--sync", false, false, 2, "1 waiting"},
-    {"history", "--history", false, false, 2, "postgresql://qa@127.0.0.1:1/history"},
-    {"yield", "--yield", false, false, 2, "1 run waits"},
-    {"self-test", "--self-test --port 7", false, false, 2, "cannot open COM 7"},
-    {"no local file, the server takes it", "--self-test", true, true, 0,
-     "to the history server alone"},
-    {"no local file, no server", "--self-test", true, false, 2,
-     "the run is not in the history: neither"},
-    {"sync, no local file", "--sync", true, true, 4, "exit 4: cannot open the local file"},
-};
-
-// A backend of the server waits on a lock, then is stopped (SIGSTOP), or not; `seconds` is the
-// most the program may take.
-const struct {
-    const char *name, *arguments;
-    bool stopped, interrupted;
-    int exitCode;
-    const char *says;
-    int seconds;
-} BoundedCases[] = {
-    {"self-test, stopped", "--self-test --port 7", true, false, 2, "did not answer within 3 s", 5},
-    {"self-test, Ctrl+C", "--self-test --port 7", true, true, 130, "interrupted by a signal", 2},
-    {"sync, stopped", "--sync", true, false, 2, "did not answer for 6 s", 8},
-    {"sync, locked", "--sync", false, false, 3, "lock timeout", 5},
-};
-
 } // namespace
 
 class KeptRunsTest : public QObject {
     Q_OBJECT
-    PgServer pg;
-
-    static int serverRuns(const QString &url)
-    {
-        const auto db = HistoryDb::openServer(*ServerUrl::parse(url, nullptr), nullptr);
-        return db ? db->count({}) : -1;
-    }
 
 private slots:
-    void initTestCase() { pg.find(); }
-
-    // Two runs wait for a shared server that is down: a run for another server, or for the
-    // shared one back, sends only itself; --sync sends what waits to its own server alone.
-    void eachRunGoesToItsOwnServer()
-    {
-        QTemporaryDir home;
-        const QString shared = pg.freshDatabase("h_shared"),
-                      scratch = pg.freshDatabase("h_scratch");
-        QVERIFY(pg.run("postgres", {"DROP DATABASE h_shared"}));
-        for (const QString &db : {shared, shared, scratch})
-            QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", db}).exitCode, 2);
-        QCOMPARE(cli(home, {"--sync", "--db", scratch}).exitCode, 0);
-        QCOMPARE(serverRuns(scratch), 1);
-        QVERIFY(pg.run("postgres", {"CREATE DATABASE h_shared"}));
-        QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", shared}).exitCode, 2);
-        QCOMPARE(serverRuns(shared), 1); // what waits is --sync's
-        QVERIFY(cli(home, {"--sync", "--db", shared}).err.contains("2 runs uploaded, 0 waiting"));
-        QCOMPARE(serverRuns(shared), 3);
-    }
-
-    void serverWaitsAreBounded_data() { addCaseRows(BoundedCases); }
-    void serverWaitsAreBounded()
-    {
-        const auto &[name, arguments, stopped, interrupted, exitCode, says, seconds] =
-            fetchCase(BoundedCases);
-        QTemporaryDir home;
-        const QString url = pg.freshDatabase("h_bounded"),
-                      key = ServerUrl::parse(url, nullptr)->shown();
-        QVERIFY(HistoryDb::openServer(*ServerUrl::parse(url, nullptr), nullptr)); // its tables
-        if (QString(arguments) == "--sync")                                       // a run waits
-            QVERIFY(HistoryDb::openLocal(historyFile(home), nullptr)
-                        ->store(historyRun("w", "SN", {}), nullptr, key));
-        QSqlDatabase locker = pg.owner("locker", "h_bounded");
-        QSqlQuery query(locker);
-        QVERIFY(locker.open() && query.exec("BEGIN") && query.exec("LOCK TABLE runs"));
-        QProcess program;
-        QElapsedTimer took;
-        took.start();
-        program.setProcessEnvironment(cliEnvironment(home));
-        program.start(RZM530_CLI_PATH, words(arguments) + QStringList{"--db", url});
-        int backend = 0;
-        while (stopped && !backend && took.elapsed() < 3000)
-            if (query.exec("SELECT pid FROM pg_locks WHERE NOT granted") && query.next() &&
-                ::kill(query.value(0).toInt(), SIGSTOP) == 0)
-                backend = query.value(0).toInt();
-        if (interrupted) {
-            QTest::qWait(300);
-            program.terminate();
-        }
-        const bool ended = program.waitForFinished(20000) && took.elapsed() < seconds * 1000;
-        if (backend)
-            ::kill(backend, SIGCONT);
-        QVERIFY2(ended && (!stopped || backend), qPrintable(QString::number(took.elapsed())));
-        QCOMPARE(program.exitCode(), exitCode);
-        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-        QVERIFY2(err.contains(says) && !err.contains("Unable") && !err.contains("QSql"),
-                 qPrintable(err)); // nor Qt's own words
-        QCOMPARE(HistoryDb::openLocal(historyFile(home), nullptr)->waitingCount(key, false), 1);
-    }
-
-    // A run the local file cannot take goes to the server; one neither takes is said, its
-    // verdict given all the same.
-    void serverCases_data() { addCaseRows(ServerCases); }
-    void serverCases()
-    {
-        const auto &[name, arguments, localBroken, serverUp, exitCode, says] =
-            fetchCase(ServerCases);
-        QTemporaryDir home;
-        const QString url = serverUp ? pg.freshDatabase("h_unkept") : Server;
-        QFile file(historyFile(home));
-        if (localBroken)
-            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
-                    file.write(QByteArray(8192, 'x')) && file.flush());
-        else
-            QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", Server}).exitCode, 2);
-        SimProcess sim;
-        QVERIFY(sim.ready());
-        const Run run = cli(home, words(arguments) + QStringList{"--db", url});
-        QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.err.contains(says) && !(run.out + run.err).contains("s3cret"),
-                 qPrintable(run.err));
-        QVERIFY(!localBroken || QString(arguments) != "--self-test" ||
-                run.out.contains("\nPASS\n"));
-        if (serverUp)
-            QCOMPARE(serverRuns(url), exitCode == 0 ? 1 : 0);
-    }
-
-    // On a file damaged in the middle, reads say so and --sync sends every run it can read.
-    void aDamagedFile()
-    {
-        QTemporaryDir home;
-        const QString url = pg.freshDatabase("h_damaged"),
-                      key = ServerUrl::parse(url, nullptr)->shown();
-        const QString path = historyFile(home);
-        {
-            const auto db = HistoryDb::openLocal(path, nullptr);
-            for (int n = 0; n < 300; ++n)
-                QVERIFY(db->store(historyRun(std::to_string(1000 + n), "SN",
-                                             utc("2026-03-02T09:00:00Z") + n * 1min),
-                                  nullptr, key));
-        }
-        QFile file(path); // garbage over the middle page of the runs, and of the yield's index
-        {
-            QSqlDatabase sqlite = QSqlDatabase::addDatabase("QSQLITE", "damage");
-            sqlite.setDatabaseName(path);
-            QSqlQuery page(sqlite);
-            for (const char *name : {"runs", "runs_started"})
-                QVERIFY(sqlite.open() && (file.isOpen() || file.open(QIODevice::ReadWrite)) &&
-                        page.exec(QString("SELECT pageno FROM dbstat WHERE name = '%1' AND pagetype"
-                                          " = 'leaf' LIMIT 1 OFFSET (SELECT COUNT(*) / 2 FROM "
-                                          "dbstat WHERE name = '%1')")
-                                      .arg(name)) &&
-                        page.next() && file.seek((page.value(0).toInt() - 1) * 4096) &&
-                        file.write(QByteArray(4096, char(0xA5))) && file.flush());
-        }
-        QSqlDatabase::removeDatabase("damage");
-        for (const char *read : {"--history", "--yield"}) {
-            const Run run = cli(home, {read});
-            QVERIFY2(run.exitCode == 2 && run.err.contains(path) && !run.err.contains("Unable"),
-                     qPrintable(run.err));
-        }
-        const Run sync = cli(home, {"--sync", "--db", url});
-        QCOMPARE(sync.exitCode, 5);
-        const std::vector<QString> left =
-            HistoryDb::openLocal(path, nullptr)->waitingIds(key, false);
-        QVERIFY(!left.empty());
-        for (const QString &id : left)
-            QVERIFY2(sync.err.contains(id), qPrintable(sync.err));
-        QCOMPARE(serverRuns(url), 300 - int(left.size()));
-    }
-
     // Each run leaves one row whatever its outcome, and its record makes its report again as
     // it was first made.
     void everyConsoleRunIsKept_data() { addCaseRows(KeptCases); }

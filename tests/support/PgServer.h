@@ -63,4 +63,9 @@ struct PgServer {
             return {};
         return QString("postgresql://postgres:%1@127.0.0.1:%2/%3").arg(password, port, name);
     }
+    // `name` made afresh; its URL as --db takes it, without a password.
+    QString freshUrl(const QString &name) const
+    {
+        return freshDatabase(name).replace(":s3cret-word@", "@");
+    }
 };

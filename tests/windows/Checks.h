@@ -36,5 +36,6 @@ void frameChecks(Checks &checks);
 void lineChecks(Checks &checks);
 void escapeChecks(Checks &checks);
 void timeChecks(Checks &checks);
+void clockChecks(Checks &checks);
 void yieldChecks(Checks &checks);
 void trendChecks(Checks &checks);

@@ -12,6 +12,7 @@ int main()
     lineChecks(checks);
     escapeChecks(checks);
     timeChecks(checks);
+    clockChecks(checks);
     yieldChecks(checks);
     trendChecks(checks);
     std::printf("%d passed, %d failed\n", checks.passed(), checks.failed());

@@ -1,0 +1,27 @@
+# Fails when the manual page's EXIT STATUS section does not say what the program's --help lists
+# under "Exit status:", word for word: cmake -DPROGRAM=<program> -DPAGE=<page.1> -P this file.
+set(ENV{QT_QPA_PLATFORM} offscreen)
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE failed)
+if(failed OR NOT help MATCHES "\nExit status:\n(.*)$")
+    message(FATAL_ERROR "${PROGRAM} --help lists no \"Exit status:\"")
+endif()
+string(REGEX REPLACE "[ \n]+" " " listed "${CMAKE_MATCH_1}")
+string(STRIP "${listed}" listed)
+
+file(READ ${PAGE} page)
+if(NOT page MATCHES "\n\\.SH \"?EXIT STATUS\"?\n(.*)$")
+    message(FATAL_ERROR "${PAGE} has no EXIT STATUS section")
+endif()
+string(REGEX REPLACE "\n\\.SH .*$" "" section "${CMAKE_MATCH_1}")
+# troff's requests and escapes out, to leave the words a reader sees.
+string(REGEX REPLACE "(^|\n)\\.[A-Za-z]+[^\n]*" "\n" section "${section}")
+string(REGEX REPLACE "\\\\f[BIRP]" "" section "${section}")
+string(REPLACE "\\-" "-" section "${section}")
+string(REPLACE "\\(aq" "'" section "${section}")
+string(REPLACE "\\&" "" section "${section}")
+string(REGEX REPLACE "[ \n]+" " " shown "${section}")
+string(STRIP "${shown}" shown)
+if(NOT shown STREQUAL listed)
+    message(FATAL_ERROR "${PAGE}'s EXIT STATUS:\n${shown}\n${PROGRAM} --help's:\n${listed}")
+endif()
+message(STATUS "${PAGE} lists the exit statuses of ${PROGRAM} --help")
