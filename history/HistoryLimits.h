@@ -17,6 +17,10 @@ constexpr std::chrono::seconds ConsoleUpload = ServerAnswer;
 // mid-answer holds a connection for as long as it stays stopped, and only the client can
 // tell.
 constexpr std::chrono::seconds SyncSilence = 2 * ServerAnswer;
+// A window closing, or its settings changed, waits this long for the upload under way and the
+// runs only it holds; then the server's connection is cut off, and what did not go up waits in
+// the local file.
+constexpr std::chrono::seconds Closing = ServerAnswer;
 // Another program writing the local file, or making it, is waited for this long.
 constexpr std::chrono::seconds LocalBusy = 10s;
 
