@@ -1,8 +1,8 @@
 #include "RunKeeper.h"
 
 #include "HistoryDb.h"
-#include "HistoryPlace.h"
 #include "HistoryLimits.h"
+#include "HistoryPlace.h"
 #include "ServerSocket.h"
 #include "Upload.h"
 #include "UploadWords.h"
@@ -116,13 +116,12 @@ void RunKeeper::startUpload()
             else
                 uploadRun(alone.run, target.server, std::nullopt, one);
             const bool kept = one.problem == Problem::None;
-            sent->push_back(
-                {QString::fromStdString(alone.run.id), kept,
-                 kept ? "kept on the history server only (the local file refused it: " +
-                            alone.localError + ")"
-                      : "the run is NOT in the history: the local file refused it (" +
-                            alone.localError + "), and " +
-                            uploadProblemWords(one.problem, one.error)});
+            sent->push_back({QString::fromStdString(alone.run.id), kept,
+                             kept ? "kept on the history server only (the local file refused it: " +
+                                        alone.localError + ")"
+                                  : "the run is NOT in the history: the local file refused it (" +
+                                        alone.localError + "), and " +
+                                        uploadProblemWords(one.problem, one.error)});
             if (!kept)
                 upload->failed(one.problem, one.error);
         }

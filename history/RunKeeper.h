@@ -77,6 +77,6 @@ private:
     std::shared_ptr<HistoryUpload> upload;
     std::shared_ptr<std::vector<Sent>> sent; // by the upload under way
     std::atomic<bool> stopping{false}, cut{false};
-    bool again = false;         // runs kept while an upload was under way
+    bool again = false;        // runs kept while an upload was under way
     std::vector<Alone> direct; // runs for the server that the local file refused
 };

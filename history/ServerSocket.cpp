@@ -50,8 +50,8 @@ qintptr socketOf(const QSqlDatabase &db)
 #ifdef RZM530_HAVE_LIBPQ
     const QVariant handle = db.driver()->handle();
     // PGconn is libpq's name for struct pg_conn, which the driver's type is registered under.
-    if (handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 ||
-                             qstrcmp(handle.typeName(), "pg_conn*") == 0))
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0))
         if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
             return PQsocket(conn);
 #else

@@ -174,8 +174,9 @@ private slots:
     {
         QTest::addColumn<bool>("serverUp");
         QTest::addColumn<QString>("says");
-        QTest::newRow("server takes it") << true << "kept on the history server only (the local "
-                                                    "file refused it: ";
+        QTest::newRow("server takes it") << true
+                                         << "kept on the history server only (the local "
+                                            "file refused it: ";
         QTest::newRow("neither takes it")
             << false << "the run is NOT in the history: the local file refused it (";
     }
@@ -187,8 +188,9 @@ private slots:
         QVERIFY(refusingFile(path));
         auto keeper = std::make_unique<RunKeeper>(serverUp ? url : NoServer, path);
         QSignalSpy sent(keeper.get(), &RunKeeper::sentAlone);
-        QVERIFY(keeper->keep(historyRun("a1", "SN-1", Monday)).endsWith("sending it to the "
-                                                                          "history server alone"));
+        QVERIFY(keeper->keep(historyRun("a1", "SN-1", Monday))
+                    .endsWith("sending it to the "
+                              "history server alone"));
         keeper->waitForSync();
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent[0].mid(0, 2), (QList<QVariant>{"a1", serverUp}));

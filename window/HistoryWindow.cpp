@@ -398,8 +398,8 @@ void HistoryWindow::exportCsv()
                [&](const RunRow &run) { written = written && file.write(runCsvRow(run)) >= 0; });
     if (!db->lastError().isEmpty()) { // the rows ended on damage: no file rather than half of one
         file.cancelWriting();
-        showTesterMessage(this, tr("Nothing exported: cannot read %1: %2")
-                                    .arg(db->name(), db->lastError()));
+        showTesterMessage(
+            this, tr("Nothing exported: cannot read %1: %2").arg(db->name(), db->lastError()));
     } else if (!written || !file.commit()) {
         showTesterMessage(
             this,

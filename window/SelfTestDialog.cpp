@@ -353,7 +353,8 @@ void SelfTestDialog::showFiles()
                           QDir::toNativeSeparators(path).toHtmlEscaped());
     for (const QString &problem : QStringList{keptRunSaid} + fileProblems)
         if (!problem.isEmpty())
-            lines << QStringLiteral("<span style=\"color:red\">%1</span>").arg(problem.toHtmlEscaped());
+            lines << QStringLiteral("<span style=\"color:red\">%1</span>")
+                         .arg(problem.toHtmlEscaped());
     files.setText(tr("Report: ") + lines.join(QStringLiteral("<br>")));
 }
 

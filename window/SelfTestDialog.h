@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
