@@ -4,6 +4,7 @@
 
 #include "HistoryLimits.h"
 #include "Schema.h"
+#include "ServerSocket.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -39,6 +40,8 @@ HistoryDb::Connection::Connection()
 
 HistoryDb::Connection::~Connection()
 {
+    if (!local)
+        serverSocket::closed(connection);
     database().close();
     QSqlDatabase::removeDatabase(connection);
 }
@@ -200,6 +203,7 @@ std::unique_ptr<HistoryDb> HistoryDb::openServer(const ServerUrl &url, QString *
         c->fail(c->name + ": " + errorText(db.lastError()), error);
         return nullptr;
     }
+    serverSocket::opened(c->connection, db);
     // The server's notices ("relation already exists, skipping") are no news to anyone; a lock
     // held elsewhere, or a statement stuck, is given up by the server itself.
     const auto ms = [](std::chrono::seconds s) {

@@ -19,6 +19,10 @@ constexpr std::chrono::seconds KeepaliveInterval = 2s;
 constexpr int KeepaliveProbes = 3;
 // The console's own run after its verdict: the most a script waits for the server.
 constexpr std::chrono::seconds ConsoleUpload = ServerAnswer;
+// A window closing, or its settings changed, waits this long for the upload under way and the
+// runs only it holds; then the server's connection is cut off, and what did not go up waits in
+// the local file.
+constexpr std::chrono::seconds Closing = ServerAnswer;
 // Another program writing the local file, or making it, is waited for this long.
 constexpr std::chrono::seconds LocalBusy = 5s;
 // --sync gives a server up when its work has not got on for this long: a server stopped

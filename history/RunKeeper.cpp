@@ -1,11 +1,16 @@
 #include "RunKeeper.h"
 
 #include "HistoryDb.h"
+#include "HistoryLimits.h"
 #include "HistoryPlace.h"
+#include "ServerSocket.h"
 #include "Upload.h"
+#include "UploadWords.h"
 
 #include <QCoreApplication>
 #include <QThread>
+
+#include <cstdio>
 
 RunKeeper::RunKeeper(const QString &server, QObject *parent)
     : RunKeeper(server, localHistoryPath(), parent)
@@ -22,9 +27,38 @@ RunKeeper::RunKeeper(const QString &serverText, const QString &localPath, QObjec
 
 RunKeeper::~RunKeeper()
 {
-    stopping = true;
-    if (uploader)
-        uploader->wait();
+    stopping = true; // what waits in the local file stays there; what is held here still goes
+    const QDeadlineTimer deadline(historyLimits::Closing);
+    std::vector<Sent> lost;
+    for (;;) {
+        for (const Sent &s : joinUpload(deadline))
+            if (!s.kept)
+                lost.push_back(s);
+        if (direct.empty() || deadline.hasExpired())
+            break;
+        startUpload();
+    }
+    for (const Alone &a : direct)
+        lost.push_back({QString::fromStdString(a.run.id), false,
+                        "the run is NOT in the history: the local file refused it (" +
+                            a.localError + ") and the program closed before it could be sent"});
+    for (const Sent &s : lost)
+        std::fprintf(stderr, "run %s: %s\n", qPrintable(s.runId), qPrintable(s.said));
+}
+
+std::vector<RunKeeper::Sent> RunKeeper::joinUpload(const QDeadlineTimer &deadline)
+{
+    if (!uploader)
+        return {};
+    if (!uploader->wait(deadline)) {
+        // A stopped server holds libpq for as long as it stays stopped: end the wait here.
+        cut = true;
+        serverSocket::cutOff(uploader.get());
+        uploader->wait(); // at most a connection's own time-out more
+    }
+    serverSocket::forget(uploader.get());
+    uploader.reset();
+    return std::exchange(*sent, {});
 }
 
 // Opened on first use, so that nothing touches the disk before it is needed.
@@ -46,10 +80,10 @@ QString RunKeeper::keep(const line::RunRecord &run)
     }
     if (!server)
         return "not kept in the history: " + error;
-    // The server takes it alone, ahead of what waits.
-    direct.push_back(run);
+    // The server takes it alone, ahead of what waits; sentAlone tells whether it did.
+    direct.push_back({run, error});
     sync();
-    return "not kept in the local file (" + error + "): sent to the history server alone";
+    return "not kept in the local file (" + error + "): sending it to the history server alone";
 }
 
 void RunKeeper::sync()
@@ -71,15 +105,27 @@ void RunKeeper::sync()
 void RunKeeper::startUpload()
 {
     upload = std::make_shared<HistoryUpload>();
+    sent = std::make_shared<std::vector<Sent>>();
     uploader.reset(QThread::create([this, path = localPath, target = *server, upload = upload,
-                                    runs = std::exchange(direct, {})] {
-        for (const line::RunRecord &run : runs) {
+                                    sent = sent, runs = std::exchange(direct, {})] {
+        using Problem = HistoryUpload::Problem;
+        for (const Alone &alone : runs) {
             HistoryUpload one;
-            uploadRun(run, target.server, std::nullopt, one);
-            if (one.problem != HistoryUpload::Problem::None)
-                upload->failed(one.problem, "a run not in the local file is lost: " + one.error);
+            if (cut)
+                one.failed(Problem::Unreachable, "the program closed before it could be sent");
+            else
+                uploadRun(alone.run, target.server, std::nullopt, one);
+            const bool kept = one.problem == Problem::None;
+            sent->push_back({QString::fromStdString(alone.run.id), kept,
+                             kept ? "kept on the history server only (the local file refused it: " +
+                                        alone.localError + ")"
+                                  : "the run is NOT in the history: the local file refused it (" +
+                                        alone.localError + "), and " +
+                                        uploadProblemWords(one.problem, one.error)});
+            if (!kept)
+                upload->failed(one.problem, one.error);
         }
-        if (upload->problem != HistoryUpload::Problem::None)
+        if (upload->problem != Problem::None || cut)
             return;
         uploadWaiting(path, target, stopping, *upload, [this](int uploaded, int total) {
             QMetaObject::invokeMethod(
@@ -95,10 +141,11 @@ void RunKeeper::uploadEnded()
 {
     if (!uploader)
         return;
-    uploader->wait();
-    uploader.reset();
+    const std::vector<Sent> alone = joinUpload(QDeadlineTimer::Forever);
     const HistoryUpload done = *upload;
-    emit synced(done.uploaded, done.waiting, done.said());
+    for (const Sent &s : alone)
+        emit sentAlone(s.runId, s.kept, s.said);
+    emit synced(done.uploaded, done.waiting, uploadProblemWords(done.problem, done.said()));
     if (again && !stopping) {
         again = false;
         startUpload();

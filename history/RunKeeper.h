@@ -4,6 +4,7 @@
 #include "ServerUrl.h"
 #include "Upload.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -26,11 +27,14 @@ public:
     explicit RunKeeper(const QString &server, QObject *parent = nullptr);
     // The same with a local file of its own, not the user's.
     RunKeeper(const QString &server, const QString &localPath, QObject *parent = nullptr);
+    // Waits for the upload under way, and the runs only this keeper holds, at most
+    // historyLimits::Closing; then cuts the server off. A run lost so is said on standard error.
     ~RunKeeper() override;
 
     // Stores the run in the local file, waiting for this keeper's server; what went wrong, in
     // a sentence for the user, else empty. Starts an upload of whatever waits for the server, when
-    // there is one; a run the local file cannot take then goes to the server alone.
+    // there is one; a run the local file cannot take then goes to the server alone, and
+    // sentAlone tells how that went.
     QString keep(const line::RunRecord &run);
     // Uploads what waits, in the background; progress and synced tell how it went.
     void sync();
@@ -42,14 +46,28 @@ public:
 
 signals:
     void progress(int uploaded, int total);
-    // `waiting` is what is still in the local file only; `error` why the server was not
-    // reached, or empty.
+    // `waiting` is what is still in the local file only; `error` what stopped the upload, led
+    // by its cause, or empty.
     void synced(int uploaded, int waiting, const QString &error);
+    // Whether the server took a run the local file refused; `said` is for the user.
+    void sentAlone(const QString &runId, bool kept, const QString &said);
 
 private:
+    struct Alone {
+        line::RunRecord run;
+        QString localError; // why the local file refused it
+    };
+    struct Sent {
+        QString runId;
+        bool kept;
+        QString said;
+    };
+
     HistoryDb *localDb(QString *error);
     void startUpload();
     void uploadEnded();
+    // The upload thread joined, by `deadline` or after cutting the server off; what it sent alone.
+    std::vector<Sent> joinUpload(const QDeadlineTimer &deadline);
 
     QString localPath;
     std::optional<UploadTarget> server;
@@ -57,7 +75,8 @@ private:
     std::unique_ptr<HistoryDb> local;
     std::unique_ptr<QThread> uploader;
     std::shared_ptr<HistoryUpload> upload;
-    std::atomic<bool> stopping{false};
-    bool again = false;                  // runs kept while an upload was under way
-    std::vector<line::RunRecord> direct; // runs for the server that the local file refused
+    std::shared_ptr<std::vector<Sent>> sent; // by the upload under way
+    std::atomic<bool> stopping{false}, cut{false};
+    bool again = false;        // runs kept while an upload was under way
+    std::vector<Alone> direct; // runs for the server that the local file refused
 };

@@ -1,15 +1,26 @@
 // The shared history on a real PostgreSQL server, which CTest starts for these tests
 // (tests/support/pg-server.sh): uploads, a server that goes away and comes back, and two
-// stations at once. Each station keeps its own local file in a temporary folder.
+// stations at once, a stopped server, a local file that refuses runs or is damaged, and the
+// history window over them. Each station keeps its own local file in a temporary folder.
+#include "BoxCatcher.h"
+#include "DamagedHistory.h"
 #include "HistoryDb.h"
+#include "HistoryLimits.h"
+#include "HistoryLink.h"
+#include "HistoryPlace.h"
 #include "HistoryRuns.h"
+#include "HistoryWindow.h"
 #include "PgServer.h"
 #include "RunKeeper.h"
 
+#include <QFileDialog>
+#include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -17,6 +28,14 @@ namespace {
 
 const line::WallTime Monday{1796652201s};
 const QString Password = "s3cret-word";
+const QString NoServer = "postgresql://qa@127.0.0.1:1/history";
+
+// A local file that is no database at all: it refuses every run.
+bool refusingFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192;
+}
 
 } // namespace
 
@@ -148,7 +167,114 @@ private slots:
         QCOMPARE(db->count(benchB), each);
         QCOMPARE(db->yieldRuns({}).size(), std::size_t(2 * each));
     }
+
+    // A run the local file refuses goes to the server alone; what the user is told is what
+    // became of it, and a keeper closed meanwhile still sends what only it holds.
+    void aRunTheLocalFileRefuses_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("server takes it") << true
+                                         << "kept on the history server only (the local "
+                                            "file refused it: ";
+        QTest::newRow("neither takes it")
+            << false << "the run is NOT in the history: the local file refused it (";
+    }
+    void aRunTheLocalFileRefuses()
+    {
+        QFETCH(bool, serverUp);
+        QFETCH(QString, says);
+        const QString path = data.filePath("refusing.sqlite");
+        QVERIFY(refusingFile(path));
+        auto keeper = std::make_unique<RunKeeper>(serverUp ? url : NoServer, path);
+        QSignalSpy sent(keeper.get(), &RunKeeper::sentAlone);
+        QVERIFY(keeper->keep(historyRun("a1", "SN-1", Monday))
+                    .endsWith("sending it to the "
+                              "history server alone"));
+        keeper->waitForSync();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent[0].mid(0, 2), (QList<QVariant>{"a1", serverUp}));
+        const QString said = sent[0][2].toString();
+        QVERIFY2(said.startsWith(says) && said.contains("not a database") &&
+                     (serverUp || said.contains("cannot be reached")),
+                 qPrintable(said));
+        if (!serverUp)
+            return;
+        QVERIFY(!keeper->keep(historyRun("a2", "SN-1", Monday + 1s)).isEmpty());
+        QVERIFY(!keeper->keep(historyRun("a3", "SN-1", Monday + 2s)).isEmpty());
+        keeper.reset(); // while a2 goes up, a3 only in memory
+        QCOMPARE(openServer()->count({}), 3);
+    }
+
+    // A server stopped mid-upload holds the closing window no longer than its bound; the run
+    // waits in the local file.
+    void closingWhileTheServerIsStopped()
+    {
+        const QString path = data.filePath("stopped.sqlite");
+        QVERIFY(openServer()); // its tables
+        StoppedBackend stopped(pg, url.section('/', -1), "runs");
+        auto keeper = std::make_unique<RunKeeper>(url, path);
+        QCOMPARE(keeper->keep(historyRun("s1", "SN-2", Monday)), QString());
+        QVERIFY(stopped.stopTheNext());
+        std::atomic<bool> closed{false};
+        std::thread resume([&] { // else a keeper that waits would wait for good
+            for (int n = 0; n < 150 && !closed; ++n)
+                std::this_thread::sleep_for(100ms);
+            ::kill(stopped.pid, SIGCONT);
+        });
+        QElapsedTimer took;
+        took.start();
+        keeper.reset();
+        closed = true;
+        const qint64 ms = took.elapsed();
+        resume.join();
+        QVERIFY2(ms < std::chrono::milliseconds(historyLimits::Closing + 2s).count(),
+                 qPrintable(QString::number(ms)));
+        QCOMPARE(HistoryDb::openLocal(path, nullptr)
+                     ->waitingCount(ServerUrl::parse(url, nullptr)->shown(), false),
+                 1);
+    }
+
+    // The window over a file damaged in the middle: an export that meets the damage writes no
+    // file and names the database; an upload's trouble is worded by its cause.
+    void theWindowOverADamagedFile()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toLocal8Bit());
+        QVERIFY(damagedHistory(localHistoryPath(), ServerUrl::parse(url, nullptr)->shown()));
+        HistoryLink link;
+        HistoryWindow window(link);
+        window.show();
+        const QString csv = home.filePath("runs.csv");
+        QTimer answer; // the file dialog, answered from inside its own loop
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                dialog->selectFile(csv);
+                static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+            }
+        });
+        answer.start(50);
+        BoxCatcher boxes;
+        window.findChild<QPushButton *>("export")->click();
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.boxes[0].text.contains("Nothing exported: cannot read the local file " +
+                                              localHistoryPath()),
+                 qPrintable(boxes.boxes[0].text));
+        QVERIFY(!QFile::exists(csv));
+
+        HistorySettings settings = HistorySettings::load();
+        settings.server = url;
+        settings.save();
+        link.settingsChanged();
+        const auto *status = window.findChild<QLabel *>("status");
+        QTRY_VERIFY(!status->text().contains("reaching"));
+        window.findChild<QPushButton *>("sync")->click();
+        QTRY_VERIFY2(status->text().contains(" — some runs cannot be read from the local file: "),
+                     qPrintable(status->text()));
+        QVERIFY(!status->text().contains("cannot be reached"));
+    }
 };
 
-QTEST_GUILESS_MAIN(HistoryServerTest)
+QTEST_MAIN(HistoryServerTest)
 #include "tst_history_server.moc"

@@ -14,15 +14,19 @@ RunKeeper &HistoryLink::keeper()
         runKeeper = std::make_unique<RunKeeper>(HistorySettings::load().server);
         connect(runKeeper.get(), &RunKeeper::progress, this, &HistoryLink::progress);
         connect(runKeeper.get(), &RunKeeper::synced, this, &HistoryLink::synced);
+        connect(runKeeper.get(), &RunKeeper::sentAlone, this, &HistoryLink::sentAlone);
     }
     return *runKeeper;
 }
 
 QString HistoryLink::keep(const line::SelfTestReport &report, const line::ReportHeader &header,
-                          const line::WallClock &wallClock)
+                          const line::WallClock &wallClock, QString *runId)
 {
-    const QString why = keeper().keep(
-        newRunRecord(report, header, wallClock, HistorySettings::load().stationName()));
+    const line::RunRecord run =
+        newRunRecord(report, header, wallClock, HistorySettings::load().stationName());
+    if (runId)
+        *runId = QString::fromStdString(run.id);
+    const QString why = keeper().keep(run);
     if (why.isEmpty())
         emit kept();
     return why;
@@ -36,6 +40,6 @@ void HistoryLink::syncInBackground()
 
 void HistoryLink::settingsChanged()
 {
-    runKeeper.reset(); // an upload under way ends first
+    runKeeper.reset(); // an upload under way ends first, within its bound
     emit reconnected();
 }

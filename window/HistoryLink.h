@@ -21,8 +21,9 @@ public:
 
     RunKeeper &keeper();
     // Keeps a finished run under this station's name; what went wrong in a sentence, or empty.
+    // `runId`, when given, is the run's id, for sentAlone.
     QString keep(const line::SelfTestReport &report, const line::ReportHeader &header,
-                 const line::WallClock &wallClock);
+                 const line::WallClock &wallClock, QString *runId = nullptr);
     // Runs left waiting by an earlier session go up in the background, when there is a server.
     void syncInBackground();
     // The history settings were changed: the next use reaches the server they name.
@@ -32,6 +33,8 @@ signals:
     void kept();
     void progress(int uploaded, int total);
     void synced(int uploaded, int waiting, const QString &error);
+    // A run the local file refused: whether the server took it, in a sentence.
+    void sentAlone(const QString &runId, bool kept, const QString &said);
     void reconnected();
 
 private:

@@ -396,10 +396,15 @@ void HistoryWindow::exportCsv()
     bool written = file.open(QIODevice::WriteOnly) && file.write(runCsvHeader()) >= 0;
     forEachRun(*db, filter(),
                [&](const RunRow &run) { written = written && file.write(runCsvRow(run)) >= 0; });
-    if (!written || !file.commit())
+    if (!db->lastError().isEmpty()) { // the rows ended on damage: no file rather than half of one
+        file.cancelWriting();
+        showTesterMessage(
+            this, tr("Nothing exported: cannot read %1: %2").arg(db->name(), db->lastError()));
+    } else if (!written || !file.commit()) {
         showTesterMessage(
             this,
             tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
 }
 
 void HistoryWindow::editSettings()
@@ -414,7 +419,7 @@ void HistoryWindow::synced(int uploaded, int waiting, const QString &error)
     progress.hide();
     syncButton.setEnabled(!HistorySettings::load().server.isEmpty());
     if (!error.isEmpty())
-        serverProblem = tr("the server cannot be reached: %1").arg(error);
+        serverProblem = error; // led by its cause already
     else if (server)
         serverProblem.clear();
     Q_UNUSED(uploaded)

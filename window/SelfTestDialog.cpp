@@ -115,6 +115,14 @@ void SelfTestDialog::keepRunsIn(HistoryLink *link)
 {
     historyLink = link;
     history.setVisible(link != nullptr);
+    if (link) // a run the local file refused: the server's answer replaces "sending it…"
+        connect(link, &HistoryLink::sentAlone, this,
+                [this](const QString &runId, bool, const QString &said) {
+                    if (runId != keptRunId)
+                        return;
+                    keptRunSaid = said;
+                    showFiles();
+                });
 }
 
 // A window of the dialog's own, since the dialog blocks every other window while it is open.
@@ -253,6 +261,9 @@ void SelfTestDialog::startTest()
     reason.clear();
     files.clear();
     savedFiles.clear();
+    fileProblems.clear();
+    keptRunId.clear();
+    keptRunSaid.clear();
     close.setText(tr("Cancel"));
     runner->start();
     showSteps();
@@ -318,12 +329,10 @@ void SelfTestDialog::saveReports()
         reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
     const line::WallTime when =
         report.started() ? wallClock(*report.started()) : line::readClocks().wall;
-    QStringList problems;
     if (historyLink)
-        if (const QString why = historyLink->keep(report, header, wallClock); !why.isEmpty())
-            problems << why;
+        keptRunSaid = historyLink->keep(report, header, wallClock, &keptRunId);
     if (!QDir(memory.reportFolder).mkpath(QStringLiteral(".")))
-        problems << tr("cannot create %1").arg(memory.reportFolder);
+        fileProblems << tr("cannot create %1").arg(memory.reportFolder);
     const QString stem = unusedReportPath(
         memory.reportFolder,
         QString::fromStdString(line::reportFileStem(memory.serialNumber.toStdString(), when)),
@@ -335,18 +344,25 @@ void SelfTestDialog::saveReports()
         if (const QString problem = writeReportFile(path, text); problem.isEmpty())
             savedFiles << path;
         else
-            problems << tr("cannot write %1: %2").arg(path, problem);
+            fileProblems << tr("cannot write %1: %2").arg(path, problem);
     }
+    showFiles();
+    if (opensReport && !savedFiles.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(savedFiles.front()));
+}
+
+void SelfTestDialog::showFiles()
+{
     QStringList lines;
     for (const QString &path : savedFiles)
         lines << QStringLiteral("<a href=\"%1\">%2</a>")
                      .arg(QUrl::fromLocalFile(path).toString(),
                           QDir::toNativeSeparators(path).toHtmlEscaped());
-    for (const QString &problem : problems)
-        lines << QStringLiteral("<span style=\"color:red\">%1</span>").arg(problem.toHtmlEscaped());
+    for (const QString &problem : QStringList{keptRunSaid} + fileProblems)
+        if (!problem.isEmpty())
+            lines << QStringLiteral("<span style=\"color:red\">%1</span>")
+                         .arg(problem.toHtmlEscaped());
     files.setText(tr("Report: ") + lines.join(QStringLiteral("<br>")));
-    if (opensReport && !savedFiles.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(savedFiles.front()));
 }
 
 void SelfTestDialog::chooseFolder()

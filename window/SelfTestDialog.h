@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -57,6 +57,7 @@ private:
     void showSteps();
     void finished();
     void saveReports();
+    void showFiles();
     void chooseFolder();
     void showHistory();
 
@@ -73,7 +74,8 @@ private:
     QProgressBar progress;
     QTreeWidget steps;
     std::unique_ptr<SelfTestRunner> runner;
-    QStringList savedFiles;
+    QStringList savedFiles, fileProblems;
+    QString keptRunId, keptRunSaid; // the last run kept, and what befell it when not as asked
     int comNumber = 0;
     QString devicePath;
     bool opensReport = true;

@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <csignal>
+
 // The real PostgreSQL server CTest starts for the history's tests (tests/support/pg-server.sh),
 // trusting loopback: a fresh database for each test, reached as its owner or by URL.
 struct PgServer {
@@ -67,5 +69,38 @@ struct PgServer {
     QString freshUrl(const QString &name) const
     {
         return freshDatabase(name).replace(":s3cret-word@", "@");
+    }
+};
+
+// A server that took a statement and stopped answering: `table` locked on a connection of its
+// own, and the first backend to queue for the lock stopped (SIGSTOP) until this goes.
+struct StoppedBackend {
+    QSqlDatabase locker;
+    QSqlQuery query;
+    int pid = 0;
+
+    StoppedBackend(const PgServer &pg, const QString &database, const QString &table)
+        : locker(pg.owner("locker", database)), query(locker)
+    {
+        QVERIFY(locker.open() && query.exec("BEGIN") && query.exec("LOCK TABLE " + table));
+    }
+    ~StoppedBackend()
+    {
+        if (pid)
+            ::kill(pid, SIGCONT);
+        query = QSqlQuery();
+        locker = QSqlDatabase();
+        QSqlDatabase::removeDatabase("locker");
+    }
+    // Whether one queued within `ms` and is stopped.
+    bool stopTheNext(int ms = 3000)
+    {
+        QElapsedTimer took;
+        took.start();
+        while (!pid && took.elapsed() < ms)
+            if (query.exec("SELECT pid FROM pg_locks WHERE NOT granted") && query.next() &&
+                ::kill(query.value(0).toInt(), SIGSTOP) == 0)
+                pid = query.value(0).toInt();
+        return pid != 0;
     }
 };
