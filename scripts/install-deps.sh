@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     git cmake g++ make pkgconf
     qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-qpa-plugins
-    libqt6sql6-sqlite libqt6sql6-psql postgresql
+    libqt6sql6-sqlite libqt6sql6-psql postgresql libpq-dev
     fonts-liberation fonts-dejavu-core
     clang libclang-rt-14-dev libbenchmark-dev
     dpkg-dev file lintian help2man
