@@ -134,14 +134,21 @@ struct StopCase {
     Stop::How how;
     const char *at;
     line::StepId step;
+    const char *allRow = "";  // the record's word for what went out
+    bool broadcast = false;   // the All row by broadcast too
 };
 
 const StopCase Stops[] = {
     {"cancel, first read out", Stop::How::Cancel, "Read Coils", line::StepId::Link},
     {"cancel, relay 4 ON out", Stop::How::Cancel, "Write Single Coil 3 (relay 4) ON",
      line::StepId::Relays},
+    // Out, unanswered as broadcasts are, when the cancel comes: every module on the line is on.
+    {"cancel, all ON by broadcast out", Stop::How::Cancel, "to all", line::StepId::Relays,
+     "module_and_broadcast", true},
+    {"cancel, all OFF to the module out", Stop::How::Cancel, "Write Multiple Coils 0-7 (relays 1-8): OFF",
+     line::StepId::Relays, "module", true},
     {"cancel, asking about relay 6", Stop::How::Cancel, "relay 6", line::StepId::Relays},
-    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital},
+    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital, "module"},
     {"port lost after relay 4 ON", Stop::How::LosePort, "Write Single Coil 3 (relay 4) ON",
      line::StepId::Relays},
     {"port gone for good after relay 4 ON", Stop::How::LosePortForGood,
@@ -289,7 +296,7 @@ private slots:
     {
         const StopCase &c = fetchCase(Stops);
         FakeLine fake(wall);
-        line::SelfTest test(line::SelfTestSettings{1, true, true});
+        line::SelfTest test(line::SelfTestSettings{1, true, true, c.broadcast});
         fake.module.coils = {true, false, false, false, false, true, false, true};
         run(test, fake, [](const Action &) { return Answer::Yes; }, {c.how, c.at});
 
@@ -306,11 +313,17 @@ private slots:
             QCOMPARE(line::meaning(s.traffic.back()), c.at);
             return;
         }
+        QCOMPARE(line::allRowWayName(r.relays.allRow), c.allRow);
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+        // Addressed, so each is answered; then by broadcast for the modules it switched on.
+        const bool broadcastOn = std::string(c.at) == "to all";
+        const std::size_t last = s.traffic.size() - (broadcastOn ? 2 : 1);
         for (int n = 1; n <= 8; ++n)
-            QCOMPARE(line::meaning(s.traffic[s.traffic.size() - 9 + std::size_t(n)]),
+            QCOMPARE(line::meaning(s.traffic[last - 8 + std::size_t(n)]),
                      "Write Single Coil " + std::to_string(n - 1) + " (relay " + std::to_string(n) +
                          ") OFF");
+        if (broadcastOn)
+            QCOMPARE(line::meaning(s.traffic.back()), std::string("Write Multiple Coils 0-7 (relays 1-8) to all: OFF"));
     }
 
     // The operator switches input 2 when asked for input 1: asked at once, in the next read,
