@@ -32,6 +32,7 @@ struct Case {
     int signal = SIGTERM;
     const char *program = RZM530_TESTER_PATH;
     int times = 1; // how often the signal is sent
+    bool nohup = false; // started with SIGHUP ignored
 };
 
 const char *const Report = "%1/report.json";
@@ -63,6 +64,9 @@ const Case Cases[] = {
     {"SIGHUP twice to the console program", "--late 50", "", Report, "relays 00100000", false,
      130, "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP,
      RZM530_CLI_PATH, 2},
+    // Started with nohup: the session's end is no reason to stop.
+    {"SIGHUP under nohup", "--late 50", "", Report, "relays 00100000", false, 0, "Relays: pass",
+     "pass", 0, "relays 00000000", SIGHUP, RZM530_CLI_PATH, 1, true},
     {"port lost with relay 3 on", "--late 50", "", Report, "relays 00100000", true, 2,
      "ERROR: the port was lost", "error", 0, ""},
     {"through a number mapped to a server", "--tcp 0", "--port 5", Report, "", false, 0,
@@ -89,6 +93,8 @@ private slots:
         BareServer gateway(Frames::hex("00 01 00 00 00 04 01 01 01 85"));
         const QString json = QString(c.report).arg(sim.dir.path());
         QProcess tester;
+        if (c.nohup)
+            tester.setChildProcessModifier([] { ::signal(SIGHUP, SIG_IGN); });
         tester.start(QString::fromLocal8Bit(c.program),
                      QStringList{"--self-test", "--report", json} +
                          words(c.options).replaceInStrings("GATEWAY", gateway.url()));
