@@ -2,6 +2,7 @@
 // the real line monitor, so every verdict the sequencer judges is a real one.
 #include "Cases.h"
 #include "FakeLine.h"
+#include "Mbap.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTest.h"
@@ -124,7 +125,7 @@ Answer operate(const Case &c, const Action &a, FakeModule &module)
 
 // What stops a run, at the first prompt or request meaning that holds `at`.
 struct Stop {
-    enum class How { None, Cancel, LosePort, LosePortForGood } how = How::None;
+    enum class How { None, Cancel, LosePort, LosePortForGood, Gateway } how = How::None;
     std::string at;
 };
 
@@ -153,6 +154,9 @@ const StopCase Stops[] = {
      line::StepId::Relays},
     {"port gone for good after relay 4 ON", Stop::How::LosePortForGood,
      "Write Single Coil 3 (relay 4) ON", line::StepId::Relays},
+    // From the read-back on, replies in Modbus TCP framing: the switch-off is still tried.
+    {"Modbus TCP after relay 4 ON", Stop::How::Gateway, "Write Single Coil 3 (relay 4) ON",
+     line::StepId::Relays},
 };
 
 // The answer to "Input 2 changed, input 1 expected", and the digital step's result.
@@ -214,6 +218,7 @@ void run(line::SelfTest &test, FakeLine &fake, const std::function<Answer(const 
         const line::Transaction t = fake.send(a.request, a.replyWait);
         if (stopHere(How::Cancel, line::meaning(t)))
             test.cancel();
+        fake.gateway = fake.gateway || stopHere(How::Gateway, line::meaning(t));
         lost = lost || stopHere(How::LosePort, line::meaning(t)) ||
                stopHere(How::LosePortForGood, line::meaning(t));
         test.replied(t);
@@ -303,7 +308,9 @@ private slots:
         const line::SelfTestReport &r = test.report();
         const bool lost = c.how != Stop::How::Cancel;
         QCOMPARE(line::outcomeWord(r.outcome), lost ? "error" : "aborted");
-        QCOMPARE(r.reason, lost ? "the port was lost" : "cancelled by the operator");
+        QCOMPARE(r.reason, c.how == Stop::How::Gateway ? line::ModbusTcpWords
+                           : lost                      ? "the port was lost"
+                                                       : "cancelled by the operator");
         QCOMPARE(r.step(line::StepId::Analog).result, line::StepResult::NotRun);
         const auto &s = r.step(c.step);
         QCOMPARE(line::resultWord(s.result), lost ? "error" : "cancelled");
@@ -311,6 +318,11 @@ private slots:
             QVERIFY2(f.reason.find("No reply") == std::string::npos, f.reason.c_str());
         if (c.how == Stop::How::LosePortForGood) {
             QCOMPARE(line::meaning(s.traffic.back()), c.at);
+            return;
+        }
+        if (c.how == Stop::How::Gateway) { // tried, then ended by the same framing
+            QCOMPARE(line::meaning(s.traffic.back()), "Write Single Coil 0 (relay 1) OFF");
+            QVERIFY(!fake.module.coils[0]);
             return;
         }
         QCOMPARE(line::allRowWayName(r.relays.allRow), c.allRow);
