@@ -37,6 +37,17 @@ struct Case {
 
 const char *const Report = "%1/report.json";
 
+// How many aborted runs the history keeps, as the console lists them.
+int keptAborted()
+{
+    QProcess history;
+    history.start(QString::fromLocal8Bit(RZM530_CLI_PATH),
+                  {"--history", "--outcome", "aborted"});
+    if (!history.waitForFinished(10000) || history.exitCode() != 0)
+        return -1;
+    return int(history.readAllStandardOutput().count('\n'));
+}
+
 const Case Cases[] = {
     // The other module on the line is never touched, unless a broadcast is asked for.
     {"healthy, beside another module", "--address 1,17", "--address 17", Report, "", false, 0,
@@ -92,6 +103,8 @@ private slots:
             QVERIFY(sim.mapServer(5));
         BareServer gateway(Frames::hex("00 01 00 00 00 04 01 01 01 85"));
         const QString json = QString(c.report).arg(sim.dir.path());
+        const bool hangUp = c.signal == SIGHUP && *c.interruptAt && !c.nohup;
+        const int abortedBefore = hangUp ? keptAborted() : 0;
         QProcess tester;
         if (c.nohup)
             tester.setChildProcessModifier([] { ::signal(SIGHUP, SIG_IGN); });
@@ -121,6 +134,8 @@ private slots:
             QRegularExpression(QStringLiteral("relay (\\d)")).globalMatch(out);
         while (named.hasNext())
             QCOMPARE(named.next().captured(1).toInt(), c.relayBlamed);
+        if (hangUp) // the session's end loses no record
+            QCOMPARE(keptAborted(), abortedBefore + 1);
 
         if (c.simulatorEnds)
             return;
