@@ -135,8 +135,8 @@ struct StopCase {
     Stop::How how;
     const char *at;
     line::StepId step;
-    const char *allRow = "";  // the record's word for what went out
-    bool broadcast = false;   // the All row by broadcast too
+    const char *allRow = ""; // the record's word for what went out
+    bool broadcast = false;  // the All row by broadcast too
 };
 
 const StopCase Stops[] = {
@@ -146,8 +146,8 @@ const StopCase Stops[] = {
     // Out, unanswered as broadcasts are, when the cancel comes: every module on the line is on.
     {"cancel, all ON by broadcast out", Stop::How::Cancel, "to all", line::StepId::Relays,
      "module_and_broadcast", true},
-    {"cancel, all OFF to the module out", Stop::How::Cancel, "Write Multiple Coils 0-7 (relays 1-8): OFF",
-     line::StepId::Relays, "module", true},
+    {"cancel, all OFF to the module out", Stop::How::Cancel,
+     "Write Multiple Coils 0-7 (relays 1-8): OFF", line::StepId::Relays, "module", true},
     {"cancel, asking about relay 6", Stop::How::Cancel, "relay 6", line::StepId::Relays},
     {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital, "module"},
     {"port lost after relay 4 ON", Stop::How::LosePort, "Write Single Coil 3 (relay 4) ON",
@@ -335,7 +335,8 @@ private slots:
                      "Write Single Coil " + std::to_string(n - 1) + " (relay " + std::to_string(n) +
                          ") OFF");
         if (broadcastOn)
-            QCOMPARE(line::meaning(s.traffic.back()), std::string("Write Multiple Coils 0-7 (relays 1-8) to all: OFF"));
+            QCOMPARE(line::meaning(s.traffic.back()),
+                     std::string("Write Multiple Coils 0-7 (relays 1-8) to all: OFF"));
     }
 
     // The operator switches input 2 when asked for input 1: asked at once, in the next read,

@@ -31,7 +31,7 @@ struct Case {
     const char *relaysAfter;    // what the simulator says of each module's relays, in order
     int signal = SIGTERM;
     const char *program = RZM530_TESTER_PATH;
-    int times = 1; // how often the signal is sent
+    int times = 1;      // how often the signal is sent
     bool nohup = false; // started with SIGHUP ignored
 };
 
@@ -41,8 +41,7 @@ const char *const Report = "%1/report.json";
 int keptAborted()
 {
     QProcess history;
-    history.start(QString::fromLocal8Bit(RZM530_CLI_PATH),
-                  {"--history", "--outcome", "aborted"});
+    history.start(QString::fromLocal8Bit(RZM530_CLI_PATH), {"--history", "--outcome", "aborted"});
     if (!history.waitForFinished(10000) || history.exitCode() != 0)
         return -1;
     return int(history.readAllStandardOutput().count('\n'));
@@ -69,12 +68,11 @@ const Case Cases[] = {
     {"SIGHUP with relay 3 on", "--late 50", "", Report, "relays 00100000", false, 130,
      "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP},
     {"SIGHUP to the console program", "--late 50", "", Report, "relays 00100000", false, 130,
-     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP,
-     RZM530_CLI_PATH},
+     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP, RZM530_CLI_PATH},
     // An ssh session dropping often sends it twice: still every relay off, not an end at once.
-    {"SIGHUP twice to the console program", "--late 50", "", Report, "relays 00100000", false,
-     130, "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP,
-     RZM530_CLI_PATH, 2},
+    {"SIGHUP twice to the console program", "--late 50", "", Report, "relays 00100000", false, 130,
+     "ABORTED: interrupted by a signal", "aborted", 0, "relays 00000000", SIGHUP, RZM530_CLI_PATH,
+     2},
     // Started with nohup: the session's end is no reason to stop.
     {"SIGHUP under nohup", "--late 50", "", Report, "relays 00100000", false, 0, "Relays: pass",
      "pass", 0, "relays 00000000", SIGHUP, RZM530_CLI_PATH, 1, true},
