@@ -90,15 +90,16 @@ int runSelfTest(const CommandLine::SelfTest &options)
     settings.broadcastAll = options.broadcastAll;
     SelfTestRunner test(session, settings);
     // Ctrl+C, SIGTERM and SIGHUP end the run as the operator's Cancel does: every relay off, a
-    // report. A second one, for a line too slow to wait for, ends the program at once; one while
-    // the run goes to the history server ends that wait.
+    // report. A second Ctrl+C or SIGTERM, for a line too slow to wait for, ends the program at
+    // once; a second SIGHUP is only the session going away again. One while the run goes to the
+    // history server ends that wait.
     QuitOnSignal interrupt(false);
-    int interruptions = 0;
-    QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&] {
-        if (++interruptions > 1)
-            QCoreApplication::exit(QuitOnSignal::ExitCode);
-        else
+    bool cancelled = false;
+    QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
+        if (!std::exchange(cancelled, true))
             test.cancel("interrupted by a signal");
+        else if (!QuitOnSignal::isHangUp(signal))
+            QCoreApplication::exit(QuitOnSignal::ExitCode);
     });
 
     // Each step is printed once it is over: when the next one has begun, or at the end.

@@ -202,8 +202,19 @@ Action SelfTest::next()
     staleReply = false; // a driver asking again has given up on the request out
     if (done)
         return {};
-    const Action a = actionFor(ops[at]);
+    const Op &op = ops[at];
+    const Action a = actionFor(op);
     awaitingReply = a.kind == Action::Kind::Send || a.kind == Action::Kind::Watch;
+    // Kept as it goes out, not as it is answered: a stop while it is out must know of it.
+    if (op.kind == Op::Kind::Write && op.item == 0) {
+        RelayValues &relays = report_.relays;
+        if (op.broadcast)
+            relays.allRow = AllRowWay::ModuleAndBroadcast;
+        else if (relays.allRow == AllRowWay::Unsaid)
+            relays.allRow = AllRowWay::Module;
+    }
+    if (op.broadcast && (op.kind == Op::Kind::Write || op.kind == Op::Kind::SwitchOff))
+        broadcastOn = op.on;
     return a;
 }
 
@@ -216,6 +227,8 @@ Action SelfTest::actionFor(const Op &op) const
         return send(op.item % 2 == 1 ? Request::readCoils(address)
                                      : Request::readRegisters(address));
     case Op::Kind::SwitchOff:
+        if (op.broadcast)
+            return send(Request::broadcastAllRelays(false), BroadcastWait);
         return send(Request::writeRelay(address, op.item, false));
     case Op::Kind::Write:
         if (op.item == 0 && op.broadcast)
@@ -348,6 +361,9 @@ void SelfTest::stop(Outcome outcome, std::string reason)
     ops.clear();
     for (int n = 1; n <= RelayCount; ++n)
         ops.push_back({Op::Kind::SwitchOff, n});
+    // Every other module on the line switched on too: only a broadcast reaches them all.
+    if (broadcastOn)
+        ops.push_back({Op::Kind::SwitchOff, 0, false, true});
     at = 0;
 }
 
@@ -360,8 +376,6 @@ bool SelfTest::judge(const Op &op, const Transaction &t, std::size_t index)
         return true;
     case Op::Kind::Write:
         // A write that went wrong blames no relay: its read-back shows what the relay did.
-        if (op.broadcast)
-            report_.relays.allRow = AllRowWay::ModuleAndBroadcast;
         if (op.broadcast && !t.reply().empty())
             failStep(writeName(op.item, op.on, true) + ": answered the broadcast", index);
         else if (!op.broadcast && t.verdict != Verdict::Ok)
@@ -597,15 +611,14 @@ void SelfTest::skipInput(int input)
     settle();
 }
 
-// Whatever else is going on, switching off included: nothing sent reaches a module.
+// Replies in Modbus TCP's framing: the switch-off is still tried, in case the gateway passes
+// it on; once switching off, such a reply ends the run, as nothing sent reaches a module.
 void SelfTest::wrongProtocol()
 {
-    if (!stopped) {
-        stopped = Outcome::Error;
-        report_.reason = ModbusTcpWords;
-        current().result = StepResult::Error;
-    }
-    finish();
+    if (stopped)
+        finish();
+    else
+        stop(Outcome::Error, ModbusTcpWords);
 }
 
 void SelfTest::advance()

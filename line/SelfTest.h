@@ -76,11 +76,13 @@ struct Action {
 //     while the others stay within 3 % of full scale of where they were.
 // After Skip the inputs are read again, from where the operator left them; a skipped input is
 // never failed, though a pair it changes with is still named. Replies in Modbus TCP's framing end
-// the test at once as an error: the line leads to a gateway of the wrong kind, and no module was
-// judged. Without an operator, steps 3 and 4 are not run. After cancel() or portLost() every relay
-// of the module is switched off by Write Single Coil, addressed, so that each is answered and no
-// other module on the bus is touched; a second lost port ends that at once. The sequencer has
-// no clock: all its times, the watch's time-out too, come from the transactions.
+// the test as an error, after the switch-off is tried: the line leads to a gateway of the wrong
+// kind, and no module was judged. Without an operator, steps 3 and 4 are not run. After cancel(),
+// portLost() or such a reply every relay of the module is switched off by Write Single Coil,
+// addressed, so that each is answered and no other module on the bus is touched; then, if all ON
+// by broadcast went out and all OFF by broadcast did not, all OFF by broadcast, for every other
+// module it switched on. A second lost port ends that at once. The sequencer has no clock: all
+// its times, the watch's time-out too, come from the transactions.
 class SelfTest {
 public:
     static constexpr int LinkReads = 20;
@@ -166,6 +168,7 @@ private:
     std::optional<Outcome> stopped; // cancelled or the port lost: switching off, then done
     bool noModule = false;
     bool done = false;
+    bool broadcastOn = false; // all ON by broadcast went out, all OFF by broadcast not yet
 };
 
 } // namespace line

@@ -140,7 +140,7 @@ const char *allRowWayName(AllRowWay way)
     case AllRowWay::Module:
         return "module";
     case AllRowWay::ModuleAndBroadcast:
-        return "module and broadcast";
+        return "module_and_broadcast";
     }
     return "";
 }

@@ -59,15 +59,16 @@ struct LinkValues {
 // off where it should be on does not switch on, both at once reads inverted.
 enum class RelayFault { StuckOn, StuckOff, Inverted };
 
-// Where the All row went: to the module, and by broadcast too when the operator asked for it.
-// Runs kept before it went to the module say nothing (it went by broadcast alone).
+// Where the All row went: to the module, and by broadcast too when the operator asked for it;
+// kept as each request goes out. Unsaid: the run stopped before the All row, and runs kept
+// before it went to the module say nothing either (it went by broadcast alone).
 enum class AllRowWay { Unsaid, Module, ModuleAndBroadcast };
 
 struct RelayValues {
     std::array<bool, 8> failed{}; // relay 1 first; exactly the relays with a fault
     std::array<std::optional<RelayFault>, 8> faults{};
     bool allFailed = false; // a relay sound on its own did not follow the All row
-    AllRowWay allRow = AllRowWay::Module;
+    AllRowWay allRow = AllRowWay::Unsaid;
 };
 
 // Two inputs that changed in the same read, the smaller number first.

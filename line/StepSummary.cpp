@@ -40,10 +40,7 @@ std::string relaySummary(const SelfTestReport &report)
         faults.push_back(AllRowFaultText);
     // Which way the All row went, once it has: a broadcast switches every module on the line.
     const StepResult result = report.step(StepId::Relays).result;
-    const bool reached = relays.allRow == AllRowWay::ModuleAndBroadcast ||
-                         (relays.allRow == AllRowWay::Module &&
-                          (result == StepResult::Pass || result == StepResult::Fail));
-    const std::string way = !reached ? ""
+    const std::string way = relays.allRow == AllRowWay::Unsaid ? ""
                             : relays.allRow == AllRowWay::Module
                                 ? "; the All row to the module only"
                                 : "; the All row to the module, then by broadcast";

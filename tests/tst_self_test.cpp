@@ -2,6 +2,7 @@
 // the real line monitor, so every verdict the sequencer judges is a real one.
 #include "Cases.h"
 #include "FakeLine.h"
+#include "Mbap.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTest.h"
@@ -124,7 +125,7 @@ Answer operate(const Case &c, const Action &a, FakeModule &module)
 
 // What stops a run, at the first prompt or request meaning that holds `at`.
 struct Stop {
-    enum class How { None, Cancel, LosePort, LosePortForGood } how = How::None;
+    enum class How { None, Cancel, LosePort, LosePortForGood, Gateway } how = How::None;
     std::string at;
 };
 
@@ -134,18 +135,28 @@ struct StopCase {
     Stop::How how;
     const char *at;
     line::StepId step;
+    const char *allRow = ""; // the record's word for what went out
+    bool broadcast = false;  // the All row by broadcast too
 };
 
 const StopCase Stops[] = {
     {"cancel, first read out", Stop::How::Cancel, "Read Coils", line::StepId::Link},
     {"cancel, relay 4 ON out", Stop::How::Cancel, "Write Single Coil 3 (relay 4) ON",
      line::StepId::Relays},
+    // Out, unanswered as broadcasts are, when the cancel comes: every module on the line is on.
+    {"cancel, all ON by broadcast out", Stop::How::Cancel, "to all", line::StepId::Relays,
+     "module_and_broadcast", true},
+    {"cancel, all OFF to the module out", Stop::How::Cancel,
+     "Write Multiple Coils 0-7 (relays 1-8): OFF", line::StepId::Relays, "module", true},
     {"cancel, asking about relay 6", Stop::How::Cancel, "relay 6", line::StepId::Relays},
-    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital},
+    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital, "module"},
     {"port lost after relay 4 ON", Stop::How::LosePort, "Write Single Coil 3 (relay 4) ON",
      line::StepId::Relays},
     {"port gone for good after relay 4 ON", Stop::How::LosePortForGood,
      "Write Single Coil 3 (relay 4) ON", line::StepId::Relays},
+    // From the read-back on, replies in Modbus TCP framing: the switch-off is still tried.
+    {"Modbus TCP after relay 4 ON", Stop::How::Gateway, "Write Single Coil 3 (relay 4) ON",
+     line::StepId::Relays},
 };
 
 // The answer to "Input 2 changed, input 1 expected", and the digital step's result.
@@ -207,6 +218,7 @@ void run(line::SelfTest &test, FakeLine &fake, const std::function<Answer(const 
         const line::Transaction t = fake.send(a.request, a.replyWait);
         if (stopHere(How::Cancel, line::meaning(t)))
             test.cancel();
+        fake.gateway = fake.gateway || stopHere(How::Gateway, line::meaning(t));
         lost = lost || stopHere(How::LosePort, line::meaning(t)) ||
                stopHere(How::LosePortForGood, line::meaning(t));
         test.replied(t);
@@ -289,14 +301,16 @@ private slots:
     {
         const StopCase &c = fetchCase(Stops);
         FakeLine fake(wall);
-        line::SelfTest test(line::SelfTestSettings{1, true, true});
+        line::SelfTest test(line::SelfTestSettings{1, true, true, c.broadcast});
         fake.module.coils = {true, false, false, false, false, true, false, true};
         run(test, fake, [](const Action &) { return Answer::Yes; }, {c.how, c.at});
 
         const line::SelfTestReport &r = test.report();
         const bool lost = c.how != Stop::How::Cancel;
         QCOMPARE(line::outcomeWord(r.outcome), lost ? "error" : "aborted");
-        QCOMPARE(r.reason, lost ? "the port was lost" : "cancelled by the operator");
+        QCOMPARE(r.reason, c.how == Stop::How::Gateway ? line::ModbusTcpWords
+                           : lost                      ? "the port was lost"
+                                                       : "cancelled by the operator");
         QCOMPARE(r.step(line::StepId::Analog).result, line::StepResult::NotRun);
         const auto &s = r.step(c.step);
         QCOMPARE(line::resultWord(s.result), lost ? "error" : "cancelled");
@@ -306,11 +320,23 @@ private slots:
             QCOMPARE(line::meaning(s.traffic.back()), c.at);
             return;
         }
+        if (c.how == Stop::How::Gateway) { // tried, then ended by the same framing
+            QCOMPARE(line::meaning(s.traffic.back()), "Write Single Coil 0 (relay 1) OFF");
+            QVERIFY(!fake.module.coils[0]);
+            return;
+        }
+        QCOMPARE(line::allRowWayName(r.relays.allRow), c.allRow);
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+        // Addressed, so each is answered; then by broadcast for the modules it switched on.
+        const bool broadcastOn = std::string(c.at) == "to all";
+        const std::size_t last = s.traffic.size() - (broadcastOn ? 2 : 1);
         for (int n = 1; n <= 8; ++n)
-            QCOMPARE(line::meaning(s.traffic[s.traffic.size() - 9 + std::size_t(n)]),
+            QCOMPARE(line::meaning(s.traffic[last - 8 + std::size_t(n)]),
                      "Write Single Coil " + std::to_string(n - 1) + " (relay " + std::to_string(n) +
                          ") OFF");
+        if (broadcastOn)
+            QCOMPARE(line::meaning(s.traffic.back()),
+                     std::string("Write Multiple Coils 0-7 (relays 1-8) to all: OFF"));
     }
 
     // The operator switches input 2 when asked for input 1: asked at once, in the next read,

@@ -27,7 +27,7 @@ HistorySettingsDialog::HistorySettingsDialog(QWidget *parent) : QDialog(parent)
     auto *note = new QLabel(
         tr("Without a server the runs stay in this computer's file. With one, each run goes up "
            "to it as well, and the history shows the server's runs. Give the password in "
-           "~/.pgpass or PGPASSWORD: it is never stored here."),
+           "~/.pgpass, or the file PGPASSFILE names: it is never stored here."),
         this);
     note->setWordWrap(true);
     auto *form = new QFormLayout;

@@ -6,7 +6,7 @@
 
 // This station's name and the history server, remembered per user. A password typed in the
 // server's URL is used for nothing and never stored: the PostgreSQL client finds it in
-// ~/.pgpass or PGPASSWORD.
+// ~/.pgpass, or the file PGPASSFILE names, as the console program says too.
 class HistorySettingsDialog : public QDialog {
     Q_OBJECT
 public:

@@ -42,7 +42,9 @@ struct FakeLine {
             break;
         }
         const Bytes request(link.written.begin(), link.written.end());
-        const Bytes reply = module.answer(request);
+        const Bytes answer = module.answer(request);
+        // A Modbus TCP gateway where a serial device server was meant: the module still obeys.
+        const Bytes reply = gateway ? Bytes{0, 1, 0, 0, 0, 4, 1, 1, 1, 0x85} : answer;
         const line::Time sent = exchange(monitor, now, request, reply);
         now = sent + Turnaround + std::int64_t(reply.size()) * ByteTime;
         if (!monitor.replyComplete())
@@ -52,6 +54,7 @@ struct FakeLine {
     }
 
     FakeModule module;
+    bool gateway = false; // every reply in Modbus TCP framing
     MemoryLink link;
     modbus::ModbusMaster master{link};
     line::LineMonitor monitor;
