@@ -168,7 +168,7 @@ void MonitorWindow::showHealth()
                                milliseconds(h.meanMs()), milliseconds(h.maxMs)));
     set(Since, QString::fromStdString(line::dateAndTime(h.sinceWall)).left(19));
     set(EndedByTester, QString::number(h.endedByTester));
-    const auto tool = [this](const line::Health::ToolCount &c) {
+    const auto tool = [](const line::Health::ToolCount &c) {
         return tr("%1 sent, %2 answered").arg(c.requests).arg(c.answered);
     };
     set(ScanProbes, tool(h.scanProbes));
