@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds modbus/ and line/ for Windows with MinGW-w64, warning-free, with their check program,
+# Builds modbus/ and the plain C++ layers for Windows with MinGW-w64, warning-free, with their check program,
 # and runs it under Wine without a display. Installs the cross compiler and Wine when missing.
 # The check program's "N passed, M failed" is the last line; any failure fails the script.
 set -euo pipefail
