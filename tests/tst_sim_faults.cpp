@@ -84,8 +84,8 @@ constexpr int SettleMs = 600;
 const char Loopback[] = "[fixture]\nname=loop\nsettle_ms=600\n[digital]\n1=1\n2=2\n3=3\n4=4\n"
                         "[analog]\n1=5,200-300,700-800\n2=6,200-300,700-800\n3=7,200-300,700-800\n";
 
-// With the fixture (Loopback unless named), the options and then the console command, relay
-// `relay` is switched on: the module as read at once, then once settled.
+// With the fixture (Loopback unless named) and the options, relay `relay` is switched on and
+// the console command given: the module as read at once, then once settled.
 struct WiredCase {
     const char *name, *fixture, *options, *command;
     int relay;
@@ -111,7 +111,7 @@ const WiredCase Wired[] = {
     {"contact open: the coil reads on, the input stays off", nullptr, "--contact-open 3", nullptr,
      3, "coils 00100000 inputs 0000 analog 250 250 250",
      "coils 00100000 inputs 0000 analog 250 250 250"},
-    {"contact open by command", nullptr, "", "fault contact-open 3", 3,
+    {"contact opened by command while closing", nullptr, "", "fault contact-open 3", 3,
      "coils 00100000 inputs 0000 analog 250 250 250",
      "coils 00100000 inputs 0000 analog 250 250 250"},
     {"dead input 2", nullptr, "--dead-input 2", nullptr, 2,
@@ -267,14 +267,14 @@ private slots:
                        words(c.options));
         QVERIFY(sim.ready());
         const QString address = sim.tcpAddress();
-        if (c.command)
-            QVERIFY(sim.command(c.command, "ok"));
         QTcpSocket socket;
         socket.connectToHost(QUrl(address).host(), quint16(QUrl(address).port()));
         QVERIFY(socket.waitForConnected(3000));
         QByteArray on = hex("01 05 00 00 FF 00");
         on[3] = char(c.relay - 1);
         QCOMPARE(ask(socket, withCrc(on), 8), withCrc(on)); // the echo
+        if (c.command)
+            QVERIFY(sim.command(c.command, "ok"));
         QCOMPARE(moduleRead(socket), QString::fromLatin1(c.atOnce));
         QTest::qWait(SettleMs);
         QCOMPARE(moduleRead(socket), QString::fromLatin1(c.settled));
