@@ -143,6 +143,8 @@ void LineBridge::fromTester(const QByteArray &request)
         emit collided(++collisionCount);
         return;
     }
+    ++requestsSent.frames;
+    requestsSent.bytes += request.size();
     if (requestWire)
         requestWire->send(request);
     else
@@ -178,6 +180,8 @@ void LineBridge::deliverReply(ModuleEnd &end)
 
 void LineBridge::replyOut(const QByteArray &reply)
 {
+    ++repliesSent.frames;
+    repliesSent.bytes += reply.size();
     if (replyWire)
         replyWire->send(reply);
     else

@@ -50,6 +50,13 @@ public:
     // The fault "drop the connection": false when no TCP client is connected.
     bool dropTcpClient() { return tcp && tcp->dropClient(); }
     int collisions() const { return collisionCount; }
+    // What crossed the line: requests that reached the modules, replies that reached the tester.
+    struct Carried {
+        int frames = 0;
+        qint64 bytes = 0;
+    };
+    Carried requestsCarried() const { return requestsSent; }
+    Carried repliesCarried() const { return repliesSent; }
 
 signals:
     void collided(int count);
@@ -91,4 +98,5 @@ private:
     std::unique_ptr<TcpSide> tcp;
     std::unique_ptr<WirePace> requestWire, replyWire; // when paced
     int collisionCount = 0;
+    Carried requestsSent, repliesSent;
 };

@@ -281,7 +281,7 @@ private slots:
     }
 
     // Paced, a request and its reply cannot be over before their 35 bytes have crossed a 9600
-    // baud line, ten bits each; they come as they would unpaced.
+    // baud line, ten bits each; they come as they would unpaced, and the line counts them.
     void pacedAsTheWire()
     {
         const QByteArray request = withCrc(hex("01 03 00 00 00 0B"));
@@ -300,6 +300,8 @@ private slots:
             const double ms = double(clock.nsecsElapsed()) / 1e6;
             if (paced)
                 QVERIFY2(ms >= (8 + 27) * 10 * 1000.0 / 9600, qPrintable(QString::number(ms)));
+            QVERIFY(sim.command("carried", "carried"));
+            QCOMPARE(sim.line, "carried 1 requests 8 bytes, 1 replies 27 bytes");
         }
         QCOMPARE(replies[1].size(), 27);
         QCOMPARE(replies[1], replies[0]);
