@@ -130,6 +130,10 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
         json.null();
     else
         json.value(report.reason);
+    json.key("untested").beginArray();
+    for (const std::string &name : untestedNames(report))
+        json.value(name);
+    json.endArray();
     time(json, "started", report.started(), wallClock);
     time(json, "finished", report.finished(), wallClock);
     json.key("operator").value(header.operatorName);

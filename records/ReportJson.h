@@ -11,9 +11,10 @@ namespace line {
 // The self-test as JSON for the record. Keys, as they stay:
 //   tester, verdict ("pass", "fail", "no module", "cancelled": a run stopped before its end,
 //   by a cancel or a lost port), outcome ("pass", "fail", "error", "aborted"), reason (why an
-//   error or aborted run stopped, else null), started, finished (isoTime, null without
-//   traffic), operator, module {address, serial_number}, port {com, device},
-//   steps[] {name, result ("pass", "fail", "skipped", "not run", "cancelled", "error"),
+//   error or aborted run stopped, else null), untested [what a run that came to its verdict
+//   left untested: "digital", a step none of whose inputs was tested, or "analog 3"], started,
+//   finished (isoTime, null without traffic), operator, module {address, serial_number}, port {com,
+//   device}, steps[] {name, result ("pass", "fail", "skipped", "not run", "cancelled", "error"),
 //   started, finished, summary (the step's one description), values {...}, failures [text],
 //   traffic [...] of a failed step only: {time, request, reply, verdict, response_ms, meaning},
 //   evidence [...] of a failed step only: for each failure, the index in traffic of the

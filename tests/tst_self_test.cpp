@@ -404,8 +404,9 @@ private slots:
         const QJsonObject o =
             QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(o.keys(), QStringList({"finished", "module", "operator", "outcome", "port",
-                                        "reason", "started", "steps", "tester", "verdict"}));
+        QCOMPARE(o.keys(),
+                 QStringList({"finished", "module", "operator", "outcome", "port", "reason",
+                              "started", "steps", "tester", "untested", "verdict"}));
         QCOMPARE(o["operator"].toString().toStdString(), name);
         QVERIFY(o["reason"].isNull() && o["port"]["com"].toInt() == 3);
         QCOMPARE(QStringList({o["verdict"].toString(), o["outcome"].toString(),

@@ -70,6 +70,7 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     big.setBold(true);
     verdict.setFont(big);
     verdict.setAlignment(Qt::AlignCenter);
+    verdict.setTextFormat(Qt::RichText);
     reason.setObjectName(QStringLiteral("reason"));
     reason.setAlignment(Qt::AlignCenter);
     reason.setWordWrap(true);
@@ -304,7 +305,13 @@ void SelfTestDialog::finished()
     ask(QString(), {});
     const line::SelfTestReport &report = runner->test().report();
     const line::Outcome outcome = report.outcome;
-    verdict.setText(QString::fromLatin1(line::outcomeWord(outcome)).toUpper());
+    // The word in large type, and what the run left untested beside it in small.
+    const QString note = QString::fromStdString(line::untestedNote(report)).toHtmlEscaped();
+    verdict.setText(QString::fromStdString(line::verdictWord(outcome)) +
+                    (note.isEmpty() ? QString()
+                                    : QStringLiteral(" <span style=\"font-size: 14px; "
+                                                     "font-weight: normal\">%1</span>")
+                                          .arg(note)));
     reason.setText(QString::fromStdString(report.reason));
     saveReports();
     runner.release()->deleteLater(); // it is still raising the signal that got us here
