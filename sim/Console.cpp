@@ -109,6 +109,7 @@ bool Console::execute(QStringList w)
     } else if (command == QLatin1String("fault")) {
         if (!executeFault(*module, named, w))
             return false;
+        emit module->faultsChanged();
     } else if (command == QLatin1String("collisions")) {
         say(QStringLiteral("collisions %1").arg(line.collisions()));
         return true;
