@@ -57,8 +57,7 @@ std::string crossedSummary(const std::vector<InputPair> &pairs)
 {
     std::vector<std::string> parts;
     for (const InputPair &p : pairs)
-        parts.push_back("inputs " + std::to_string(p[0]) + " and " + std::to_string(p[1]) +
-                        " change together");
+        parts.push_back(changeTogetherText(p));
     return parts.empty() ? std::string() : "; " + joined(parts);
 }
 
@@ -100,7 +99,10 @@ std::string stepSummary(const SelfTestReport &report, StepId id)
                                 };
                                 return value(a.low) + " / " + value(a.high);
                             }) +
-               " (low / high; limits " + limits(report.low) + ", " + limits(report.high) + ")" +
+               // A fixture's ranges are each input's own, and its faults name them.
+               (report.fixture.empty() ? " (low / high; limits " + limits(report.low) + ", " +
+                                             limits(report.high) + ")"
+                                       : std::string(" (low / high)")) +
                crossedSummary(report.analogCrossed);
     }
     return {};

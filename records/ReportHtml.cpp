@@ -164,7 +164,11 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
             cell("Serial no.", "th") + cell(htmlEscaped(serial)) + cell("Operator", "th") +
             cell(htmlEscaped(header.operatorName)) + "</tr>\n<tr>" + cell("Address", "th") +
             cell(std::to_string(report.address)) + cell("Port", "th") + cell(htmlEscaped(port)) +
-            "</tr>\n</table>\n";
+            "</tr>\n" +
+            (report.fixture.empty()
+                 ? std::string()
+                 : "<tr>" + cell("Fixture", "th") + cell(htmlEscaped(report.fixture)) + "</tr>\n") +
+            "</table>\n";
     const std::string note = untestedNote(report);
     html += "<div class=\"verdict " + outcome + "\">" + verdictWord(report.outcome) +
             (note.empty() ? "" : " <span class=\"untested\">" + htmlEscaped(note) + "</span>") +
