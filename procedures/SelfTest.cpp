@@ -94,7 +94,7 @@ template <typename Inputs> StepResult combined(const Inputs &inputs)
     return any(StepResult::Pass) ? StepResult::Pass : StepResult::NotRun;
 }
 
-Action send(const Request &request, std::chrono::milliseconds wait = SelfTest::ReplyWait)
+Action send(const ToolRequest &request, std::chrono::milliseconds wait = SelfTest::ReplyWait)
 {
     Action a;
     a.kind = Action::Kind::Send;
@@ -224,24 +224,24 @@ Action SelfTest::actionFor(const Op &op) const
     const std::string item = std::to_string(op.item);
     switch (op.kind) {
     case Op::Kind::LinkRead:
-        return send(op.item % 2 == 1 ? Request::readCoils(address)
-                                     : Request::readRegisters(address));
+        return send(op.item % 2 == 1 ? ToolRequest::readCoils(address)
+                                     : ToolRequest::readRegisters(address));
     case Op::Kind::SwitchOff:
         if (op.broadcast)
-            return send(Request::broadcastAllRelays(false), BroadcastWait);
-        return send(Request::writeRelay(address, op.item, false));
+            return send(ToolRequest::broadcastAllRelays(false), BroadcastWait);
+        return send(ToolRequest::writeRelay(address, op.item, false));
     case Op::Kind::Write:
         if (op.item == 0 && op.broadcast)
-            return send(Request::broadcastAllRelays(op.on), BroadcastWait);
+            return send(ToolRequest::broadcastAllRelays(op.on), BroadcastWait);
         if (op.item == 0)
-            return send(Request::writeAllRelays(address, op.on));
-        return send(Request::writeRelay(address, op.item, op.on));
+            return send(ToolRequest::writeAllRelays(address, op.on));
+        return send(ToolRequest::writeRelay(address, op.item, op.on));
     case Op::Kind::CheckCoils:
-        return send(Request::readCoils(address));
+        return send(ToolRequest::readCoils(address));
     case Op::Kind::AskClick:
         return ask("Did relay " + item + " click?", {Answer::Yes, Answer::No});
     case Op::Kind::ReadInputs:
-        return send(Request::readRegisters(address));
+        return send(ToolRequest::readRegisters(address));
     case Op::Kind::Watch: {
         if (strayInput) {
             const std::string stray = std::to_string(*strayInput);
@@ -249,7 +249,7 @@ Action SelfTest::actionFor(const Op &op) const
                            stray + " back and retry, or accept the failure.",
                        {Answer::Retry, Answer::Accept});
         }
-        Action a = send(Request::readRegisters(address));
+        Action a = send(ToolRequest::readRegisters(address));
         a.kind = Action::Kind::Watch;
         a.interval = WatchInterval;
         const bool on = report_.digital[std::size_t(op.item - 1)].sawOn;
@@ -261,7 +261,7 @@ Action SelfTest::actionFor(const Op &op) const
         return ask("Turn analog input " + item + " to its " + endName(op.on) + " end",
                    {Answer::Continue, Answer::Skip});
     case Op::Kind::ReadAnalog:
-        return send(Request::readRegisters(address));
+        return send(ToolRequest::readRegisters(address));
     }
     return {};
 }

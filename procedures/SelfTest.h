@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Request.h"
+#include "ToolRequest.h"
 #include "SelfTestResult.h"
 #include "Transaction.h"
 
@@ -53,7 +53,7 @@ struct Action {
     enum class Kind { Send, Ask, Watch, Finished };
 
     Kind kind = Kind::Finished;
-    Request request;
+    ToolRequest request;
     std::chrono::milliseconds replyWait{0};
     std::chrono::milliseconds interval{0};
     std::string prompt;
