@@ -5,6 +5,7 @@
 // Relay n is coil n - 1; analog input r is register 3 + r; digital input c is register 6 + c.
 #include "SelfTest.h"
 
+#include "LineTiming.h"
 #include "Mbap.h"
 #include "Words.h"
 
@@ -228,11 +229,11 @@ Action SelfTest::actionFor(const Op &op) const
                                      : ToolRequest::readRegisters(address));
     case Op::Kind::SwitchOff:
         if (op.broadcast)
-            return send(ToolRequest::broadcastAllRelays(false), BroadcastWait);
+            return send(ToolRequest::broadcastAllRelays(false), BroadcastTurnaround);
         return send(ToolRequest::writeRelay(address, op.item, false));
     case Op::Kind::Write:
         if (op.item == 0 && op.broadcast)
-            return send(ToolRequest::broadcastAllRelays(op.on), BroadcastWait);
+            return send(ToolRequest::broadcastAllRelays(op.on), BroadcastTurnaround);
         if (op.item == 0)
             return send(ToolRequest::writeAllRelays(address, op.on));
         return send(ToolRequest::writeRelay(address, op.item, op.on));

@@ -88,7 +88,6 @@ public:
     static constexpr int LinkReads = 20;
     static constexpr int SilentReadsForNoModule = 3;
     static constexpr std::chrono::milliseconds ReplyWait{500};
-    static constexpr std::chrono::milliseconds BroadcastWait{100};
     static constexpr std::chrono::milliseconds WatchInterval{200};
     static constexpr std::chrono::seconds WatchTimeout{30};
     static constexpr int AnalogFullScale = 1023;
