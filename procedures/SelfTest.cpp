@@ -69,8 +69,6 @@ void SelfTest::noteSent(const Op &op)
     // All ON by broadcast switched on every other module too, which only a broadcast reaches.
     if (op.kind == Op::Kind::SwitchAll && op.broadcast)
         broadcastOn = op.switchOn;
-    else if (op.kind == Op::Kind::AllOffByBroadcast)
-        broadcastOn = false;
 }
 
 void SelfTest::replied(const Transaction &transaction)
