@@ -135,7 +135,6 @@ private:
     void readAnalogEnd(const Op &op, const Transaction &t, std::size_t index);
     void crossed(int tested, int other, std::size_t index);
     void failStep(std::string reason, std::optional<std::size_t> transaction = {});
-    void failRelay(int relay, std::string reason);
     void failInput(int input, std::string reason, std::optional<std::size_t> transaction = {});
     StepResult &inputResult(int input); // of the step running
 
