@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTextStream>
 
 #include <memory>
@@ -34,7 +36,10 @@ int runWindow(int argc, char *argv[])
     const CommandLine commandLine(QCoreApplication::arguments());
     if (commandLine.console())
         return usageError(commandLine.errorText());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
+    // As XPM and nothing else: left to guess, Qt would load every image format plugin to ask it.
+    QImageReader icon(QStringLiteral(":/rzm530.xpm"), "xpm");
+    icon.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QApplication::setFont(testerFont()); // the message boxes too
 
     PortComm comm;

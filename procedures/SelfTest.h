@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Request.h"
+#include "SelfTestOp.h"
 #include "SelfTestResult.h"
+#include "ToolRequest.h"
 #include "Transaction.h"
 
 #include <array>
@@ -53,7 +54,7 @@ struct Action {
     enum class Kind { Send, Ask, Watch, Finished };
 
     Kind kind = Kind::Finished;
-    Request request;
+    ToolRequest request;
     std::chrono::milliseconds replyWait{0};
     std::chrono::milliseconds interval{0};
     std::string prompt;
@@ -88,7 +89,6 @@ public:
     static constexpr int LinkReads = 20;
     static constexpr int SilentReadsForNoModule = 3;
     static constexpr std::chrono::milliseconds ReplyWait{500};
-    static constexpr std::chrono::milliseconds BroadcastWait{100};
     static constexpr std::chrono::milliseconds WatchInterval{200};
     static constexpr std::chrono::seconds WatchTimeout{30};
     static constexpr int AnalogFullScale = 1023;
@@ -111,47 +111,46 @@ public:
     const SelfTestReport &report() const { return report_; }
 
 private:
-    // One thing to do; `item` is the relay (0: all eight), the input or the read.
-    struct Op {
-        enum class Kind {
-            LinkRead,
-            SwitchOff,
-            Write,
-            CheckCoils,
-            AskClick,
-            ReadInputs,
-            Watch,
-            AskAnalog,
-            ReadAnalog
-        };
-        Kind kind;
-        int item = 0;           // CheckCoils: Opening after the first switch-off
-        bool on = false;        // Write, CheckCoils: the state; AskAnalog, ReadAnalog: the high end
-        bool broadcast = false; // Write, CheckCoils of the All row
-    };
+    using Op = SelfTestOp;
 
+    // Planning (SelfTestPlan.cpp): which ops a step takes, in order, and what each one puts on
+    // the line or asks.
     std::vector<Op> plan(StepId id) const;
     Action actionFor(const Op &op) const;
+
+    // Judging (SelfTestJudging.cpp, and SelfTestInputs.cpp for the inputs): each step's replies
+    // in one place, and its result at its end. A judge says whether the op is done with; a new
+    // step adds its own beside these, and judge() hands it the step's replies.
     bool judge(const Op &op, const Transaction &t, std::size_t index);
-    void judgeLinkRead(const Op &op, const Transaction &t, std::size_t index);
-    void judgeCoils(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeLink(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeRelays(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeDigital(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    StepResult stepResult() const;
+    void judgeReadBack(const Op &op, const Transaction &t, std::size_t index);
     void blameRelay(int relay, bool readOn, std::size_t index);
-    void judgeInputs(const Transaction &t);
-    bool judgeWatch(const Op &op, const Transaction &t, std::size_t index);
-    void judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    void judgeClick(int relay, Answer answer);
+    void readInputs(const Transaction &t);
+    bool watchDigital(const Op &op, const Transaction &t, std::size_t index);
+    void readAnalogEnd(const Op &op, const Transaction &t, std::size_t index);
     void crossed(int tested, int other, std::size_t index);
-    void answerStray(int input, Answer answer);
-    void fail(int item, std::string reason, std::optional<std::size_t> transaction = {});
     void failStep(std::string reason, std::optional<std::size_t> transaction = {});
-    void stop(Outcome outcome, std::string reason);
+    void failInput(int input, std::string reason, std::optional<std::size_t> transaction = {});
+    StepResult &inputResult(int input); // of the step running
+
+    // The run (SelfTest.cpp): from op to op and step to step.
+    void noteSent(const Op &op);
+    void answerStray(int input, Answer answer);
+    void skipInput(int input);
     void advance();
     void settle();
     void begin(StepId id);
-    void end();
     void finish();
-    void skipInput(int input);
-    void wrongProtocol();
     StepRecord &current() { return report_.step(step); }
+
+    // Switching off (SelfTestSwitchOff.cpp): after cancel(), portLost() or a Modbus TCP reply.
+    void stop(Outcome outcome, std::string reason);
+    void wrongProtocol();
 
     SelfTestSettings settings;
     SelfTestReport report_;
