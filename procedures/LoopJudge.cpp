@@ -38,7 +38,6 @@ std::string when(const LoopRead &read)
 
 LoopJudge::LoopJudge(const Fixture &fixture, StepId step, SelfTestReport &report) : step(step)
 {
-    report.fixture = fixture.name;
     const auto sound = [&](int relay) { return !report.relays.failed[std::size_t(relay - 1)]; };
     if (step == StepId::Digital) {
         for (const DigitalLoop &d : fixture.digital)

@@ -89,7 +89,7 @@ struct AnalogInput {
     StepResult result = StepResult::NotRun;
     std::optional<int> low, high;
     // On a fixture, this input's own ranges with its relay off and on; else the run's limits.
-    std::optional<AnalogLimits> lowLimits, highLimits;
+    std::optional<AnalogLimits> lowLimits{}, highLimits{};
 };
 
 // Something an input did wrong on a fixture, with the relay switched when it showed.
