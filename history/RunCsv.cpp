@@ -1,6 +1,6 @@
 #include "RunCsv.h"
 
-#include "Csv.h"
+#include "CsvField.h"
 #include "Report.h"
 
 #include <array>
