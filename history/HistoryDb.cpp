@@ -2,7 +2,6 @@
 #include "HistoryDb.h"
 
 #include "HistoryConnection.h"
-#include "RunCsv.h"
 #include "StoredTime.h"
 
 #include <QSqlQuery>
@@ -13,7 +12,7 @@ namespace {
 
 Outcome outcomeOf(const QString &word)
 {
-    return outcomeNamed(word).value_or(Outcome::Error);
+    return line::outcomeNamed(word.toStdString()).value_or(Outcome::Error);
 }
 
 // Qt binds a null string as NULL.

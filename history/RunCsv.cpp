@@ -55,11 +55,3 @@ QString yieldText(const std::optional<double> &yield)
 {
     return yield ? QString::number(*yield, 'f', 3) : QString();
 }
-
-std::optional<line::Outcome> outcomeNamed(const QString &word)
-{
-    for (const line::Outcome o : line::Outcomes)
-        if (word.compare(QLatin1String(line::outcomeWord(o)), Qt::CaseInsensitive) == 0)
-            return o;
-    return std::nullopt;
-}

@@ -1,6 +1,5 @@
 #include "HistoryConnection.h"
 
-#include "RunCsv.h"
 #include "StoredTime.h"
 
 #include <QStringList>
