@@ -2,7 +2,7 @@
 
 #include "ExitStatus.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "PortTarget.h"
 #include "Scan.h"
 #include "SelfTestResult.h"

@@ -4,7 +4,7 @@
 #include "ExitStatus.h"
 #include "HistoryDb.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "NewRun.h"
 #include "QuitOnSignal.h"
 #include "ServerWait.h"

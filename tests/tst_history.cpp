@@ -1,8 +1,8 @@
 // The local history: a real SQLite file in a temporary data folder, written and read back
 // through the same code the tester and the console use.
 #include "HistoryDb.h"
-#include "HistoryPlace.h"
 #include "HistoryRuns.h"
+#include "HistorySettings.h"
 #include "RunCsv.h"
 #include "StdStringCompare.h"
 

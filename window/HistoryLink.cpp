@@ -1,6 +1,6 @@
 #include "HistoryLink.h"
 
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "NewRun.h"
 #include "RunKeeper.h"
 
