@@ -1,4 +1,5 @@
-#include "HistoryConnection.h"
+// A run filter as SQL: its WHERE clause and the values bound to it.
+#include "RunFilterSql.h"
 
 #include "StoredTime.h"
 
