@@ -1,27 +1,10 @@
-// What a run is kept under: its id, made on the station, and the outcome its word names, as
-// the history stores it and the command line takes it.
+// What a run is kept under: its id, made on the station.
 #include "Checks.h"
 #include "RunRecord.h"
-#include "SelfTestResult.h"
 
 #include <set>
 
 namespace {
-
-const struct {
-    const char *word;
-    int outcome; // -1: names none
-} OutcomeWords[] = {
-    {"pass", int(line::Outcome::Pass)},
-    {"FAIL", int(line::Outcome::Fail)},
-    {"Error", int(line::Outcome::Error)},
-    {"aborteD", int(line::Outcome::Aborted)},
-    {"passed", -1},
-    {"pas", -1},
-    {"", -1},
-    {"no module", -1},
-    {"pass ", -1},
-};
 
 // 8-4-4-4-12 lower-case hex digits, the version 4 and the RFC 4122 variant (8, 9, a or b).
 bool isRandomUuid(const std::string &id)
@@ -55,10 +38,4 @@ void recordChecks(Checks &checks)
         c.that("a random UUID, not \"" + malformed + '"', malformed.empty());
         c.equal("different ids", std::to_string(ids.size()), "1000");
     });
-    for (const auto &w : OutcomeWords)
-        checks.run(std::string("outcome named: \"") + w.word + '"', [&](Checks &c) {
-            const auto named = line::outcomeNamed(w.word);
-            c.equal("outcome", named ? line::outcomeWord(*named) : "none",
-                    w.outcome < 0 ? "none" : line::outcomeWord(line::Outcome(w.outcome)));
-        });
 }
