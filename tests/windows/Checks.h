@@ -39,3 +39,4 @@ void timeChecks(Checks &checks);
 void clockChecks(Checks &checks);
 void yieldChecks(Checks &checks);
 void trendChecks(Checks &checks);
+void recordChecks(Checks &checks);
