@@ -2,10 +2,10 @@
 
 #include "ExitStatus.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "PortTarget.h"
-#include "RunCsv.h"
 #include "Scan.h"
+#include "SelfTestResult.h"
 #include "ServerUrl.h"
 
 #include <algorithm>
@@ -370,7 +370,7 @@ void CommandLine::readHistory(Mode mode)
     if (f.since && f.until && *f.since > *f.until)
         fail(QStringLiteral("--since must not be after --until."));
     if (parser.isSet(outcome)) {
-        f.outcome = outcomeNamed(parser.value(outcome));
+        f.outcome = line::outcomeNamed(parser.value(outcome).toStdString());
         if (!f.outcome)
             fail(QStringLiteral("--outcome takes pass, fail, error or aborted."));
     }

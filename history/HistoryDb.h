@@ -35,7 +35,8 @@ struct RunRow {
 
 // One history database: the local SQLite file or the shared PostgreSQL server, with the same
 // schema. A connection belongs to the thread that opened it. All SQL takes its values as bound
-// parameters.
+// parameters. Opened, with its connection, in HistoryConnection.cpp; its tables read and
+// written in HistoryTables.cpp; a filter made SQL in RunFilterSql.cpp.
 class HistoryDb {
 public:
     // Opens the file, creating it, in WAL mode, migrated to the current schema in one

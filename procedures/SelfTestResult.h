@@ -136,6 +136,8 @@ const char *outcomeWord(Outcome outcome);                // "pass", "fail", "err
 const char *relayFaultName(RelayFault fault);            // "stuck_on", for the record
 const char *allRowWayName(AllRowWay way);                // "module", for the record
 std::string relayFaultText(int relay, RelayFault fault); // "relay 3 stuck on"
+// The outcome a word names, in any case: "FAIL" as the run list prints it, "fail" as typed.
+std::optional<Outcome> outcomeNamed(const std::string &word);
 inline constexpr const char *AllRowFaultText = "the All row does not switch every relay";
 std::string changeTogetherText(const InputPair &pair); // "inputs 1 and 2 change together"
 

@@ -152,7 +152,9 @@ void traffic(JsonWriter &json, const StepRecord &step, const WallClock &wallCloc
         json.beginObject();
         json.key("time").value(isoTime(wallClock(t.start), true));
         json.key("request").value(hex(t.request())).key("reply").value(hex(t.reply()));
-        json.key("verdict").value(verdictText(t)).key("response_ms").value(t.responseMs(), 1);
+        // The words for whoever reads the file, the name for reading it back.
+        json.key("verdict").value(verdictText(t)).key("verdict_name").value(verdictName(t.verdict));
+        json.key("response_ms").value(t.responseMs(), 1);
         json.key("meaning").value(meaning(t)).endObject();
     }
     json.endArray();

@@ -1,6 +1,7 @@
 #include "RunRecord.h"
 
 #include "ReportJson.h"
+#include "Uuid.h"
 
 namespace line {
 
@@ -157,6 +158,12 @@ RunRecord runRecord(const SelfTestReport &report, const ReportHeader &header,
                              wall(s.finished(), wallClock)});
     run.measurements = measurements(report);
     return run;
+}
+
+RunRecord newRunRecord(const SelfTestReport &report, const ReportHeader &header,
+                       const WallClock &wallClock, const std::string &station)
+{
+    return runRecord(report, header, wallClock, station, randomUuid(), readClocks().wall);
 }
 
 } // namespace line

@@ -2,7 +2,6 @@
 // transactions with verdicts, words, counts and log rows out. Each vector's verdict and
 // meaning are checked by the program in tests/windows, natively as windows_check_native.
 #include "Cases.h"
-#include "Csv.h"
 #include "Exchange.h"
 #include "Frames.h"
 #include "LineMonitor.h"
@@ -11,6 +10,7 @@
 #include "ReferenceCrc.h"
 #include "Scan.h"
 #include "StdStringCompare.h"
+#include "TrafficCsv.h"
 #include "Trend.h"
 #include "Words.h"
 
@@ -309,12 +309,13 @@ private slots:
 
     void csvRowOfEachKind()
     {
-        QCOMPARE(line::csvHeader(),
+        QCOMPARE(line::trafficCsvHeader(),
                  std::string("time,request,reply,verdict,response time,meaning,origin\r\n"));
 
         LineMonitor m(10, wall);
         std::string log;
-        m.setListener([&](const line::Transaction &t) { log += line::csvRow(t, m.wallClock()); });
+        m.setListener(
+            [&](const line::Transaction &t) { log += line::trafficCsvRow(t, m.wallClock()); });
         exchange(m, T0, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
         exchange(m, T0 + 1s, bytesOf(ReadCoils0To7), {});
         m.advance(T0 + 3s);

@@ -2,7 +2,7 @@
 #include "HistoryDb.h"
 
 #include "HistoryConnection.h"
-#include "RunCsv.h"
+#include "RunFilterSql.h"
 #include "StoredTime.h"
 
 #include <QSqlQuery>
@@ -13,7 +13,7 @@ namespace {
 
 Outcome outcomeOf(const QString &word)
 {
-    return outcomeNamed(word).value_or(Outcome::Error);
+    return line::outcomeNamed(word.toStdString()).value_or(Outcome::Error);
 }
 
 // Qt binds a null string as NULL.
@@ -55,20 +55,6 @@ const char *RunColumns = "id, serial, operator, station, tester, com, device, ad
                          "finished, outcome, failed";
 
 } // namespace
-
-HistoryDb::HistoryDb(std::unique_ptr<Connection> connection) : db(std::move(connection)) {}
-
-HistoryDb::~HistoryDb() = default;
-
-QString HistoryDb::name() const
-{
-    return db->name;
-}
-
-bool HistoryDb::isLocal() const
-{
-    return db->local;
-}
 
 bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString &server)
 {
@@ -303,9 +289,4 @@ std::optional<line::RunRecord> HistoryDb::load(const QString &id) const
 bool HistoryDb::markUploaded(const QString &id, QString *error)
 {
     return db->exec(QStringLiteral("DELETE FROM waiting WHERE run_id = ?"), {id}, error);
-}
-
-QString HistoryDb::lastError() const
-{
-    return db->lastError;
 }
