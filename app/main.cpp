@@ -19,14 +19,6 @@
 
 namespace {
 
-QStringList argumentList(int argc, char *argv[])
-{
-    QStringList list;
-    for (int i = 0; i < argc; ++i)
-        list.append(QString::fromLocal8Bit(argv[i]));
-    return list;
-}
-
 int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -74,7 +66,7 @@ int runWindow(int argc, char *argv[])
 // Modes without a window run on QCoreApplication, so they need no display.
 int main(int argc, char *argv[])
 {
-    const CommandLine commandLine(argumentList(argc, argv));
+    const CommandLine commandLine(argc, argv, CommandLine::Program::Tester);
     if (commandLine.console())
         return runConsole(argc, argv, commandLine);
     return runWindow(argc, argv);
