@@ -70,10 +70,10 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
     switch (commandLine.mode()) {
     case CommandLine::Mode::Help:
         out << commandLine.helpText();
-        return 0;
+        return exitStatus::Done;
     case CommandLine::Mode::Version:
         out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
-        return 0;
+        return exitStatus::Done;
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:
