@@ -1,5 +1,6 @@
 #include "ConsoleMain.h"
 
+#include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "HistoryCommand.h"
@@ -43,13 +44,6 @@ int ranToItsEnd(int code)
 
 } // namespace
 
-void nameTheProgram()
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("rzm530"));
-    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
-    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
-}
-
 QString programPrefix()
 {
     return programName() + QStringLiteral(": ");
@@ -64,7 +58,7 @@ int usageError(const QString &error)
 int runConsole(int argc, char *argv[], const CommandLine &commandLine)
 {
     QCoreApplication app(argc, argv);
-    nameTheProgram();
+    setApplicationIdentity();
     qtHandler = qInstallMessageHandler(&onlyGraveMessages);
     QTextStream out(stdout);
     switch (commandLine.mode()) {

@@ -1,3 +1,4 @@
+#include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "ConsoleMain.h"
 #include "CsvLog.h"
@@ -22,7 +23,7 @@ namespace {
 int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    nameTheProgram();
+    setApplicationIdentity();
     const CommandLine commandLine(QCoreApplication::arguments());
     if (commandLine.console())
         return usageError(commandLine.errorText());
