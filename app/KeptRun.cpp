@@ -68,7 +68,7 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
         say("the run is not in the history: neither the local file (" + localProblem +
             ") nor the history server (" + why + ") took it");
     if (end == ServerWaitEnd::Interrupted)
-        return QuitOnSignal::ExitCode;
+        return int(exitStatus::Interrupted);
     return keptLocally ? std::nullopt : std::optional(int(exitStatus::Error));
 }
 

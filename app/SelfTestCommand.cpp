@@ -32,7 +32,7 @@ int exitCode(line::Outcome outcome)
     case line::Outcome::Error:
         return exitStatus::Error;
     case line::Outcome::Aborted:
-        return QuitOnSignal::ExitCode; // nothing else aborts a run without an operator
+        return exitStatus::Interrupted; // nothing else aborts a run without an operator
     }
     return exitStatus::Error;
 }
@@ -99,7 +99,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
         if (!std::exchange(cancelled, true))
             test.cancel("interrupted by a signal");
         else if (!QuitOnSignal::isHangUp(signal))
-            QCoreApplication::exit(QuitOnSignal::ExitCode);
+            QCoreApplication::exit(exitStatus::Interrupted);
     });
 
     // Each step is printed once it is over: when the next one has begun, or at the end.
@@ -124,7 +124,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
     test.start();
     const line::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
-    if (const int code = QCoreApplication::exec(); code == QuitOnSignal::ExitCode) {
+    if (const int code = QCoreApplication::exec(); code == exitStatus::Interrupted) {
         line::SelfTestReport report = test.test().report();
         report.outcome = line::Outcome::Aborted;
         report.verdict = line::Overall::Cancelled;

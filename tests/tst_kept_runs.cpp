@@ -1,8 +1,8 @@
 // The history through the real programs: every console self-test kept, whatever its outcome,
 // and read back as CSV, as a yield, and as the report it first made; the history window over
 // the same file.
+#include "ApplicationIdentity.h"
 #include "Cases.h"
-#include "ConsoleMain.h"
 #include "ConsoleRuns.h"
 #include "FileText.h"
 #include "HistoryDb.h"
@@ -191,7 +191,7 @@ private slots:
 
         qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        nameTheProgram();
+        setApplicationIdentity();
         HistoryLink link;
         HistoryWindow window(link);
         window.show();
