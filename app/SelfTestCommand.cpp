@@ -72,6 +72,15 @@ int runSelfTest(const CommandLine::SelfTest &options)
             err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
             return endUnrun("the report cannot be written", QString());
         }
+    line::SelfTestSettings settings;
+    if (!options.fixture.isEmpty()) { // read before the port is opened: a typo sends nothing
+        line::ParsedFixture parsed = line::readFixtureFile(options.fixture.toStdString());
+        if (!parsed.fixture) {
+            err << programPrefix() << QString::fromStdString(parsed.refusal.text()) << Qt::endl;
+            return endUnrun("the fixture file is refused", QString());
+        }
+        settings.fixture = std::move(parsed.fixture);
+    }
 
     PortComm comm;
     LineSession session(comm);
@@ -84,7 +93,6 @@ int runSelfTest(const CommandLine::SelfTest &options)
             << Qt::endl;
         return endUnrun("the port cannot be opened", comm.devicePath());
     }
-    line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
     settings.broadcastAll = options.broadcastAll;
