@@ -1,157 +1,156 @@
 #include "CommandLine.h"
 
-#include "ExitStatus.h"
-#include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "CommandLineHelp.h"
 #include "PortTarget.h"
-#include "RunCsv.h"
 #include "Scan.h"
+#include "SelfTestResult.h"
 #include "ServerUrl.h"
 
 #include <algorithm>
-#include <chrono>
-#include <utility>
+#include <iterator>
+#include <optional>
+#include <vector>
 
 namespace {
 
-// Each program's opening, then what both say.
-const char *TesterOpening =
-    R"(Tests the RZM-530, a Modbus RTU I/O module with 8 relays, 4 digital inputs
-and 3 analog inputs, on a serial line at 9600 baud, 8N1. Started without
-options it opens its window: type the COM port number and the module's
-address, switch the relays and watch the inputs.
-)";
-const char *ConsoleOpening =
-    R"(Tests the RZM-530, a Modbus RTU I/O module with 8 relays, 4 digital inputs
-and 3 analog inputs, on a serial line at 9600 baud, 8N1, without a window:
-for scripts, and for Windows' console, which waits for it. Started without
-options it says what to do; the window is rzm530-tester's.
-)";
-const char *Description =
-    R"(
---scan finds modules: one Read Coils per address, on one port or on every
-port present. It prints a line per module found.
+using Mode = CommandLine::Mode;
+using Option = CommandLine::Option;
 
---self-test runs the link and relay steps of the guided test on one module
-and writes the reports asked for. It addresses that module alone; with
---broadcast-all it also switches all relays by broadcast, as the window's
-All row does, and every module on the line obeys. Every run is kept in the
-test history, whatever its outcome, unless --no-history is given.
+// The modes an option belongs with, one bit each.
+using Modes = unsigned;
+constexpr Modes in(Mode mode)
+{
+    return 1u << unsigned(mode);
+}
+constexpr Modes InWindow = in(Mode::Window), InScan = in(Mode::Scan),
+                InSelfTest = in(Mode::SelfTest), InHistory = in(Mode::History),
+                InYield = in(Mode::Yield), InSync = in(Mode::Sync);
 
---history prints the kept runs as CSV (started, serial, operator, station,
-outcome, failed, id), newest first; --yield prints the yield per day of the
-same runs; --sync uploads the runs that wait for the history server, and
-says why it stopped.
+// An option either chooses a mode or belongs with some: given in any other, it is refused
+// rather than silently ignored.
+struct OptionSpec {
+    Option option;
+    const char *shortName; // or none
+    const char *name;
+    const char *valueName; // none: a flag
+    std::optional<Mode> chooses;
+    Modes belongsWith;
+    const char *help;
+};
 
-COM numbers:
-  Windows           COM n is COMn.
-  Linux             COM n is the n-th serial device present: /dev/ttyS* (those
-                    the system reports as real), then /dev/ttyUSB*, then
-                    /dev/ttyACM*, each by number.
-  RZM530_COM_DIR    when set, COM n is $RZM530_COM_DIR/COMn on any system: a
-                    device, a pseudo-terminal or a symlink to one.
-  ports.ini         a number mapped there wins over both: a device by path, or
-                    a serial device server passing the line's bytes over TCP,
-                    e.g. COM5=tcp://192.0.2.10:4001 in the [ports] section of
-                    $XDG_CONFIG_HOME/rzm530/ports.ini (roaming AppData on
-                    Windows). --port also takes tcp://HOST:PORT itself.)";
+constexpr std::optional<Mode> NoMode;
+
+// In the order --help lists them, which is also the order their mistakes are told in.
+// Option, short name, name, value, the mode it chooses, the modes it belongs with, help.
+constexpr OptionSpec Options[] = {
+    {Option::Help, "h", "help", nullptr, Mode::Help, 0, "Shows this help and exits."},
+    {Option::Version, "v", "version", nullptr, Mode::Version, 0, "Shows the version and exits."},
+    {Option::Log, nullptr, "log", "FILE", NoMode, InWindow,
+     "Writes every transaction on the line to FILE as CSV while the window runs, a row as each "
+     "one ends; appends when FILE exists."},
+    {Option::Scan, nullptr, "scan", nullptr, Mode::Scan, 0, "Finds modules, without a window."},
+    {Option::Port, nullptr, "port", "N", NoMode, InScan | InSelfTest,
+     "The COM port to scan or test (default 1), or tcp://HOST:PORT."},
+    {Option::AllPorts, nullptr, "all-ports", nullptr, NoMode, InScan,
+     "Scans every COM port present."},
+    {Option::First, nullptr, "first", "A", NoMode, InScan,
+     "The first address to scan (default 1)."},
+    {Option::Last, nullptr, "last", "B", NoMode, InScan, "The last address to scan (default 247)."},
+    {Option::Timeout, nullptr, "timeout", "MS", NoMode, InScan,
+     "How long to wait for each reply when scanning (default 100)."},
+    {Option::SelfTest, nullptr, "self-test", nullptr, Mode::SelfTest, 0,
+     "Tests one module without a window: the link and relay steps, and the inputs on a fixture."},
+    {Option::Address, nullptr, "address", "A", NoMode, InSelfTest,
+     "The module's address for --self-test (default 1)."},
+    {Option::Report, nullptr, "report", "FILE.json", NoMode, InSelfTest,
+     "Writes the self-test report as JSON to FILE."},
+    {Option::Html, nullptr, "html", "FILE.html", NoMode, InSelfTest,
+     "Writes the self-test report as HTML to FILE."},
+    {Option::Serial, nullptr, "serial", "TEXT", NoMode, InSelfTest | InHistory | InYield,
+     "The module's serial number, for the report."},
+    {Option::Operator, nullptr, "operator", "TEXT", NoMode, InSelfTest | InHistory | InYield,
+     "Who runs the test, for the report."},
+    {Option::Station, nullptr, "station", "NAME", NoMode, InSelfTest | InHistory | InYield,
+     "This test station's name for the history (default: the history settings' name, else the "
+     "host name)."},
+    {Option::Db, nullptr, "db", "URL", NoMode, InSelfTest | InHistory | InYield | InSync,
+     "The history server for this run: postgresql://USER@HOST[:PORT]/DBNAME."},
+    {Option::NoHistory, nullptr, "no-history", nullptr, NoMode, InSelfTest,
+     "Keeps no record of this self-test in the history."},
+    {Option::BroadcastAll, nullptr, "broadcast-all", nullptr, NoMode, InSelfTest,
+     "Also switches all relays by broadcast in --self-test: every module on the line obeys."},
+    {Option::Fixture, nullptr, "fixture", "FILE", NoMode, InSelfTest,
+     "Tests the inputs too, on the loopback fixture that FILE describes."},
+    {Option::History, nullptr, "history", nullptr, Mode::History, 0,
+     "Prints the kept runs as CSV, newest first."},
+    {Option::Yield, nullptr, "yield", nullptr, Mode::Yield, 0,
+     "Prints the yield per day of the kept runs as CSV."},
+    {Option::Sync, nullptr, "sync", nullptr, Mode::Sync, 0,
+     "Uploads the runs that wait for the history server."},
+    {Option::Since, nullptr, "since", "YYYY-MM-DD", NoMode, InHistory | InYield,
+     "Only runs on or after this local day."},
+    {Option::Until, nullptr, "until", "YYYY-MM-DD", NoMode, InHistory | InYield,
+     "Only runs on or before this local day."},
+    {Option::Outcome, nullptr, "outcome", "pass|fail|error|aborted", NoMode, InHistory | InYield,
+     "Only runs with this outcome."},
+};
+
+// Options[] is indexed by Option.
+constexpr bool inOptionOrder()
+{
+    for (std::size_t i = 0; i < std::size(Options); ++i)
+        if (Options[i].option != Option(i))
+            return false;
+    return true;
+}
+static_assert(inOptionOrder() && std::size(Options) == std::size_t(Option::Outcome) + 1);
+
+const OptionSpec &specOf(Option option)
+{
+    return Options[std::size_t(option)];
+}
+
+QString longName(const OptionSpec &spec)
+{
+    return QStringLiteral("--") + QString::fromLatin1(spec.name);
+}
+
+// Modes that do a job, as opposed to --help and --version.
+bool isWork(Mode mode)
+{
+    return mode != Mode::Help && mode != Mode::Version;
+}
+
+// "a", "a or b", "a, b or c".
+QString listed(const QStringList &items, const QString &conjunction)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return QStringList(items.mid(0, items.size() - 1)).join(QStringLiteral(", ")) +
+           QLatin1Char(' ') + conjunction + QLatin1Char(' ') + items.back();
+}
+
+// The options that choose a mode doing a job, in the table's order.
+QStringList workModeOptions()
+{
+    QStringList names;
+    for (const OptionSpec &spec : Options)
+        if (spec.chooses && isWork(*spec.chooses))
+            names << longName(spec);
+    return names;
+}
 
 // Where an option belongs, in words.
-QString modeOf(const QString &option)
+QString whereBelongs(const OptionSpec &spec)
 {
-    static const QStringList selfTestOnly{"address", "report", "html", "no-history",
-                                          "broadcast-all"};
-    static const QStringList selfTestOrHistory{"serial", "operator", "station"};
-    static const QStringList historyOnly{"since", "until", "outcome"};
-    if (option == QLatin1String("port"))
-        return QStringLiteral("--scan or --self-test");
-    if (option == QLatin1String("log"))
+    // The window's one option of its own; its wording has always named these two modes.
+    if (spec.belongsWith == InWindow)
         return QStringLiteral("the window, not with --scan or --self-test");
-    if (option == QLatin1String("db"))
-        return QStringLiteral("--self-test, --history, --yield or --sync");
-    if (selfTestOrHistory.contains(option))
-        return QStringLiteral("--self-test, --history or --yield");
-    if (historyOnly.contains(option))
-        return QStringLiteral("--history or --yield");
-    return selfTestOnly.contains(option) ? QStringLiteral("--self-test") : QStringLiteral("--scan");
-}
-
-// Where the history is, and how to reach a server without showing its password.
-QString historyHelp()
-{
-    return QStringLiteral(R"(
-History:
-  The runs are kept in %1
-  (the window and rzm530-cli share it). With a history server, given by
-  --db or in the history window's settings, each run goes up to it as well:
-  the window's in the background, --self-test's alone, waited for at most
-  %2 s after its verdict. A run the server cannot take waits in that file
-  for --sync or the window to send it; --history and --yield read the server
-  and say how many runs wait. In their CSV a field that begins with =, +, -,
-  @, a tab or a carriage return gets a leading ', so that a spreadsheet
-  shows it rather than running it.
-  --db postgresql://USER@HOST[:PORT]/DBNAME names the server for this run
-  only. Give its password in ~/.pgpass, or in the file PGPASSFILE names,
-  which the PostgreSQL client reads by itself: a password in the URL is
-  refused, since it would show in the process list and the shell's history.
-)")
-        .arg(localHistoryPath())
-        .arg(std::chrono::seconds(historyLimits::ConsoleUpload).count());
-}
-
-// "  2    " and the meaning, its lines wrapped under it.
-QString exitStatusLine(int code, const QString &meaning)
-{
-    constexpr int Indent = 7, Width = 79;
-    QString text = QStringLiteral("  %1").arg(code, -(Indent - 2)), line;
-    for (const QString &word : meaning.split(QLatin1Char(' '))) {
-        if (!line.isEmpty() && Indent + line.size() + 1 + word.size() > Width) {
-            text += line + QLatin1Char('\n') + QString(Indent, QLatin1Char(' '));
-            line.clear();
-        }
-        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
-    }
-    return text + line + QLatin1Char('\n');
-}
-
-// Every exit status of the program, and what it means; its manual page shows the same list.
-QString exitStatusHelp(CommandLine::Program program)
-{
-    const bool tester = program == CommandLine::Program::Tester;
-    const auto s = [](std::chrono::seconds limit) { return QString::number(limit.count()); };
-    const std::pair<int, QString> meanings[] = {
-        {exitStatus::Done,
-         QString(tester ? "The window was closed, or ended by Ctrl+C, SIGTERM or SIGHUP; " : "") +
-             "--scan found a module; --self-test ended in PASS; --history or --yield printed "
-             "the runs; --sync left no run waiting."},
-        {exitStatus::Fail, "--scan scanned every port and no module answered; --self-test ended "
-                           "in FAIL."},
-        {exitStatus::Error,
-         QString("A mistake on the command line") + (tester ? "" : ", or no mode asked for") +
-             ", told on standard error" + (tester ? "; the file of --log cannot be written" : "") +
-             "; --scan found no module and a port could not be opened or was lost; --self-test "
-             "ended in ERROR (no port, the port lost, no module answering, a Modbus TCP server "
-             "where RTU over TCP was meant, a report that cannot be written), or neither the "
-             "local file nor the history server took its run; --history or --yield cannot open "
-             "the local file or found it damaged, or the server cannot be reached or refused the "
-             "read; --sync has no server, or it cannot be reached or did not answer for " +
-             s(historyLimits::SyncSilence) + " s."},
-        {exitStatus::Refused,
-         "--sync: the history server answered with an error: a password, a database or a "
-         "right refused, a lock held " +
-             s(historyLimits::ServerAnswer) + " s, a statement cut off after " +
-             s(historyLimits::ServerStatement) + " s, a full disk."},
-        {exitStatus::LocalFile, "--sync: the local file cannot be opened, read or written."},
-        {exitStatus::Unreadable, "--sync: some runs cannot be read from the local file; they "
-                                 "are named, and every other run went up."},
-        {exitStatus::Interrupted,
-         "Ctrl+C, SIGTERM or SIGHUP ended --scan, --sync (the rest waits) or --self-test "
-         "(after every relay was switched off, its run kept as ABORTED)."},
-    };
-    QString text = QStringLiteral("\nExit status:\n");
-    for (const auto &[code, meaning] : meanings)
-        text += exitStatusLine(code, meaning);
-    return text;
+    QStringList modes;
+    for (const OptionSpec &chooser : Options)
+        if (chooser.chooses && (spec.belongsWith & in(*chooser.chooses)))
+            modes << longName(chooser);
+    return listed(modes, QStringLiteral("or"));
 }
 
 bool singleDash(const QString &argument)
@@ -159,67 +158,36 @@ bool singleDash(const QString &argument)
     return argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--"));
 }
 
-QCommandLineOption valued(const char *name, const char *description, const char *value)
+QStringList argumentList(int argc, char *argv[])
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(description),
-            QString::fromLatin1(value)};
-}
-
-QCommandLineOption flag(const char *name, const char *description)
-{
-    return {QString::fromLatin1(name), QString::fromLatin1(description)};
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
 }
 
 } // namespace
 
-CommandLine::CommandLine(const QStringList &arguments, Program program)
-    : help(QStringList{"h", "help"}, QStringLiteral("Shows this help and exits.")),
-      version(QStringList{"v", "version"}, QStringLiteral("Shows the version and exits.")),
-      log(valued("log",
-                 "Writes every transaction on the line to FILE as CSV while the window runs, a "
-                 "row as each one ends; appends when FILE exists.",
-                 "FILE")),
-      scanMode(flag("scan", "Finds modules, without a window.")),
-      port(valued("port", "The COM port to scan or test (default 1), or tcp://HOST:PORT.", "N")),
-      allPorts(flag("all-ports", "Scans every COM port present.")),
-      first(valued("first", "The first address to scan (default 1).", "A")),
-      last(valued("last", "The last address to scan (default 247).", "B")),
-      timeout(
-          valued("timeout", "How long to wait for each reply when scanning (default 100).", "MS")),
-      selfTestMode(flag("self-test", "Tests one module: the link and relay steps, no window.")),
-      address(valued("address", "The module's address for --self-test (default 1).", "A")),
-      report(valued("report", "Writes the self-test report as JSON to FILE.", "FILE.json")),
-      html(valued("html", "Writes the self-test report as HTML to FILE.", "FILE.html")),
-      serial(valued("serial", "The module's serial number, for the report.", "TEXT")),
-      operatorName(valued("operator", "Who runs the test, for the report.", "TEXT")),
-      station(valued("station",
-                     "This test station's name for the history (default: the history "
-                     "settings' name, else the host name).",
-                     "NAME")),
-      db(valued("db", "The history server for this run: postgresql://USER@HOST[:PORT]/DBNAME.",
-                "URL")),
-      noHistory(flag("no-history", "Keeps no record of this self-test in the history.")),
-      broadcastAll(flag("broadcast-all", "Also switches all relays by broadcast in --self-test: "
-                                         "every module on the line obeys.")),
-      historyMode(flag("history", "Prints the kept runs as CSV, newest first.")),
-      yieldMode(flag("yield", "Prints the yield per day of the kept runs as CSV.")),
-      syncMode(flag("sync", "Uploads the runs that wait for the history server.")),
-      since(valued("since", "Only runs on or after this local day.", "YYYY-MM-DD")),
-      until(valued("until", "Only runs on or before this local day.", "YYYY-MM-DD")),
-      outcome(valued("outcome", "Only runs with this outcome.", "pass|fail|error|aborted")),
-      whose(program)
+CommandLine::CommandLine(int argc, char *argv[], Program program)
+    : CommandLine(argumentList(argc, argv), program)
 {
-    const char *opening = program == Program::Tester ? TesterOpening : ConsoleOpening;
-    parser.setApplicationDescription(QString::fromLatin1(opening) +
-                                     QString::fromLatin1(Description));
+}
+
+CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(program)
+{
+    parser.setApplicationDescription(helpOpening(program));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (program == Program::Console) // the window's
-        log.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help,      version,  log,       scanMode,     port,
-                       allPorts,  first,    last,      timeout,      selfTestMode,
-                       address,   report,   html,      serial,       operatorName,
-                       station,   db,       noHistory, broadcastAll, historyMode,
-                       yieldMode, syncMode, since,     until,        outcome});
+    for (const OptionSpec &spec : Options) {
+        QStringList names{QString::fromLatin1(spec.name)};
+        if (spec.shortName)
+            names.prepend(QString::fromLatin1(spec.shortName));
+        QCommandLineOption option(names, QString::fromLatin1(spec.help),
+                                  QString::fromLatin1(spec.valueName));
+        // The window's own options are no concern of the console program's help.
+        if (program == Program::Console && spec.belongsWith == InWindow)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 
     if (!parser.parse(arguments)) {
         // QApplication takes its own options ("-platform offscreen") out of the
@@ -232,41 +200,54 @@ CommandLine::CommandLine(const QStringList &arguments, Program program)
         error = parser.errorText();
         return;
     }
-    if (parser.isSet(help))
+    std::vector<Mode> work;
+    for (const OptionSpec &spec : Options)
+        if (spec.chooses && isWork(*spec.chooses) && isSet(spec.option))
+            work.push_back(*spec.chooses);
+    if (isSet(Option::Help))
         chosen = Mode::Help;
-    else if (parser.isSet(version))
+    else if (isSet(Option::Version))
         chosen = Mode::Version;
     else if (!parser.positionalArguments().isEmpty())
         fail(QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().front()));
-    else if (const int modes = int(parser.isSet(scanMode)) + int(parser.isSet(selfTestMode)) +
-                               int(parser.isSet(historyMode)) + int(parser.isSet(yieldMode)) +
-                               int(parser.isSet(syncMode));
-             modes > 1)
-        fail(QStringLiteral("Choose one of --scan, --self-test, --history, --yield and --sync."));
-    else if (parser.isSet(scanMode))
+    else if (work.size() > 1)
+        fail(QStringLiteral("Choose one of %1.")
+                 .arg(listed(workModeOptions(), QStringLiteral("and"))));
+    else if (work.empty())
+        refuseOptionsOutside(Mode::Window);
+    else if (work.front() == Mode::Scan)
         readScan();
-    else if (parser.isSet(selfTestMode))
+    else if (work.front() == Mode::SelfTest)
         readSelfTest();
-    else if (parser.isSet(historyMode))
-        readHistory(Mode::History);
-    else if (parser.isSet(yieldMode))
-        readHistory(Mode::Yield);
-    else if (parser.isSet(syncMode))
-        readHistory(Mode::Sync);
     else
-        refuseOptionsOf({port, allPorts, first, last, timeout, address, report, html, serial,
-                         operatorName, station, db, noHistory, broadcastAll, since, until,
-                         outcome});
+        readHistory(work.front());
+}
+
+QString CommandLine::choices()
+{
+    QStringList names = workModeOptions();
+    for (const OptionSpec &spec : Options)
+        if (spec.chooses && !isWork(*spec.chooses))
+            names << longName(spec);
+    return listed(names, QStringLiteral("or"));
+}
+
+bool CommandLine::isSet(Option option) const
+{
+    return parser.isSet(QString::fromLatin1(specOf(option).name));
+}
+
+QString CommandLine::value(Option option) const
+{
+    return parser.value(QString::fromLatin1(specOf(option).name));
 }
 
 // An option of another mode would be silently ignored: say so instead.
-void CommandLine::refuseOptionsOf(const QList<QCommandLineOption> &options)
+void CommandLine::refuseOptionsOutside(Mode mode)
 {
-    for (const QCommandLineOption &option : options)
-        if (parser.isSet(option)) {
-            const QString name = option.names().constFirst();
-            fail(QStringLiteral("--%1 belongs with %2.").arg(name, modeOf(name)));
-        }
+    for (const OptionSpec &spec : Options)
+        if (!spec.chooses && !(spec.belongsWith & in(mode)) && isSet(spec.option))
+            fail(QStringLiteral("%1 belongs with %2.").arg(longName(spec), whereBelongs(spec)));
 }
 
 QString CommandLine::helpText() const
@@ -282,25 +263,25 @@ void CommandLine::fail(const QString &text)
     error = text;
 }
 
-int CommandLine::number(const QCommandLineOption &option, int fallback, int lowest, int highest)
+int CommandLine::number(Option option, int fallback, int lowest, int highest)
 {
-    if (!parser.isSet(option))
+    if (!isSet(option))
         return fallback;
     bool ok = false;
-    const int value = parser.value(option).toInt(&ok);
-    if (!ok || value < lowest || value > highest) {
-        fail(QStringLiteral("--%1 takes a number from %2 to %3.")
-                 .arg(option.names().constFirst())
+    const int given = value(option).toInt(&ok);
+    if (!ok || given < lowest || given > highest) {
+        fail(QStringLiteral("%1 takes a number from %2 to %3.")
+                 .arg(longName(specOf(option)))
                  .arg(lowest)
                  .arg(highest));
         return fallback;
     }
-    return value;
+    return given;
 }
 
 void CommandLine::readPort(int *numberOut, QString *text)
 {
-    const QString given = parser.value(port).trimmed();
+    const QString given = value(Option::Port).trimmed();
     if (given.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
         PortTarget target;
         QString why;
@@ -310,23 +291,22 @@ void CommandLine::readPort(int *numberOut, QString *text)
         *text = target.text();
         return;
     }
-    *numberOut = number(port, 1, 1, 50);
+    *numberOut = number(Option::Port, *numberOut, 1, 50);
     *text = QString::number(*numberOut);
 }
 
 void CommandLine::readScan()
 {
     chosen = Mode::Scan;
-    refuseOptionsOf({address, report, html, serial, operatorName, log, station, db, noHistory,
-                     broadcastAll, since, until, outcome});
+    refuseOptionsOutside(chosen);
     Scan &s = scanOptions;
-    s.allPorts = parser.isSet(allPorts);
-    if (s.allPorts && parser.isSet(port))
+    s.allPorts = isSet(Option::AllPorts);
+    if (s.allPorts && isSet(Option::Port))
         fail(QStringLiteral("--port and --all-ports do not go together."));
     readPort(&s.port, &s.portText);
-    s.first = number(first, 1, 1, 247);
-    s.last = number(last, 247, 1, 247);
-    s.timeoutMs = number(timeout, 100, 1, int(line::Scan::LongestTimeout.count()));
+    s.first = number(Option::First, s.first, 1, 247);
+    s.last = number(Option::Last, s.last, 1, 247);
+    s.timeoutMs = number(Option::Timeout, s.timeoutMs, 1, int(line::Scan::LongestTimeout.count()));
     if (s.timeoutMs < line::Scan::ShortestTimeout.count())
         fail(QStringLiteral("--timeout must be at least %1 ms: %2.")
                  .arg(line::Scan::ShortestTimeout.count())
@@ -338,18 +318,19 @@ void CommandLine::readScan()
 void CommandLine::readSelfTest()
 {
     chosen = Mode::SelfTest;
-    refuseOptionsOf({allPorts, first, last, timeout, log, since, until, outcome});
+    refuseOptionsOutside(chosen);
     SelfTest &t = selfTestOptions;
     readPort(&t.port, &t.portText);
-    t.address = number(address, 1, 1, 247);
-    t.jsonReport = parser.value(report);
-    t.htmlReport = parser.value(html);
-    t.serial = parser.value(serial);
-    t.operatorName = parser.value(operatorName);
-    t.station = parser.value(station);
-    t.keep = !parser.isSet(noHistory);
-    t.broadcastAll = parser.isSet(broadcastAll);
-    if (!t.keep && parser.isSet(db))
+    t.address = number(Option::Address, t.address, 1, 247);
+    t.jsonReport = value(Option::Report);
+    t.htmlReport = value(Option::Html);
+    t.serial = value(Option::Serial);
+    t.operatorName = value(Option::Operator);
+    t.station = value(Option::Station);
+    t.keep = !isSet(Option::NoHistory);
+    t.broadcastAll = isSet(Option::BroadcastAll);
+    t.fixture = value(Option::Fixture);
+    if (!t.keep && isSet(Option::Db))
         fail(QStringLiteral("--db and --no-history do not go together."));
     t.db = readDb();
 }
@@ -357,20 +338,17 @@ void CommandLine::readSelfTest()
 void CommandLine::readHistory(Mode mode)
 {
     chosen = mode;
-    refuseOptionsOf({port, allPorts, first, last, timeout, log, address, report, html, noHistory,
-                     broadcastAll});
-    if (mode == Mode::Sync)
-        refuseOptionsOf({serial, operatorName, station, since, until, outcome});
+    refuseOptionsOutside(chosen);
     RunFilter &f = historyOptions.filter;
-    f.serial = parser.value(serial);
-    f.operatorName = parser.value(operatorName);
-    f.station = parser.value(station);
-    f.since = readDate(since);
-    f.until = readDate(until);
+    f.serial = value(Option::Serial);
+    f.operatorName = value(Option::Operator);
+    f.station = value(Option::Station);
+    f.since = readDate(Option::Since);
+    f.until = readDate(Option::Until);
     if (f.since && f.until && *f.since > *f.until)
         fail(QStringLiteral("--since must not be after --until."));
-    if (parser.isSet(outcome)) {
-        f.outcome = outcomeNamed(parser.value(outcome));
+    if (isSet(Option::Outcome)) {
+        f.outcome = line::outcomeNamed(value(Option::Outcome).toStdString());
         if (!f.outcome)
             fail(QStringLiteral("--outcome takes pass, fail, error or aborted."));
     }
@@ -381,9 +359,9 @@ void CommandLine::readHistory(Mode mode)
 // shown in the process list; refused, it at least stays out of the next run's.
 QString CommandLine::readDb()
 {
-    const QString text = parser.value(db);
+    const QString text = value(Option::Db);
     QString why;
-    if (!parser.isSet(db))
+    if (!isSet(Option::Db))
         return text;
     if (const auto server = ServerUrl::parse(text, &why); !server)
         fail(QStringLiteral("--db: %1").arg(why));
@@ -394,15 +372,15 @@ QString CommandLine::readDb()
     return text;
 }
 
-std::optional<QDate> CommandLine::readDate(const QCommandLineOption &option)
+std::optional<QDate> CommandLine::readDate(Option option)
 {
-    if (!parser.isSet(option))
+    if (!isSet(option))
         return std::nullopt;
-    const QString text = parser.value(option);
+    const QString text = value(option);
     const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     if (!day.isValid()) {
-        fail(QStringLiteral("--%1 takes a day as YYYY-MM-DD, not %2.")
-                 .arg(option.names().constFirst(), text));
+        fail(QStringLiteral("%1 takes a day as YYYY-MM-DD, not %2.")
+                 .arg(longName(specOf(option)), text));
         return std::nullopt;
     }
     return day;

@@ -31,6 +31,7 @@ public:
         QString db;      // empty: the history settings' server, if any
         bool keep = true;
         bool broadcastAll = false;
+        QString fixture; // the loopback fixture's file; empty: none, the inputs are not tested
     };
     // --history, --yield and --sync: which runs, and which database (empty: the history
     // settings' server, else the local file).
@@ -40,6 +41,8 @@ public:
     };
 
     explicit CommandLine(const QStringList &arguments, Program program = Program::Tester);
+    // The same, from main's arguments as they came.
+    CommandLine(int argc, char *argv[], Program program);
     CommandLine(const CommandLine &) = delete;
     CommandLine &operator=(const CommandLine &) = delete;
 
@@ -47,30 +50,60 @@ public:
     // Modes that need no display, so no QApplication either.
     bool console() const { return chosen != Mode::Window; }
     QString helpText() const;
+    // What a program started without one may be asked to do: "--scan, ..., --help or --version".
+    static QString choices();
     QString errorText() const { return error; }
     // --log FILE, empty when not asked for.
-    QString logFile() const { return parser.value(log); }
+    QString logFile() const { return value(Option::Log); }
     const Scan &scan() const { return scanOptions; }
     const SelfTest &selfTest() const { return selfTestOptions; }
     const History &history() const { return historyOptions; }
+
+    // Each option of either program; the table in CommandLine.cpp says, once for each, what it
+    // takes, which mode it chooses or belongs with, and its help.
+    enum class Option {
+        Help,
+        Version,
+        Log,
+        Scan,
+        Port,
+        AllPorts,
+        First,
+        Last,
+        Timeout,
+        SelfTest,
+        Address,
+        Report,
+        Html,
+        Serial,
+        Operator,
+        Station,
+        Db,
+        NoHistory,
+        BroadcastAll,
+        Fixture,
+        History,
+        Yield,
+        Sync,
+        Since,
+        Until,
+        Outcome,
+    };
 
 private:
     void readScan();
     void readSelfTest();
     void readHistory(Mode mode);
     QString readDb();
-    std::optional<QDate> readDate(const QCommandLineOption &option);
-    void refuseOptionsOf(const QList<QCommandLineOption> &options);
-    int number(const QCommandLineOption &option, int fallback, int lowest, int highest);
+    std::optional<QDate> readDate(Option option);
+    void refuseOptionsOutside(Mode mode);
+    int number(Option option, int fallback, int lowest, int highest);
     void readPort(int *number, QString *text);
     void fail(const QString &text);
+    bool isSet(Option option) const;
+    QString value(Option option) const;
 
     QCommandLineParser parser;
-    QCommandLineOption help, version, log;
-    QCommandLineOption scanMode, port, allPorts, first, last, timeout;
-    QCommandLineOption selfTestMode, address, report, html, serial, operatorName;
-    QCommandLineOption station, db, noHistory, broadcastAll;
-    QCommandLineOption historyMode, yieldMode, syncMode, since, until, outcome;
     Program whose;
     Mode chosen = Mode::Window;
     QString error;

@@ -1,5 +1,6 @@
 #include "ConsoleMain.h"
 
+#include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "HistoryCommand.h"
@@ -43,13 +44,6 @@ int ranToItsEnd(int code)
 
 } // namespace
 
-void nameTheProgram()
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("rzm530"));
-    QCoreApplication::setApplicationName(QStringLiteral(RZM_INTERNAL_NAME));
-    QCoreApplication::setApplicationVersion(QStringLiteral(RZM_VERSION_STRING));
-}
-
 QString programPrefix()
 {
     return programName() + QStringLiteral(": ");
@@ -64,16 +58,16 @@ int usageError(const QString &error)
 int runConsole(int argc, char *argv[], const CommandLine &commandLine)
 {
     QCoreApplication app(argc, argv);
-    nameTheProgram();
+    setApplicationIdentity();
     qtHandler = qInstallMessageHandler(&onlyGraveMessages);
     QTextStream out(stdout);
     switch (commandLine.mode()) {
     case CommandLine::Mode::Help:
         out << commandLine.helpText();
-        return 0;
+        return exitStatus::Done;
     case CommandLine::Mode::Version:
         out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
-        return 0;
+        return exitStatus::Done;
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:

@@ -8,10 +8,6 @@ class CommandLine;
 // the usage error. Both programs run them the same way, on QCoreApplication.
 int runConsole(int argc, char *argv[], const CommandLine &commandLine);
 
-// The same organisation and application names in both programs: the same history file, the
-// same settings.
-void nameTheProgram();
-
 // "rzm530-cli: " or "rzm530-tester: ", for messages on standard error.
 QString programPrefix();
 

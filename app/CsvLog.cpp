@@ -1,7 +1,7 @@
 #include "CsvLog.h"
 
-#include "Csv.h"
 #include "LineTap.h"
+#include "TrafficCsv.h"
 
 #include <QCoreApplication>
 
@@ -9,7 +9,7 @@ bool CsvLog::open()
 {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    if (file.size() == 0 && file.write(QByteArray::fromStdString(line::csvHeader())) < 0)
+    if (file.size() == 0 && file.write(QByteArray::fromStdString(line::trafficCsvHeader())) < 0)
         return false;
     return file.flush();
 }
@@ -22,6 +22,7 @@ void CsvLog::follow(LineTap &tap)
 
 void CsvLog::write(const line::Transaction &transaction, LineTap &tap)
 {
-    file.write(QByteArray::fromStdString(line::csvRow(transaction, tap.monitor().wallClock())));
+    file.write(
+        QByteArray::fromStdString(line::trafficCsvRow(transaction, tap.monitor().wallClock())));
     file.flush();
 }

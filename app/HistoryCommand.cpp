@@ -3,7 +3,7 @@
 #include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "QuitOnSignal.h"
 #include "RunCsv.h"
 #include "ServerWait.h"

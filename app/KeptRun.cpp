@@ -4,9 +4,9 @@
 #include "ExitStatus.h"
 #include "HistoryDb.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
-#include "NewRun.h"
+#include "HistorySettings.h"
 #include "QuitOnSignal.h"
+#include "RunRecord.h"
 #include "ServerWait.h"
 #include "Upload.h"
 
@@ -22,7 +22,8 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
     const auto say = [&](const QString &text) { err << programPrefix() << text << Qt::endl; };
     const HistorySettings settings = HistorySettings::load();
     const QString station = options.station.isEmpty() ? settings.stationName() : options.station;
-    const line::RunRecord run = newRunRecord(report, header, wallClock, station);
+    const line::RunRecord run =
+        line::newRunRecord(report, header, wallClock, station.toStdString());
     const QString serverText = options.db.isEmpty() ? settings.server : options.db;
     QString serverProblem;
     const std::optional<ServerUrl> server =
@@ -67,7 +68,7 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
         say("the run is not in the history: neither the local file (" + localProblem +
             ") nor the history server (" + why + ") took it");
     if (end == ServerWaitEnd::Interrupted)
-        return QuitOnSignal::ExitCode;
+        return int(exitStatus::Interrupted);
     return keptLocally ? std::nullopt : std::optional(int(exitStatus::Error));
 }
 

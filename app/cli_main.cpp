@@ -4,19 +4,14 @@
 #include "ConsoleMain.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 int main(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine(arguments, CommandLine::Program::Console);
+    const CommandLine commandLine(argc, argv, CommandLine::Program::Console);
     if (commandLine.mode() == CommandLine::Mode::Window) {
         QCoreApplication app(argc, argv);
-        return usageError(QStringLiteral(
-            "say what to do: --scan, --self-test, --history, "
-            "--yield, --sync, --help or --version (the window is rzm530-tester's)."));
+        return usageError(QStringLiteral("say what to do: %1 (the window is rzm530-tester's).")
+                              .arg(CommandLine::choices()));
     }
     return runConsole(argc, argv, commandLine);
 }

@@ -1,3 +1,4 @@
+#include "ApplicationIdentity.h"
 #include "CommandLine.h"
 #include "ConsoleMain.h"
 #include "CsvLog.h"
@@ -13,28 +14,25 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTextStream>
 
 #include <memory>
 
 namespace {
 
-QStringList argumentList(int argc, char *argv[])
-{
-    QStringList list;
-    for (int i = 0; i < argc; ++i)
-        list.append(QString::fromLocal8Bit(argv[i]));
-    return list;
-}
-
 int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    nameTheProgram();
+    setApplicationIdentity();
     const CommandLine commandLine(QCoreApplication::arguments());
     if (commandLine.console())
         return usageError(commandLine.errorText());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzm530.xpm")));
+    // As XPM and nothing else: left to guess, Qt would load every image format plugin to ask it.
+    QImageReader icon(QStringLiteral(":/rzm530.xpm"), "xpm");
+    icon.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QApplication::setFont(testerFont()); // the message boxes too
 
     PortComm comm;
@@ -74,7 +72,7 @@ int runWindow(int argc, char *argv[])
 // Modes without a window run on QCoreApplication, so they need no display.
 int main(int argc, char *argv[])
 {
-    const CommandLine commandLine(argumentList(argc, argv));
+    const CommandLine commandLine(argc, argv, CommandLine::Program::Tester);
     if (commandLine.console())
         return runConsole(argc, argv, commandLine);
     return runWindow(argc, argv);

@@ -6,12 +6,12 @@
 // file is in the system's cache by then.
 // Usage: bench_history [FOLDER]   (default: the system's temporary folder)
 #include "HistoryDb.h"
+#include "Uuid.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <algorithm>
 #include <cstdio>
@@ -65,8 +65,7 @@ line::RunRecord run(int n)
     const line::WallTime started = YearStart + std::chrono::milliseconds(315360LL * n);
     return line::runRecord(
         report, header, [&](line::Time t) { return started + (t - t0); },
-        "station " + std::to_string(n % 3),
-        QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString(), started);
+        "station " + std::to_string(n % 3), line::randomUuid(), started);
 }
 
 struct Figure {

@@ -1,9 +1,9 @@
 // Transactions per second through the line monitor, fed byte by byte as the
 // port's tap feeds it during a poll, and the memory that a full ring of
 // 100,000 such transactions takes.
-#include "Csv.h"
 #include "LineMonitor.h"
 #include "ReferenceCrc.h"
+#include "TrafficCsv.h"
 #include "Words.h"
 
 #include <benchmark/benchmark.h>
@@ -53,7 +53,7 @@ void BM_PollTransactions(benchmark::State &state)
     std::size_t words = 0;
     if (state.range(0) != 0) // what the status text and the CSV log ask of each one
         m.setListener([&](const line::Transaction &tr) {
-            words += line::statusText(tr).size() + line::csvRow(tr, m.wallClock()).size();
+            words += line::statusText(tr).size() + line::trafficCsvRow(tr, m.wallClock()).size();
         });
     line::Time t{};
     std::size_t i = 0;

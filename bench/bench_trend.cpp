@@ -87,17 +87,22 @@ int main(int argc, char *argv[])
     constexpr int Day = 2 * int(line::Trend::Capacity); // ticks, each kind every other one
     constexpr int Tries = 9;
 
-    // Memory: what a day of both kinds takes once its pages are touched.
+    // Memory: what a day of both kinds takes once its pages are touched, and what it takes
+    // as the tester starts and after an hour, the rings being filled only as readings come.
     {
         const long before = residentKiB();
         auto trend = std::make_unique<line::Trend>();
-        recordTicks(*trend, 0, Day);
+        const long empty = residentKiB();
+        recordTicks(*trend, 0, Day / 24);
+        const long hour = residentKiB();
+        recordTicks(*trend, Day / 24, Day - Day / 24);
         const long after = residentKiB();
         std::printf("memory: %zu readings of each kind, %zu bytes a reading: %.2f MB; "
-                    "resident %+.2f MB\n",
+                    "resident %+.2f MB (empty %+.2f MB, an hour %+.2f MB)\n",
                     trend->inputs().size(), sizeof(line::TrendReading),
                     2.0 * line::Trend::Capacity * sizeof(line::TrendReading) / 1e6,
-                    double(after - before) / 1024.0);
+                    double(after - before) / 1024.0, double(empty - before) / 1024.0,
+                    double(hour - before) / 1024.0);
     }
 
     // A reading's cost: ticks 10 to 1,010 (the 5th to the 505th reading of each kind),

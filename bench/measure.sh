@@ -2,13 +2,21 @@
 # Start-up, memory and CPU of the tester against a bare Qt Widgets window, on
 # this machine in one run, under Xvfb. The tester talks to the simulated module.
 # Then the tester on a chattering line (bench_chatter), as many seconds.
+# With --memory, start-up and memory alone, RUNS starts of each (5), and the spread of each.
 # Usage: bench/measure.sh [poll-seconds]   (needs a build in build/, xvfb, libx11-dev)
+#        bench/measure.sh --memory [runs]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 . "$root/bench/lib/start-sim.sh"
-poll_seconds="${1:-60}"
-runs=15
+memory_only=
+if [ "${1:-}" = --memory ]; then
+    memory_only=1
+    runs="${2:-5}"
+else
+    poll_seconds="${1:-60}"
+    runs=15
+fi
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96 -noreset" "$0" "$@"
@@ -36,6 +44,8 @@ start_once() {
     while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
 }
 medians() { echo "$(cut -d' ' -f1 "$1" | median) $(cut -d' ' -f2 "$1" | median)"; }
+# "least to most" of column $2 of the file named first.
+spread() { cut -d' ' -f"$2" "$1" | sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {print lo " to " hi}'; }
 
 # The three programs take turns, so that drift on the machine hits them alike.
 for _ in $(seq $runs); do
@@ -46,6 +56,19 @@ done
 read -r bare_ms bare_kb < <(medians "$work/bare")
 read -r label_ms label_kb < <(medians "$work/label")
 read -r tester_ms tester_kb < <(medians "$work/tester")
+
+if [ -n "$memory_only" ]; then
+    for who in bare label tester; do
+        printf "%-7s start-up %s ms (median %s), resident %s KiB (median %s)\n" "$who" \
+            "$(spread "$work/$who" 1)" "$(cut -d' ' -f1 "$work/$who" | median)" \
+            "$(spread "$work/$who" 2)" "$(cut -d' ' -f2 "$work/$who" | median)"
+    done
+    awk -v bk="$bare_kb" -v tk="$tester_kb" -v lk="$label_kb" -v n="$runs" 'BEGIN {
+        printf "resident memory, medians of %d starts: tester / bare window %.2f, / with a label %.2f\n",
+            n, tk / bk, tk / lk
+    }'
+    exit 0
+fi
 
 read -r pid _ < <("$work/wait_mapped" "RZM-530 Tester" "$bin/rzm530-tester")
 sleep 2

@@ -1,6 +1,6 @@
 #include "Trend.h"
 
-#include "Csv.h"
+#include "CsvField.h"
 #include "Words.h"
 
 #include <algorithm>

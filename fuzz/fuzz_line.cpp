@@ -3,9 +3,9 @@
 // have words, and the counts, the ring and the sequence numbers must agree
 // with what the listener was told. The seeds are the LineVectors table, written
 // into the corpus directories named on the command line.
-#include "Csv.h"
 #include "LineMonitor.h"
 #include "LineVectors.h"
+#include "TrafficCsv.h"
 #include "Words.h"
 
 #include <array>
@@ -78,7 +78,7 @@ void hear(const line::LineMonitor &m, const line::Transaction &t, Heard &heard)
     check(!line::verdictText(t).empty() && !line::statusText(t).empty());
     check(!line::meaning(t).empty());
     check(line::hex(t.request()).size() == (t.request().empty() ? 0 : 3 * t.request().size() - 1));
-    check(!line::csvRow(t, m.wallClock()).empty());
+    check(!line::trafficCsvRow(t, m.wallClock()).empty());
     check(line::timeOfDay(m.wallClock()(t.start)).size() == 12);
     ++heard.total;
     if (unsolicited || t.verdict == line::Verdict::Broadcast)
@@ -110,8 +110,7 @@ void checkAgrees(const line::LineMonitor &m, const Heard &sinceReset, std::uint6
     check(h.broadcasts == heard(line::Verdict::Broadcast));
     check(h.endedByTester == heard(line::Verdict::CutShort) + heard(line::Verdict::PortClosed));
     check(h.scanProbes.requests == sinceReset.probes);
-    check(h.requests ==
-          sinceReset.total - sinceReset.probes - heard(line::Verdict::Unsolicited));
+    check(h.requests == sinceReset.total - sinceReset.probes - heard(line::Verdict::Unsolicited));
     check(h.unsolicitedBytes == sinceReset.unaskedBytes);
     check(!h.minMs || (*h.minMs <= *h.meanMs() + 1e-9 && *h.meanMs() <= *h.maxMs + 1e-9));
 }

@@ -1,5 +1,6 @@
 // The history's connections: opening the local file and the server, each migrated to the
-// current schema, and the one way their statements run.
+// current schema, and the one way their statements run, with any password scrubbed out of
+// what they say.
 #include "HistoryConnection.h"
 
 #include "HistoryLimits.h"
@@ -164,6 +165,25 @@ std::unique_ptr<HistoryDb> HistoryDb::openLocal(const QString &path, QString *er
         }
         QThread::msleep(20);
     }
+}
+
+HistoryDb::HistoryDb(std::unique_ptr<Connection> connection) : db(std::move(connection)) {}
+
+HistoryDb::~HistoryDb() = default;
+
+QString HistoryDb::name() const
+{
+    return db->name;
+}
+
+bool HistoryDb::isLocal() const
+{
+    return db->local;
+}
+
+QString HistoryDb::lastError() const
+{
+    return db->lastError;
 }
 
 bool HistoryDb::serverAnswered(const QString &error)

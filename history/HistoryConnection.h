@@ -43,6 +43,3 @@ struct HistoryDb::Connection {
 
 // The database's own words for a failure, without Qt's "Unable to fetch row" beside them.
 QString errorText(const QSqlError &error);
-
-// The filter as a WHERE clause (or nothing), its values appended to `values`.
-QString whereClause(const RunFilter &filter, bool local, QVariantList &values);

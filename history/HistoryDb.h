@@ -31,11 +31,14 @@ struct RunRow {
     QString serial, operatorName, station;
     line::Outcome outcome = line::Outcome::Error;
     QString failed;
+    // What the run left untested, as its verdict line says it: "(digital input 4 not tested)".
+    QString untested;
 };
 
 // One history database: the local SQLite file or the shared PostgreSQL server, with the same
 // schema. A connection belongs to the thread that opened it. All SQL takes its values as bound
-// parameters.
+// parameters. Opened, with its connection, in HistoryConnection.cpp; its tables read and
+// written in HistoryTables.cpp; a filter made SQL in RunFilterSql.cpp.
 class HistoryDb {
 public:
     // Opens the file, creating it, in WAL mode, migrated to the current schema in one

@@ -1,6 +1,6 @@
 #include "RunCsv.h"
 
-#include "Csv.h"
+#include "CsvField.h"
 #include "Report.h"
 
 #include <array>
@@ -54,12 +54,4 @@ QByteArray yieldCsvRow(const line::DayYield &day)
 QString yieldText(const std::optional<double> &yield)
 {
     return yield ? QString::number(*yield, 'f', 3) : QString();
-}
-
-std::optional<line::Outcome> outcomeNamed(const QString &word)
-{
-    for (const line::Outcome o : line::Outcomes)
-        if (word.compare(QLatin1String(line::outcomeWord(o)), Qt::CaseInsensitive) == 0)
-            return o;
-    return std::nullopt;
 }

@@ -21,9 +21,6 @@ QByteArray yieldCsvRow(const line::DayYield &day);
 // "0.667", or empty for a day with nothing to judge.
 QString yieldText(const std::optional<double> &yield);
 
-// The outcome a word names ("pass", "fail", "error", "aborted"), any case.
-std::optional<line::Outcome> outcomeNamed(const QString &word);
-
 // Every run the filter matches, newest first, a page at a time: the whole table is never in
 // memory. Each page begins after the last row of the one before, so that runs other stations
 // upload meanwhile shift no row into a second page.

@@ -1,6 +1,6 @@
-#include "HistoryConnection.h"
+// A run filter as SQL: its WHERE clause and the values bound to it.
+#include "RunFilterSql.h"
 
-#include "RunCsv.h"
 #include "StoredTime.h"
 
 #include <QStringList>

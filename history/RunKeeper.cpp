@@ -2,7 +2,7 @@
 
 #include "HistoryDb.h"
 #include "HistoryLimits.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "ServerSocket.h"
 #include "Upload.h"
 #include "UploadWords.h"

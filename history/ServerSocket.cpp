@@ -1,5 +1,6 @@
 #include "ServerSocket.h"
 
+#include <QLibrary>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QThread>
@@ -45,6 +46,23 @@ void shut(qintptr socket)
 #endif
 }
 
+#ifdef RZM530_HAVE_LIBPQ
+// Qt's PostgreSQL driver loads libpq with the first server connection, and PQsocket is found in
+// it then. Linked to the program, libpq and what it brings (TLS, Kerberos, LDAP) were loaded at
+// every start: 5 MB resident, used only where there is a server.
+decltype(&PQsocket) pqSocket()
+{
+#ifdef _WIN32
+    static const auto found = reinterpret_cast<decltype(&PQsocket)>(
+        QLibrary::resolve(QStringLiteral("libpq"), "PQsocket"));
+#else
+    static const auto found = reinterpret_cast<decltype(&PQsocket)>(
+        QLibrary::resolve(QStringLiteral("pq"), 5, "PQsocket"));
+#endif
+    return found;
+}
+#endif
+
 qintptr socketOf(const QSqlDatabase &db)
 {
 #ifdef RZM530_HAVE_LIBPQ
@@ -52,8 +70,8 @@ qintptr socketOf(const QSqlDatabase &db)
     // PGconn is libpq's name for struct pg_conn, which the driver's type is registered under.
     if (handle.isValid() &&
         (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0))
-        if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
-            return PQsocket(conn);
+        if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()); conn && pqSocket())
+            return pqSocket()(conn);
 #else
     Q_UNUSED(db)
 #endif

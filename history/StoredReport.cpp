@@ -1,6 +1,6 @@
 #include "StoredReport.h"
 
-#include "Words.h"
+#include "Verdict.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -80,8 +80,33 @@ std::vector<line::InputPair> pairs(const QJsonValue &value)
     return read;
 }
 
+// The words reports kept for a transaction's verdict before they kept its name as well. They
+// are what those files hold, and stay so whatever the monitor comes to say.
+std::optional<line::Verdict> verdictOfOldWords(const QString &words)
+{
+    using line::Verdict;
+    static const std::pair<const char *, Verdict> Old[] = {
+        {"OK", Verdict::Ok},
+        {"No reply", Verdict::NoReply},
+        {"CRC error", Verdict::CrcError},
+        {"Wrong address", Verdict::WrongAddress},
+        {"Garbled", Verdict::Garbled},
+        {"Broadcast", Verdict::Broadcast},
+        {"Unsolicited", Verdict::Unsolicited},
+        {"Cut short", Verdict::CutShort},
+        {"Port closed", Verdict::PortClosed},
+    };
+    for (const auto &[old, verdict] : Old)
+        if (words == QLatin1String(old))
+            return verdict;
+    if (words.startsWith(QLatin1String("Exception "))) // "Exception 2": the code is the reply's
+        return Verdict::Exception;
+    return std::nullopt;
+}
+
 // The transaction as far as the page shows it: its bytes, its time, its verdict and its
-// response time. Its verdict is the one whose words the record kept.
+// response time. Its verdict is read by its name, or, in a report kept before the name was,
+// by its words; failing both, it is judged again from the bytes.
 line::Transaction transaction(const QJsonObject &o)
 {
     line::Transaction t;
@@ -96,14 +121,11 @@ line::Transaction transaction(const QJsonObject &o)
     const auto response = optionalDouble(o[QLatin1String("response_ms")]);
     t.replyEnd = t.requestEnd + duration_cast<line::Time::duration>(
                                     duration<double, std::milli>(response.value_or(0)));
-    const QString verdict = o[QLatin1String("verdict")].toString();
-    for (int v = 0; v <= int(line::Verdict::PortClosed); ++v) {
-        t.verdict = line::Verdict(v);
-        if (t.verdict == line::Verdict::Exception && t.reply().size() < 3)
-            continue; // its words name the code the reply holds
-        if (QString::fromStdString(line::verdictText(t)) == verdict)
-            break;
-    }
+    std::optional<line::Verdict> verdict =
+        line::verdictNamed(text(o[QLatin1String("verdict_name")]));
+    if (!verdict)
+        verdict = verdictOfOldWords(o[QLatin1String("verdict")].toString());
+    t.verdict = verdict.value_or(line::verdictOf(t.request(), t.reply()));
     return t;
 }
 
@@ -186,8 +208,8 @@ void readValues(line::SelfTestReport &r, line::StepId id, const QJsonObject &v)
     case line::StepId::Analog: {
         const QJsonArray low = v[QLatin1String("low_limits")].toArray();
         const QJsonArray high = v[QLatin1String("high_limits")].toArray();
-        r.low = {low[0].toInt(), low[1].toInt()};
-        r.high = {high[0].toInt(), high[1].toInt()};
+        r.low = {low.at(0).toInt(), low.at(1).toInt()}; // none on a fixture
+        r.high = {high.at(0).toInt(), high.at(1).toInt()};
         const QJsonArray inputs = v[QLatin1String("inputs")].toArray();
         for (std::size_t i = 0; i < r.analog.size() && i < std::size_t(inputs.size()); ++i) {
             const QJsonValue a = inputs[qsizetype(i)];
@@ -234,9 +256,10 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
                                                     line::Overall::Cancelled};
     r.verdict = byWord(o[QLatin1String("verdict")].toString(), Verdicts, line::overallWord)
                     .value_or(line::Overall::Fail);
-    r.outcome = byWord(o[QLatin1String("outcome")].toString(), line::Outcomes, line::outcomeWord)
-                    .value_or(line::Outcome::Error);
+    r.outcome =
+        line::outcomeNamed(text(o[QLatin1String("outcome")])).value_or(line::Outcome::Error);
     r.reason = text(o[QLatin1String("reason")]);
+    r.fixture = text(o[QLatin1String("fixture")]);
     for (std::size_t i = 0; i < line::StepCount; ++i) {
         const QJsonObject s = steps[qsizetype(i)].toObject();
         line::StepRecord &step = r.steps[i];

@@ -1,7 +1,7 @@
 #include "Upload.h"
 
 #include "HistoryDb.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 
 QString HistoryUpload::said() const
 {

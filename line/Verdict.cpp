@@ -20,7 +20,6 @@
 #include "Crc.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace line {
 
@@ -119,6 +118,41 @@ bool replyComplete(ByteView request, ByteView reply)
         return true;
     const auto length = normalLength(request);
     return length && reply.size() >= *length;
+}
+
+const char *verdictName(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Ok:
+        return "ok";
+    case Verdict::NoReply:
+        return "no_reply";
+    case Verdict::CrcError:
+        return "crc_error";
+    case Verdict::Exception:
+        return "exception";
+    case Verdict::WrongAddress:
+        return "wrong_address";
+    case Verdict::Garbled:
+        return "garbled";
+    case Verdict::Broadcast:
+        return "broadcast";
+    case Verdict::Unsolicited:
+        return "unsolicited";
+    case Verdict::CutShort:
+        return "cut_short";
+    case Verdict::PortClosed:
+        return "port_closed";
+    }
+    return "";
+}
+
+std::optional<Verdict> verdictNamed(const std::string &name)
+{
+    for (int v = 0; v <= int(Verdict::PortClosed); ++v)
+        if (name == verdictName(Verdict(v)))
+            return Verdict(v);
+    return std::nullopt;
 }
 
 bool modulesFault(Verdict verdict)

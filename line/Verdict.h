@@ -3,6 +3,8 @@
 #include "Rtu.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace line {
 
@@ -20,6 +22,11 @@ enum class Verdict : std::uint8_t {
     CutShort,   // by the tester's own next request
     PortClosed, // by the port closing
 };
+
+// The verdict as the records keep it, a name that never changes with the words the monitor
+// shows: "ok", "no_reply", "crc_error", "exception", "wrong_address", ...
+const char *verdictName(Verdict verdict);
+std::optional<Verdict> verdictNamed(const std::string &name);
 
 // What the bytes received after a request say about it. No request at all
 // means the bytes came unasked.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Request.h"
+#include "ToolRequest.h"
 #include "Transaction.h"
 
 #include <chrono>
@@ -53,7 +53,7 @@ public:
     Step step() const;
     int port() const;    // the one to open or being scanned
     int address() const; // the one to probe
-    Request request() const { return Request::readCoils(std::uint8_t(address())); }
+    ToolRequest request() const { return ToolRequest::readCoils(std::uint8_t(address())); }
 
     void portOpened(bool opened, const std::string &device);
     // Nothing when the probe could not be sent, or the port closed under it:

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "Request.h"
+#include "Fixture.h"
+#include "LoopJudge.h"
+#include "SelfTestOp.h"
 #include "SelfTestResult.h"
+#include "ToolRequest.h"
 #include "Transaction.h"
 
 #include <array>
@@ -23,6 +26,8 @@ struct SelfTestSettings {
     bool broadcastAll = false;
     AnalogLimits low{0, 50};
     AnalogLimits high{973, 1023};
+    // Wires from the relays back to the inputs: the inputs are then tested with nobody asked.
+    std::optional<Fixture> fixture{};
 };
 
 // Why the analog limits cannot judge a module, in words for the operator, or none when they
@@ -35,7 +40,8 @@ std::optional<std::string> limitsProblem(const SelfTestSettings &settings);
 enum class Answer { Yes, No, Continue, Skip, Retry, Accept };
 
 // What the sequencer wants done next.
-//   Send:     send `request`; wait until LineMonitor::replyComplete() or `replyWait` has
+//   Send:     `interval` (0: at once) after the previous reply, send `request`; wait until
+//   LineMonitor::replyComplete() or `replyWait` has
 //             passed, closeNow(), and hand the transaction to replied().
 //   Ask:      show `prompt` with the buttons `answers`; hand the button to answered(). It may
 //             come in the middle of a watch, when an input changed that was not asked for.
@@ -53,7 +59,7 @@ struct Action {
     enum class Kind { Send, Ask, Watch, Finished };
 
     Kind kind = Kind::Finished;
-    Request request;
+    ToolRequest request;
     std::chrono::milliseconds replyWait{0};
     std::chrono::milliseconds interval{0};
     std::string prompt;
@@ -74,6 +80,10 @@ struct Action {
 //     alone is asked about at once. Skip skips the input.
 //  4. Analog inputs (operator): each input at its low end, then its high end, within limits,
 //     while the others stay within 3 % of full scale of where they were.
+// On a fixture, steps 3 and 4 ask nothing: with every relay off the inputs are read, then each
+// wired relay whose read-back passed is switched on and off by Write Single Coil, addressed,
+// the inputs read after each once the fixture's settle time has passed (see LoopJudge). Nobody
+// is asked whether a relay clicked either.
 // After Skip the inputs are read again, from where the operator left them; a skipped input is
 // never failed, though a pair it changes with is still named. Replies in Modbus TCP's framing end
 // the test as an error, after the switch-off is tried: the line leads to a gateway of the wrong
@@ -88,7 +98,6 @@ public:
     static constexpr int LinkReads = 20;
     static constexpr int SilentReadsForNoModule = 3;
     static constexpr std::chrono::milliseconds ReplyWait{500};
-    static constexpr std::chrono::milliseconds BroadcastWait{100};
     static constexpr std::chrono::milliseconds WatchInterval{200};
     static constexpr std::chrono::seconds WatchTimeout{30};
     static constexpr int AnalogFullScale = 1023;
@@ -111,47 +120,48 @@ public:
     const SelfTestReport &report() const { return report_; }
 
 private:
-    // One thing to do; `item` is the relay (0: all eight), the input or the read.
-    struct Op {
-        enum class Kind {
-            LinkRead,
-            SwitchOff,
-            Write,
-            CheckCoils,
-            AskClick,
-            ReadInputs,
-            Watch,
-            AskAnalog,
-            ReadAnalog
-        };
-        Kind kind;
-        int item = 0;           // CheckCoils: Opening after the first switch-off
-        bool on = false;        // Write, CheckCoils: the state; AskAnalog, ReadAnalog: the high end
-        bool broadcast = false; // Write, CheckCoils of the All row
-    };
+    using Op = SelfTestOp;
 
+    // Planning (SelfTestPlan.cpp): which ops a step takes, in order, and what each one puts on
+    // the line or asks.
     std::vector<Op> plan(StepId id) const;
+    std::vector<Op> planLoops() const;
     Action actionFor(const Op &op) const;
+
+    // Judging (SelfTestJudging.cpp, and SelfTestInputs.cpp for the inputs): each step's replies
+    // in one place, and its result at its end. A judge says whether the op is done with; a new
+    // step adds its own beside these, and judge() hands it the step's replies.
     bool judge(const Op &op, const Transaction &t, std::size_t index);
-    void judgeLinkRead(const Op &op, const Transaction &t, std::size_t index);
-    void judgeCoils(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeLink(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeRelays(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeDigital(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    StepResult stepResult() const;
+    void judgeReadBack(const Op &op, const Transaction &t, std::size_t index);
     void blameRelay(int relay, bool readOn, std::size_t index);
-    void judgeInputs(const Transaction &t);
-    bool judgeWatch(const Op &op, const Transaction &t, std::size_t index);
-    void judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    void judgeClick(int relay, Answer answer);
+    void readInputs(const Transaction &t);
+    bool watchDigital(const Op &op, const Transaction &t, std::size_t index);
+    void readAnalogEnd(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeLoop(const Op &op, const Transaction &t, std::size_t index); // SelfTestLoops.cpp
     void crossed(int tested, int other, std::size_t index);
-    void answerStray(int input, Answer answer);
-    void fail(int item, std::string reason, std::optional<std::size_t> transaction = {});
     void failStep(std::string reason, std::optional<std::size_t> transaction = {});
-    void stop(Outcome outcome, std::string reason);
+    void failInput(int input, std::string reason, std::optional<std::size_t> transaction = {});
+    StepResult &inputResult(int input); // of the step running
+
+    // The run (SelfTest.cpp): from op to op and step to step.
+    void noteSent(const Op &op);
+    void answerStray(int input, Answer answer);
+    void skipInput(int input);
     void advance();
     void settle();
     void begin(StepId id);
-    void end();
     void finish();
-    void skipInput(int input);
-    void wrongProtocol();
     StepRecord &current() { return report_.step(step); }
+
+    // Switching off (SelfTestSwitchOff.cpp): after cancel(), portLost() or a Modbus TCP reply.
+    void stop(Outcome outcome, std::string reason);
+    void wrongProtocol();
 
     SelfTestSettings settings;
     SelfTestReport report_;
@@ -163,6 +173,7 @@ private:
     // The latest reading of the inputs of the step running, to tell what changed.
     std::optional<std::array<int, 4>> lastInputs;
     std::array<std::size_t, 8> relayFailure{}; // where each blamed relay's failure is kept
+    std::optional<LoopJudge> loops;            // the input step running on a fixture
     bool awaitingReply = false;
     bool staleReply = false;        // a request out when the test was cancelled or skipped on
     std::optional<Outcome> stopped; // cancelled or the port lost: switching off, then done

@@ -1,6 +1,7 @@
 #include "SelfTestResult.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace line {
 
@@ -119,6 +120,20 @@ const char *outcomeWord(Outcome outcome)
     return "";
 }
 
+std::optional<Outcome> outcomeNamed(const std::string &word)
+{
+    // ASCII only, without the C runtime's locale: the words are ASCII.
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (const Outcome o : Outcomes) {
+        const std::string_view own = outcomeWord(o);
+        if (word.size() == own.size() &&
+            std::equal(word.begin(), word.end(), own.begin(),
+                       [&](char typed, char c) { return lower(typed) == c; }))
+            return o;
+    }
+    return std::nullopt;
+}
+
 const char *relayFaultName(RelayFault fault)
 {
     switch (fault) {
@@ -157,6 +172,12 @@ std::string relayFaultText(int relay, RelayFault fault)
         return name + " reads inverted";
     }
     return name;
+}
+
+std::string changeTogetherText(const InputPair &pair)
+{
+    return "inputs " + std::to_string(pair[0]) + " and " + std::to_string(pair[1]) +
+           " change together";
 }
 
 } // namespace line

@@ -1,6 +1,7 @@
 #include "RunRecord.h"
 
 #include "ReportJson.h"
+#include "Uuid.h"
 
 namespace line {
 
@@ -98,8 +99,10 @@ std::vector<Measurement> measurements(const SelfTestReport &report)
         for (std::size_t i = 0; i < report.analog.size(); ++i) {
             const AnalogInput &a = report.analog[i];
             const std::string name = "analog " + std::to_string(i + 1);
-            out.push_back(reading(name + " low", a.low, report.low, a.result));
-            out.push_back(reading(name + " high", a.high, report.high, a.result));
+            out.push_back(
+                reading(name + " low", a.low, a.lowLimits.value_or(report.low), a.result));
+            out.push_back(
+                reading(name + " high", a.high, a.highLimits.value_or(report.high), a.result));
         }
     return out;
 }
@@ -155,6 +158,12 @@ RunRecord runRecord(const SelfTestReport &report, const ReportHeader &header,
                              wall(s.finished(), wallClock)});
     run.measurements = measurements(report);
     return run;
+}
+
+RunRecord newRunRecord(const SelfTestReport &report, const ReportHeader &header,
+                       const WallClock &wallClock, const std::string &station)
+{
+    return runRecord(report, header, wallClock, station, randomUuid(), readClocks().wall);
 }
 
 } // namespace line

@@ -36,7 +36,7 @@ struct RunRecord {
     int address = 1;
     WallTime started, finished;
     Outcome outcome = Outcome::Error;
-    std::string failed; // what failed, in words: "relay 3 stuck on, digital input 2"
+    std::string failed;     // what failed, in words: "relay 3 stuck on, digital input 2"
     std::string reportJson; // the whole JSON report
     std::vector<StepRow> steps;
     std::vector<Measurement> measurements;
@@ -47,5 +47,10 @@ struct RunRecord {
 RunRecord runRecord(const SelfTestReport &report, const ReportHeader &header,
                     const WallClock &wallClock, const std::string &station, const std::string &id,
                     WallTime now);
+
+// The record of a run that has just ended, under an id of its own made here: the dialog and
+// the console keep their runs alike.
+RunRecord newRunRecord(const SelfTestReport &report, const ReportHeader &header,
+                       const WallClock &wallClock, const std::string &station);
 
 } // namespace line

@@ -14,7 +14,7 @@ LineArbiter::LineArbiter(modbus::ModbusMaster &master, LineTap &tap, QObject *pa
     connect(&tap, &LineTap::transactionEnded, this, &LineArbiter::ended);
 }
 
-void LineArbiter::submit(const line::Request &request, line::Origin origin,
+void LineArbiter::submit(const line::ToolRequest &request, line::Origin origin,
                          std::chrono::milliseconds replyWindow, Done done)
 {
     queue.push_back({request, origin, replyWindow, std::move(done)});
@@ -86,9 +86,9 @@ void LineArbiter::sendNext()
     sending = false;
 }
 
-void LineArbiter::put(const line::Request &r)
+void LineArbiter::put(const line::ToolRequest &r)
 {
-    using Kind = line::Request::Kind;
+    using Kind = line::ToolRequest::Kind;
     const auto address = std::int16_t(r.address);
     switch (r.kind) {
     case Kind::ReadCoils:
@@ -113,7 +113,7 @@ void LineArbiter::put(const line::Request &r)
 // The master's Write Multiple Coils goes to every module, as the main window's All row wants;
 // to one module the frame is laid in its buffer and sent as it sends its own, so that the
 // reply is framed and judged like any other.
-void LineArbiter::putAddressed(const line::Request &r)
+void LineArbiter::putAddressed(const line::ToolRequest &r)
 {
     const std::vector<std::uint8_t> frame = line::addressedCoilsFrame(r);
     master.LastRequest = {r.address, modbus::FnWriteMultipleCoils, std::int16_t(r.start),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Origin.h"
-#include "Request.h"
+#include "ToolRequest.h"
 #include "Transaction.h"
 
 #include <QObject>
@@ -41,7 +41,7 @@ public:
 
     LineArbiter(modbus::ModbusMaster &master, LineTap &tap, QObject *parent = nullptr);
 
-    void submit(const line::Request &request, line::Origin origin,
+    void submit(const line::ToolRequest &request, line::Origin origin,
                 std::chrono::milliseconds replyWindow = line::ReplyWindow, Done done = {});
 
     // A tool takes the line for a while; the others' requests wait until it is released.
@@ -68,7 +68,7 @@ signals:
 
 private:
     struct Submission {
-        line::Request request;
+        line::ToolRequest request;
         line::Origin origin;
         std::chrono::milliseconds replyWindow;
         Done done;
@@ -76,8 +76,8 @@ private:
 
     bool mayGo(const Submission &s) const;
     void sendNext();
-    void put(const line::Request &r);
-    void putAddressed(const line::Request &r);
+    void put(const line::ToolRequest &r);
+    void putAddressed(const line::ToolRequest &r);
     void ended(const line::Transaction &t);
 
     modbus::ModbusMaster &master;

@@ -19,8 +19,6 @@ public:
     explicit QuitOnSignal(bool quitAtOnce = true, QObject *parent = nullptr);
     ~QuitOnSignal() override;
 
-    // The exit code of a program ended by a signal.
-    static constexpr int ExitCode = 130;
     // Whether interrupted() came for the terminal or ssh session going away, which
     // often sends it twice: no reason to stop at once, unlike a second Ctrl+C.
     static bool isHangUp(int signal);

@@ -1,5 +1,5 @@
-// A line that does not keep quiet: the RX box stays bounded and cheap, and the
-// poll cycle waits while a message box waits for the user.
+// A line that does not keep quiet: the RX box stays bounded and cheap, and a scan waits while
+// a message box waits for the user (the poll cycle's wait is in tst_poll).
 #include "BoxCatcher.h"
 #include "FakeComm.h"
 #include "Frames.h"
@@ -82,29 +82,6 @@ private slots:
             QVERIFY2(text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']')),
                      qPrintable(text));
         }
-    }
-
-    // While "Unexpected response" waits for OK, ticks send nothing and keep the
-    // phase; what arrived meanwhile is framed once the box has closed.
-    void ticksWaitWhileABoxIsOpen()
-    {
-        LoadedTester<FakeComm> t;
-        BoxCatcher catcher;
-        const QByteArray coils = withCrc(hex("01 01 01 05"));
-        catcher.whileOpen = [&] {
-            for (int tick = 0; tick < 3; ++tick)
-                t.window.pollTimer_Timer();
-            t.comm.inject(coils);
-        };
-        t.window.pollTimer_Timer(); // reads coils
-        t.sent();
-        t.comm.inject(withCrc(hex("01 01 02 05 00")));
-        QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(t.sent(), QByteArray()); // nothing went out while the box was open
-
-        t.window.pollTimer_Timer(); // the cycle goes on where it stopped
-        QCOMPARE(t.sent(), hex("01 03 00 00 00 0B 04 0D"));
-        QCOMPARE(t.lamps("Shape1", 8), QStringLiteral("GRGRRRRR"));
     }
 
     // A probe whose reply raises "Unexpected response" (the module at the

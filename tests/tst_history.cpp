@@ -1,13 +1,14 @@
 // The local history: a real SQLite file in a temporary data folder, written and read back
 // through the same code the tester and the console use.
 #include "HistoryDb.h"
-#include "HistoryPlace.h"
 #include "HistoryRuns.h"
+#include "HistorySettings.h"
 #include "RunCsv.h"
 #include "StdStringCompare.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QUuid>
 #include <QtTest>
 
 #include <thread>
@@ -161,6 +162,22 @@ private slots:
             results << q(m.result);
         QCOMPARE(results.join(' '), QString("%1 fail %1 %1 %1 %1 %1 %1 %1")
                                         .arg(line::resultWord(line::StepResult::Cancelled)));
+    }
+
+    // Ids made in plain C++ read as those Qt made before them: a random UUID, written alike.
+    void aNewRunIsKeptUnderAUuidAsQtWritesIt()
+    {
+        const line::WallClock wallClock = [](line::Time) { return Monday; };
+        QSet<QString> ids;
+        for (int n = 0; n < 100; ++n) {
+            const QString id = q(line::newRunRecord({}, {}, wallClock, "bench 1").id);
+            const QUuid uuid = QUuid::fromString(id);
+            QCOMPARE(uuid.version(), QUuid::Random);
+            QCOMPARE(uuid.variant(), QUuid::DCE);
+            QCOMPARE(uuid.toString(QUuid::WithoutBraces), id);
+            ids << id;
+        }
+        QCOMPARE(ids.size(), 100);
     }
 
     void aSerialNumberOfQuotesAndSqlIsText() { serialOfQuotesAndSqlIsText(*db); }

@@ -1,15 +1,15 @@
 // The history through the real programs: every console self-test kept, whatever its outcome,
 // and read back as CSV, as a yield, and as the report it first made; the history window over
 // the same file.
+#include "ApplicationIdentity.h"
 #include "Cases.h"
-#include "ConsoleMain.h"
 #include "ConsoleRuns.h"
 #include "FileText.h"
 #include "HistoryDb.h"
 #include "HistoryLink.h"
 #include "HistoryModel.h"
-#include "HistoryPlace.h"
 #include "HistoryRuns.h"
+#include "HistorySettings.h"
 #include "HistoryWindow.h"
 #include "ReportHtml.h"
 #include "ReportWindow.h"
@@ -191,7 +191,7 @@ private slots:
 
         qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        nameTheProgram();
+        setApplicationIdentity();
         HistoryLink link;
         HistoryWindow window(link);
         window.show();
@@ -199,6 +199,7 @@ private slots:
         auto *runs = window.findChild<QTableView *>(QStringLiteral("runs"));
         QCOMPARE(runs->model()->rowCount(), 2);
         QCOMPARE(runs->model()->index(0, 1).data().toString(), "SN-62"); // newest first
+        QCOMPARE(runs->model()->index(0, 4).data().toString(), "ERROR"); // judged nothing
         // The yield's bars are drawn from the days its table shows, filtered alike.
         const auto *yield = window.findChild<QTableWidget *>(QStringLiteral("yield"));
         const auto *bars = window.findChild<YieldBars *>();
@@ -224,6 +225,8 @@ private slots:
         QVERIFY(barsAreTheTable());
         window.findChild<QComboBox *>(QStringLiteral("outcome"))->setCurrentText("FAIL");
         QCOMPARE(runs->model()->index(0, 5).data().toString(), "relay 6 does not switch on");
+        QCOMPARE(runs->model()->index(0, 4).data().toString(),
+                 "FAIL (digital and analog inputs not tested)"); // the verdict line's words
 
         window.openReport(0);
         auto *report = window.findChild<ReportWindow *>();

@@ -2,16 +2,14 @@
 // transactions with verdicts, words, counts and log rows out. Each vector's verdict and
 // meaning are checked by the program in tests/windows, natively as windows_check_native.
 #include "Cases.h"
-#include "Csv.h"
+#include "TrafficCsv.h"
 #include "Exchange.h"
-#include "Frames.h"
+#include "LineClock.h"
 #include "LineMonitor.h"
 #include "LineVectors.h"
 #include "Mbap.h"
 #include "ReferenceCrc.h"
-#include "Scan.h"
 #include "StdStringCompare.h"
-#include "Trend.h"
 #include "Words.h"
 
 #include <QtTest>
@@ -21,16 +19,10 @@
 using namespace std::chrono_literals;
 using line::LineMonitor;
 using line::Time;
+using lineclock::T0;
+using lineclock::wall;
 
 namespace {
-
-const Time T0 = Time() + 1h;
-
-// T0 is 2026-12-07 14:03:21.042 UTC.
-line::WallTime wall(Time t)
-{
-    return line::WallTime(1796652201s + 42ms + (t - T0));
-}
 
 // An empty one when none has ended, so that a fault fails a comparison, not the run.
 const line::Transaction &newest(const LineMonitor &m)
@@ -39,77 +31,11 @@ const line::Transaction &newest(const LineMonitor &m)
     return m.traffic().empty() ? none : m.traffic().newest();
 }
 
-// A poll's transaction as the tap ends it.
-line::Transaction transaction(line::Origin origin, const QByteArray &request,
-                              const QByteArray &reply, line::Verdict verdict)
-{
-    line::Transaction t;
-    t.start = T0;
-    t.origin = origin;
-    t.verdict = verdict;
-    t.bytes.assign(request.begin(), request.end());
-    t.bytes.insert(t.bytes.end(), reply.begin(), reply.end());
-    t.requestSize = std::uint32_t(request.size());
-    return t;
-}
-
-// The one reading a transaction left in the trend, in words.
-QString readingLeft(const line::Trend &trend)
-{
-    if (trend.inputs().size() + trend.relays().size() != 1)
-        return trend.added() == 0 ? "nothing" : "more than one";
-    const bool inputs = !trend.inputs().empty();
-    const line::TrendReading &r = inputs ? trend.inputs()[0] : trend.relays()[0];
-    if (!r.answered)
-        return inputs ? "input gap" : "relay gap";
-    QString bits;
-    for (int i = 0; i < (inputs ? 4 : 8); ++i)
-        bits += QLatin1Char((r.bits >> i & 1) ? '1' : '0');
-    return inputs ? QStringLiteral("inputs %1 %2 %3 %4")
-                        .arg(r.analog[0])
-                        .arg(r.analog[1])
-                        .arg(r.analog[2])
-                        .arg(bits)
-                  : QStringLiteral("relays ") + bits;
-}
-
 // Counts as the line's health keeps them, to compare several at once.
 template <typename... N> auto counts(N... n)
 {
     return std::tuple(std::uint64_t(n)...);
 }
-
-const QByteArray Coils = Frames::withCrc(Frames::hex("01 01 00 00 00 08"));
-const QByteArray Registers = Frames::withCrc(Frames::hex("01 03 00 00 00 0B"));
-const QByteArray Relays = Frames::withCrc(Frames::hex("01 01 01 85"));
-const QByteArray Values =
-    Frames::withCrc(Frames::hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 0001 0000 0001 0001"));
-const QByteArray RelayOn = Frames::withCrc(Frames::hex("01 05 00 02 FF 00"));
-
-using line::Origin;
-using line::Verdict;
-const struct {
-    const char *name;
-    Origin origin;
-    QByteArray request, reply;
-    Verdict verdict;
-    const char *left;
-} TrendCases[] = {
-    {"coils", Origin::Poll, Coils, Relays, Verdict::Ok, "relays 10100001"},
-    {"registers", Origin::Poll, Registers, Values, Verdict::Ok, "inputs 1023 512 7 1011"},
-    {"registers, no reply", Origin::Poll, Registers, {}, Verdict::NoReply, "input gap"},
-    {"coils, CRC error", Origin::Poll, Coils, Frames::hex("01 01 01 85 90 D4"), Verdict::CrcError,
-     "relay gap"},
-    {"registers refused", Origin::Poll, Registers, Frames::withCrc(Frames::hex("01 83 02")),
-     Verdict::Exception, "input gap"},
-    {"coils from another address", Origin::Poll, Coils, Frames::withCrc(Frames::hex("02 01 01 85")),
-     Verdict::WrongAddress, "relay gap"},
-    {"registers, port closed", Origin::Poll, Registers, Values.left(9), Verdict::PortClosed,
-     "input gap"},
-    {"a relay click", Origin::Relay, RelayOn, RelayOn, Verdict::Ok, "nothing"},
-    {"a scan's probe", Origin::Scan, Coils, Relays, Verdict::Ok, "nothing"},
-    {"a self-test's read", Origin::SelfTest, Registers, Values, Verdict::Ok, "nothing"},
-};
 
 const struct {
     const char *name, *reply;
@@ -193,96 +119,6 @@ private slots:
             QCOMPARE(int(m.traffic()[i].reply()[0]), int(i + 2));
     }
 
-    void trendTakesThePollsReadings_data() { addCaseRows(TrendCases); }
-    void trendTakesThePollsReadings()
-    {
-        const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
-        line::Trend trend;
-        trend.record(transaction(origin, request, reply, verdict));
-        QCOMPARE(readingLeft(trend), left);
-    }
-
-    void trendKeepsADayAndDropsTheOldest()
-    {
-        line::Trend trend;
-        const int capacity = int(line::Trend::Capacity), extra = 100;
-        for (int i = 0; i < capacity + extra; ++i)
-            trend.addInputs(T0 + i * 2s, {std::uint16_t(i % 1000), 0, 0}, 0);
-        QCOMPARE(trend.inputs().size(), line::Trend::Capacity);
-        QVERIFY(trend.inputs()[0].time == T0 + extra * 2s);
-        QCOMPARE(trend.inputs()[0].analog[0], std::uint16_t(extra));
-        QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);
-        QCOMPARE(trend.inputs().firstFrom(T0 + (extra + 10) * 2s), std::size_t(10));
-        QVERIFY(trend.relays().empty());
-    }
-
-    // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
-    // (a suspend) are not joined; later ones are.
-    void trendBreaksWhereTheClockJumped()
-    {
-        line::Trend trend;
-        for (int i = 0; i < 3; ++i) {
-            if (i == 1)
-                trend.clockShifted(T0 + 2s, 1h);
-            trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
-        }
-        std::vector<line::TrendColumn> columns;
-        trend.decimate({line::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
-        QVERIFY(!columns[1].joinsPrevious);
-        QVERIFY(columns[2].joinsPrevious);
-    }
-
-    // A day in 800 columns, 54 readings each: one reading's spike, one dip and one
-    // missed reply each show in their column; zoomed in, no line crosses the
-    // missed reply or a pause in polling.
-    void decimationKeepsSpikesAndGaps()
-    {
-        line::Trend trend;
-        const auto at = [](int i) { return T0 + i * 2s; };
-        const int pauseAt = 35'000;
-        for (int i = 0; i < int(line::Trend::Capacity); ++i) {
-            const std::uint16_t v = i == 20'000 ? 1000 : i == 21'000 ? 0 : 500;
-            if (i == 30'000)
-                trend.addGap(line::SignalKind::Analog, at(i));
-            else if (i < pauseAt || i > pauseAt + 10)
-                trend.addInputs(at(i), {v, 500, 500}, i >= 40'000 ? 0x02 : 0x00);
-        }
-        const line::Signal ai1{line::SignalKind::Analog, 0};
-        std::vector<line::TrendColumn> columns;
-        trend.decimate(ai1, at(0), at(int(line::Trend::Capacity)), 800, columns);
-        int spikes = 0, dips = 0, noReply = 0, empty = 0;
-        for (const line::TrendColumn &c : columns) {
-            spikes += c.max == 1000;
-            dips += c.min == 0;
-            noReply += c.noReply;
-            empty += c.readings == 0;
-        }
-        QCOMPARE(spikes, 1);
-        QCOMPARE(dips, 1);
-        QCOMPARE(noReply, 1);
-        QCOMPARE(empty, 0);
-
-        // A minute around the missed reply, a column for every second.
-        trend.decimate(ai1, at(30'000 - 15), at(30'000 + 15), 60, columns);
-        QVERIFY(columns[28].joinsPrevious);
-        QVERIFY(columns[30].noReply);
-        QCOMPARE(columns[30].readings, 0u);
-        QVERIFY(!columns[32].joinsPrevious);
-        QVERIFY(columns[34].joinsPrevious);
-        trend.decimate(ai1, at(pauseAt - 5), at(pauseAt + 25), 60, columns);
-        QVERIFY(columns[8].joinsPrevious);
-        QVERIFY(!columns[32].joinsPrevious); // the first reading after 24 s without one
-        QVERIFY(columns[34].joinsPrevious);
-
-        const line::TrendStatistics s = trend.statistics(at(0), at(int(line::Trend::Capacity)));
-        QCOMPARE(s.analog[0].min, std::uint16_t(0));
-        QCOMPARE(s.analog[0].max, std::uint16_t(1000));
-        QCOMPARE(s.analog[1].min, std::uint16_t(500));
-        QCOMPARE(s.inputNoReply, std::size_t(1));
-        QCOMPARE(s.inputReadings, line::Trend::Capacity - 11);
-        QVERIFY((s.digitalChanges == std::array<std::size_t, 4>{0, 1, 0, 0}));
-    }
-
     void healthCountsEveryKindAndResets()
     {
         LineMonitor m(100, wall);
@@ -309,12 +145,12 @@ private slots:
 
     void csvRowOfEachKind()
     {
-        QCOMPARE(line::csvHeader(),
+        QCOMPARE(line::trafficCsvHeader(),
                  std::string("time,request,reply,verdict,response time,meaning,origin\r\n"));
 
         LineMonitor m(10, wall);
         std::string log;
-        m.setListener([&](const line::Transaction &t) { log += line::csvRow(t, m.wallClock()); });
+        m.setListener([&](const line::Transaction &t) { log += line::trafficCsvRow(t, m.wallClock()); });
         exchange(m, T0, bytesOf(ReadCoils0To7), bytesOf(CoilsReply));
         exchange(m, T0 + 1s, bytesOf(ReadCoils0To7), {});
         m.advance(T0 + 3s);
@@ -379,70 +215,6 @@ private slots:
             counts(1, 1, 1, 1));
         QVERIFY(!m.traffic()[0].changesStatus());
         QVERIFY(m.traffic()[1].changesStatus());
-    }
-
-    // A fake line where address 2 answers, 5 answers with an exception, 7 with a
-    // spoilt CRC, 8 from the wrong address, 9 after noise, 10 with noise alone,
-    // and the rest stay silent; COM 4 is missing, and so is the server mapped to
-    // COM 5, which is no fault. Each probe is one Read Coils 0-7.
-    void scanFindsEveryModuleThatAnswers()
-    {
-        LineMonitor m(100, wall);
-        const line::Transaction *last = nullptr;
-        m.setListener([&](const line::Transaction &t) { last = &t; });
-        line::Scan scan({{3, 4, 5}, 1, 10, {5}});
-        Time t = T0;
-        while (scan.step() != line::Scan::Step::Done) {
-            if (scan.step() == line::Scan::Step::OpenPort) {
-                scan.portOpened(scan.port() == 3, "/dev/ttyUSB0");
-                continue;
-            }
-            const auto a = std::uint8_t(scan.address());
-            QCOMPARE(scan.request().address, a);
-            const std::map<int, Bytes> replies = {
-                {2, withCrc({a, 0x01, 0x01, 0x05})},          {5, withCrc({a, 0x81, 0x02})},
-                {7, {a, 0x01, 0x01, 0x05, 0x00, 0x00}},       {8, withCrc({9, 0x01, 0x01, 0x05})},
-                {9, {0xFF, a, 0x01, 0x01, 0x05, 0x00, 0x00}}, {10, {0xFF, 0x01, a, 0x55}}};
-            const Bytes reply = replies.count(a) ? replies.at(a) : Bytes();
-            t = exchange(m, t, withCrc({a, 0x01, 0x00, 0x00, 0x00, 0x08}), reply) + 100ms;
-            m.closeNow();
-            scan.probed(last);
-        }
-        QCOMPARE(scan.probesDone(), scan.probesTotal());
-        QVERIFY(scan.anyPortOpened());
-        QCOMPARE(scan.unopenedPorts(), std::vector<int>{4});
-        std::vector<std::string> found;
-        for (const auto &module : scan.found())
-            found.push_back(line::describe(module));
-        QCOMPARE(found, (std::vector<std::string>{"COM3 /dev/ttyUSB0 address 2 26 ms",
-                                                  "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
-                                                  "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error",
-                                                  "COM3 /dev/ttyUSB0 address 9 27 ms, garbled"}));
-
-        // Behind a gateway with no module: exceptions 10 and 11 prove nothing.
-        // A port lost part way is left there, and the next is scanned.
-        line::Scan gateway({{1, 2}, 1, 3, {}});
-        for (const std::uint8_t code : {10, 11, 4}) {
-            gateway.portOpened(true, "/dev/ttyS0");
-            const Bytes probe = withCrc({std::uint8_t(gateway.address()), 0x01, 0, 0, 0, 8});
-            t = exchange(m, t, probe, withCrc({probe[0], 0x81, code})) + 100ms;
-            m.closeNow();
-            gateway.probed(last);
-        }
-        QCOMPARE(gateway.found().size(), std::size_t(1));
-        QCOMPARE(gateway.found()[0].exceptionCode, std::optional<std::uint8_t>(4));
-        gateway.portOpened(true, "/dev/ttyS1");
-        gateway.probed(nullptr); // the port went away under the probe
-        QVERIFY(gateway.step() == line::Scan::Step::Done);
-        QCOMPARE(gateway.lostPorts(), std::vector<int>{2});
-        QCOMPARE(gateway.probesDone(), gateway.probesTotal());
-        QVERIFY(!gateway.everyPortScanned());
-
-        line::Scan cancelled({{1}, 1, 247, {}});
-        cancelled.portOpened(true, "/dev/ttyS0");
-        cancelled.cancel();
-        QVERIFY(cancelled.step() == line::Scan::Step::Done);
-        QVERIFY(!line::Scan({{1}, 1, 247, {}}).anyPortOpened());
     }
 
     void modbusTcpReplies_data()

@@ -1,7 +1,7 @@
 // The link status and the line monitor against the real simulated module: each
 // of its faults shows as its verdict, and the monitor holds the traffic. Over
-// TCP too, with bare servers on 127.0.0.1 for a connection refused and for a
-// gateway that answers in Modbus TCP.
+// TCP too, with bare servers on 127.0.0.1 for a connection refused, a gateway
+// that answers in Modbus TCP and a server that drops.
 #include "BareServer.h"
 #include "BoxCatcher.h"
 #include "Frames.h"
@@ -18,6 +18,7 @@
 class LineStatusTest : public QObject {
     Q_OBJECT
 private slots:
+    // GATEWAY: instead of the simulator's server, one that answers in Modbus TCP, which is named.
     void eachFaultShowsItsVerdict_data()
     {
         QTest::addColumn<QStringList>("fault");
@@ -32,17 +33,20 @@ private slots:
         QTest::newRow("over TCP") << QStringList{"--tcp", "0"} << "OK [0-9]+ ms";
         QTest::newRow("server that never answers")
             << QStringList{"--tcp", "0", "--silent"} << "No reply";
+        QTest::newRow("Modbus TCP gateway") << QStringList{"GATEWAY"} << "Garbled";
     }
 
     void eachFaultShowsItsVerdict()
     {
         QFETCH(QStringList, fault);
         QFETCH(QString, status);
+        const bool gateway = fault.removeAll("GATEWAY") > 0;
         SimProcess sim(fault);
         QVERIFY(sim.ready());
+        BareServer gatewayServer(Frames::hex("00 01 00 00 00 04 01 01 01 85")); // MBAP, no CRC
         LoadedTester<PortComm> t;
-        if (fault.contains("--tcp")) {
-            QVERIFY(sim.mapServer(5));
+        if (gateway || fault.contains("--tcp")) {
+            QVERIFY(gateway ? mapCom(5, gatewayServer.url()) : sim.mapServer(5));
             QVERIFY(t.typePort(5));
         }
         auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
@@ -53,6 +57,7 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT(expected.match(label->text()).hasMatch(),
                                   qPrintable(label->text()), 2000);
         QVERIFY(t.comm.PortOpen());
+        QCOMPARE(label->toolTip().startsWith(line::ModbusTcpWords), gateway);
 
         // The status opens the monitor, which shows the transaction.
         QTest::mouseClick(label, Qt::LeftButton);
@@ -64,6 +69,9 @@ private slots:
         QCOMPARE(traffic->index(0, 1).data().toString(), QStringLiteral("poll"));
         QCOMPARE(traffic->index(0, 2).data().toString(), QStringLiteral("01 01 00 00 00 08 3D CC"));
         QVERIFY(label->text().startsWith(traffic->index(0, 4).data().toString()));
+        const QString meaning =
+            traffic->index(0, TrafficModel::Meaning).data(Qt::ToolTipRole).toString();
+        QCOMPARE(meaning.endsWith(line::ModbusTcpWords), gateway);
     }
 
     // The box waits for the connection to fail: the keystroke returns at once.
@@ -71,12 +79,8 @@ private slots:
     {
         SimProcess sim; // for its port map
         QVERIFY(sim.ready());
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        const QString refusing = QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort());
-        server.close();
-        QString error;
-        QVERIFY(PortMap::setMapping(6, refusing, &error));
+        const QString refusing = refusedUrl();
+        QVERIFY(mapCom(6, refusing));
         Tester<PortComm> t;
         BoxCatcher boxes;
         t.type("txtPort", "6");
@@ -88,28 +92,6 @@ private slots:
         QCOMPARE(t.field("txtPort")->toolTip(),
                  QStringLiteral("COM 6: %1 (not open: connection refused)").arg(refusing));
         QCOMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
-    }
-
-    void modbusTcpGatewayIsNamed()
-    {
-        SimProcess sim; // for its port map
-        QVERIFY(sim.ready());
-        BareServer gateway(Frames::hex("00 01 00 00 00 04 01 01 01 85")); // MBAP, no CRC
-        QString error;
-        QVERIFY(PortMap::setMapping(5, gateway.url(), &error));
-        Tester<PortComm> t;
-        QVERIFY(t.typePort(5));
-        t.window.pollTimer_Timer();
-        auto *label = t.child<QLabel>(QStringLiteral("lblStatus"));
-        QTRY_COMPARE(label->text(), "Garbled");
-        QVERIFY(label->toolTip().startsWith(line::ModbusTcpWords));
-        t.window.showMonitor();
-        QWidget *shown = shownWindow("RZM-530 Line Monitor");
-        QVERIFY(shown);
-        const QTableView *table = shown->findChild<QTableView *>(QStringLiteral("traffic"));
-        const QString meaning =
-            table->model()->index(0, TrafficModel::Meaning).data(Qt::ToolTipRole).toString();
-        QVERIFY(meaning.endsWith(line::ModbusTcpWords));
     }
 
     // "Unexpected response" waits inside the receive event, not inside a signal of the socket,
@@ -128,8 +110,7 @@ private slots:
         SimProcess sim; // for its port map
         QVERIFY(sim.ready());
         BareServer server(Frames::withCrc(Frames::hex("01 01 02 00 00"))); // two bytes of coils
-        QString error;
-        QVERIFY(PortMap::setMapping(5, server.url(), &error));
+        QVERIFY(mapCom(5, server.url()));
         Tester<PortComm> t;
         QVERIFY(t.typePort(5));
         BoxCatcher boxes;

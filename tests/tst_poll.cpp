@@ -96,26 +96,33 @@ private slots:
         QCOMPARE(t.sent(), ReadRegisters);
     }
 
-    // A decoder's box runs receive events nested: they must neither re-enter
-    // the framer nor lose the bytes that arrive meanwhile.
-    void unexpectedResponseBoxesNeverStackAndLoseNothing()
+    // A decoder's box runs receive events nested: they must neither re-enter the framer nor
+    // lose the bytes that arrive meanwhile. Ticks while a box waits for OK send nothing and
+    // keep the phase; the cycle goes on where it stopped.
+    void unexpectedResponseBoxesHoldTheLineAndLoseNothing()
     {
         FakeTester t;
         const QByteArray wrongCount = withCrc(hex("01 01 02 05 00"));
         BoxCatcher catcher;
         bool injected = false;
         catcher.whileOpen = [&] {
-            if (!std::exchange(injected, true))
-                t.comm.inject(wrongCount + CoilReply);
+            if (std::exchange(injected, true))
+                return;
+            for (int tick = 0; tick < 3; ++tick)
+                t.window.pollTimer_Timer();
+            t.comm.inject(wrongCount + CoilReply);
         };
         t.window.pollTimer_Timer();
+        QCOMPARE(t.sent(), ReadCoils);
         t.comm.inject(wrongCount);
         QCOMPARE(catcher.boxes.size(), 2);
         QCOMPARE(catcher.boxes[0].title + ": " + catcher.boxes[0].text,
                  "RZM-530 Tester: Unexpected response");
         QCOMPARE(catcher.maxOpenAtOnce, 1);
+        QCOMPARE(t.sent(), QByteArray());
         QCOMPARE(t.rx(), Frames::echo(wrongCount + wrongCount + CoilReply));
         t.window.pollTimer_Timer();
+        QCOMPARE(t.sent(), ReadRegisters);
         QCOMPARE(t.lamps("Shape1", 8), "GRGRRRRG");
     }
 };

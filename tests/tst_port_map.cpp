@@ -1,11 +1,11 @@
 // The port map in its file and the Ports dialog that edits and tries it; a mapped number at
 // work on the line is in the simulator's suites (a server as COM 5).
+#include "BareServer.h"
 #include "ComPortNames.h"
 #include "FileText.h"
 #include "PortMap.h"
 #include "PortsDialog.h"
 
-#include <QTcpServer>
 #include <QtTest>
 
 class PortMapTest : public QObject {
@@ -88,10 +88,7 @@ private slots:
     void dialogWritesEntriesAndTestsThemWithoutWaiting()
     {
         qputenv(ComPortNames::DirVariable, "/tmp/lines");
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost);
-        const QString refusing = QStringLiteral("tcp://127.0.0.1:%1").arg(gone.serverPort());
-        gone.close();
+        const QString refusing = refusedUrl();
 
         PortsDialog dialog;
         auto *table = dialog.findChild<QTableWidget *>("ports");

@@ -1,8 +1,8 @@
 #include "HistoryLink.h"
 
-#include "HistoryPlace.h"
-#include "NewRun.h"
+#include "HistorySettings.h"
 #include "RunKeeper.h"
+#include "RunRecord.h"
 
 HistoryLink::HistoryLink(QObject *parent) : QObject(parent) {}
 
@@ -22,8 +22,8 @@ RunKeeper &HistoryLink::keeper()
 QString HistoryLink::keep(const line::SelfTestReport &report, const line::ReportHeader &header,
                           const line::WallClock &wallClock, QString *runId)
 {
-    const line::RunRecord run =
-        newRunRecord(report, header, wallClock, HistorySettings::load().stationName());
+    const line::RunRecord run = line::newRunRecord(
+        report, header, wallClock, HistorySettings::load().stationName().toStdString());
     if (runId)
         *runId = QString::fromStdString(run.id);
     const QString why = keeper().keep(run);

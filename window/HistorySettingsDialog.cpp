@@ -1,6 +1,6 @@
 #include "HistorySettingsDialog.h"
 
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "ServerUrl.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #include "HistoryWindow.h"
 
 #include "HistoryLink.h"
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 #include "HistorySettingsDialog.h"
 #include "MessageBox.h"
 #include "Report.h"

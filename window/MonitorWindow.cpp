@@ -1,8 +1,8 @@
 #include "MonitorWindow.h"
 
-#include "Csv.h"
 #include "LineTap.h"
 #include "PaintedOnceGroupBox.h"
+#include "TrafficCsv.h"
 #include "Words.h"
 
 #include <QAction>
@@ -187,10 +187,10 @@ void MonitorWindow::save()
     const line::LineMonitor &monitor = tap.monitor();
     const line::Traffic &traffic = monitor.traffic();
     if (ok) {
-        ok = file.write(QByteArray::fromStdString(line::csvHeader())) >= 0;
+        ok = file.write(QByteArray::fromStdString(line::trafficCsvHeader())) >= 0;
         for (std::size_t i = 0; ok && i < traffic.size(); ++i)
-            ok = file.write(
-                     QByteArray::fromStdString(line::csvRow(traffic[i], monitor.wallClock()))) >= 0;
+            ok = file.write(QByteArray::fromStdString(
+                     line::trafficCsvRow(traffic[i], monitor.wallClock()))) >= 0;
         ok = file.flush() && ok;
     }
     if (!ok)

@@ -32,12 +32,12 @@ void frmMain::pollTimer_Timer()
         return;
     const auto address = static_cast<std::uint8_t>(addressValue());
     if (!PollPhase) {
-        arbiter.submit(line::Request::readCoils(address), line::Origin::Poll);
+        arbiter.submit(line::ToolRequest::readCoils(address), line::Origin::Poll);
         showAnalogInputs();
         showDigitalInputs();
         PollPhase = true;
     } else {
-        arbiter.submit(line::Request::readRegisters(address), line::Origin::Poll);
+        arbiter.submit(line::ToolRequest::readRegisters(address), line::Origin::Poll);
         showRelays();
         PollPhase = false;
     }

@@ -19,9 +19,9 @@ void frmMain::relayCommand(std::int16_t index, std::int16_t state)
 {
     LineArbiter &arbiter = session.arbiter();
     if (index < 1)
-        arbiter.submit(line::Request::broadcastAllRelays(state != 0), line::Origin::All);
+        arbiter.submit(line::ToolRequest::broadcastAllRelays(state != 0), line::Origin::All);
     else
-        arbiter.submit(line::Request::writeRelay(static_cast<std::uint8_t>(addressValue()), index,
-                                               state != 0),
-                    line::Origin::Relay);
+        arbiter.submit(line::ToolRequest::writeRelay(static_cast<std::uint8_t>(addressValue()),
+                                                     index, state != 0),
+                       line::Origin::Relay);
 }

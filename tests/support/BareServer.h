@@ -41,3 +41,11 @@ private:
     QByteArray answer;
     QPointer<QTcpSocket> client;
 };
+
+// A port on 127.0.0.1 that nothing listens on, as a URL: a connection to it is refused.
+inline QString refusedUrl()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    return QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort()); // closed as it goes
+}

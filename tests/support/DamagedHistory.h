@@ -3,6 +3,8 @@
 #include "HistoryDb.h"
 #include "HistoryRuns.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -38,4 +40,12 @@ inline bool damagedHistory(const QString &path, const QString &server, int runs 
     }
     QSqlDatabase::removeDatabase("damage");
     return damaged;
+}
+
+// A local file that is no database at all, its folder made: it refuses every run.
+inline bool refusingFile(const QString &path)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(QByteArray(8192, 'x')) == 8192;
 }

@@ -4,7 +4,7 @@
 #include "FakeModule.h"
 #include "MemoryLink.h"
 #include "Module2.h"
-#include "Request.h"
+#include "ToolRequest.h"
 
 #include <vector>
 
@@ -17,9 +17,9 @@ struct FakeLine {
     }
 
     // Sends as a driver would: waits for the whole reply or until replyWait has passed.
-    line::Transaction send(const line::Request &r, std::chrono::milliseconds replyWait)
+    line::Transaction send(const line::ToolRequest &r, std::chrono::milliseconds replyWait)
     {
-        using Kind = line::Request::Kind;
+        using Kind = line::ToolRequest::Kind;
         link.written.clear();
         switch (r.kind) {
         case Kind::ReadCoils:

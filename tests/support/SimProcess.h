@@ -5,6 +5,13 @@
 
 #include <QtTest>
 
+// Maps COM `number` to `target` in the port map; an empty one removes the entry.
+inline bool mapCom(int number, const QString &target)
+{
+    QString error;
+    return PortMap::setMapping(number, target, &error);
+}
+
 // The real rzm530-sim, headless, on a line directory of its own, with COM
 // numbers naming that directory, and a port map of its own, never the user's,
 // while it lives. It is always ended when the test is, passed or failed.
@@ -48,11 +55,7 @@ public:
         return {};
     }
     // Maps COM `number` to its server (--tcp, once ready).
-    bool mapServer(int number)
-    {
-        QString error;
-        return PortMap::setMapping(number, tcpAddress(), &error);
-    }
+    bool mapServer(int number) { return mapCom(number, tcpAddress()); }
     // Waits until its log, standard error, says `text`.
     bool logSays(const char *text)
     {

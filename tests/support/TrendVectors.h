@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineClock.h"
 #include "Trend.h"
 
 #include <array>
@@ -28,14 +29,8 @@ struct TrendVector {
 
 namespace trendvectors {
 
-inline const line::Time T0 = line::Time() + std::chrono::hours(1);
-
-inline line::WallTime wall(line::Time t)
-{
-    using namespace std::chrono;
-    return line::WallTime(
-        duration_cast<line::WallTime::duration>(seconds(1796652201) + milliseconds(42) + (t - T0)));
-}
+using lineclock::T0;
+using lineclock::wall;
 
 inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
 {

@@ -40,3 +40,4 @@ void clockChecks(Checks &checks);
 void yieldChecks(Checks &checks);
 void trendChecks(Checks &checks);
 void fixtureChecks(Checks &checks);
+void recordChecks(Checks &checks);

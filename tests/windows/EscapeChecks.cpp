@@ -1,6 +1,6 @@
 // Text in the CSV log and the JSON and HTML reports.
 #include "Checks.h"
-#include "Csv.h"
+#include "CsvField.h"
 #include "EscapeVectors.h"
 #include "Json.h"
 #include "ReportHtml.h"

@@ -2,10 +2,10 @@
 // the CSV's date and time, the monitor's time of day, and report file names. Exactly, in zones
 // set by TZ; and in the zone the system is set to, well formed and naming the same instant.
 #include "Checks.h"
-#include "Csv.h"
 #include "Exchange.h"
 #include "LineVectors.h"
 #include "Report.h"
+#include "TrafficCsv.h"
 #include "Words.h"
 
 #include <cstdint>
@@ -79,7 +79,7 @@ std::string csvTime(line::WallTime t)
     m.closeNow();
     if (m.traffic().empty())
         return {};
-    const std::string row = line::csvRow(m.traffic().newest(), m.wallClock());
+    const std::string row = line::trafficCsvRow(m.traffic().newest(), m.wallClock());
     return row.substr(0, row.find(','));
 }
 

@@ -5,9 +5,10 @@
 
 namespace line {
 
-// A request that a sequencer (bus scan, self-test) wants on the line, in the
-// terms of the master's four request builders, which put it on the wire.
-struct Request {
+// A request one of the tester's tools (the poll, the relay buttons, the scan, the self-test)
+// wants on the line, in the terms of the master's four request builders, which the arbiter turns
+// into frames. Not the master's own modbus::Request, which records the request last sent.
+struct ToolRequest {
     enum class Kind { ReadCoils, ReadHoldingRegisters, WriteSingleCoil, WriteMultipleCoils };
 
     Kind kind = Kind::ReadCoils;
@@ -17,25 +18,25 @@ struct Request {
     int relay = 1;   // Write Single Coil: relay 1 is coil 0
     bool on = false; // Write Single Coil, and all eight coils of Write Multiple Coils
 
-    static Request readCoils(std::uint8_t address) { return {Kind::ReadCoils, address, 0, 8}; }
-    static Request readRegisters(std::uint8_t address)
+    static ToolRequest readCoils(std::uint8_t address) { return {Kind::ReadCoils, address, 0, 8}; }
+    static ToolRequest readRegisters(std::uint8_t address)
     {
         return {Kind::ReadHoldingRegisters, address, 0, 11};
     }
-    static Request writeRelay(std::uint8_t address, int relay, bool on)
+    static ToolRequest writeRelay(std::uint8_t address, int relay, bool on)
     {
         return {Kind::WriteSingleCoil, address, 0, 1, relay, on};
     }
     // All eight relays of one module, which answers, or of every module by broadcast.
-    static Request writeAllRelays(std::uint8_t address, bool on)
+    static ToolRequest writeAllRelays(std::uint8_t address, bool on)
     {
         return {Kind::WriteMultipleCoils, address, 0, 8, 1, on};
     }
-    static Request broadcastAllRelays(bool on) { return writeAllRelays(0, on); }
+    static ToolRequest broadcastAllRelays(bool on) { return writeAllRelays(0, on); }
 };
 
 // Write Multiple Coils as the master builds it, CRC and all, but to `r.address`: the master's
 // own builder sends it to the broadcast address whatever it is given.
-std::vector<std::uint8_t> addressedCoilsFrame(const Request &r);
+std::vector<std::uint8_t> addressedCoilsFrame(const ToolRequest &r);
 
 } // namespace line

@@ -1,4 +1,4 @@
-#include "Request.h"
+#include "ToolRequest.h"
 
 #include "Crc.h"
 
@@ -6,7 +6,7 @@
 
 namespace line {
 
-std::vector<std::uint8_t> addressedCoilsFrame(const Request &r)
+std::vector<std::uint8_t> addressedCoilsFrame(const ToolRequest &r)
 {
     const int byteCount = (r.quantity + 7) / 8;
     std::vector<std::uint8_t> frame{r.address,

@@ -1,4 +1,4 @@
-#include "HistoryPlace.h"
+#include "HistorySettings.h"
 
 #include "ServerUrl.h"
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Where the history is kept, as the tester and rzm530-cli both find it: the same organisation
-// and application names, so the same file and the same settings.
+// The history's settings and the local file's place, as the tester and rzm530-cli both find
+// them: the same organisation and application names, so the same file and the same settings.
 
 // The local SQLite file: <AppDataLocation>/history.sqlite.
 QString localHistoryPath();

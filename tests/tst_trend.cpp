@@ -1,0 +1,180 @@
+// The trend fed the poll's transactions as the line monitor ends them: what each leaves, a
+// day kept in its rings, and the columns drawn from them with every spike, dip and gap in
+// sight.
+#include "Cases.h"
+#include "Frames.h"
+#include "LineClock.h"
+#include "Trend.h"
+
+#include <QtTest>
+
+using namespace std::chrono_literals;
+using line::Time;
+using lineclock::T0;
+
+namespace {
+
+// A poll's transaction as the tap ends it.
+line::Transaction transaction(line::Origin origin, const QByteArray &request,
+                              const QByteArray &reply, line::Verdict verdict)
+{
+    line::Transaction t;
+    t.start = T0;
+    t.origin = origin;
+    t.verdict = verdict;
+    t.bytes.assign(request.begin(), request.end());
+    t.bytes.insert(t.bytes.end(), reply.begin(), reply.end());
+    t.requestSize = std::uint32_t(request.size());
+    return t;
+}
+
+// The one reading a transaction left in the trend, in words.
+QString readingLeft(const line::Trend &trend)
+{
+    if (trend.inputs().size() + trend.relays().size() != 1)
+        return trend.added() == 0 ? "nothing" : "more than one";
+    const bool inputs = !trend.inputs().empty();
+    const line::TrendReading &r = inputs ? trend.inputs()[0] : trend.relays()[0];
+    if (!r.answered)
+        return inputs ? "input gap" : "relay gap";
+    QString bits;
+    for (int i = 0; i < (inputs ? 4 : 8); ++i)
+        bits += QLatin1Char((r.bits >> i & 1) ? '1' : '0');
+    return inputs ? QStringLiteral("inputs %1 %2 %3 %4")
+                        .arg(r.analog[0])
+                        .arg(r.analog[1])
+                        .arg(r.analog[2])
+                        .arg(bits)
+                  : QStringLiteral("relays ") + bits;
+}
+
+const QByteArray Coils = Frames::withCrc(Frames::hex("01 01 00 00 00 08"));
+const QByteArray Registers = Frames::withCrc(Frames::hex("01 03 00 00 00 0B"));
+const QByteArray Relays = Frames::withCrc(Frames::hex("01 01 01 85"));
+const QByteArray Values =
+    Frames::withCrc(Frames::hex("01 03 16 0000 0000 0000 0000 03FF 0200 0007 0001 0000 0001 0001"));
+const QByteArray RelayOn = Frames::withCrc(Frames::hex("01 05 00 02 FF 00"));
+
+using line::Origin;
+using line::Verdict;
+const struct {
+    const char *name;
+    Origin origin;
+    QByteArray request, reply;
+    Verdict verdict;
+    const char *left;
+} TrendCases[] = {
+    {"coils", Origin::Poll, Coils, Relays, Verdict::Ok, "relays 10100001"},
+    {"registers", Origin::Poll, Registers, Values, Verdict::Ok, "inputs 1023 512 7 1011"},
+    {"registers, no reply", Origin::Poll, Registers, {}, Verdict::NoReply, "input gap"},
+    {"coils, CRC error", Origin::Poll, Coils, Frames::hex("01 01 01 85 90 D4"), Verdict::CrcError,
+     "relay gap"},
+    {"registers refused", Origin::Poll, Registers, Frames::withCrc(Frames::hex("01 83 02")),
+     Verdict::Exception, "input gap"},
+    {"coils from another address", Origin::Poll, Coils, Frames::withCrc(Frames::hex("02 01 01 85")),
+     Verdict::WrongAddress, "relay gap"},
+    {"registers, port closed", Origin::Poll, Registers, Values.left(9), Verdict::PortClosed,
+     "input gap"},
+    {"a relay click", Origin::Relay, RelayOn, RelayOn, Verdict::Ok, "nothing"},
+    {"a scan's probe", Origin::Scan, Coils, Relays, Verdict::Ok, "nothing"},
+    {"a self-test's read", Origin::SelfTest, Registers, Values, Verdict::Ok, "nothing"},
+};
+
+} // namespace
+
+class TrendTest : public QObject {
+    Q_OBJECT
+private slots:
+    void trendTakesThePollsReadings_data() { addCaseRows(TrendCases); }
+    void trendTakesThePollsReadings()
+    {
+        const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
+        line::Trend trend;
+        trend.record(transaction(origin, request, reply, verdict));
+        QCOMPARE(readingLeft(trend), left);
+    }
+
+    void trendKeepsADayAndDropsTheOldest()
+    {
+        line::Trend trend;
+        const int capacity = int(line::Trend::Capacity), extra = 100;
+        for (int i = 0; i < capacity + extra; ++i)
+            trend.addInputs(T0 + i * 2s, {std::uint16_t(i % 1000), 0, 0}, 0);
+        QCOMPARE(trend.inputs().size(), line::Trend::Capacity);
+        QVERIFY(trend.inputs()[0].time == T0 + extra * 2s);
+        QCOMPARE(trend.inputs()[0].analog[0], std::uint16_t(extra));
+        QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);
+        QCOMPARE(trend.inputs().firstFrom(T0 + (extra + 10) * 2s), std::size_t(10));
+        QVERIFY(trend.relays().empty());
+    }
+
+    // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
+    // (a suspend) are not joined; later ones are.
+    void trendBreaksWhereTheClockJumped()
+    {
+        line::Trend trend;
+        for (int i = 0; i < 3; ++i) {
+            if (i == 1)
+                trend.clockShifted(T0 + 2s, 1h);
+            trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
+        }
+        std::vector<line::TrendColumn> columns;
+        trend.decimate({line::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
+        QVERIFY(!columns[1].joinsPrevious);
+        QVERIFY(columns[2].joinsPrevious);
+    }
+
+    // A day in 800 columns, 54 readings each: one reading's spike, one dip and one
+    // missed reply each show in their column; zoomed in, no line crosses the
+    // missed reply or a pause in polling.
+    void decimationKeepsSpikesAndGaps()
+    {
+        line::Trend trend;
+        const auto at = [](int i) { return T0 + i * 2s; };
+        const int pauseAt = 35'000;
+        for (int i = 0; i < int(line::Trend::Capacity); ++i) {
+            const std::uint16_t v = i == 20'000 ? 1000 : i == 21'000 ? 0 : 500;
+            if (i == 30'000)
+                trend.addGap(line::SignalKind::Analog, at(i));
+            else if (i < pauseAt || i > pauseAt + 10)
+                trend.addInputs(at(i), {v, 500, 500}, i >= 40'000 ? 0x02 : 0x00);
+        }
+        const line::Signal ai1{line::SignalKind::Analog, 0};
+        std::vector<line::TrendColumn> columns;
+        trend.decimate(ai1, at(0), at(int(line::Trend::Capacity)), 800, columns);
+        int spikes = 0, dips = 0, noReply = 0, empty = 0;
+        for (const line::TrendColumn &c : columns) {
+            spikes += c.max == 1000;
+            dips += c.min == 0;
+            noReply += c.noReply;
+            empty += c.readings == 0;
+        }
+        QCOMPARE(spikes, 1);
+        QCOMPARE(dips, 1);
+        QCOMPARE(noReply, 1);
+        QCOMPARE(empty, 0);
+
+        // A minute around the missed reply, a column for every second.
+        trend.decimate(ai1, at(30'000 - 15), at(30'000 + 15), 60, columns);
+        QVERIFY(columns[28].joinsPrevious);
+        QVERIFY(columns[30].noReply);
+        QCOMPARE(columns[30].readings, 0u);
+        QVERIFY(!columns[32].joinsPrevious);
+        QVERIFY(columns[34].joinsPrevious);
+        trend.decimate(ai1, at(pauseAt - 5), at(pauseAt + 25), 60, columns);
+        QVERIFY(columns[8].joinsPrevious);
+        QVERIFY(!columns[32].joinsPrevious); // the first reading after 24 s without one
+        QVERIFY(columns[34].joinsPrevious);
+
+        const line::TrendStatistics s = trend.statistics(at(0), at(int(line::Trend::Capacity)));
+        QCOMPARE(s.analog[0].min, std::uint16_t(0));
+        QCOMPARE(s.analog[0].max, std::uint16_t(1000));
+        QCOMPARE(s.analog[1].min, std::uint16_t(500));
+        QCOMPARE(s.inputNoReply, std::size_t(1));
+        QCOMPARE(s.inputReadings, line::Trend::Capacity - 11);
+        QVERIFY((s.digitalChanges == std::array<std::size_t, 4>{0, 1, 0, 0}));
+    }
+};
+
+QTEST_APPLESS_MAIN(TrendTest)
+#include "tst_trend.moc"
