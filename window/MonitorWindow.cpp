@@ -1,5 +1,6 @@
 #include "MonitorWindow.h"
 
+#include "BenchToggles.h"
 #include "Csv.h"
 #include "LineTap.h"
 #include "PaintedOnceGroupBox.h"
@@ -42,8 +43,10 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
-    view.setItemDelegate(&delegate);
-    view.setShowGrid(false); // the delegate draws each cell's grid lines
+    if (!benchPlain("cells")) {
+        view.setItemDelegate(&delegate);
+        view.setShowGrid(false); // the delegate draws each cell's grid lines
+    }
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -84,7 +87,8 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
 QWidget *MonitorWindow::healthPanel()
 {
-    auto *box = new PaintedOnceGroupBox(tr("Health since the last reset"), this);
+    QGroupBox *box = benchPlain("box") ? new QGroupBox(tr("Health since the last reset"), this)
+                                       : new PaintedOnceGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
         "Requests:",          "Good replies:",        "No reply:",

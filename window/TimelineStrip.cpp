@@ -12,6 +12,7 @@
 // however short its mark.
 #include "TimelineStrip.h"
 
+#include "BenchToggles.h"
 #include "LaidText.h"
 #include "LineMonitor.h"
 #include "ToolTip.h"
@@ -92,7 +93,7 @@ void TimelineStrip::refresh()
     followWidth();
     const bool empty = monitor.traffic().empty();
     const bool changed = columns_.refresh();
-    if (columns_.width() != wasWidth || empty != wasEmpty) {
+    if (columns_.width() != wasWidth || empty != wasEmpty || (changed && benchPlain("timeline"))) {
         update();
     } else if (changed) {
         // The marks, the scale and the times at either end change with the traffic;

@@ -12,9 +12,6 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    // Following the newest row moves the rows under a pointer that stands still:
-    // a row under the pointer would be highlighted wrongly until it moved.
-    cell.state &= ~QStyle::State_MouseOver;
     cell.font.setStyleStrategy(QFont::NoSubpixelAntialias);
     if (cell.font != laidIn) {
         laid.clear();
@@ -32,7 +29,7 @@ void TrafficDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const qreal ratio = painter->device()->devicePixelRatio();
     const Qt::BrushStyle paper = cell.backgroundBrush.style();
     const bool plain = keepPictures && ratio == std::floor(ratio) &&
-                       !(cell.state & (QStyle::State_Selected | QStyle::State_HasFocus)) &&
+                       !(cell.state & (QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver)) &&
                        !(cell.features & QStyleOptionViewItem::Alternate) &&
                        (paper == Qt::NoBrush || paper == Qt::SolidPattern);
     const qint64 bytes = qint64(cell.rect.width() * ratio) * qint64(cell.rect.height() * ratio) *

@@ -1,5 +1,7 @@
 #include "TrafficView.h"
 
+#include "BenchToggles.h"
+
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
@@ -86,7 +88,13 @@ private:
 
 TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 {
-    setVerticalScrollMode(ScrollPerPixel);
+    // Whole rows: the top row is never cut, following the newest or not.
+    setVerticalScrollMode(ScrollPerItem);
+    // The row under the pointer is kept whatever the style, so that a style
+    // that highlights it can; those that do not draw nothing more.
+    viewport()->setAttribute(Qt::WA_Hover);
+    if (benchPlain("bands"))
+        return;
     // The view's own connections stay with the bar it replaces.
     setVerticalScrollBar(new SliderScrollBar(Qt::Vertical, this));
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
@@ -125,8 +133,6 @@ void TrafficView::rowsAdded(int first)
     if (firstAdded < 0 || first < firstAdded)
         firstAdded = first;
 }
-
-void TrafficView::verticalScrollbarValueChanged(int) {}
 
 // Qt calls this once the rows have been added; the scroll bar's range is all
 // that a row added at the end changes, with the row's own rectangle.
