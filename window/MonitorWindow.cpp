@@ -1,9 +1,7 @@
 #include "MonitorWindow.h"
 
-#include "BenchToggles.h"
 #include "Csv.h"
 #include "LineTap.h"
-#include "PaintedOnceGroupBox.h"
 #include "Words.h"
 
 #include <QAction>
@@ -12,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -43,10 +42,6 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
-    if (!benchPlain("cells")) {
-        view.setItemDelegate(&delegate);
-        view.setShowGrid(false); // the delegate draws each cell's grid lines
-    }
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -87,8 +82,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
 QWidget *MonitorWindow::healthPanel()
 {
-    QGroupBox *box = benchPlain("box") ? new QGroupBox(tr("Health since the last reset"), this)
-                                       : new PaintedOnceGroupBox(tr("Health since the last reset"), this);
+    auto *box = new QGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
         "Requests:",          "Good replies:",        "No reply:",

@@ -7,8 +7,9 @@
 // added and repaints every row in sight, although none of them changed: here a
 // row added at the end paints that row alone, when it is in sight, and
 // following the newest row scrolls what is shown (a copy on screen) and paints
-// the strip it uncovers, a row tall. It scrolls by whole rows, so that the top
-// row is never cut. Anything else the model does is laid out as usual.
+// the strip it uncovers, a row tall. It scrolls by whole rows, its top row lined
+// up with its top edge, so that the top row is never cut. Anything else the
+// model does is laid out as usual.
 class TrafficView : public QTableView {
     Q_OBJECT
 public:
@@ -17,7 +18,12 @@ public:
     void setModel(QAbstractItemModel *model) override;
     void doItemsLayout() override;
 
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+
 private:
+    void lineUpTopRow();
     void rowsAdded(int first);
     void changedOtherwise() { relayoutAll = true; }
 
