@@ -2,9 +2,88 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <utility>
+
+namespace {
+
+// A scroll bar whose value or range changes repaint where its slider's ends
+// and middle were and where they are now, not the whole bar: the table's range
+// and value change with every row added, and a fill taller than about 96 lines
+// is shared out to Qt's painting threads, waking them each time. Between its
+// ends, a slider looks the same all along its length, but for a grip in the
+// middle that some styles draw.
+class SliderScrollBar final : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if ((change != SliderRangeChange && change != SliderValueChange) || painted.isNull()) {
+            QScrollBar::sliderChange(change); // repaints it all
+            return;
+        }
+        QRegion dirty;
+        const QRect slider = part(QStyle::SC_ScrollBarSlider);
+        if (slider != painted) {
+            const bool vertical = orientation() == Qt::Vertical;
+            const auto along = [vertical](const QRect &r) {
+                return vertical ? std::pair(r.top(), r.bottom()) : std::pair(r.left(), r.right());
+            };
+            // The band across the bar from one place along it to another, and a
+            // margin either side: styles draw the slider's edge a little outside
+            // its rectangle, and a grip a few pixels long.
+            const auto band = [&](int from, int to, int margin) {
+                const int low = std::min(from, to) - margin, high = std::max(from, to) + margin;
+                return vertical ? QRect(0, low, width(), high - low + 1)
+                                : QRect(low, 0, high - low + 1, height());
+            };
+            constexpr int Edge = 4, Grip = 8;
+            const auto [wasFirst, wasLast] = along(painted);
+            const auto [first, last] = along(slider);
+            dirty += band(wasFirst, first, Edge);
+            dirty += band(wasLast, last, Edge);
+            dirty += band((wasFirst + wasLast) / 2, (first + last) / 2, Grip);
+        }
+        // Some styles grey an arrow that can go no further. A row added makes the
+        // range grow before the value follows it: only the arrows go with that.
+        const int changed = ends() ^ paintedEnds;
+        if (changed & AtMinimum)
+            dirty += part(QStyle::SC_ScrollBarSubLine);
+        if (changed & AtMaximum)
+            dirty += part(QStyle::SC_ScrollBarAddLine);
+        // With many rows, most rows added move the slider by less than a pixel.
+        if (!dirty.isEmpty())
+            update(dirty);
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        painted = part(QStyle::SC_ScrollBarSlider);
+        paintedEnds = ends();
+    }
+
+private:
+    enum End { AtMinimum = 1, AtMaximum = 2 };
+    int ends() const
+    {
+        return (value() == minimum() ? AtMinimum : 0) | (value() == maximum() ? AtMaximum : 0);
+    }
+    QRect part(QStyle::SubControl control) const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, control, this);
+    }
+
+    QRect painted; // the slider as last painted
+    int paintedEnds = 0;
+};
+
+} // namespace
 
 TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 {
@@ -13,6 +92,13 @@ TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
     // The row under the pointer is kept whatever the style, so that a style
     // that highlights it can; those that do not draw nothing more.
     viewport()->setAttribute(Qt::WA_Hover);
+    // The view's own connections stay with the bar it replaces.
+    setVerticalScrollBar(new SliderScrollBar(Qt::Vertical, this));
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &TrafficView::verticalScrollbarAction);
+    // Among them, finding the row under the pointer again as the table scrolls.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TrafficView::verticalScrollbarValueChanged);
 }
 
 void TrafficView::setModel(QAbstractItemModel *model)
