@@ -268,8 +268,7 @@ void TimelineStrip::selectInTable(QTableView &table, std::uint64_t sequence)
     const QAbstractItemModel *model = table.model();
     if (!model || model->rowCount() == 0)
         return;
-    const std::uint64_t first =
-        model->index(0, 0).data(TrafficModel::SequenceRole).toULongLong();
+    const std::uint64_t first = model->index(0, 0).data(TrafficModel::SequenceRole).toULongLong();
     if (sequence < first || sequence - first >= std::uint64_t(model->rowCount()))
         return;
     const int row = int(sequence - first);
