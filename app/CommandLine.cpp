@@ -59,7 +59,7 @@ constexpr OptionRow Options[] = {
     {Option::Timeout, nullptr, "timeout", "MS", NoMode, InScan,
      "How long to wait for each reply when scanning (default 100)."},
     {Option::SelfTest, nullptr, "self-test", nullptr, Mode::SelfTest, 0,
-     "Tests one module: the link and relay steps, no window."},
+     "Tests one module without a window: the link and relay steps, and the inputs on a fixture."},
     {Option::Address, nullptr, "address", "A", NoMode, InSelfTest,
      "The module's address for --self-test (default 1)."},
     {Option::Report, nullptr, "report", "FILE.json", NoMode, InSelfTest,
@@ -79,6 +79,8 @@ constexpr OptionRow Options[] = {
      "Keeps no record of this self-test in the history."},
     {Option::BroadcastAll, nullptr, "broadcast-all", nullptr, NoMode, InSelfTest,
      "Also switches all relays by broadcast in --self-test: every module on the line obeys."},
+    {Option::Fixture, nullptr, "fixture", "FILE", NoMode, InSelfTest,
+     "Tests the inputs too, on the loopback fixture that FILE describes."},
     {Option::History, nullptr, "history", nullptr, Mode::History, 0,
      "Prints the kept runs as CSV, newest first."},
     {Option::Yield, nullptr, "yield", nullptr, Mode::Yield, 0,
@@ -327,6 +329,7 @@ void CommandLine::readSelfTest()
     t.station = value(Option::Station);
     t.keep = !isSet(Option::NoHistory);
     t.broadcastAll = isSet(Option::BroadcastAll);
+    t.fixture = value(Option::Fixture);
     if (!t.keep && isSet(Option::Db))
         fail(QStringLiteral("--db and --no-history do not go together."));
     t.db = readDb();

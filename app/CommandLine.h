@@ -31,6 +31,7 @@ public:
         QString db;      // empty: the history settings' server, if any
         bool keep = true;
         bool broadcastAll = false;
+        QString fixture; // the loopback fixture's file; empty: none, the inputs are not tested
     };
     // --history, --yield and --sync: which runs, and which database (empty: the history
     // settings' server, else the local file).
@@ -80,6 +81,7 @@ public:
         Db,
         NoHistory,
         BroadcastAll,
+        Fixture,
         History,
         Yield,
         Sync,

@@ -30,7 +30,11 @@ port present. It prints a line per module found.
 --self-test runs the link and relay steps of the guided test on one module
 and writes the reports asked for. It addresses that module alone; with
 --broadcast-all it also switches all relays by broadcast, as the window's
-All row does, and every module on the line obeys. Every run is kept in the
+All row does, and every module on the line obeys. With --fixture it tests
+the digital and analog inputs as well, through the loopback fixture's wires
+from the relays back to the inputs; without one its verdict says they were
+not tested. A fixture file it refuses is named with its line and reason, and
+nothing is sent. Every run is kept in the
 test history, whatever its outcome, unless --no-history is given.
 
 --history prints the kept runs as CSV (started, serial, operator, station,
@@ -114,8 +118,9 @@ QString exitStatusHelp(CommandLine::Program program)
              ", told on standard error" + (tester ? "; the file of --log cannot be written" : "") +
              "; --scan found no module and a port could not be opened or was lost; --self-test "
              "ended in ERROR (no port, the port lost, no module answering, a Modbus TCP server "
-             "where RTU over TCP was meant, a report that cannot be written), or neither the "
-             "local file nor the history server took its run; --history or --yield cannot open "
+             "where RTU over TCP was meant, a report that cannot be written, a fixture file "
+             "refused), or neither the local file nor the history server took its run; --history "
+             "or --yield cannot open "
              "the local file or found it damaged, or the server cannot be reached or refused the "
              "read; --sync has no server, or it cannot be reached or did not answer for " +
              s(historyLimits::SyncSilence) + " s."},

@@ -37,10 +37,9 @@ int exitCode(line::Outcome outcome)
     return exitStatus::Error;
 }
 
-QString outcomeLine(line::Outcome outcome, const std::string &reason)
+QString printedVerdict(const line::SelfTestReport &report)
 {
-    const QString word = QString::fromLatin1(line::outcomeWord(outcome)).toUpper();
-    return reason.empty() ? word : word + QStringLiteral(": ") + QString::fromStdString(reason);
+    return QString::fromStdString(line::verdictLine(report));
 }
 
 } // namespace
@@ -59,10 +58,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
         reports.emplace_back(options.htmlReport, &line::reportHtml);
     // A run that ends before it reaches the line is kept as well, as an ERROR.
     const auto endUnrun = [&](const std::string &reason, const QString &devicePath) {
-        out << outcomeLine(line::Outcome::Error, reason) << Qt::endl;
+        const line::SelfTestReport unrun = unrunReport(options.address, reason);
+        out << printedVerdict(unrun) << Qt::endl;
         const line::ClockReading now = line::readClocks();
         QuitOnSignal interrupt(false); // ends the wait for the history server
-        return keepRun(options, unrunReport(options.address, reason),
+        return keepRun(options, unrun,
                        reportHeader(options.operatorName, options.serial, options.port, devicePath),
                        line::runWallClock(now, now), interrupt)
             .value_or(exitStatus::Error);
@@ -72,6 +72,15 @@ int runSelfTest(const CommandLine::SelfTest &options)
             err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
             return endUnrun("the report cannot be written", QString());
         }
+    line::SelfTestSettings settings;
+    if (!options.fixture.isEmpty()) { // read before the port is opened: a typo sends nothing
+        line::ParsedFixture parsed = line::readFixtureFile(options.fixture.toStdString());
+        if (!parsed.fixture) {
+            err << programPrefix() << QString::fromStdString(parsed.refusal.text()) << Qt::endl;
+            return endUnrun("the fixture file is refused", QString());
+        }
+        settings.fixture = std::move(parsed.fixture);
+    }
 
     PortComm comm;
     LineSession session(comm);
@@ -84,7 +93,6 @@ int runSelfTest(const CommandLine::SelfTest &options)
             << Qt::endl;
         return endUnrun("the port cannot be opened", comm.devicePath());
     }
-    line::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
     settings.broadcastAll = options.broadcastAll;
@@ -125,12 +133,11 @@ int runSelfTest(const CommandLine::SelfTest &options)
     const line::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
     if (const int code = QCoreApplication::exec(); code == exitStatus::Interrupted) {
-        const std::string reason = "interrupted twice: stopped at once";
-        out << outcomeLine(line::Outcome::Aborted, reason) << Qt::endl;
         line::SelfTestReport report = test.test().report();
         report.outcome = line::Outcome::Aborted;
         report.verdict = line::Overall::Cancelled;
-        report.reason = reason;
+        report.reason = "interrupted twice: stopped at once";
+        out << printedVerdict(report) << Qt::endl;
         return keepRun(options, report, header, test.wallClock(), interrupt).value_or(code);
     }
 
@@ -144,10 +151,12 @@ int runSelfTest(const CommandLine::SelfTest &options)
             written = false;
         }
 
-    out << outcomeLine(report.outcome, report.reason) << Qt::endl;
+    out << printedVerdict(report) << Qt::endl;
     const std::optional<int> notKept = keepRun(options, report, header, wallClock, interrupt);
     if (!written) { // a result without its record judges nothing
-        out << outcomeLine(line::Outcome::Error, "the report could not be written") << Qt::endl;
+        out << QString::fromStdString(
+                   line::verdictLine(line::Outcome::Error, "the report could not be written"))
+            << Qt::endl;
         return notKept.value_or(exitStatus::Error);
     }
     return notKept.value_or(exitCode(report.outcome));

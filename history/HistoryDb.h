@@ -31,6 +31,8 @@ struct RunRow {
     QString serial, operatorName, station;
     line::Outcome outcome = line::Outcome::Error;
     QString failed;
+    // What the run left untested, as its verdict line says it: "(digital input 4 not tested)".
+    QString untested;
 };
 
 // One history database: the local SQLite file or the shared PostgreSQL server, with the same

@@ -3,6 +3,7 @@
 
 #include "HistoryConnection.h"
 #include "RunFilterSql.h"
+#include "StepSummary.h"
 #include "StoredTime.h"
 
 #include <QSqlQuery>
@@ -120,15 +121,50 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
 
 namespace {
 
-const QString RowColumns =
-    QStringLiteral("SELECT id, started, serial, operator, station, outcome, failed FROM runs");
+// A run's row with what it left untested, from the steps it kept: the input steps it did not run,
+// and the inputs of those it ran that were neither seen off nor read at the high end.
+QString rowColumns(bool local)
+{
+    const QString names =
+        local ? QStringLiteral("group_concat(name, ',')") : QStringLiteral("string_agg(name, ',')");
+    return QStringLiteral("SELECT id, started, serial, operator, station, outcome, failed, "
+                          "(SELECT %1 FROM steps WHERE steps.run_id = runs.id AND name IN "
+                          "('digital', 'analog') AND result = 'not run'), "
+                          "(SELECT %1 FROM measurements WHERE measurements.run_id = runs.id AND "
+                          "result IN ('not run', 'skipped') AND (name LIKE 'digital % off' OR "
+                          "name LIKE 'analog % high')) FROM runs")
+        .arg(names);
+}
+
+// The verdict line's note, made again from those names: "digital", "analog 3 high".
+QString untestedNote(Outcome outcome, const QString &steps, const QString &inputs)
+{
+    line::SelfTestReport r;
+    r.outcome = outcome;
+    for (auto &d : r.digital)
+        d.result = line::StepResult::Pass;
+    for (auto &a : r.analog)
+        a.result = line::StepResult::Pass;
+    const auto untested = [&](const QString &step, int input) {
+        const bool digital = step == QLatin1String("digital");
+        const auto count = digital ? r.digital.size() : r.analog.size();
+        for (std::size_t i = 0; i < count; ++i)
+            if (input == 0 || int(i + 1) == input)
+                (digital ? r.digital[i].result : r.analog[i].result) = line::StepResult::NotRun;
+    };
+    for (const QString &step : steps.split(',', Qt::SkipEmptyParts))
+        untested(step, 0);
+    for (const QString &name : inputs.split(',', Qt::SkipEmptyParts))
+        untested(name.section(' ', 0, 0), name.section(' ', 1, 1).toInt());
+    return QString::fromStdString(line::untestedNote(r));
+}
 
 } // namespace
 
 std::vector<RunRow> HistoryDb::runs(const RunFilter &filter, int limit, int offset) const
 {
     QVariantList values;
-    const QString sql = RowColumns + whereClause(filter, db->local, values) +
+    const QString sql = rowColumns(db->local) + whereClause(filter, db->local, values) +
                         " ORDER BY started DESC, id DESC LIMIT ? OFFSET ?";
     values << limit << offset;
     return rows(sql, values);
@@ -147,7 +183,7 @@ std::vector<RunRow> HistoryDb::runsAfter(const RunFilter &filter, int limit,
         values << started << started << after->id;
     }
     values << limit;
-    return rows(RowColumns + where + " ORDER BY started DESC, id DESC LIMIT ?", values);
+    return rows(rowColumns(db->local) + where + " ORDER BY started DESC, id DESC LIMIT ?", values);
 }
 
 std::vector<RunRow> HistoryDb::rows(const QString &sql, const QVariantList &values) const
@@ -157,11 +193,14 @@ std::vector<RunRow> HistoryDb::rows(const QString &sql, const QVariantList &valu
     std::vector<RunRow> rows;
     if (!db->read(query, sql, values))
         return rows;
-    while (query.next())
-        rows.push_back({query.value(0).toString(), dateTimeOf(query.value(1).toString()),
-                        query.value(2).toString(), query.value(3).toString(),
-                        query.value(4).toString(), outcomeOf(query.value(5).toString()),
-                        query.value(6).toString()});
+    while (query.next()) {
+        const Outcome outcome = outcomeOf(query.value(5).toString());
+        rows.push_back(
+            {query.value(0).toString(), dateTimeOf(query.value(1).toString()),
+             query.value(2).toString(), query.value(3).toString(), query.value(4).toString(),
+             outcome, query.value(6).toString(),
+             untestedNote(outcome, query.value(7).toString(), query.value(8).toString())});
+    }
     db->readToTheEnd(query);
     return rows;
 }

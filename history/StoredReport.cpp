@@ -208,8 +208,8 @@ void readValues(line::SelfTestReport &r, line::StepId id, const QJsonObject &v)
     case line::StepId::Analog: {
         const QJsonArray low = v[QLatin1String("low_limits")].toArray();
         const QJsonArray high = v[QLatin1String("high_limits")].toArray();
-        r.low = {low[0].toInt(), low[1].toInt()};
-        r.high = {high[0].toInt(), high[1].toInt()};
+        r.low = {low.at(0).toInt(), low.at(1).toInt()}; // none on a fixture
+        r.high = {high.at(0).toInt(), high.at(1).toInt()};
         const QJsonArray inputs = v[QLatin1String("inputs")].toArray();
         for (std::size_t i = 0; i < r.analog.size() && i < std::size_t(inputs.size()); ++i) {
             const QJsonValue a = inputs[qsizetype(i)];
@@ -259,6 +259,7 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
     r.outcome =
         line::outcomeNamed(text(o[QLatin1String("outcome")])).value_or(line::Outcome::Error);
     r.reason = text(o[QLatin1String("reason")]);
+    r.fixture = text(o[QLatin1String("fixture")]);
     for (std::size_t i = 0; i < line::StepCount; ++i) {
         const QJsonObject s = steps[qsizetype(i)].toObject();
         line::StepRecord &step = r.steps[i];

@@ -31,9 +31,10 @@ std::optional<std::string> limitsProblem(const SelfTestSettings &settings)
 
 SelfTest::SelfTest(const SelfTestSettings &settings) : settings(settings)
 {
-    if (!settings.operatorPresent)
+    if (!settings.operatorPresent || settings.fixture)
         this->settings.confirmByEar = false;
     report_.address = settings.address;
+    report_.fixture = settings.fixture ? settings.fixture->name : std::string();
     report_.low = settings.low;
     report_.high = settings.high;
     begin(StepId::Link);
@@ -175,6 +176,9 @@ void SelfTest::settle()
 void SelfTest::begin(StepId id)
 {
     step = id;
+    loops.reset();
+    if (settings.fixture && (id == StepId::Digital || id == StepId::Analog))
+        loops.emplace(*settings.fixture, id, report_);
     ops = plan(id);
     at = 0;
     watchStart.reset();

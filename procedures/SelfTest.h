@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Fixture.h"
+#include "LoopJudge.h"
 #include "SelfTestOp.h"
 #include "SelfTestResult.h"
 #include "ToolRequest.h"
@@ -24,6 +26,8 @@ struct SelfTestSettings {
     bool broadcastAll = false;
     AnalogLimits low{0, 50};
     AnalogLimits high{973, 1023};
+    // Wires from the relays back to the inputs: the inputs are then tested with nobody asked.
+    std::optional<Fixture> fixture{};
 };
 
 // Why the analog limits cannot judge a module, in words for the operator, or none when they
@@ -36,7 +40,8 @@ std::optional<std::string> limitsProblem(const SelfTestSettings &settings);
 enum class Answer { Yes, No, Continue, Skip, Retry, Accept };
 
 // What the sequencer wants done next.
-//   Send:     send `request`; wait until LineMonitor::replyComplete() or `replyWait` has
+//   Send:     `interval` (0: at once) after the previous reply, send `request`; wait until
+//   LineMonitor::replyComplete() or `replyWait` has
 //             passed, closeNow(), and hand the transaction to replied().
 //   Ask:      show `prompt` with the buttons `answers`; hand the button to answered(). It may
 //             come in the middle of a watch, when an input changed that was not asked for.
@@ -75,6 +80,10 @@ struct Action {
 //     alone is asked about at once. Skip skips the input.
 //  4. Analog inputs (operator): each input at its low end, then its high end, within limits,
 //     while the others stay within 3 % of full scale of where they were.
+// On a fixture, steps 3 and 4 ask nothing: with every relay off the inputs are read, then each
+// wired relay whose read-back passed is switched on and off by Write Single Coil, addressed,
+// the inputs read after each once the fixture's settle time has passed (see LoopJudge). Nobody
+// is asked whether a relay clicked either.
 // After Skip the inputs are read again, from where the operator left them; a skipped input is
 // never failed, though a pair it changes with is still named. Replies in Modbus TCP's framing end
 // the test as an error, after the switch-off is tried: the line leads to a gateway of the wrong
@@ -116,6 +125,7 @@ private:
     // Planning (SelfTestPlan.cpp): which ops a step takes, in order, and what each one puts on
     // the line or asks.
     std::vector<Op> plan(StepId id) const;
+    std::vector<Op> planLoops() const;
     Action actionFor(const Op &op) const;
 
     // Judging (SelfTestJudging.cpp, and SelfTestInputs.cpp for the inputs): each step's replies
@@ -133,6 +143,7 @@ private:
     void readInputs(const Transaction &t);
     bool watchDigital(const Op &op, const Transaction &t, std::size_t index);
     void readAnalogEnd(const Op &op, const Transaction &t, std::size_t index);
+    bool judgeLoop(const Op &op, const Transaction &t, std::size_t index); // SelfTestLoops.cpp
     void crossed(int tested, int other, std::size_t index);
     void failStep(std::string reason, std::optional<std::size_t> transaction = {});
     void failInput(int input, std::string reason, std::optional<std::size_t> transaction = {});
@@ -162,6 +173,7 @@ private:
     // The latest reading of the inputs of the step running, to tell what changed.
     std::optional<std::array<int, 4>> lastInputs;
     std::array<std::size_t, 8> relayFailure{}; // where each blamed relay's failure is kept
+    std::optional<LoopJudge> loops;            // the input step running on a fixture
     bool awaitingReply = false;
     bool staleReply = false;        // a request out when the test was cancelled or skipped on
     std::optional<Outcome> stopped; // cancelled or the port lost: switching off, then done

@@ -46,6 +46,9 @@ bool SelfTest::judgeDigital(const Op &op, const Transaction &t, std::size_t inde
         return true;
     case Op::Kind::WatchDigital:
         return watchDigital(op, t, index);
+    case Op::Kind::SwitchRelay:
+    case Op::Kind::ReadLoop:
+        return judgeLoop(op, t, index);
     default:
         return true;
     }
@@ -60,6 +63,9 @@ bool SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index
     case Op::Kind::ReadAnalogEnd:
         readAnalogEnd(op, t, index);
         return true;
+    case Op::Kind::SwitchRelay:
+    case Op::Kind::ReadLoop:
+        return judgeLoop(op, t, index);
     default:
         return true;
     }

@@ -61,6 +61,8 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
                 }
         break;
     case StepId::Digital:
+        if (loops)
+            return planLoops();
         if (!settings.operatorPresent)
             break;
         p.push_back(Op::of(K::ReadInputs)); // where the inputs are before anyone switches one
@@ -68,6 +70,8 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
             p.push_back(Op::ofInput(K::WatchDigital, c));
         break;
     case StepId::Analog:
+        if (loops)
+            return planLoops();
         if (!settings.operatorPresent)
             break;
         p.push_back(Op::of(K::ReadInputs));
@@ -78,6 +82,18 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
             }
         break;
     }
+    return p;
+}
+
+// On a fixture: every relay off, then each wired relay on and off, the inputs read after each.
+std::vector<SelfTest::Op> SelfTest::planLoops() const
+{
+    std::vector<Op> p{Op::ofRelay(Op::Kind::ReadLoop, 0)};
+    for (const int relay : loops->relays())
+        for (bool on : {true, false}) {
+            p.push_back(Op::ofRelay(Op::Kind::SwitchRelay, relay, on));
+            p.push_back(Op::ofRelay(Op::Kind::ReadLoop, relay, on));
+        }
     return p;
 }
 
@@ -107,6 +123,11 @@ Action SelfTest::actionFor(const Op &op) const
     case Op::Kind::ReadInputs:
     case Op::Kind::ReadAnalogEnd:
         return send(ToolRequest::readRegisters(address));
+    case Op::Kind::ReadLoop: { // once the inputs have followed the relay
+        Action a = send(ToolRequest::readRegisters(address));
+        a.interval = settings.fixture->settle;
+        return a;
+    }
     case Op::Kind::WatchDigital: {
         const std::string input = std::to_string(op.input);
         if (strayInput) {

@@ -174,4 +174,10 @@ std::string relayFaultText(int relay, RelayFault fault)
     return name;
 }
 
+std::string changeTogetherText(const InputPair &pair)
+{
+    return "inputs " + std::to_string(pair[0]) + " and " + std::to_string(pair[1]) +
+           " change together";
+}
+
 } // namespace line

@@ -80,14 +80,28 @@ struct DigitalInput {
     bool sawOff = false;
 };
 
-struct AnalogInput {
-    StepResult result = StepResult::NotRun;
-    std::optional<int> low, high;
-};
-
 struct AnalogLimits {
     int min = 0;
     int max = 0;
+};
+
+struct AnalogInput {
+    StepResult result = StepResult::NotRun;
+    std::optional<int> low, high;
+    // On a fixture, this input's own ranges with its relay off and on; else the run's limits.
+    std::optional<AnalogLimits> lowLimits{}, highLimits{};
+};
+
+// Something an input did wrong on a fixture, with the relay switched when it showed.
+struct InputFault {
+    int input = 0;
+    int relay = 0;
+    std::string reason;
+};
+
+// Every value an analog input read on a fixture, with its relay off and with it on.
+struct AnalogReadings {
+    std::vector<int> off, on;
 };
 
 struct SelfTestReport {
@@ -103,6 +117,9 @@ struct SelfTestReport {
     std::array<AnalogInput, 3> analog{};
     std::vector<InputPair> digitalCrossed, analogCrossed;
     AnalogLimits low, high;
+    std::string fixture; // the fixture's name; empty when none wired the inputs
+    std::vector<InputFault> digitalFaults, analogFaults;
+    std::array<AnalogReadings, 3> analogReadings{};
 
     StepRecord &step(StepId id) { return steps[std::size_t(id)]; }
     const StepRecord &step(StepId id) const { return steps[std::size_t(id)]; }
@@ -122,5 +139,6 @@ std::string relayFaultText(int relay, RelayFault fault); // "relay 3 stuck on"
 // The outcome a word names, in any case: "FAIL" as the run list prints it, "fail" as typed.
 std::optional<Outcome> outcomeNamed(const std::string &word);
 inline constexpr const char *AllRowFaultText = "the All row does not switch every relay";
+std::string changeTogetherText(const InputPair &pair); // "inputs 1 and 2 change together"
 
 } // namespace line

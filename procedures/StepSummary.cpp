@@ -2,6 +2,8 @@
 
 #include "Words.h"
 
+#include <algorithm>
+
 namespace line {
 
 namespace {
@@ -55,8 +57,7 @@ std::string crossedSummary(const std::vector<InputPair> &pairs)
 {
     std::vector<std::string> parts;
     for (const InputPair &p : pairs)
-        parts.push_back("inputs " + std::to_string(p[0]) + " and " + std::to_string(p[1]) +
-                        " change together");
+        parts.push_back(changeTogetherText(p));
     return parts.empty() ? std::string() : "; " + joined(parts);
 }
 
@@ -98,10 +99,92 @@ std::string stepSummary(const SelfTestReport &report, StepId id)
                                 };
                                 return value(a.low) + " / " + value(a.high);
                             }) +
-               " (low / high; limits " + limits(report.low) + ", " + limits(report.high) + ")" +
+               // A fixture's ranges are each input's own, and its faults name them.
+               (report.fixture.empty() ? " (low / high; limits " + limits(report.low) + ", " +
+                                             limits(report.high) + ")"
+                                       : std::string(" (low / high)")) +
                crossedSummary(report.analogCrossed);
     }
     return {};
+}
+
+std::vector<Untested> untested(const SelfTestReport &report)
+{
+    std::vector<Untested> found;
+    if (report.outcome != Outcome::Pass && report.outcome != Outcome::Fail)
+        return found;
+    const auto inputsOf = [&](StepId id, const auto &inputs) {
+        Untested u{id, {}};
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (inputs[i].result == StepResult::NotRun || inputs[i].result == StepResult::Skipped)
+                u.inputs.push_back(int(i + 1));
+        u.whole = u.inputs.size() == inputs.size();
+        if (!u.inputs.empty())
+            found.push_back(std::move(u));
+    };
+    inputsOf(StepId::Digital, report.digital);
+    inputsOf(StepId::Analog, report.analog);
+    return found;
+}
+
+std::vector<std::string> untestedNames(const SelfTestReport &report)
+{
+    std::vector<std::string> names;
+    for (const Untested &u : untested(report)) {
+        if (u.whole)
+            names.push_back(stepName(u.step));
+        else
+            for (const int input : u.inputs)
+                names.push_back(std::string(stepName(u.step)) + ' ' + std::to_string(input));
+    }
+    return names;
+}
+
+std::string untestedNote(const SelfTestReport &report)
+{
+    const std::vector<Untested> found = untested(report);
+    if (found.empty())
+        return {};
+    const bool allWhole =
+        std::all_of(found.begin(), found.end(), [](const Untested &u) { return u.whole; });
+    std::vector<std::string> parts;
+    for (const Untested &u : found) {
+        std::string part = stepName(u.step);
+        if (!allWhole && u.whole) {
+            part += " inputs";
+        } else if (!allWhole) {
+            std::vector<std::string> numbers;
+            for (const int input : u.inputs)
+                numbers.push_back(std::to_string(input));
+            part += (numbers.size() == 1 ? " input " : " inputs ") + joined(numbers);
+        }
+        parts.push_back(part);
+    }
+    return "(" + joined(parts) + (allWhole ? " inputs" : "") + " not tested)";
+}
+
+std::string verdictWord(Outcome outcome)
+{
+    std::string word = outcomeWord(outcome);
+    for (char &c : word) // ASCII alone, whatever the C runtime's locale
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return word;
+}
+
+std::string verdictLine(Outcome outcome, const std::string &reason, const std::string &note)
+{
+    std::string text = verdictWord(outcome);
+    if (!note.empty())
+        text += ' ' + note;
+    if (!reason.empty())
+        text += ": " + reason;
+    return text;
+}
+
+std::string verdictLine(const SelfTestReport &report)
+{
+    return verdictLine(report.outcome, report.reason, untestedNote(report));
 }
 
 } // namespace line

@@ -28,6 +28,7 @@ table.head th, table.head td { border: none; background: none; padding: 0.3mm 3m
 table.head th { width: 22mm; }
 .verdict { font-size: 36pt; font-weight: bold; text-align: center; border: 0.8mm solid;
            margin: 3mm 0; padding: 1mm 0; }
+.verdict .untested { font-size: 14pt; font-weight: normal; }
 .pass { color: #060; }
 .fail, .error, .aborted { color: #b00; }
 .reason { text-align: center; margin: 0 0 3mm 0; }
@@ -93,14 +94,6 @@ std::string trafficTable(const StepRecord &step, std::size_t limit, const WallCl
                 "</tr>\n";
     }
     return html + "</table>\n";
-}
-
-std::string upper(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
 }
 
 } // namespace
@@ -171,8 +164,15 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
             cell("Serial no.", "th") + cell(htmlEscaped(serial)) + cell("Operator", "th") +
             cell(htmlEscaped(header.operatorName)) + "</tr>\n<tr>" + cell("Address", "th") +
             cell(std::to_string(report.address)) + cell("Port", "th") + cell(htmlEscaped(port)) +
-            "</tr>\n</table>\n";
-    html += "<div class=\"verdict " + outcome + "\">" + upper(outcome) + "</div>\n";
+            "</tr>\n" +
+            (report.fixture.empty()
+                 ? std::string()
+                 : "<tr>" + cell("Fixture", "th") + cell(htmlEscaped(report.fixture)) + "</tr>\n") +
+            "</table>\n";
+    const std::string note = untestedNote(report);
+    html += "<div class=\"verdict " + outcome + "\">" + verdictWord(report.outcome) +
+            (note.empty() ? "" : " <span class=\"untested\">" + htmlEscaped(note) + "</span>") +
+            "</div>\n";
     if (!report.reason.empty())
         html += "<p class=\"reason\">" + htmlEscaped(report.reason) + "</p>\n";
 

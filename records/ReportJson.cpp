@@ -17,9 +17,14 @@ void time(JsonWriter &json, const char *key, std::optional<Time> t, const WallCl
         json.null();
 }
 
-void limits(JsonWriter &json, const char *key, const AnalogLimits &l)
+// Null where the run had none: a fixture brings each input's own.
+void limits(JsonWriter &json, const char *key, const std::optional<AnalogLimits> &l)
 {
-    json.key(key).beginArray().value(l.min).value(l.max).endArray();
+    json.key(key);
+    if (l)
+        json.beginArray().value(l->min).value(l->max).endArray();
+    else
+        json.null();
 }
 
 void crossed(JsonWriter &json, const std::vector<InputPair> &pairs)
@@ -27,6 +32,46 @@ void crossed(JsonWriter &json, const std::vector<InputPair> &pairs)
     json.key("crossed").beginArray();
     for (const InputPair &p : pairs)
         json.beginArray().value(p[0]).value(p[1]).endArray();
+    json.endArray();
+}
+
+// The inputs that failed, by number, and on a fixture what each did wrong with which relay.
+template <typename Inputs>
+void inputFaults(JsonWriter &json, const Inputs &inputs, const std::vector<InputFault> &faults)
+{
+    json.key("failed").beginArray();
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (inputs[i].result == StepResult::Fail)
+            json.value(int(i + 1));
+    json.endArray().key("faults").beginArray();
+    for (const InputFault &f : faults)
+        json.beginObject()
+            .key("input")
+            .value(f.input)
+            .key("relay")
+            .value(f.relay)
+            .key("reason")
+            .value(f.reason)
+            .endObject();
+    json.endArray();
+}
+
+void readings(JsonWriter &json, const SelfTestReport &report)
+{
+    json.key("readings").beginArray();
+    for (std::size_t i = 0; i < report.analogReadings.size(); ++i) {
+        const AnalogReadings &r = report.analogReadings[i];
+        if (r.off.empty() && r.on.empty())
+            continue;
+        json.beginObject().key("input").value(int(i + 1));
+        for (const auto &[key, values] : {std::pair{"off", &r.off}, {"on", &r.on}}) {
+            json.key(key).beginArray();
+            for (const int v : *values)
+                json.value(v);
+            json.endArray();
+        }
+        json.endObject();
+    }
     json.endArray();
 }
 
@@ -72,19 +117,29 @@ void values(JsonWriter &json, const SelfTestReport &report, StepId id)
         }
         json.endArray();
         crossed(json, report.digitalCrossed);
+        inputFaults(json, report.digital, report.digitalFaults);
         break;
     case StepId::Analog:
-        limits(json, "low_limits", report.low);
-        limits(json, "high_limits", report.high);
+        limits(json, "low_limits",
+               report.fixture.empty() ? report.low : std::optional<AnalogLimits>());
+        limits(json, "high_limits",
+               report.fixture.empty() ? report.high : std::optional<AnalogLimits>());
         json.key("inputs").beginArray();
         for (std::size_t i = 0; i < report.analog.size(); ++i) {
             const AnalogInput &a = report.analog[i];
             json.beginObject().key("input").value(int(i + 1));
             json.key("result").value(resultWord(a.result));
-            json.key("low").value(a.low).key("high").value(a.high).endObject();
+            json.key("low").value(a.low).key("high").value(a.high);
+            if (a.lowLimits && a.highLimits) {
+                limits(json, "low_limits", a.lowLimits);
+                limits(json, "high_limits", a.highLimits);
+            }
+            json.endObject();
         }
         json.endArray();
         crossed(json, report.analogCrossed);
+        inputFaults(json, report.analog, report.analogFaults);
+        readings(json, report);
         break;
     }
     json.endObject();
@@ -132,6 +187,15 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
         json.null();
     else
         json.value(report.reason);
+    json.key("fixture");
+    if (report.fixture.empty())
+        json.null();
+    else
+        json.value(report.fixture);
+    json.key("untested").beginArray();
+    for (const std::string &name : untestedNames(report))
+        json.value(name);
+    json.endArray();
     time(json, "started", report.started(), wallClock);
     time(json, "finished", report.finished(), wallClock);
     json.key("operator").value(header.operatorName);

@@ -99,8 +99,10 @@ std::vector<Measurement> measurements(const SelfTestReport &report)
         for (std::size_t i = 0; i < report.analog.size(); ++i) {
             const AnalogInput &a = report.analog[i];
             const std::string name = "analog " + std::to_string(i + 1);
-            out.push_back(reading(name + " low", a.low, report.low, a.result));
-            out.push_back(reading(name + " high", a.high, report.high, a.result));
+            out.push_back(
+                reading(name + " low", a.low, a.lowLimits.value_or(report.low), a.result));
+            out.push_back(
+                reading(name + " high", a.high, a.highLimits.value_or(report.high), a.result));
         }
     return out;
 }

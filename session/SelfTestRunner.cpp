@@ -35,8 +35,11 @@ void SelfTestRunner::advance()
     action = sequence.next();
     const QString prompt = QString::fromStdString(action.prompt);
     switch (action.kind) {
-    case line::Action::Kind::Send:
-        send();
+    case line::Action::Kind::Send: // after a fixture's settle time, when it asks for one
+        if (action.interval.count() > 0)
+            watchDelay.start(action.interval);
+        else
+            send();
         break;
     case line::Action::Kind::Ask:
         emit asking(prompt, action.answers);

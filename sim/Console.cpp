@@ -109,8 +109,18 @@ bool Console::execute(QStringList w)
     } else if (command == QLatin1String("fault")) {
         if (!executeFault(*module, named, w))
             return false;
+        emit module->faultsChanged();
     } else if (command == QLatin1String("collisions")) {
         say(QStringLiteral("collisions %1").arg(line.collisions()));
+        return true;
+    } else if (command == QLatin1String("carried")) {
+        const LineBridge::Carried requests = line.requestsCarried(),
+                                  replies = line.repliesCarried();
+        say(QStringLiteral("carried %1 requests %2 bytes, %3 replies %4 bytes")
+                .arg(requests.frames)
+                .arg(requests.bytes)
+                .arg(replies.frames)
+                .arg(replies.bytes));
         return true;
     } else if (command == QLatin1String("quit")) {
         QCoreApplication::quit();

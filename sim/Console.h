@@ -20,6 +20,8 @@
 //   fault none     clears every fault of the module
 //   fault ...      each fault of FaultTable, by its command
 //   collisions     prints "collisions N": requests that came while a reply was due
+//   carried        prints "carried R requests B bytes, P replies C bytes": what the line has
+//                  carried either way
 //   quit
 // Commands answer "ok", or "error: ..." when they cannot be done.
 // Every change of a module's relays prints its "relays" line too.

@@ -26,7 +26,7 @@ QString commandOf(const FaultRow &row)
 } // namespace
 
 // In the README's order; the wiring faults, inside the module, come last.
-const std::array<FaultRow, 14> FaultTable{{
+const std::array<FaultRow, 15> FaultTable{{
     {"reply late", "late", "late", "MS", &Faults::lateMs, 60000, OnConsole::Same,
      "every reply MS later"},
     {"stay silent", "silent", "silent", nullptr, &Faults::silent, 0, OnConsole::Same, "no reply"},
@@ -53,6 +53,10 @@ const std::array<FaultRow, 14> FaultTable{{
     {"analog follower", "analog-follows", "analog-follows", "A,B", &Faults::analogFollows,
      SimulatedModule::AnalogInputs, OnConsole::ZeroClears,
      "analog input B reads what input A does"},
+    {"contact open", "contact-open", "contact-open", "N", &Faults::contactOpen, Relays,
+     OnConsole::ZeroClears,
+     "coil N-1 switches and reads back, but relay N's contact never closes: the input it drives "
+     "under `--fixture` stays off"},
     {"drop the connection", nullptr, "drop", nullptr, LineConnection{}, 0, OnConsole::Same,
      "the TCP client's connection is closed now (window: **Drop the connection**)"},
 }};

@@ -40,7 +40,7 @@ struct FaultRow {
     const char *effect; // what the tester sees, in Markdown
 };
 
-extern const std::array<FaultRow, 14> FaultTable;
+extern const std::array<FaultRow, 15> FaultTable;
 
 // The row whose console command is `command`, or null.
 const FaultRow *faultCommanded(const QString &command);

@@ -16,7 +16,8 @@ struct Faults {
     int otherAddress = 0;
     bool cutShort = false;
     bool noise = false;
-    // Inside the module (SimulatedModule), the last six seen only from the line:
+    // Inside the module (SimulatedModule): the next seven lie to the line alone, the window
+    // shows the truth; an open contact shows only on the input a fixture wires to it.
     bool exception = false;
     int stuckRelay = 0;
     int invertedRelay = 0;
@@ -24,6 +25,7 @@ struct Faults {
     int stuckOnRelay = 0;
     std::array<int, 2> shortedInputs{};
     std::array<int, 2> analogFollows{};
+    int contactOpen = 0; // the coil switches, the contact does not: seen through a fixture
 };
 
 // "A,B": two different numbers from 1 to `most`, or "0" for none; false for anything else.

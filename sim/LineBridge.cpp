@@ -103,6 +103,14 @@ bool LineBridge::serveTcp(const QHostAddress &host, quint16 port, QString *error
     return tcp->listen(host, port, error);
 }
 
+void LineBridge::pace()
+{
+    requestWire = std::make_unique<WirePace>(
+        WirePace::Arrival::Whole, [this](const QByteArray &bytes) { writeToModules(bytes); });
+    replyWire = std::make_unique<WirePace>(
+        WirePace::Arrival::ByteByByte, [this](const QByteArray &bytes) { writeToTester(bytes); });
+}
+
 bool LineBridge::addModule(const Faults *faults, QString *error)
 {
     auto end = std::make_unique<ModuleEnd>();
@@ -115,7 +123,7 @@ bool LineBridge::addModule(const Faults *faults, QString *error)
     connect(&e.frameGap, &QTimer::timeout, this, [this, &e] { deliverReply(e); });
     e.late.setSingleShot(true);
     connect(&e.late, &QTimer::timeout, this,
-            [this, &e] { writeToTester(std::exchange(e.lateReply, {})); });
+            [this, &e] { replyOut(std::exchange(e.lateReply, {})); });
     e.notifier = std::make_unique<QSocketNotifier>(e.pty.master.get(), QSocketNotifier::Read);
     connect(e.notifier.get(), &QSocketNotifier::activated, this, [this, &e] { fromModule(e); });
     modules.push_back(std::move(end));
@@ -135,8 +143,18 @@ void LineBridge::fromTester(const QByteArray &request)
         emit collided(++collisionCount);
         return;
     }
+    ++requestsSent.frames;
+    requestsSent.bytes += request.size();
+    if (requestWire)
+        requestWire->send(request);
+    else
+        writeToModules(request);
+}
+
+void LineBridge::writeToModules(const QByteArray &bytes)
+{
     for (const auto &end : modules)
-        writeAll(end->pty.master.get(), request);
+        writeAll(end->pty.master.get(), bytes);
 }
 
 void LineBridge::fromModule(ModuleEnd &end)
@@ -156,8 +174,18 @@ void LineBridge::deliverReply(ModuleEnd &end)
         end.lateReply = reply;
         end.late.start(faults.lateMs);
     } else {
-        writeToTester(reply);
+        replyOut(reply);
     }
+}
+
+void LineBridge::replyOut(const QByteArray &reply)
+{
+    ++repliesSent.frames;
+    repliesSent.bytes += reply.size();
+    if (replyWire)
+        replyWire->send(reply);
+    else
+        writeToTester(reply);
 }
 
 void LineBridge::writeToTester(const QByteArray &bytes)

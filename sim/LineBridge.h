@@ -3,6 +3,7 @@
 #include "Faults.h"
 #include "TcpSide.h"
 #include "UniqueFd.h"
+#include "WirePace.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -25,6 +26,9 @@
 // It is a two-wire line: a request that comes while a module's reply is due
 // (made but not yet sent, late or not) collides with it. Both are lost, and
 // the collision is counted.
+//
+// Paced, it carries bytes as fast as a 9600 baud line does (WirePace): a request reaches the
+// modules when its last byte would, and a reply reaches the tester a byte at a time.
 class LineBridge : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +41,8 @@ public:
     bool publish(const QString &dir, int comNumber, QString *error);
     // The tester's TCP port; port 0 takes any free one.
     bool serveTcp(const QHostAddress &host, quint16 port, QString *error);
+    // From now on, at a 9600 baud line's pace.
+    void pace();
 
     QString serverDevice(int module) const { return modules[std::size_t(module)]->pty.slavePath; }
     QString publishedLink() const { return linkPath; }
@@ -44,6 +50,13 @@ public:
     // The fault "drop the connection": false when no TCP client is connected.
     bool dropTcpClient() { return tcp && tcp->dropClient(); }
     int collisions() const { return collisionCount; }
+    // What crossed the line: requests that reached the modules, replies that reached the tester.
+    struct Carried {
+        int frames = 0;
+        qint64 bytes = 0;
+    };
+    Carried requestsCarried() const { return requestsSent; }
+    Carried repliesCarried() const { return repliesSent; }
 
 signals:
     void collided(int count);
@@ -74,6 +87,8 @@ private:
     void fromTester(const QByteArray &request);
     void fromModule(ModuleEnd &end);
     void deliverReply(ModuleEnd &end);
+    void writeToModules(const QByteArray &bytes);
+    void replyOut(const QByteArray &reply); // at the wire's pace, when paced
     void writeToTester(const QByteArray &bytes);
 
     Pty testerSide;
@@ -81,5 +96,7 @@ private:
     QString linkPath;
     std::unique_ptr<QSocketNotifier> testerNotifier;
     std::unique_ptr<TcpSide> tcp;
+    std::unique_ptr<WirePace> requestWire, replyWire; // when paced
     int collisionCount = 0;
+    Carried requestsSent, repliesSent;
 };

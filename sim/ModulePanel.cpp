@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -25,6 +26,7 @@ ModulePanel::ModulePanel(SimulatedModule &module, QWidget *parent) : QWidget(par
     layout->addWidget(faultPanel());
     layout->addWidget(moduleFaultPanel());
     connect(&module, &SimulatedModule::relaysChanged, this, &ModulePanel::showRelays);
+    connect(&module, &SimulatedModule::inputsChanged, this, &ModulePanel::showInputs);
     showRelays();
 }
 
@@ -55,6 +57,8 @@ QWidget *ModulePanel::analogPanel()
         slider->setValue(module.analog(i));
         number->setValue(module.analog(i));
         slider->setObjectName(QStringLiteral("analog%1").arg(i + 1));
+        analogSliders[std::size_t(i)] = slider;
+        analogNumbers[std::size_t(i)] = number;
         connect(slider, &QSlider::valueChanged, number, &QSpinBox::setValue);
         connect(number, &QSpinBox::valueChanged, slider, &QSlider::setValue);
         connect(number, &QSpinBox::valueChanged, this,
@@ -73,6 +77,7 @@ QWidget *ModulePanel::digitalPanel()
     for (int i = 0; i < SimulatedModule::DigitalInputs; ++i) {
         auto *check = new QCheckBox(QString::number(i + 1), box);
         check->setChecked(module.digital(i));
+        digitalChecks[std::size_t(i)] = check;
         connect(check, &QCheckBox::toggled, this, [this, i](bool on) { module.setDigital(i, on); });
         column->addWidget(check);
     }
@@ -137,7 +142,10 @@ QWidget *ModulePanel::moduleFaultPanel()
         number->setRange(0, most);
         number->setSpecialValueText(QStringLiteral("none"));
         number->setValue(*fault);
-        connect(number, &QSpinBox::valueChanged, this, [fault](int n) { *fault = n; });
+        connect(number, &QSpinBox::valueChanged, this, [this, fault](int n) {
+            *fault = n;
+            emit module.faultsChanged();
+        });
         row->addWidget(new QLabel(caption, box));
         row->addWidget(number);
         row->addStretch();
@@ -149,6 +157,7 @@ QWidget *ModulePanel::moduleFaultPanel()
              &module.faults.deadInput);
     numbered(QStringLiteral("Stuck-on relay:"), SimulatedModule::Relays,
              &module.faults.stuckOnRelay);
+    numbered(QStringLiteral("Contact open:"), SimulatedModule::Relays, &module.faults.contactOpen);
     // A pair takes effect once both its numbers are set.
     const auto pair = [&](const QString &caption, const QString &between, int most,
                           std::array<int, 2> *fault) {
@@ -158,7 +167,10 @@ QWidget *ModulePanel::moduleFaultPanel()
             number->setRange(0, most);
             number->setSpecialValueText(QStringLiteral("none"));
             number->setValue((*fault)[k]);
-            connect(number, &QSpinBox::valueChanged, this, [fault, k](int n) { (*fault)[k] = n; });
+            connect(number, &QSpinBox::valueChanged, this, [this, fault, k](int n) {
+                (*fault)[k] = n;
+                emit module.faultsChanged();
+            });
             row->addWidget(number);
             if (k == 0)
                 row->addWidget(new QLabel(between, box));
@@ -176,4 +188,18 @@ void ModulePanel::showRelays()
 {
     for (int i = 0; i < SimulatedModule::Relays; ++i)
         relayLamps[std::size_t(i)]->setFillColor(module.relay(i) ? Colours::Green : Colours::Red);
+}
+
+void ModulePanel::showInputs()
+{
+    // Quietly: the module knows already.
+    for (std::size_t i = 0; i < analogNumbers.size(); ++i) {
+        const QSignalBlocker quietSlider(analogSliders[i]), quietNumber(analogNumbers[i]);
+        analogSliders[i]->setValue(module.analog(int(i)));
+        analogNumbers[i]->setValue(module.analog(int(i)));
+    }
+    for (std::size_t i = 0; i < digitalChecks.size(); ++i) {
+        const QSignalBlocker quiet(digitalChecks[i]);
+        digitalChecks[i]->setChecked(module.digital(int(i)));
+    }
 }

@@ -6,6 +6,9 @@
 
 #include <array>
 
+class QCheckBox;
+class QSlider;
+class QSpinBox;
 class SimulatedModule;
 
 // One simulated module's front panel: relay lamps, the inputs to set, and the
@@ -22,7 +25,11 @@ private:
     QWidget *faultPanel();
     QWidget *moduleFaultPanel();
     void showRelays();
+    void showInputs(); // as a fixture switched them
 
     SimulatedModule &module;
     std::array<Shape *, 8> relayLamps{};
+    std::array<QSlider *, 3> analogSliders{};
+    std::array<QSpinBox *, 3> analogNumbers{};
+    std::array<QCheckBox *, 4> digitalChecks{};
 };

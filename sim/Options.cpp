@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "FaultTable.h"
+#include "WirePace.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -25,16 +26,28 @@ const char *Description =
     "ports.ini, e.g. COM5=tcp://127.0.0.1:4001.\n"
     "\n"
     "--address 1,17,42 puts a module at each address on the same line. --analog,\n"
-    "--inputs and --relays set every module; the fault options act on the first\n"
-    "module only.\n"
+    "--inputs, --relays and --fixture set every module; the fault options act on\n"
+    "the first module only.\n"
+    "\n"
+    "--fixture FILE wires each module's relays back to its inputs as the loopback\n"
+    "fixture FILE says: a digital input reads on while its relay's contact is\n"
+    "closed, an analog input the middle of its range with the relay on or off.\n"
+    "An input follows its relay half the fixture's settle_ms later. Inputs the\n"
+    "fixture does not wire keep the values --inputs and --analog give them.\n"
+    "\n"
+    "--paced carries bytes as a %2 baud line does, one every %3 ms: a request\n"
+    "reaches the modules when its last byte would, a reply reaches the tester a\n"
+    "byte at a time.\n"
     "\n"
     "With --headless there is no window and commands come on standard input, one a\n"
     "line, each acting on the first module or, after \"at A\", on the module at\n"
     "address A:\n"
-    "  analog N V | input N 0|1 | relay N 0|1 | relays | collisions | quit\n"
+    "  analog N V | input N 0|1 | relay N 0|1 | relays | collisions | carried | quit\n"
     "%1\n"
     "A command answers \"ok\" or \"error: ...\". \"collisions\" prints \"collisions N\":\n"
     "requests that came while a reply was due, both lost as on a two-wire line.\n"
+    "\"carried\" prints \"carried R requests B bytes, P replies C bytes\": what the\n"
+    "line has carried to the modules and back.\n"
     "\"relays\" prints \"relays 10100001\", relay 1 first, with one module; with\n"
     "several, a line \"relays 17 10100001\" for each (or for A alone after \"at A\").\n"
     "Every change of the relays prints such a line too. Without --headless\n"
@@ -98,7 +111,10 @@ bool parseTcp(const QString &text, Options *options, QString *error)
 bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(Description).arg(consoleFaultCommands()));
+    parser.setApplicationDescription(QString::fromLatin1(Description)
+                                         .arg(consoleFaultCommands())
+                                         .arg(WirePace::Baud)
+                                         .arg(WirePace::ByteTime.count(), 0, 'f', 2));
     parser.addHelpOption();
     const QCommandLineOption dirOption(
         "dir", "Where to publish the line (default: $RZM530_COM_DIR, else a new temporary folder).",
@@ -112,10 +128,14 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     const QCommandLineOption analogOption("analog", "Analog inputs 1-3, e.g. 1023,512,0.", "a,b,c");
     const QCommandLineOption inputsOption("inputs", "Digital inputs 1-4, e.g. 1,0,1,0.", "a,b,c,d");
     const QCommandLineOption relaysOption("relays", "Relays 1-8 at start, e.g. 10100001.", "bits");
+    const QCommandLineOption fixtureOption(
+        "fixture", "Wires relays to inputs as the loopback fixture file says.", "file");
+    const QCommandLineOption pacedOption(
+        "paced", QStringLiteral("Bytes at the pace of a %1 baud line.").arg(WirePace::Baud));
     const QCommandLineOption listFaultsOption(
         "list-faults", "Prints the table of faults, in Markdown, and exits.");
     parser.addOptions({dirOption, comOption, addressOption, tcpOption, headlessOption, analogOption,
-                       inputsOption, relaysOption, listFaultsOption});
+                       inputsOption, relaysOption, fixtureOption, pacedOption, listFaultsOption});
     for (const FaultRow &row : FaultTable)
         if (row.option != nullptr)
             parser.addOption({QLatin1String(row.option), optionHelp(row),
@@ -139,6 +159,16 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     options->analog = numbers(parser.value(analogOption));
     options->inputs = numbers(parser.value(inputsOption));
     options->relays = parser.value(relaysOption);
+    if (parser.isSet(fixtureOption)) {
+        const line::ParsedFixture parsed =
+            line::readFixtureFile(parser.value(fixtureOption).toStdString());
+        if (!parsed.fixture) {
+            *error = QString::fromStdString(parsed.refusal.text());
+            return false;
+        }
+        options->fixture = parsed.fixture;
+    }
+    options->paced = parser.isSet(pacedOption);
 
     options->listFaults = parser.isSet(listFaultsOption);
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Faults.h"
+#include "Fixture.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // What the command line asks of the simulator.
 struct Options {
@@ -20,9 +23,11 @@ struct Options {
     // Each module starts with these inputs and relays.
     QList<int> analog, inputs;
     QString relays;
-    Faults firstModuleFaults; // the other modules start sound
+    std::optional<line::Fixture> fixture; // wires every module's relays to its inputs
+    bool paced = false;                   // bytes at a 9600 baud line's pace
+    Faults firstModuleFaults;             // the other modules start sound
 };
 
 // Reads the command line of `app`; --help prints and exits. False, with a
-// message, when a value is out of range.
+// message, when a value is out of range or the fixture file is refused.
 bool parseOptions(const QCoreApplication &app, Options *options, QString *error);

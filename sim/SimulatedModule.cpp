@@ -81,6 +81,7 @@ void SimulatedModule::setAnalog(int index, int v)
 {
     setCell(QModbusDataUnit::HoldingRegisters, FirstAnalogRegister + index,
             quint16(std::clamp(v, 0, AnalogMax)));
+    emit inputsChanged();
 }
 
 int SimulatedModule::analog(int index) const
@@ -91,11 +92,19 @@ int SimulatedModule::analog(int index) const
 void SimulatedModule::setDigital(int index, bool on)
 {
     setCell(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + index, on ? 1 : 0);
+    emit inputsChanged();
 }
 
 bool SimulatedModule::digital(int index) const
 {
     return cell(QModbusDataUnit::HoldingRegisters, FirstDigitalRegister + index) != 0;
+}
+
+bool SimulatedModule::contact(int index) const
+{
+    if (faults.contactOpen == index + 1)
+        return false;
+    return faults.stuckOnRelay == index + 1 || relay(index); // a welded contact stays closed
 }
 
 // The module speaks four functions; the inputs are not writable.

@@ -32,10 +32,15 @@ public:
     void setDigital(int index, bool on);
     bool digital(int index) const;
 
+    // Whether relay `index`'s contact is closed: as its coil, unless it is stuck on or open.
+    bool contact(int index) const;
+
     Faults faults; // the line applies those that change a reply on its way out
 
 signals:
     void relaysChanged();
+    void inputsChanged();
+    void faultsChanged(); // emitted by whoever changes `faults` once the module runs
 
 protected:
     QModbusResponse processRequest(const QModbusPdu &request) override;

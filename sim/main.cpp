@@ -1,6 +1,7 @@
 // rzm530-sim: simulated RZM-530 modules on a pseudo-terminal line, a TCP port, or both.
 #include "Console.h"
 #include "FaultTable.h"
+#include "FixtureWiring.h"
 #include "LineBridge.h"
 #include "Options.h"
 #include "QuitOnSignal.h"
@@ -103,6 +104,12 @@ int main(int argc, char *argv[])
         applyStartValues(module, options);
     }
     modules.front()->faults = options.firstModuleFaults;
+    if (options.paced)
+        line.pace();
+    std::vector<std::unique_ptr<FixtureWiring>> wiring; // after the faults, which it sees at once
+    if (options.fixture)
+        for (const auto &module : modules)
+            wiring.push_back(std::make_unique<FixtureWiring>(*module, *options.fixture));
 
     Console console(modules, line);
     std::unique_ptr<SimWindow> window;

@@ -199,6 +199,7 @@ private slots:
         auto *runs = window.findChild<QTableView *>(QStringLiteral("runs"));
         QCOMPARE(runs->model()->rowCount(), 2);
         QCOMPARE(runs->model()->index(0, 1).data().toString(), "SN-62"); // newest first
+        QCOMPARE(runs->model()->index(0, 4).data().toString(), "ERROR"); // judged nothing
         // The yield's bars are drawn from the days its table shows, filtered alike.
         const auto *yield = window.findChild<QTableWidget *>(QStringLiteral("yield"));
         const auto *bars = window.findChild<YieldBars *>();
@@ -224,6 +225,8 @@ private slots:
         QVERIFY(barsAreTheTable());
         window.findChild<QComboBox *>(QStringLiteral("outcome"))->setCurrentText("FAIL");
         QCOMPARE(runs->model()->index(0, 5).data().toString(), "relay 6 does not switch on");
+        QCOMPARE(runs->model()->index(0, 4).data().toString(),
+                 "FAIL (digital and analog inputs not tested)"); // the verdict line's words
 
         window.openReport(0);
         auto *report = window.findChild<ReportWindow *>();

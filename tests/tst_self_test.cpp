@@ -398,14 +398,14 @@ private slots:
         const std::string name = "O'Neil \"Jo\" \\ <b>\n\t\x01 \xC3\x9Cnal";
         const line::ReportHeader header{"RZM-530 Tester 1.00.0017", name, "SN 12/34", 3,
                                         "/dev/ttyUSB0"};
-
         const std::string json = line::reportJson(test.report(), header, fake.monitor.wallClock());
         QJsonParseError error;
         const QJsonObject o =
             QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(o.keys(), QStringList({"finished", "module", "operator", "outcome", "port",
-                                        "reason", "started", "steps", "tester", "verdict"}));
+        QCOMPARE(o.keys(),
+                 QStringList({"finished", "fixture", "module", "operator", "outcome", "port",
+                              "reason", "started", "steps", "tester", "untested", "verdict"}));
         QCOMPARE(o["operator"].toString().toStdString(), name);
         QVERIFY(o["reason"].isNull() && o["port"]["com"].toInt() == 3);
         QCOMPARE(QStringList({o["verdict"].toString(), o["outcome"].toString(),

@@ -4,6 +4,8 @@
 #include "BareServer.h"
 #include "Cases.h"
 #include "FileText.h"
+#include "FixtureChoice.h"
+#include "FixtureVectors.h"
 #include "Frames.h"
 #include "MSComm.h"
 #include "SelfTestDialog.h"
@@ -50,7 +52,10 @@ int keptAborted()
 const Case Cases[] = {
     // The other module on the line is never touched, unless a broadcast is asked for.
     {"healthy, beside another module", "--address 1,17", "--address 17", Report, "", false, 0,
-     "Relays: pass", "pass", 0, "relays 1 10000001,relays 17 00000000"},
+     "Relays: pass, all eight and the All row switch and read back; the All row to the module "
+     "only\nDigital inputs: not run\nAnalog inputs: not run\n"
+     "PASS (digital and analog inputs not tested)\n",
+     "pass", 0, "relays 1 10000001,relays 17 00000000"},
     {"the All row by broadcast too", "--address 1,17", "--address 17 --broadcast-all", Report, "",
      false, 0, "the All row to the module, then by broadcast", "pass", 0,
      "relays 1 00000000,relays 17 00000000"},
@@ -82,6 +87,44 @@ const Case Cases[] = {
      "Relays: pass", "pass", 0, "relays 00000000"},
     {"a Modbus TCP server", "", "--port GATEWAY", Report, "", false, 2,
      "ERROR: This server speaks Modbus TCP, not RTU over TCP", "error", 0, "relays 10000001"},
+};
+
+// The console's self-test on a fixture, against the simulator wired by the example fixture. A
+// file the console refuses sends nothing: the relays stay as the simulator started them.
+struct FixtureCase {
+    const char *name, *simulator;
+    const char *fixture; // the console's, when not the example
+    int exitCode;
+    const char *says;                      // on standard output or error
+    const char *relays, *digital, *analog; // the JSON's failed, joined by spaces
+    const char *relaysAfter = "relays 00000000";
+};
+
+#define RZM_REFUSED(name, body, says)                                                              \
+    {                                                                                              \
+        name, "", "[fixture]\nname=x\n" body, 2, "bench.ini:" says, "", "", "", "relays 10000001"  \
+    }
+
+const FixtureCase FixtureCases[] = {
+    {"healthy", "", nullptr, 0, "\nPASS\n", "", "", ""},
+    {"input 2 dead", "--dead-input 2", nullptr, 1,
+     "input 2 does not follow relay 2 (relay 2's contact or input 2)", "", "2", ""},
+    {"inputs 1 and 2 shorted", "--shorted-inputs 1,2", nullptr, 1, "inputs 1 and 2 change together",
+     "", "1 2", ""},
+    {"analog 3 follows 1", "--analog-follows 1,3", nullptr, 1, "inputs 1 and 3 change together", "",
+     "", "3"},
+    {"relay 3 stuck", "--stuck-relay 3", nullptr, 1, "\nFAIL (digital input 3 not tested)\n", "3",
+     "", ""},
+    {"relay 4's contact open", "--contact-open 4", nullptr, 1,
+     "input 4 does not follow relay 4 (relay 4's contact or input 4)", "", "4", ""},
+    RZM_REFUSED("relay 9", "[digital]\n1=9\n", "4: relay 9 is not a relay (1-8)\n"),
+    RZM_REFUSED("an input twice", "[digital]\n1=1\n1=2\n",
+                "5: digital input 1 is listed already (line 4)\n"),
+    RZM_REFUSED("overlapping ranges", "[analog]\n1=5,200-300,250-800\n",
+                "4: the range with the relay off (200-300) overlaps the one with it on "
+                "(250-800)\n"),
+    RZM_REFUSED("an unknown key", "settle=50\n",
+                "3: unknown key \"settle\" in [fixture] (name, settle_ms)\n"),
 };
 
 } // namespace
@@ -141,6 +184,81 @@ private slots:
         sim.command("relays");
         for (const QByteArray &relays : QByteArray(c.relaysAfter).split(','))
             QVERIFY2(sim.waitForLine(relays), relays.constData());
+    }
+
+    void fixtureFromTheCommandLine_data() { addCaseRows(FixtureCases); }
+    void fixtureFromTheCommandLine()
+    {
+        const FixtureCase &c = fetchCase(FixtureCases);
+        QTemporaryDir dir;
+        const QString example = dir.filePath("example.ini"), own = dir.filePath("bench.ini");
+        {
+            QFile a(example), b(own);
+            QVERIFY(a.open(QIODevice::WriteOnly) && a.write(ExampleFixture) > 0);
+            QVERIFY(!c.fixture || (b.open(QIODevice::WriteOnly) && b.write(c.fixture) > 0));
+        }
+        SimProcess sim(QStringList{"--relays", "10000001", "--fixture", example} +
+                       words(c.simulator));
+        QVERIFY(sim.ready());
+        QProcess cli;
+        const QString json = dir.filePath("report.json");
+        cli.start(RZM530_CLI_PATH,
+                  {"--self-test", "--report", json, "--fixture", c.fixture ? own : example});
+        QVERIFY(cli.waitForFinished(30000));
+        const QString out = cli.readAllStandardOutput() + cli.readAllStandardError();
+        QCOMPARE(cli.exitCode(), c.exitCode);
+        QVERIFY2(out.contains(c.says), qPrintable(out));
+        const QJsonObject written = QJsonDocument::fromJson(fileBytes(json)).object();
+        QStringList failed;
+        for (int step = 1; step <= 3; ++step) {
+            QStringList numbers;
+            for (const QJsonValue n : written["steps"][step]["values"]["failed"].toArray())
+                numbers << QString::number(n.toInt());
+            failed << numbers.join(' ');
+        }
+        QCOMPARE(failed, QStringList({c.relays, c.digital, c.analog}));
+        if (c.exitCode != 2)
+            QCOMPARE(written["fixture"].toString(), "loopback-1");
+        QVERIFY(sim.catchUp());
+        QVERIFY(sim.command("relays", c.relaysAfter));
+    }
+
+    // The fixture chosen is remembered; a refused file refuses Start; on a good one nobody is
+    // asked anything, though "confirm by ear" was ticked the time before.
+    void fixtureInTheWindow()
+    {
+        QTemporaryDir dir;
+        const QString example = dir.filePath("example.ini"), refused = dir.filePath("bad.ini");
+        for (const auto &[path, text] : {std::pair{example, QByteArray(ExampleFixture)},
+                                         {refused, "[fixture]\nname=x\n[digital]\n1=9\n"}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+        }
+        SimProcess sim({"--fixture", example});
+        QVERIFY(sim.ready());
+        LoadedTester<MSComm> t;
+        SelfTestDialog::Memory memory{"Ann", "SN 8", dir.path(), true};
+        SelfTestDialog dialog(t.session, 1, memory, &t.window);
+        dialog.setOpensReport(false);
+        dialog.show();
+        auto *choice = dialog.findChild<FixtureChoice *>();
+        auto *shown = dialog.findChild<QLabel *>("fixture");
+        choice->setPath(refused);
+        QCOMPARE(shown->text(), refused + ":4: relay 9 is not a relay (1-8)");
+        dialog.startTest();
+        QCOMPARE(dialog.findChild<QLabel *>("refusal")->text(),
+                 "The fixture cannot be used: " + shown->text() + ".");
+        QVERIFY(!dialog.running());
+        choice->setPath(example);
+        QCOMPARE(shown->text(), "loopback-1 (" + example + ")");
+        QVERIFY(!dialog.findChild<QCheckBox *>("byEar")->isVisible());
+        dialog.startTest();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.running(); }, 20000));
+        QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "PASS");
+        QVERIFY(fileBytes(dialog.reportFiles().last()).contains("\"fixture\": \"loopback-1\""));
+        SelfTestDialog again(t.session, 1, memory, &t.window);
+        QCOMPARE(again.findChild<QLabel *>("fixture")->text(), shown->text());
+        again.findChild<QPushButton *>("noFixture")->click(); // the next test's dialog has none
     }
 
     void guidedTestInTheWindow()

@@ -1,12 +1,15 @@
 // The simulator's faults on its line, read over TCP, where its bytes come
 // unchanged: each option and its console command do the same, and something
-// the tester can see; and each takes the values it always took.
+// the tester can see; and each takes the values it always took. Wired by a
+// loopback fixture, its inputs follow its relays once settled, with the faults
+// on top; paced, its bytes take as long as a 9600 baud line's.
 #include "Cases.h"
 #include "Frames.h"
 #include "SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QTcpSocket>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <QtTest>
 
@@ -69,6 +72,69 @@ const RangeCase Ranges[] = {
     {"command at another address", "", "at 2 fault silent", "error"},
     {"command without a fault", "", "fault", "error"},
     {"command with one word too many", "", "fault silent 1", "error"},
+    {"contact 9", "--contact-open 9", "", "error: --contact-open takes 1 to 8"},
+    {"command contact 0 clears", "", "fault contact-open 0", "ok"},
+    {"no fixture file", "--fixture /nonexistent/loop.ini", "",
+     "error: /nonexistent/loop.ini: no such file"},
+};
+
+// Relays 1-4 drive digital inputs 1-4, relays 5-7 analog inputs 1-3; the inputs follow half the
+// settle time after their relay, well past the time a read takes.
+constexpr int SettleMs = 600;
+const char Loopback[] = "[fixture]\nname=loop\nsettle_ms=600\n[digital]\n1=1\n2=2\n3=3\n4=4\n"
+                        "[analog]\n1=5,200-300,700-800\n2=6,200-300,700-800\n3=7,200-300,700-800\n";
+
+// With the fixture (Loopback unless named) and the options, relay `relay` is switched on and
+// the console command given: the module as read at once, then once settled.
+struct WiredCase {
+    const char *name, *fixture, *options, *command;
+    int relay;
+    const char *atOnce, *settled;
+};
+const WiredCase Wired[] = {
+    {"relay 1 drives input 1", nullptr, "", nullptr, 1,
+     "coils 10000000 inputs 0000 analog 250 250 250",
+     "coils 10000000 inputs 1000 analog 250 250 250"},
+    {"relay 4 drives input 4", nullptr, "", nullptr, 4,
+     "coils 00010000 inputs 0000 analog 250 250 250",
+     "coils 00010000 inputs 0001 analog 250 250 250"},
+    {"relay 6 takes analog 2 into its high range", nullptr, "", nullptr, 6,
+     "coils 00000100 inputs 0000 analog 250 250 250",
+     "coils 00000100 inputs 0000 analog 250 750 250"},
+    {"relay 8 drives nothing", nullptr, "", nullptr, 8,
+     "coils 00000001 inputs 0000 analog 250 250 250",
+     "coils 00000001 inputs 0000 analog 250 250 250"},
+    {"unwired inputs keep their values", "[fixture]\nname=one\nsettle_ms=600\n[digital]\n1=1\n",
+     "--inputs 0,1,0,1 --analog 100,200,300", nullptr, 1,
+     "coils 10000000 inputs 0101 analog 100 200 300",
+     "coils 10000000 inputs 1101 analog 100 200 300"},
+    {"contact open: the coil reads on, the input stays off", nullptr, "--contact-open 3", nullptr,
+     3, "coils 00100000 inputs 0000 analog 250 250 250",
+     "coils 00100000 inputs 0000 analog 250 250 250"},
+    {"contact opened by command while closing", nullptr, "", "fault contact-open 3", 3,
+     "coils 00100000 inputs 0000 analog 250 250 250",
+     "coils 00100000 inputs 0000 analog 250 250 250"},
+    {"dead input 2", nullptr, "--dead-input 2", nullptr, 2,
+     "coils 01000000 inputs 0000 analog 250 250 250",
+     "coils 01000000 inputs 0000 analog 250 250 250"},
+    {"shorted inputs 1 and 2", nullptr, "--shorted-inputs 1,2", nullptr, 1,
+     "coils 10000000 inputs 0000 analog 250 250 250",
+     "coils 10000000 inputs 1100 analog 250 250 250"},
+    {"dead input 2 shorted to input 1", nullptr, "--shorted-inputs 1,2 --dead-input 2", nullptr, 1,
+     "coils 10000000 inputs 0000 analog 250 250 250",
+     "coils 10000000 inputs 1000 analog 250 250 250"},
+    {"stuck relay 3: coil and contact stay off", nullptr, "--stuck-relay 3", nullptr, 3,
+     "coils 00000000 inputs 0000 analog 250 250 250",
+     "coils 00000000 inputs 0000 analog 250 250 250"},
+    {"relay 2 stuck on: its contact closed from the start", nullptr, "--stuck-on-relay 2", nullptr,
+     1, "coils 11000000 inputs 0100 analog 250 250 250",
+     "coils 11000000 inputs 1100 analog 250 250 250"},
+    {"inverted relay 1: the contact as written", nullptr, "--inverted-relay 1", nullptr, 1,
+     "coils 00000000 inputs 0000 analog 250 250 250",
+     "coils 00000000 inputs 1000 analog 250 250 250"},
+    {"analog 3 follows analog 2", nullptr, "--analog-follows 2,3", nullptr, 6,
+     "coils 00000100 inputs 0000 analog 250 250 250",
+     "coils 00000100 inputs 0000 analog 250 750 750"},
 };
 
 struct Replies {
@@ -96,6 +162,36 @@ Replies repliesOf(const QString &address)
     }
     replies.ms = clock.elapsed();
     return replies;
+}
+
+// A request and its whole reply, `length` bytes, or what came within a second.
+QByteArray ask(QTcpSocket &socket, const QByteArray &request, int length)
+{
+    socket.write(request);
+    QByteArray reply;
+    while (reply.size() < length && socket.waitForReadyRead(1000))
+        reply += socket.readAll();
+    return reply;
+}
+
+// The relays and inputs as the line reads them: "coils 10000000 inputs 1000 analog 250 250 250".
+QString moduleRead(QTcpSocket &socket)
+{
+    const QByteArray coils = ask(socket, withCrc(hex("01 01 00 00 00 08")), 6);
+    const QByteArray registers = ask(socket, withCrc(hex("01 03 00 00 00 0B")), 27);
+    if (coils.size() != 6 || registers.size() != 27)
+        return QStringLiteral("no reply: %1 %2").arg(coils.toHex(' '), registers.toHex(' '));
+    QString text = QStringLiteral("coils ");
+    for (int bit = 0; bit < 8; ++bit)
+        text += (quint8(coils[3]) >> bit) & 1 ? '1' : '0';
+    const auto word = [&](int i) {
+        return quint8(registers[3 + 2 * i]) << 8 | quint8(registers[4 + 2 * i]);
+    };
+    text += QStringLiteral(" inputs ");
+    for (int i = 7; i <= 10; ++i)
+        text += QString::number(word(i));
+    text += QStringLiteral(" analog %1 %2 %3").arg(word(4)).arg(word(5)).arg(word(6));
+    return text;
 }
 
 } // namespace
@@ -153,10 +249,62 @@ private slots:
         }
         QVERIFY(sim.waitForLine(""));
         QVERIFY2(sim.line.startsWith(c.answer), sim.line.constData());
-        if (QByteArray(c.answer).startsWith("error: --")) {
+        if (QByteArray(c.answer).startsWith("error: ") && *c.command == 0) {
             QTRY_COMPARE(sim.process.state(), QProcess::NotRunning);
             QCOMPARE(sim.process.exitCode(), 2);
         }
+    }
+
+    void fixtureWiresRelaysToInputs_data() { addCaseRows(Wired); }
+    void fixtureWiresRelaysToInputs()
+    {
+        const WiredCase &c = fetchCase(Wired);
+        QTemporaryFile fixture;
+        QVERIFY(fixture.open());
+        fixture.write(c.fixture ? c.fixture : Loopback);
+        fixture.close();
+        SimProcess sim(QStringList{"--tcp", "0", "--fixture", fixture.fileName()} +
+                       words(c.options));
+        QVERIFY(sim.ready());
+        const QString address = sim.tcpAddress();
+        QTcpSocket socket;
+        socket.connectToHost(QUrl(address).host(), quint16(QUrl(address).port()));
+        QVERIFY(socket.waitForConnected(3000));
+        QByteArray on = hex("01 05 00 00 FF 00");
+        on[3] = char(c.relay - 1);
+        QCOMPARE(ask(socket, withCrc(on), 8), withCrc(on)); // the echo
+        if (c.command)
+            QVERIFY(sim.command(c.command, "ok"));
+        QCOMPARE(moduleRead(socket), QString::fromLatin1(c.atOnce));
+        QTest::qWait(SettleMs);
+        QCOMPARE(moduleRead(socket), QString::fromLatin1(c.settled));
+    }
+
+    // Paced, a request and its reply cannot be over before their 35 bytes have crossed a 9600
+    // baud line, ten bits each; they come as they would unpaced, and the line counts them.
+    void pacedAsTheWire()
+    {
+        const QByteArray request = withCrc(hex("01 03 00 00 00 0B"));
+        QByteArray replies[2];
+        for (const bool paced : {false, true}) {
+            SimProcess sim(QStringList{"--tcp", "0"} +
+                           (paced ? QStringList{"--paced"} : QStringList{}));
+            QVERIFY(sim.ready());
+            const QUrl server(sim.tcpAddress());
+            QTcpSocket socket;
+            socket.connectToHost(server.host(), quint16(server.port()));
+            QVERIFY(socket.waitForConnected(3000));
+            QElapsedTimer clock;
+            clock.start();
+            replies[paced] = ask(socket, request, 27);
+            const double ms = double(clock.nsecsElapsed()) / 1e6;
+            if (paced)
+                QVERIFY2(ms >= (8 + 27) * 10 * 1000.0 / 9600, qPrintable(QString::number(ms)));
+            QVERIFY(sim.command("carried", "carried"));
+            QCOMPARE(sim.line, "carried 1 requests 8 bytes, 1 replies 27 bytes");
+        }
+        QCOMPARE(replies[1].size(), 27);
+        QCOMPARE(replies[1], replies[0]);
     }
 };
 

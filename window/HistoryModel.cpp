@@ -1,5 +1,7 @@
 #include "HistoryModel.h"
 
+#include "StepSummary.h"
+
 #include <QBrush>
 
 #include <algorithm>
@@ -81,8 +83,9 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return run.operatorName;
     case Station:
         return run.station;
-    case Outcome:
-        return QString::fromLatin1(line::outcomeWord(run.outcome)).toUpper();
+    case Outcome: // as the verdict line says it, with what the run left untested
+        return QString::fromStdString(line::verdictWord(run.outcome)) +
+               (run.untested.isEmpty() ? QString() : QLatin1Char(' ') + run.untested);
     case Failed:
         return run.failed;
     case Columns:

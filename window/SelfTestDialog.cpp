@@ -70,6 +70,7 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     big.setBold(true);
     verdict.setFont(big);
     verdict.setAlignment(Qt::AlignCenter);
+    verdict.setTextFormat(Qt::RichText);
     reason.setObjectName(QStringLiteral("reason"));
     reason.setAlignment(Qt::AlignCenter);
     reason.setWordWrap(true);
@@ -161,14 +162,16 @@ QWidget *SelfTestDialog::settingsPanel()
     folder.setText(QDir::toNativeSeparators(memory.reportFolder));
     folder.setWordWrap(true);
 
-    auto *limits = new QHBoxLayout;
-    limits->addWidget(new QLabel(tr("low 0 to"), box));
-    limits->addWidget(&lowMax);
-    limits->addSpacing(12);
-    limits->addWidget(new QLabel(tr("high"), box));
-    limits->addWidget(&highMin);
-    limits->addWidget(new QLabel(tr("to %1").arg(line::SelfTest::AnalogFullScale), box));
-    limits->addStretch();
+    limits = new QWidget(box);
+    auto *limitsRow = new QHBoxLayout(limits);
+    limitsRow->setContentsMargins(0, 0, 0, 0);
+    limitsRow->addWidget(new QLabel(tr("low 0 to"), limits));
+    limitsRow->addWidget(&lowMax);
+    limitsRow->addSpacing(12);
+    limitsRow->addWidget(new QLabel(tr("high"), limits));
+    limitsRow->addWidget(&highMin);
+    limitsRow->addWidget(new QLabel(tr("to %1").arg(line::SelfTest::AnalogFullScale), limits));
+    limitsRow->addStretch();
     auto *where = new QHBoxLayout;
     where->addWidget(&folder, 1);
     where->addWidget(&changeFolder);
@@ -179,11 +182,31 @@ QWidget *SelfTestDialog::settingsPanel()
                    box));
     form->addRow(tr("Operator:"), &operatorName);
     form->addRow(tr("Serial number:"), &serialNumber);
+    form->addRow(tr("Fixture:"), &fixture);
     form->addRow(QString(), &byEar);
     form->addRow(QString(), &broadcast);
     form->addRow(tr("Analog limits:"), limits);
     form->addRow(tr("Reports in:"), where);
+    connect(&fixture, &FixtureChoice::changed, this, &SelfTestDialog::showFixtureUse);
+    showFixtureUse();
     return box;
+}
+
+// Nothing the run uses changes while it runs.
+void SelfTestDialog::enableSettings(bool enabled)
+{
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{&operatorName, &serialNumber, &fixture, &byEar,
+                                          &broadcast, limits, &changeFolder, &start})
+        w->setEnabled(enabled);
+    showFixtureUse();
+}
+
+// With a fixture nobody is asked anything: neither to listen for the relays nor to turn knobs.
+void SelfTestDialog::showFixtureUse()
+{
+    byEar.setVisible(!fixture.chosen());
+    limits->setEnabled(!fixture.chosen() && start.isEnabled());
 }
 
 QWidget *SelfTestDialog::promptPanel()
@@ -214,7 +237,7 @@ QWidget *SelfTestDialog::promptPanel()
 
 // A test that could judge nothing is not started: it would only leave a report blaming a
 // module nobody reached.
-std::optional<QString> SelfTestDialog::startProblem(const line::SelfTestSettings &settings) const
+std::optional<QString> SelfTestDialog::startProblem(line::SelfTestSettings &settings) const
 {
     if (addressInField < 1)
         return tr("Type the module's address (1 to 99) in the Address field first: address 0 "
@@ -223,6 +246,13 @@ std::optional<QString> SelfTestDialog::startProblem(const line::SelfTestSettings
         return tr("The port is closed: open it with the COM Port field first.");
     if (const auto problem = line::limitsProblem(settings))
         return tr("Analog limits: %1.").arg(QString::fromStdString(*problem));
+    if (fixture.chosen()) { // read now: the file may have changed since it was chosen
+        line::ParsedFixture parsed = fixture.read();
+        if (!parsed.fixture)
+            return tr("The fixture cannot be used: %1.")
+                .arg(QString::fromStdString(parsed.refusal.text()));
+        settings.fixture = std::move(parsed.fixture);
+    }
     return std::nullopt;
 }
 
@@ -232,7 +262,7 @@ void SelfTestDialog::startTest()
         return;
     line::SelfTestSettings settings;
     settings.address = std::uint8_t(std::max(addressInField, 0));
-    settings.confirmByEar = byEar.isChecked();
+    settings.confirmByEar = byEar.isChecked() && !fixture.chosen();
     settings.broadcastAll = broadcast.isChecked();
     settings.low = {0, lowMax.value()};
     settings.high = {highMin.value(), line::SelfTest::AnalogFullScale};
@@ -252,10 +282,7 @@ void SelfTestDialog::startTest()
             [this](const QString &text) { ask(text, {line::Answer::Skip}); });
     connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar, &broadcast, &lowMax,
-                                          &highMin, &changeFolder, &start})
-        w->setEnabled(false);
+    enableSettings(false);
     closeWhenFinished = false;
     verdict.clear();
     reason.clear();
@@ -304,14 +331,17 @@ void SelfTestDialog::finished()
     ask(QString(), {});
     const line::SelfTestReport &report = runner->test().report();
     const line::Outcome outcome = report.outcome;
-    verdict.setText(QString::fromLatin1(line::outcomeWord(outcome)).toUpper());
+    // The word in large type, and what the run left untested beside it in small.
+    const QString note = QString::fromStdString(line::untestedNote(report)).toHtmlEscaped();
+    verdict.setText(QString::fromStdString(line::verdictWord(outcome)) +
+                    (note.isEmpty() ? QString()
+                                    : QStringLiteral(" <span style=\"font-size: 14px; "
+                                                     "font-weight: normal\">%1</span>")
+                                          .arg(note)));
     reason.setText(QString::fromStdString(report.reason));
     saveReports();
     runner.release()->deleteLater(); // it is still raising the signal that got us here
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{&operatorName, &serialNumber, &byEar, &broadcast, &lowMax,
-                                          &highMin, &changeFolder, &start})
-        w->setEnabled(true);
+    enableSettings(true);
     close.setText(tr("Close"));
     QPalette palette = verdict.palette();
     palette.setColor(QPalette::WindowText,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FixtureChoice.h"
 #include "SelfTestRunner.h"
 
 #include <QCheckBox>
@@ -52,7 +53,9 @@ protected:
 private:
     QWidget *settingsPanel();
     QWidget *promptPanel();
-    std::optional<QString> startProblem(const line::SelfTestSettings &settings) const;
+    std::optional<QString> startProblem(line::SelfTestSettings &settings) const;
+    void enableSettings(bool enabled);
+    void showFixtureUse();
     void ask(const QString &prompt, const std::vector<line::Answer> &answers);
     void showSteps();
     void finished();
@@ -68,6 +71,8 @@ private:
     QCheckBox byEar;
     QCheckBox broadcast; // not remembered: it switches every module on the line
     QSpinBox lowMax, highMin;
+    QWidget *limits = nullptr; // the operator's knobs' limits: a fixture brings its own ranges
+    FixtureChoice fixture;
     QLabel folder, prompt, refusal, verdict, reason, files;
     QPushButton changeFolder, start, history, close;
     std::array<QPushButton, 6> answerButtons; // Yes, No, Continue, Skip, Retry, Accept

@@ -83,6 +83,8 @@ inline void serialOfQuotesAndSqlIsText(HistoryDb &db)
     QCOMPARE(rows.size(), std::size_t(1));
     QCOMPARE(rows[0].id, "q1");
     QCOMPARE(rows[0].serial, QString::fromStdString(serial));
+    // Made again from the steps and measurements kept, in either dialect of SQL.
+    QCOMPARE(rows[0].untested, "(digital inputs 3 and 4 and analog inputs not tested)");
     filter.serial = "%";
     QCOMPARE(db.count(filter), 1);
     QCOMPARE(db.count({}), 2);

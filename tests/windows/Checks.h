@@ -39,4 +39,5 @@ void timeChecks(Checks &checks);
 void clockChecks(Checks &checks);
 void yieldChecks(Checks &checks);
 void trendChecks(Checks &checks);
+void fixtureChecks(Checks &checks);
 void recordChecks(Checks &checks);

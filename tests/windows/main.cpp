@@ -15,6 +15,7 @@ int main()
     clockChecks(checks);
     yieldChecks(checks);
     trendChecks(checks);
+    fixtureChecks(checks);
     recordChecks(checks);
     std::printf("%d passed, %d failed\n", checks.passed(), checks.failed());
     return checks.failed() == 0 && checks.passed() > 0 ? 0 : 1;

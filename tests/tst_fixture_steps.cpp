@@ -1,0 +1,281 @@
+// The inputs proven on a loopback fixture, with nobody at the bench: each fault named by its
+// part, over a fake line whose module has its relays wired back to its inputs. And what a run
+// says it covered: the inputs it left untested, named on the verdict line and in the JSON.
+#include "Cases.h"
+#include "FakeLine.h"
+#include "ReportHtml.h"
+#include "ReportJson.h"
+#include "SelfTest.h"
+#include "StdStringCompare.h"
+#include "StepSummary.h"
+#include "Words.h"
+
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Digital input 4 is left unwired, and relays 4 and 8 drive nothing.
+constexpr const char *FixtureText = "[fixture]\nname=bench-3\nsettle_ms=40\n"
+                                    "[digital]\n1=1\n2=2\n3=3\n"
+                                    "[analog]\n1=5,200-300,700-800\n2=6,200-300,700-800\n"
+                                    "3=7,200-300,700-800\n";
+
+// What the fixture's wires do, besides the module's own faults.
+struct Wires {
+    int deadInput = 0;    // never reads on
+    int stuckOnInput = 0; // never reads off
+    int contactOpen = 0;  // the relay's coil switches, its contact never closes
+    int weakAnalog = 0;   // reads 512 with its relay on
+    bool swapped = false; // relays 1 and 2 drive each other's input
+};
+
+// The inputs as the wires leave them, once the relays have settled: 250 off, 750 on.
+void follow(FakeModule &m, const line::Fixture &fixture, const Wires &w)
+{
+    const auto closed = [&](int relay) {
+        return m.coils[std::size_t(relay - 1)] && relay != w.contactOpen;
+    };
+    for (const line::DigitalLoop &d : fixture.digital) {
+        const int relay = w.swapped && d.relay <= 2 ? 3 - d.relay : d.relay;
+        m.registers[std::size_t(6 + d.input)] =
+            d.input == w.stuckOnInput || (closed(relay) && d.input != w.deadInput);
+    }
+    for (const line::AnalogLoop &a : fixture.analog)
+        m.registers[std::size_t(3 + a.input)] = !closed(a.relay)          ? 250
+                                                : a.input == w.weakAnalog ? 512
+                                                                          : 750;
+}
+
+struct FaultCase {
+    const char *name;
+    void (*fault)(FakeModule &, Wires &);
+    const char *verdict;
+    const char *failures;                  // every step's, joined by "; "
+    const char *relays, *digital, *analog; // the JSON's failed, joined by spaces
+    const char *faults;                    // the JSON's inputs' faults, "input/relay"
+};
+
+void none(FakeModule &, Wires &) {}
+
+const FaultCase FaultCases[] = {
+    {"healthy", none, "PASS (digital input 4 not tested)", "", "", "", "", ""},
+    {"input 2 dead", [](FakeModule &, Wires &w) { w.deadInput = 2; },
+     "FAIL (digital input 4 not tested)",
+     "input 2 does not follow relay 2 (relay 2's contact or input 2)", "", "2", "", "2/2"},
+    {"relay 3's contact open", [](FakeModule &, Wires &w) { w.contactOpen = 3; },
+     "FAIL (digital input 4 not tested)",
+     "input 3 does not follow relay 3 (relay 3's contact or input 3)", "", "3", "", "3/3"},
+    {"input 3 stuck on", [](FakeModule &, Wires &w) { w.stuckOnInput = 3; },
+     "FAIL (digital input 4 not tested)", "input 3 stuck on", "", "3", "", "3/3"},
+    {"inputs 1 and 2 shorted",
+     [](FakeModule &m, Wires &) {
+         m.shortedInputs = {1, 2};
+     },
+     "FAIL (digital input 4 not tested)", "inputs 1 and 2 change together", "", "1 2", "",
+     "2/1 1/2"},
+    {"relays 1 and 2 swapped", [](FakeModule &, Wires &w) { w.swapped = true; },
+     "FAIL (digital input 4 not tested)",
+     "input 1 does not follow relay 1 (relay 1's contact or input 1); input 2 changes with "
+     "relay 1",
+     "", "1 2", "", "1/1 2/1"},
+    {"analog 2 out of its range", [](FakeModule &, Wires &w) { w.weakAnalog = 2; },
+     "FAIL (digital input 4 not tested)", "analog input 2 reads 512 with relay 6 on (700\u2013800)",
+     "", "", "2", "2/6"},
+    {"analog 3 follows 1",
+     [](FakeModule &m, Wires &) {
+         m.analogFollows = {1, 3};
+     },
+     "FAIL (digital input 4 not tested)", "inputs 1 and 3 change together", "", "", "3", "3/5"},
+    // Blamed on the relay once: its input is not tested, and the verdict says so.
+    {"relay 2 never switches", [](FakeModule &m, Wires &) { m.stuckRelay = 2; },
+     "FAIL (digital inputs 2 and 4 not tested)", "relay 2 does not switch on", "2", "", "", ""},
+};
+
+line::Fixture fixture()
+{
+    return *line::parseFixture(FixtureText, "bench-3.ini").fixture;
+}
+
+// The run driven to its end, or cancelled once `cancelAt` goes out in the digital step: nobody
+// is asked anything, and every read of the inputs waits for the relays to settle.
+line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr)
+{
+    line::SelfTestSettings settings;
+    settings.operatorPresent = false;
+    settings.fixture = fixture();
+    line::SelfTest test(settings);
+    for (int guard = 0; guard < 500 && !test.finished(); ++guard) {
+        const line::Action a = test.next();
+        if (a.kind == line::Action::Kind::Finished)
+            break;
+        if (a.kind != line::Action::Kind::Send) {
+            QTest::qFail("the operator was asked", __FILE__, __LINE__);
+            return test.report();
+        }
+        const bool inputs = test.currentStep() >= line::StepId::Digital;
+        const bool read = a.request.kind == line::ToolRequest::Kind::ReadHoldingRegisters;
+        if (inputs && a.interval != (read ? 40ms : 0ms)) {
+            QTest::qFail("a read of the inputs that does not settle", __FILE__, __LINE__);
+            return test.report();
+        }
+        fake.now += a.interval;
+        const line::Transaction t = fake.send(a.request, a.replyWait);
+        follow(fake.module, *settings.fixture, wires);
+        if (cancelAt && test.currentStep() == line::StepId::Digital && line::meaning(t) == cancelAt)
+            test.cancel();
+        test.replied(t);
+    }
+    return test.report();
+}
+
+QString joinedInts(const QJsonValue &array)
+{
+    QStringList items;
+    for (const QJsonValue v : array.toArray())
+        items << QString::number(v.toInt());
+    return items.join(' ');
+}
+
+// Each input's result by a letter: p pass, f fail, s skipped, n not run.
+struct CoverageCase {
+    const char *name;
+    line::Outcome outcome;
+    const char *digital, *analog;
+    const char *verdictLine, *untested; // untested: the JSON's, joined by '|'
+};
+
+const CoverageCase CoverageCases[] = {
+    {"everything tested", line::Outcome::Pass, "pppp", "ppp", "PASS", ""},
+    {"nobody there", line::Outcome::Pass, "nnnn", "nnn",
+     "PASS (digital and analog inputs not tested)", "digital|analog"},
+    {"one of each skipped", line::Outcome::Pass, "ppps", "pps",
+     "PASS (digital input 4 and analog input 3 not tested)", "digital 4|analog 3"},
+    {"analog alone", line::Outcome::Fail, "fppp", "nnn", "FAIL (analog inputs not tested)",
+     "analog"},
+    {"a whole step and some", line::Outcome::Fail, "ssss", "nfn",
+     "FAIL (digital inputs and analog inputs 1 and 3 not tested)", "digital|analog 1|analog 3"},
+    {"stopped short", line::Outcome::Error, "nnnn", "nnn", "ERROR: no module", ""},
+};
+
+line::StepResult resultOf(char letter)
+{
+    switch (letter) {
+    case 'p':
+        return line::StepResult::Pass;
+    case 'f':
+        return line::StepResult::Fail;
+    case 's':
+        return line::StepResult::Skipped;
+    default:
+        return line::StepResult::NotRun;
+    }
+}
+
+} // namespace
+
+class FixtureStepsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void faultsNamedByPart_data() { addCaseRows(FaultCases); }
+    void faultsNamedByPart()
+    {
+        const FaultCase &c = fetchCase(FaultCases);
+        FakeLine fake([](line::Time) { return line::WallTime(); });
+        Wires wires;
+        c.fault(fake.module, wires);
+        const line::SelfTestReport r = run(fake, wires);
+        QCOMPARE(line::verdictLine(r), std::string(c.verdict));
+        std::string failures;
+        for (const line::StepRecord &s : r.steps)
+            for (const line::Failure &f : s.failures)
+                failures += (failures.empty() ? "" : "; ") + f.reason;
+        QCOMPARE(failures, std::string(c.failures));
+        QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+        for (const line::StepRecord &s : r.steps) // the module's own address alone
+            for (const line::Transaction &t : s.traffic)
+                QCOMPARE(int(t.request()[0]), 1);
+
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                QByteArray::fromStdString(line::reportJson(r, {}, fake.monitor.wallClock())))
+                .object();
+        QCOMPARE(json["fixture"].toString(), "bench-3");
+        const QJsonArray steps = json["steps"].toArray();
+        QCOMPARE(QStringList({joinedInts(steps[1]["values"]["failed"]),
+                              joinedInts(steps[2]["values"]["failed"]),
+                              joinedInts(steps[3]["values"]["failed"])}),
+                 QStringList({c.relays, c.digital, c.analog}));
+        QStringList faults;
+        for (int step : {2, 3})
+            for (const QJsonValue f : steps[step]["values"]["faults"].toArray())
+                faults << QStringLiteral("%1/%2").arg(f["input"].toInt()).arg(f["relay"].toInt());
+        QCOMPARE(faults.join(' '), c.faults);
+    }
+
+    // One read with every relay off, then each wired relay on and off, each read after it
+    // settles; every analog value kept at its level.
+    void healthyRunReadsEachLoop()
+    {
+        FakeLine fake([](line::Time) { return line::WallTime(); });
+        const line::SelfTestReport r = run(fake, {});
+        QStringList digital;
+        for (const line::Transaction &t : r.step(line::StepId::Digital).traffic)
+            digital << QString::fromStdString(line::meaning(t)).section(':', 0, 0);
+        QCOMPARE(digital.join('|'),
+                 "Read Holding Registers 0-10|Write Single Coil 0 (relay 1) ON|Read Holding "
+                 "Registers 0-10|Write Single Coil 0 (relay 1) OFF|Read Holding Registers 0-10|"
+                 "Write Single Coil 1 (relay 2) ON|Read Holding Registers 0-10|Write Single Coil "
+                 "1 (relay 2) OFF|Read Holding Registers 0-10|Write Single Coil 2 (relay 3) "
+                 "ON|Read Holding Registers 0-10|Write Single Coil 2 (relay 3) OFF|Read Holding "
+                 "Registers 0-10");
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                QByteArray::fromStdString(line::reportJson(r, {}, fake.monitor.wallClock())))
+                .object();
+        const QJsonValue analog = json["steps"][3]["values"];
+        QCOMPARE(QJsonDocument(analog["readings"][1].toObject()).toJson(QJsonDocument::Compact),
+                 R"({"input":2,"off":[250,250,250,250,250,250],"on":[750]})");
+        QCOMPARE(
+            QJsonDocument(analog["inputs"][0].toObject()).toJson(QJsonDocument::Compact),
+            R"({"high":750,"high_limits":[700,800],"input":1,"low":250,"low_limits":[200,300],)"
+            R"("result":"pass"})");
+    }
+
+    // Cancelled with a relay on in the digital step: every relay is switched off, as ever.
+    void cancelOnTheFixtureSwitchesOff()
+    {
+        FakeLine fake([](line::Time) { return line::WallTime(); });
+        const line::SelfTestReport r = run(fake, {}, "Write Single Coil 1 (relay 2) ON");
+        QCOMPARE(line::verdictLine(r), std::string("ABORTED: cancelled by the operator"));
+        QCOMPARE(r.step(line::StepId::Digital).result, line::StepResult::Cancelled);
+        QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+    }
+
+    void verdictSaysWhatWasNotTested_data() { addCaseRows(CoverageCases); }
+    void verdictSaysWhatWasNotTested()
+    {
+        const CoverageCase &c = fetchCase(CoverageCases);
+        line::SelfTestReport r;
+        r.outcome = c.outcome;
+        r.reason = c.outcome == line::Outcome::Error ? "no module" : "";
+        for (std::size_t i = 0; i < r.digital.size(); ++i)
+            r.digital[i].result = resultOf(c.digital[i]);
+        for (std::size_t i = 0; i < r.analog.size(); ++i)
+            r.analog[i].result = resultOf(c.analog[i]);
+        QCOMPARE(line::verdictLine(r), std::string(c.verdictLine));
+
+        const line::WallClock wall = [](line::Time) { return line::WallTime(); };
+        const QJsonObject json =
+            QJsonDocument::fromJson(QByteArray::fromStdString(line::reportJson(r, {}, wall)))
+                .object();
+        QCOMPARE(json["untested"].toVariant().toStringList().join('|'), c.untested);
+        const std::string html = line::reportHtml(r, {}, wall);
+        const std::string note = line::untestedNote(r);
+        QCOMPARE(html.find("<span class=\"untested\">" + note) != std::string::npos, !note.empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(FixtureStepsTest)
+#include "tst_fixture_steps.moc"
