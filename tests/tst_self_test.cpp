@@ -253,7 +253,6 @@ private slots:
         c.fault(fake.module);
         line::SelfTest test(line::SelfTestSettings{1, c.operatorPresent, true, c.broadcast});
         run(test, fake, [&](const Action &a) { return operate(c, a, fake.module); });
-
         const line::SelfTestReport &r = test.report();
         std::vector<std::string> results, failures, faults;
         for (const auto &step : r.steps) {
@@ -268,8 +267,9 @@ private slots:
                 faults.push_back(std::to_string(n) +
                                  (fault ? std::string(" ") + line::relayFaultName(*fault) : ""));
         }
-        QVERIFY(test.finished());
         QCOMPARE(std::string(line::outcomeWord(r.outcome)), std::string(c.outcome));
+        if (c.skip) // named on the verdict line
+            QCOMPARE(line::verdictLine(r), "PASS (digital input 4 and analog input 3 not tested)");
         QCOMPARE(joined(results, ", "), std::string(c.results));
         QCOMPARE(joined(failures, "; "), std::string(c.failures));
         QCOMPARE(joined(faults, ", "), std::string(c.relayFaults));
