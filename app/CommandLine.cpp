@@ -28,7 +28,7 @@ constexpr Modes InWindow = in(Mode::Window), InScan = in(Mode::Scan),
 
 // An option either chooses a mode or belongs with some: given in any other, it is refused
 // rather than silently ignored.
-struct OptionSpec {
+struct OptionRow {
     Option option;
     const char *shortName; // or none
     const char *name;
@@ -42,7 +42,7 @@ constexpr std::optional<Mode> NoMode;
 
 // In the order --help lists them, which is also the order their mistakes are told in.
 // Option, short name, name, value, the mode it chooses, the modes it belongs with, help.
-constexpr OptionSpec Options[] = {
+constexpr OptionRow Options[] = {
     {Option::Help, "h", "help", nullptr, Mode::Help, 0, "Shows this help and exits."},
     {Option::Version, "v", "version", nullptr, Mode::Version, 0, "Shows the version and exits."},
     {Option::Log, nullptr, "log", "FILE", NoMode, InWindow,
@@ -105,14 +105,14 @@ constexpr bool inOptionOrder()
 }
 static_assert(inOptionOrder() && std::size(Options) == std::size_t(Option::Outcome) + 1);
 
-const OptionSpec &specOf(Option option)
+const OptionRow &rowOf(Option option)
 {
     return Options[std::size_t(option)];
 }
 
-QString longName(const OptionSpec &spec)
+QString longName(const OptionRow &row)
 {
-    return QStringLiteral("--") + QString::fromLatin1(spec.name);
+    return QStringLiteral("--") + QString::fromLatin1(row.name);
 }
 
 // Modes that do a job, as opposed to --help and --version.
@@ -134,21 +134,21 @@ QString listed(const QStringList &items, const QString &conjunction)
 QStringList workModeOptions()
 {
     QStringList names;
-    for (const OptionSpec &spec : Options)
-        if (spec.chooses && isWork(*spec.chooses))
-            names << longName(spec);
+    for (const OptionRow &row : Options)
+        if (row.chooses && isWork(*row.chooses))
+            names << longName(row);
     return names;
 }
 
 // Where an option belongs, in words.
-QString whereBelongs(const OptionSpec &spec)
+QString whereBelongs(const OptionRow &row)
 {
     // The window's one option of its own; its wording has always named these two modes.
-    if (spec.belongsWith == InWindow)
+    if (row.belongsWith == InWindow)
         return QStringLiteral("the window, not with --scan or --self-test");
     QStringList modes;
-    for (const OptionSpec &chooser : Options)
-        if (chooser.chooses && (spec.belongsWith & in(*chooser.chooses)))
+    for (const OptionRow &chooser : Options)
+        if (chooser.chooses && (row.belongsWith & in(*chooser.chooses)))
             modes << longName(chooser);
     return listed(modes, QStringLiteral("or"));
 }
@@ -177,14 +177,14 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
 {
     parser.setApplicationDescription(helpOpening(program));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec &spec : Options) {
-        QStringList names{QString::fromLatin1(spec.name)};
-        if (spec.shortName)
-            names.prepend(QString::fromLatin1(spec.shortName));
-        QCommandLineOption option(names, QString::fromLatin1(spec.help),
-                                  QString::fromLatin1(spec.valueName));
+    for (const OptionRow &row : Options) {
+        QStringList names{QString::fromLatin1(row.name)};
+        if (row.shortName)
+            names.prepend(QString::fromLatin1(row.shortName));
+        QCommandLineOption option(names, QString::fromLatin1(row.help),
+                                  QString::fromLatin1(row.valueName));
         // The window's own options are no concern of the console program's help.
-        if (program == Program::Console && spec.belongsWith == InWindow)
+        if (program == Program::Console && row.belongsWith == InWindow)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
@@ -201,9 +201,9 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         return;
     }
     std::vector<Mode> work;
-    for (const OptionSpec &spec : Options)
-        if (spec.chooses && isWork(*spec.chooses) && isSet(spec.option))
-            work.push_back(*spec.chooses);
+    for (const OptionRow &row : Options)
+        if (row.chooses && isWork(*row.chooses) && isSet(row.option))
+            work.push_back(*row.chooses);
     if (isSet(Option::Help))
         chosen = Mode::Help;
     else if (isSet(Option::Version))
@@ -226,28 +226,28 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
 QString CommandLine::choices()
 {
     QStringList names = workModeOptions();
-    for (const OptionSpec &spec : Options)
-        if (spec.chooses && !isWork(*spec.chooses))
-            names << longName(spec);
+    for (const OptionRow &row : Options)
+        if (row.chooses && !isWork(*row.chooses))
+            names << longName(row);
     return listed(names, QStringLiteral("or"));
 }
 
 bool CommandLine::isSet(Option option) const
 {
-    return parser.isSet(QString::fromLatin1(specOf(option).name));
+    return parser.isSet(QString::fromLatin1(rowOf(option).name));
 }
 
 QString CommandLine::value(Option option) const
 {
-    return parser.value(QString::fromLatin1(specOf(option).name));
+    return parser.value(QString::fromLatin1(rowOf(option).name));
 }
 
 // An option of another mode would be silently ignored: say so instead.
 void CommandLine::refuseOptionsOutside(Mode mode)
 {
-    for (const OptionSpec &spec : Options)
-        if (!spec.chooses && !(spec.belongsWith & in(mode)) && isSet(spec.option))
-            fail(QStringLiteral("%1 belongs with %2.").arg(longName(spec), whereBelongs(spec)));
+    for (const OptionRow &row : Options)
+        if (!row.chooses && !(row.belongsWith & in(mode)) && isSet(row.option))
+            fail(QStringLiteral("%1 belongs with %2.").arg(longName(row), whereBelongs(row)));
 }
 
 QString CommandLine::helpText() const
@@ -271,7 +271,7 @@ int CommandLine::number(Option option, int fallback, int lowest, int highest)
     const int given = value(option).toInt(&ok);
     if (!ok || given < lowest || given > highest) {
         fail(QStringLiteral("%1 takes a number from %2 to %3.")
-                 .arg(longName(specOf(option)))
+                 .arg(longName(rowOf(option)))
                  .arg(lowest)
                  .arg(highest));
         return fallback;
@@ -380,7 +380,7 @@ std::optional<QDate> CommandLine::readDate(Option option)
     const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     if (!day.isValid()) {
         fail(QStringLiteral("%1 takes a day as YYYY-MM-DD, not %2.")
-                 .arg(longName(specOf(option)), text));
+                 .arg(longName(rowOf(option)), text));
         return std::nullopt;
     }
     return day;

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The self-test with a loopback fixture, on a healthy simulated module wired by the same
 # fixture, at a 9600 baud line's pace (rzm530-sim --paced), settle_ms=50; each run against the
-# line's floor: every byte the line carried either way at the simulator's byte time, the 3.5
-# characters of silence that end every frame, and each settle (two a wired relay: on, then off).
+# line's floor: every byte the line carried either way at the simulator's byte time; each
+# turnaround, the 3.5 characters of silence after a request by which a module knows it has
+# ended, before its reply (the tester sends on once a reply's length says it is complete, so no
+# silence after a reply is counted); and each settle: the self-test waits one before
+# each read of the inputs, the first of each input step (every relay off) and the one after
+# each wired relay's switching on and off.
 # Usage: bench/fixture-pace.sh [runs]   (default 5; needs a build in build/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -32,7 +36,9 @@ settle_ms=$settle_ms
 2=6,200-300,700-800
 3=7,200-300,700-800
 EOF
+# Wired inputs, and the input steps that have any: the digital one and the analog one.
 wired=$(grep -cE '^[0-9]+=' "$work/fixture.ini")
+settles=$((2 * wired + 2))
 
 # The simulator's own byte time, from its help: "one every 1.04 ms".
 byte_ms=$("$bin/rzm530-sim" --help | grep -o 'one every [0-9.]* ms' | grep -o '[0-9.]*')
@@ -55,7 +61,8 @@ carried() {
 
 start_sim --console --paced --fixture "$work/fixture.ini"
 command=("$bin/rzm530-cli" --self-test --port 1 --fixture "$work/fixture.ini" --no-history)
-echo "${command[*]##*/}, rzm530-sim --paced ($byte_ms ms a byte), settle_ms=$settle_ms, $wired inputs wired"
+echo "${command[*]##*/}, rzm530-sim --paced ($byte_ms ms a byte), settle_ms=$settle_ms," \
+    "$wired inputs wired, $settles settles"
 printf '%-4s %-8s %-6s %-22s %-22s %-9s %s\n' run seconds exit requests replies floor ratio
 for run in $(seq "$runs"); do
     read -r q0 qb0 p0 pb0 < <(carried)
@@ -64,15 +71,15 @@ for run in $(seq "$runs"); do
     "${command[@]}" >"$work/out" 2>&1 || code=$?
     end=$(date +%s.%N)
     read -r q1 qb1 p1 pb1 < <(carried)
-    if [ "$code" -ne 0 ] || ! tail -n 1 "$work/out" | grep -q '^PASS'; then
-        echo "run $run did not pass (exit $code):" >&2
+    if [ "$code" -ne 0 ] || ! tail -n 1 "$work/out" | grep -q '^PASS' || [ $((q1 - q0)) -ne $((p1 - p0)) ]; then
+        echo "run $run did not pass with every request answered (exit $code):" >&2
         cat "$work/out" >&2
         exit 1
     fi
     awk -v s="$start" -v e="$end" -v code="$code" -v run="$run" -v byte="$byte_ms" \
-        -v settle="$settle_ms" -v settles=$((2 * wired)) \
+        -v settle="$settle_ms" -v settles="$settles" \
         -v q=$((q1 - q0)) -v qb=$((qb1 - qb0)) -v p=$((p1 - p0)) -v pb=$((pb1 - pb0)) 'BEGIN {
-            floor = ((qb + pb) * byte + (q + p) * 3.5 * byte + settles * settle) / 1000
+            floor = ((qb + pb) * byte + p * 3.5 * byte + settles * settle) / 1000
             printf "%-4d %-8.2f %-6d %-22s %-22s %-9.2f %.2f\n", run, e - s, code,
                    q " (" qb " bytes)", p " (" pb " bytes)", floor, (e - s) / floor
         }' | tee -a "$work/runs"

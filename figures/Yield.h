@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Clock.h"
-#include "SelfTestResult.h"
+#include "RunRecord.h"
 
 #include <optional>
 #include <string>

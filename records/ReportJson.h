@@ -17,7 +17,8 @@ namespace line {
 //   traffic), operator, module {address, serial_number}, port {com,
 //   device}, steps[] {name, result ("pass", "fail", "skipped", "not run", "cancelled", "error"),
 //   started, finished, summary (the step's one description), values {...}, failures [text],
-//   traffic [...] of a failed step only: {time, request, reply, verdict, response_ms, meaning},
+//   traffic [...] of a failed step only: {time, request, reply, verdict, verdict_name (verdictName(): "ok",
+//   "no_reply", ...), response_ms, meaning},
 //   evidence [...] of a failed step only: for each failure, the index in traffic of the
 //   transaction that shows it, or null}.
 // values by step, empty for a step not run:

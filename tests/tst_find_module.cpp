@@ -127,6 +127,9 @@ private slots:
             QCOMPARE(traffic[i].origin, line::Origin::Scan);
         }
         QCOMPARE(monitor.health().noReply, 0u); // probes are counted apart
+        QCOMPARE(monitor.health().requests, 0u);
+        QCOMPARE(monitor.health().scanProbes.requests, 31u);
+        QCOMPARE(monitor.health().scanProbes.answered, 2u);
         QCOMPARE(t.child<QLabel>("lblStatus")->text(), "Port closed");
         auto *results = finder.findChild<QTableWidget *>("results");
         QCOMPARE(results->rowCount(), 2);

@@ -1,25 +1,57 @@
 // The line monitor paints only what changed as rows are added: what is on
 // screen (the window's backing store, not a fresh rendering) must show what a
 // fresh painting shows. The table holds the rows the model holds, newest at the
-// bottom while following, and leaves the rows in sight alone while the user has
-// scrolled away from the bottom; the health figures and the timeline follow.
+// bottom while following, by whole rows, and leaves the rows in sight alone
+// while the user has scrolled away from the bottom; the health figures and the
+// timeline follow. The row under the pointer is the style's to highlight.
 #include "LineTap.h"
 #include "MonitorWindow.h"
-#include "PaintedOnceGroupBox.h"
-#include "TrafficDelegate.h"
 
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTableView>
 #include <QtTest>
 
-#include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <utility>
+
+namespace {
+
+// Fusion, which draws no row under the pointer, made to draw it in a colour of
+// its own, as the styles that draw it do; and to note the font each cell's text
+// is drawn with.
+class HoverStyle : public QProxyStyle {
+public:
+    static constexpr QRgb Hover = 0xFF00C0A0;
+
+    HoverStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element == PE_PanelItemViewItem && (option->state & State_MouseOver))
+            painter->fillRect(option->rect, QColor::fromRgba(Hover));
+        else
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        if (element == CE_ItemViewItem)
+            if (const auto *cell = qstyleoption_cast<const QStyleOptionViewItem *>(option);
+                cell && !cell->text.isEmpty())
+                textFont = cell->font;
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    mutable QFont textFont; // the latest cell text's
+};
+
+} // namespace
 
 class TrafficViewTest : public QObject {
     Q_OBJECT
@@ -89,10 +121,18 @@ private slots:
 
         add(3); // in sight without scrolling
         compareWithFreshPainting(window);
-        add(25); // past the bottom: the table follows
+        // Past the bottom, the table follows the newest row by whole rows: the
+        // top row is never cut, and the newest is shown whole.
+        for (int i = 0; i < 25; ++i) {
+            add(1);
+            const QRect top = view->visualRect(view->indexAt(QPoint(5, 0)));
+            QCOMPARE(top.top(), 0);
+            const QRect newest =
+                view->visualRect(view->model()->index(view->model()->rowCount() - 1, 0));
+            QVERIFY2(newest.top() >= 0 && newest.bottom() < view->viewport()->height(),
+                     "the newest row is not shown whole");
+        }
         QCOMPARE(bar->value(), bar->maximum());
-        const QPoint bottom(5, view->viewport()->height() - 2);
-        QCOMPARE(view->indexAt(bottom).row(), view->model()->rowCount() - 1);
         compareWithFreshPainting(window);
 
         bar->setValue(bar->maximum() / 2); // the user looks back
@@ -103,100 +143,44 @@ private slots:
         compareWithFreshPainting(window);
     }
 
-    // A cell drawn from its picture looks as it does painted afresh: the table
-    // beside a plain one showing the same rows through a delegate that keeps no
-    // pictures, with red rows (the module's faults), grey rows (broadcasts), a
-    // row selected and let go, and the table's colours changed.
-    void aCellsPictureLooksAsItsPainting()
+    // The row under the pointer is highlighted where the style draws that, and
+    // stays the row under the pointer as the table follows the newest rows under
+    // a pointer that stands still. Cells' text is drawn in the table's own font,
+    // antialiased as the desktop says.
+    void highlightsTheRowUnderThePointer()
     {
+        HoverStyle style; // outlives the window
         LineTap tap;
         MonitorWindow window(tap);
-        QTableView *view = shown(window);
+        auto *view = window.findChild<QTableView *>(QStringLiteral("traffic"));
         QVERIFY(view);
-        const auto add = [&](int times) {
-            for (int i = 0; i < times; ++i) {
+        view->setStyle(&style);
+        QVERIFY(shown(window));
+        const auto add = [&](int rows) {
+            for (int i = 0; i < rows; ++i)
                 transaction(tap);
-                transaction(tap, ReadCoils, // a CRC error
-                            std::array<quint8, 6>{0x01, 0x01, 0x01, 0x85, 0x90, 0x2C});
-                transaction(tap, // a broadcast: no reply expected
-                            std::array<quint8, 8>{0x00, 0x05, 0x00, 0x01, 0xFF, 0x00, 0xDC, 0x2B},
-                            std::array<quint8, 0>{});
-            }
             QTRY_COMPARE(view->model()->rowCount(), int(tap.monitor().traffic().size()));
             QCoreApplication::processEvents();
         };
-
-        TrafficDelegate painted(TrafficDelegate::Pictures::None);
-        QTableView reference;
-        reference.setModel(view->model());
-        reference.setItemDelegate(&painted);
-        reference.setShowGrid(false);
-        reference.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-        reference.setSelectionModel(view->selectionModel());
-        reference.verticalHeader()->hide();
-        reference.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        reference.verticalHeader()->setDefaultSectionSize(
-            view->verticalHeader()->defaultSectionSize());
-        reference.horizontalHeader()->setStretchLastSection(true);
-        reference.resize(view->size());
-        reference.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&reference));
-        const auto compare = [&](const char *when) {
-            for (int c = 0; c < view->model()->columnCount(); ++c)
-                reference.setColumnWidth(c, view->columnWidth(c));
-            reference.setPalette(view->palette());
-            reference.verticalScrollBar()->setValue(view->verticalScrollBar()->value());
-            QCoreApplication::processEvents();
-            QCOMPARE(reference.viewport()->size(), view->viewport()->size());
-            const QImage fromPictures = view->viewport()->grab().toImage();
-            const QImage afresh = reference.viewport()->grab().toImage();
-            QVERIFY2(fromPictures == afresh, when);
+        add(40); // more than fit: the table follows
+        const int rowHeight = view->rowHeight(0);
+        const int rowTop = 3 * rowHeight; // the fourth row in sight
+        const QPoint pointer(view->columnWidth(0) / 2, rowTop + rowHeight / 2);
+        QTest::mouseMove(view->viewport(), pointer);
+        // A row's first pixels, above its text.
+        const auto highlighted = [&](int top) {
+            return view->viewport()->grab().toImage().pixel(4, top + 1) == HoverStyle::Hover;
         };
-
-        add(4);
-        compare("rows of each kind");
-        view->selectRow(4);
-        QCoreApplication::processEvents();
-        compare("a row selected");
-        view->clearSelection();
-        QCoreApplication::processEvents();
-        compare("the row let go");
-        QPalette colours = view->palette();
-        colours.setColor(QPalette::Base, QColor(0xF4, 0xF0, 0xE0));
-        colours.setColor(QPalette::Text, QColor(0x20, 0x20, 0x60));
-        view->setPalette(colours);
+        QTRY_VERIFY2(highlighted(rowTop), "the row under the pointer");
+        QVERIFY2(!highlighted(rowTop - rowHeight), "the row above it");
+        QVERIFY2(!highlighted(rowTop + rowHeight), "the row below it");
+        const int under = view->indexAt(pointer).row();
         add(1);
-        compare("the table's colours changed");
-    }
+        QCOMPARE(view->indexAt(pointer).row(), under + 1);
+        QTRY_VERIFY2(highlighted(rowTop), "the row now under the pointer");
+        QVERIFY2(!highlighted(rowTop - rowHeight), "the row that was under it");
 
-    // The health panel's box, its frame drawn once, looks as Qt's own box does,
-    // after a resize and a new title too. The frame's right and bottom edges
-    // come out a grey level apart through the picture: the same look.
-    void aFrameDrawnOnceLooksAsQtDrawsIt()
-    {
-        PaintedOnceGroupBox once(QStringLiteral("Health since the last reset"));
-        QGroupBox qts(QStringLiteral("Health since the last reset"));
-        for (const auto &[size, title] :
-             {std::pair(QSize(400, 120), "Health since the last reset"),
-              std::pair(QSize(300, 160), "Health since the last reset"),
-              std::pair(QSize(300, 160), "A longer title than before")}) {
-            once.resize(size);
-            qts.resize(size);
-            once.setTitle(QString::fromLatin1(title));
-            qts.setTitle(QString::fromLatin1(title));
-            const QImage a = once.grab().toImage().convertToFormat(QImage::Format_RGB32);
-            const QImage b = qts.grab().toImage().convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(a.size(), b.size());
-            int mostApart = 0;
-            for (int y = 0; y < a.height(); ++y)
-                for (int x = 0; x < a.width(); ++x) {
-                    const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                    mostApart =
-                        std::max({mostApart, std::abs(qRed(p) - qRed(q)),
-                                  std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
-                }
-            QVERIFY2(mostApart <= 2, title);
-        }
+        QCOMPARE(style.textFont.styleStrategy(), view->font().styleStrategy());
     }
 };
 

@@ -1,7 +1,6 @@
 #include "MonitorWindow.h"
 
 #include "LineTap.h"
-#include "PaintedOnceGroupBox.h"
 #include "TrafficCsv.h"
 #include "Words.h"
 
@@ -11,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -42,8 +42,6 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
     view.setObjectName(QStringLiteral("traffic"));
     view.setModel(&model);
-    view.setItemDelegate(&delegate);
-    view.setShowGrid(false); // the delegate draws each cell's grid lines
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setWordWrap(false);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -84,7 +82,7 @@ MonitorWindow::MonitorWindow(LineTap &tap, QWidget *parent)
 
 QWidget *MonitorWindow::healthPanel()
 {
-    auto *box = new PaintedOnceGroupBox(tr("Health since the last reset"), this);
+    auto *box = new QGroupBox(tr("Health since the last reset"), this);
     auto *grid = new QGridLayout(box);
     static const char *const Names[Figures] = {
         "Requests:",          "Good replies:",        "No reply:",

@@ -2,7 +2,6 @@
 
 #include "FigureLabel.h"
 #include "TimelineStrip.h"
-#include "TrafficDelegate.h"
 #include "TrafficModel.h"
 #include "TrafficView.h"
 
@@ -53,7 +52,6 @@ private:
 
     LineTap &tap;
     TrafficModel model;
-    TrafficDelegate delegate;
     TrafficView view;
     TimelineStrip timeline;
     std::array<FigureLabel, Figures> figures;

@@ -15,11 +15,10 @@
 #include "LaidText.h"
 #include "LineMonitor.h"
 #include "ToolTip.h"
-#include "TrafficDelegate.h"
+#include "TrafficModel.h"
 #include "Words.h"
 
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QTableView>
 
@@ -92,17 +91,8 @@ void TimelineStrip::refresh()
     followWidth();
     const bool empty = monitor.traffic().empty();
     const bool changed = columns_.refresh();
-    if (columns_.width() != wasWidth || empty != wasEmpty) {
+    if (changed || columns_.width() != wasWidth || empty != wasEmpty)
         update();
-    } else if (changed) {
-        // The marks, the scale and the times at either end change with the traffic;
-        // the legend between the times stays, and is the most costly to draw.
-        const QRect words = wordsRow();
-        update(QRegion(rect().adjusted(0, 0, 0, -(height() - words.top()))) +
-               QRect(0, words.top(), timesRoom + Margin, height() - words.top()) +
-               QRect(width() - timesRoom - Margin, words.top(), timesRoom + Margin,
-                     height() - words.top()));
-    }
     wasEmpty = empty;
 }
 
@@ -120,7 +110,7 @@ double TimelineStrip::scaleMs() const
     return step;
 }
 
-void TimelineStrip::paintEvent(QPaintEvent *event)
+void TimelineStrip::paintEvent(QPaintEvent *)
 {
     followWidth();
     QPainter painter(this);
@@ -178,8 +168,7 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
     const QString legend = tr("height: response time   red: the module's errors   grey: no "
                               "reply expected, or ended by the tester");
     const QRect legendRoom = text.adjusted(timesRoom, 0, -timesRoom, 0);
-    if (event->region().intersects(legendRoom) &&
-        legendCaption.laidOut(legend, font()).size().width() < legendRoom.width())
+    if (legendCaption.laidOut(legend, font()).size().width() < legendRoom.width())
         draw(painter, legendCaption, legend, text, Place::Centre);
 }
 
@@ -279,8 +268,7 @@ void TimelineStrip::selectInTable(QTableView &table, std::uint64_t sequence)
     const QAbstractItemModel *model = table.model();
     if (!model || model->rowCount() == 0)
         return;
-    const std::uint64_t first =
-        model->index(0, 0).data(TrafficDelegate::IdentityRole).toULongLong();
+    const std::uint64_t first = model->index(0, 0).data(TrafficModel::SequenceRole).toULongLong();
     if (sequence < first || sequence - first >= std::uint64_t(model->rowCount()))
         return;
     const int row = int(sequence - first);

@@ -1,7 +1,6 @@
 #include "TrafficModel.h"
 
 #include "Mbap.h"
-#include "TrafficDelegate.h"
 #include "Words.h"
 
 #include <QBrush>
@@ -94,7 +93,7 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
             return text(*t, Meaning) + QLatin1Char('\n') + QString::fromStdString(words);
         return text(*t, index.column());
     }
-    case TrafficDelegate::IdentityRole:
+    case SequenceRole:
         return QVariant::fromValue(first + std::uint64_t(index.row()));
     case Qt::BackgroundRole:
         if (line::modulesFault(t->verdict))

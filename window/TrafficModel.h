@@ -15,6 +15,9 @@ class TrafficModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { Time, Origin, Request, Reply, Verdict, ResponseTime, Meaning, Columns };
+    // The role under which a row gives its transaction's sequence number, which
+    // stays as the rows before it are dropped.
+    static constexpr int SequenceRole = Qt::UserRole + 1;
 
     explicit TrafficModel(const line::LineMonitor &monitor, QObject *parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -86,11 +87,18 @@ private:
 
 TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 {
-    setVerticalScrollMode(ScrollPerPixel);
+    // Whole rows: the top row is never cut, following the newest or not.
+    setVerticalScrollMode(ScrollPerItem);
+    // The row under the pointer is kept whatever the style, so that a style
+    // that highlights it can; those that do not draw nothing more.
+    viewport()->setAttribute(Qt::WA_Hover);
     // The view's own connections stay with the bar it replaces.
     setVerticalScrollBar(new SliderScrollBar(Qt::Vertical, this));
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             &TrafficView::verticalScrollbarAction);
+    // Among them, finding the row under the pointer again as the table scrolls.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TrafficView::verticalScrollbarValueChanged);
 }
 
 void TrafficView::setModel(QAbstractItemModel *model)
@@ -126,15 +134,14 @@ void TrafficView::rowsAdded(int first)
         firstAdded = first;
 }
 
-void TrafficView::verticalScrollbarValueChanged(int) {}
-
 // Qt calls this once the rows have been added; the scroll bar's range is all
 // that a row added at the end changes, with the row's own rectangle.
 void TrafficView::doItemsLayout()
 {
     const int first = std::exchange(firstAdded, -1);
     if (std::exchange(relayoutAll, false) || first < 0) {
-        QTableView::doItemsLayout();
+        QTableView::doItemsLayout(); // repaints all that is shown
+        lineUpTopRow();
         return;
     }
     updateGeometries();
@@ -142,4 +149,33 @@ void TrafficView::doItemsLayout()
     QWidget *area = viewport();
     if (top < area->height())
         area->update(0, std::max(top, 0), area->width(), area->height() - std::max(top, 0));
+}
+
+// Scrolled by whole rows, Qt still lines the last row up with the bottom edge
+// whenever the scroll bar is at its end (as it scrolls, and as it lays the
+// table out), which cuts the top row part-way. Here the top row is lined up
+// with the top edge at every value, the end's too: the last row shows whole,
+// with what room is left under it.
+void TrafficView::lineUpTopRow()
+{
+    verticalHeader()->setOffsetToSectionPosition(verticalScrollBar()->value());
+}
+
+void TrafficView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, 0);
+    if (dy == 0)
+        return;
+    const int was = verticalHeader()->offset();
+    lineUpTopRow();
+    viewport()->scroll(0, was - verticalHeader()->offset());
+}
+
+void TrafficView::updateGeometries()
+{
+    const int was = verticalHeader()->offset();
+    QTableView::updateGeometries();
+    lineUpTopRow();
+    if (verticalHeader()->offset() != was)
+        viewport()->update();
 }

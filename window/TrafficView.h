@@ -7,9 +7,9 @@
 // added and repaints every row in sight, although none of them changed: here a
 // row added at the end paints that row alone, when it is in sight, and
 // following the newest row scrolls what is shown (a copy on screen) and paints
-// the strip it uncovers. It scrolls by pixels, so that the newest row sits on
-// the bottom edge and that strip is the new row alone. Anything else the model
-// does is laid out as usual.
+// the strip it uncovers, a row tall. It scrolls by whole rows, its top row lined
+// up with its top edge, so that the top row is never cut. Anything else the
+// model does is laid out as usual.
 class TrafficView : public QTableView {
     Q_OBJECT
 public:
@@ -19,12 +19,11 @@ public:
     void doItemsLayout() override;
 
 protected:
-    // Qt asks the X server where the pointer is at every step of the scroll bar,
-    // to move the row it highlights under the pointer, and repaints both rows;
-    // this table highlights no row under the pointer (TrafficDelegate).
-    void verticalScrollbarValueChanged(int value) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
+    void lineUpTopRow();
     void rowsAdded(int first);
     void changedOtherwise() { relayoutAll = true; }
 
