@@ -17,6 +17,16 @@ bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
                                                    : "inputs read after " + switched) +
                      ": " + verdictText(t),
                  index);
+        // A write gone wrong may have switched the relay or not: it is switched off once more
+        // before the read after it, so that the read judges a relay known to be off and the
+        // run does not end with it on.
+        if (op.kind == Op::Kind::SwitchRelay) {
+            ops.insert(ops.begin() + std::ptrdiff_t(at + 1),
+                       Op::ofRelay(Op::Kind::SwitchOff, op.relay));
+            if (at + 2 < ops.size() && ops[at + 2].kind == Op::Kind::ReadLoop &&
+                ops[at + 2].relay == op.relay)
+                ops[at + 2].switchOn = false;
+        }
     } else if (op.kind == Op::Kind::ReadLoop) {
         readInputs(t);
         loops->judge(report_, {op.relay, op.switchOn}, *lastInputs, index);

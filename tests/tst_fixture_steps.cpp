@@ -99,7 +99,10 @@ line::Fixture fixture()
 
 // The run driven to its end, or cancelled once `cancelAt` goes out in the digital step: nobody
 // is asked anything, and every read of the inputs waits for the relays to settle.
-line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr)
+// `loseOff`: the first write switching that relay off (negative: on) in an input step never
+// reaches the module.
+line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr,
+                         int loseOff = 0)
 {
     line::SelfTestSettings settings;
     settings.confirmByEar = true; // and still nobody is asked on a fixture
@@ -120,7 +123,11 @@ line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelA
             return test.report();
         }
         fake.now += a.interval;
+        fake.module.silent = inputs && a.request.kind == line::ToolRequest::Kind::WriteSingleCoil &&
+                             a.request.on == (loseOff < 0) && a.request.relay == std::abs(loseOff);
+        loseOff = fake.module.silent ? 0 : loseOff;
         const line::Transaction t = fake.send(a.request, a.replyWait);
+        fake.module.silent = false;
         follow(fake.module, *settings.fixture, wires);
         if (cancelAt && test.currentStep() == line::StepId::Digital && line::meaning(t) == cancelAt)
             test.cancel();
@@ -203,6 +210,26 @@ private slots:
         QCOMPARE(line::verdictLine(r), std::string("ABORTED: cancelled by the operator"));
         QCOMPARE(r.step(line::StepId::Digital).result, line::StepResult::Cancelled);
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+    }
+
+    // A switch-off lost on the line blames no input, and the relay is switched off again.
+    void aLostWriteBlamesNoInputAndLeavesNoRelayOn()
+    {
+        FakeLine fake([](line::Time) { return line::WallTime(); });
+        const line::SelfTestReport r = run(fake, {}, nullptr, 2);
+        std::string failures;
+        for (const line::StepRecord &s : r.steps)
+            for (const line::Failure &f : s.failures)
+                failures += f.reason + ";";
+        QCOMPARE(failures, std::string("relay 2 OFF: No reply;"));
+        QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
+        FakeLine lostOn([](line::Time) { return line::WallTime(); });
+        failures.clear();
+        for (const line::StepRecord &s : run(lostOn, {}, nullptr, -3).steps)
+            for (const line::Failure &f : s.failures)
+                failures += f.reason + ";";
+        QCOMPARE(failures, std::string("relay 3 ON: No reply;"));
+        QCOMPARE(lostOn.module.coils, (std::array<bool, 8>{}));
     }
 };
 
