@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SelfTestOp.h"
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -48,7 +50,7 @@ struct AnalogLoop {
 };
 
 struct Fixture {
-    static constexpr int Relays = 8, DigitalInputs = 4, AnalogInputs = 3;
+    static constexpr int Relays = RelayCount, DigitalInputs = DigitalCount, AnalogInputs = AnalogCount;
     static constexpr int AnalogMax = 1023;
     static constexpr std::chrono::milliseconds DefaultSettle{50};
     static constexpr std::chrono::milliseconds LongestSettle{5000};

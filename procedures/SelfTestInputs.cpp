@@ -30,12 +30,6 @@ int digitalRegister(int input)
     return 6 + input;
 }
 
-std::string pairText(const char *what, int a, int b)
-{
-    return std::string(what) + " " + std::to_string(std::min(a, b)) + " and " +
-           std::to_string(std::max(a, b));
-}
-
 } // namespace
 
 bool SelfTest::judgeDigital(const Op &op, const Transaction &t, std::size_t index)
@@ -148,7 +142,7 @@ void SelfTest::crossed(int tested, int other, std::size_t index)
     if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) {
         pairs.push_back(pair);
         current().failures.push_back(
-            {pairText("inputs", tested, other) + " change together", index});
+            {changeTogetherText(pair), index});
     }
     StepResult &result = inputResult(other);
     if (result != StepResult::Skipped)

@@ -211,6 +211,8 @@ private slots:
             QCOMPARE(written["fixture"].toString(), "loopback-1");
         QVERIFY(sim.catchUp());
         QVERIFY(sim.command("relays", c.relaysAfter));
+        if (c.exitCode == 2) // refused before the port was opened
+            QVERIFY(sim.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
     }
 
     // The fixture chosen is remembered; a refused file refuses Start; on a good one nobody is

@@ -244,7 +244,8 @@ std::optional<QString> SelfTestDialog::startProblem(line::SelfTestSettings &sett
                   "reaches every module and none answers.");
     if (!session.comm().PortOpen())
         return tr("The port is closed: open it with the COM Port field first.");
-    if (const auto problem = line::limitsProblem(settings))
+    // On a fixture the limits are greyed out and the fixture's ranges judge instead.
+    if (const auto problem = fixture.chosen() ? std::nullopt : line::limitsProblem(settings))
         return tr("Analog limits: %1.").arg(QString::fromStdString(*problem));
     if (fixture.chosen()) { // read now: the file may have changed since it was chosen
         line::ParsedFixture parsed = fixture.read();
