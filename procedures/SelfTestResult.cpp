@@ -101,10 +101,6 @@ const char *overallWord(Overall verdict)
     return "";
 }
 
-} // namespace line
-
-namespace line {
-
 const char *outcomeWord(Outcome outcome)
 {
     switch (outcome) {
