@@ -33,6 +33,9 @@ struct RunRecord {
     std::string serialNumber, operatorName, station, tester;
     int comNumber = 0;
     std::string device;
+    // The station slot the run was tested in, by its port: "COM 3", "tcp://10.0.0.7:4001";
+    // empty for a run on the tester's one port.
+    std::string slot;
     int address = 1;
     WallTime started, finished;
     Outcome outcome = Outcome::Error;

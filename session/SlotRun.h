@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Clock.h"
+#include "SelfTest.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class LineSession;
+class PortComm;
+class SelfTestRunner;
+
+// One slot of a test station: a self-test on a port of its own, with its own serial component
+// and line session. Nothing here waits in a loop of its own, so that several slots run side by
+// side in one event loop, in the console as in the station window. Until start() the port is
+// not opened: an idle slot sends nothing.
+class SlotRun : public QObject {
+    Q_OBJECT
+public:
+    // `port` as the command line or the station file gives it: "3", "tcp://HOST:PORT".
+    // The settings are the self-test's as they are, so operatorPresent is false for a station.
+    SlotRun(const QString &port, const line::SelfTestSettings &settings,
+            QObject *parent = nullptr);
+    ~SlotRun() override;
+
+    // Opens the port, then tests. finished() follows in every case: a port that cannot be
+    // opened ends the run as ERROR, with why in its report.
+    void start();
+    // A signal or a closed window: every relay is switched off, the run ends as ABORTED and
+    // finished() follows. While the port is still opening, nothing has been sent: it is
+    // abandoned. Nothing happens once finished.
+    void cancel(const std::string &reason);
+
+    bool running() const;
+    // "COM 3", or the server written out: how the station's lines, its tiles and the history
+    // name the slot.
+    QString portName() const;
+    QString devicePath() const;
+    // From 0 to 1, for a progress bar.
+    double progress() const;
+    // The run as it stands; final after finished().
+    const line::SelfTestReport &report() const;
+    line::WallClock wallClock() const;
+
+signals:
+    void progressed();
+    void finished();
+
+private:
+    // The implementation's members go here.
+};
