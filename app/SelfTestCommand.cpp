@@ -22,21 +22,6 @@
 
 namespace {
 
-int exitCode(line::Outcome outcome)
-{
-    switch (outcome) {
-    case line::Outcome::Pass:
-        return exitStatus::Done;
-    case line::Outcome::Fail:
-        return exitStatus::Fail;
-    case line::Outcome::Error:
-        return exitStatus::Error;
-    case line::Outcome::Aborted:
-        return exitStatus::Interrupted; // nothing else aborts a run without an operator
-    }
-    return exitStatus::Error;
-}
-
 QString printedVerdict(const line::SelfTestReport &report)
 {
     return QString::fromStdString(line::verdictLine(report));
@@ -160,5 +145,5 @@ int runSelfTest(const CommandLine::SelfTest &options)
             << Qt::endl;
         return notKept.value_or(exitStatus::Error);
     }
-    return notKept.value_or(exitCode(report.outcome));
+    return notKept.value_or(exitStatus::of(report.outcome));
 }
