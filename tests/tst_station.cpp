@@ -45,14 +45,14 @@ struct Station {
         QTest::keyClick(focused, Qt::Key_Return);
     }
     bool allStopped() { return QTest::qWaitFor([&] { return !window->running(); }, 30000); }
-    // Serial number, station and outcome of each kept run, by serial number.
+    // Serial number, station, slot and outcome of each kept run, by serial number.
     QStringList kept()
     {
         QString error;
         const auto db = HistoryDb::openLocal(historyPath, &error);
         QStringList runs;
         for (const RunRow &row : db ? db->runs({}, 100, 0) : std::vector<RunRow>{})
-            runs.append(row.serial + " " + row.station + " " +
+            runs.append(row.serial + " " + row.station + " " + row.slot + " " +
                          QString::fromLatin1(line::outcomeWord(row.outcome)));
         runs.sort();
         return runs;
@@ -78,9 +78,10 @@ private slots:
         QVERIFY(writeFile(fixture, ExampleFixture));
         SimProcess served({"--tcp", "0", "--fixture", fixture, "--contact-open", "3"});
         QVERIFY(served.ready());
+        const QString server = served.tcpAddress();
         SimProcess wired({"--fixture", fixture}); // last: its folder is where COM numbers lead
         QVERIFY(wired.ready());
-        Station s("1=1\n2=" + served.tcpAddress().toLatin1() + "\n3=7\n");
+        Station s("1=1\n2=" + server.toLatin1() + "\n3=7\n");
         QVERIFY(s.window);
         QVERIFY(QTest::qWaitFor([&] { return s.window->focusWidget() == &s.field(1); }));
         s.scan("ST-1");
@@ -97,7 +98,9 @@ private slots:
         QVERIFY2(s.shown(3, "said").startsWith("the port cannot be opened"),
                  qPrintable(s.shown(3, "said")));
         QCOMPARE(s.shown(1, "tested"), "ST-1"); // the verdict stays with its serial
-        QCOMPARE(s.kept(), (QStringList{"ST-1 line 3 pass", "ST-2 line 3 fail", "ST-3 line 3 error"}));
+        QCOMPARE(s.kept(), (QStringList{"ST-1 line 3 COM 1 pass",
+                                        "ST-2 line 3 " + server + " fail",
+                                        "ST-3 line 3 COM 7 error"}));
         QVERIFY(served.command("relays", "relays 00000000"));
     }
 
@@ -110,9 +113,10 @@ private slots:
         QVERIFY(writeFile(fixture, ExampleFixture));
         SimProcess served({"--tcp", "0", "--fixture", fixture, "--paced"});
         QVERIFY(served.ready());
+        const QString server = served.tcpAddress();
         SimProcess wired({"--fixture", fixture, "--paced"});
         QVERIFY(wired.ready());
-        Station s("1=1\n2=" + served.tcpAddress().toLatin1() + "\n");
+        Station s("1=1\n2=" + server.toLatin1() + "\n");
         QVERIFY(s.window);
         QVERIFY(QTest::qWaitFor([&] { return s.window->focusWidget() == &s.field(1); }));
         s.scan("ST-1");
@@ -123,7 +127,8 @@ private slots:
         QVERIFY(s.window->findChild<QLabel *>("status")->text().startsWith("Stopping"));
         QCOMPARE(s.shown(1, "verdict"), "STOPPING");
         QVERIFY(QTest::qWaitFor([&] { return !s.window->isVisible(); }, 20000));
-        QCOMPARE(s.kept(), (QStringList{"ST-1 line 3 aborted", "ST-2 line 3 aborted"}));
+        QCOMPARE(s.kept(), (QStringList{"ST-1 line 3 COM 1 aborted",
+                                        "ST-2 line 3 " + server + " aborted"}));
         for (SimProcess *sim : {&wired, &served}) {
             QVERIFY(sim->catchUp());
             QVERIFY(sim->command("relays", "relays 00000000"));
