@@ -63,7 +63,7 @@ StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent
     layout->addLayout(tiles);
     layout->addWidget(&status);
     showHeading();
-    // The scanner's Enter goes from one field to the next in slot order, not the Tab order.
+    // Tab, and the keyboard when a field locks for its run, go on in slot order.
     for (std::size_t i = 1; i < bays.size(); ++i)
         setTabOrder(&bays[i - 1].tile->serialField(), &bays[i].tile->serialField());
 }
