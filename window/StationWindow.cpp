@@ -162,6 +162,8 @@ void StationWindow::finish(std::size_t at)
     QString said = QString::fromStdString(line::slotFindings(report));
     if (const QString why = keeper.keep(record); !why.isEmpty())
         said += (said.isEmpty() ? QString() : QStringLiteral("\n")) + why;
+    else
+        emit kept();
     bay.tile->showFinished(report.outcome, said);
     bay.tile->serialField().setEnabled(!closing);
     bay.run.release()->deleteLater(); // it is still raising the signal that got us here
