@@ -193,8 +193,10 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         QString help = QString::fromLatin1(row.help), valueName = QString::fromLatin1(row.valueName);
         // Alone, --station is the window's: rzm530-cli has none, and refuses it so.
         if (program == Program::Tester && row.option == Option::Station) {
-            help += QStringLiteral(" Without those: the station file FILE, whose slots the "
-                                   "station window tests at once, in place of the main window.");
+            help[0] = help[0].toLower();
+            help = QStringLiteral("With --self-test, --history or --yield: ") + help +
+                   QStringLiteral(" Alone: a station file, whose slots the station window "
+                                  "tests at once, in place of the main window.");
             valueName = QStringLiteral("NAME|FILE");
         }
         QCommandLineOption option(names, help, valueName);

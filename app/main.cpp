@@ -64,10 +64,17 @@ int runWindow(int argc, char *argv[])
     PortComm comm;
     LineSession session(comm);
     frmMain window(session);
-    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test
-    // under way first switches the relays off and keeps its ABORTED report.
+    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test or a
+    // station under way first switches the relays off and keeps its ABORTED reports.
     const QuitOnSignal quitOnSignal(false);
     QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, [&window] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *station = qobject_cast<StationWindow *>(top); station && station->running()) {
+                QObject::connect(station, &StationWindow::closed, qApp, &QCoreApplication::quit,
+                                 Qt::QueuedConnection);
+                station->close();
+                return;
+            }
         for (SelfTestDialog *test : window.findChildren<SelfTestDialog *>())
             if (test->running()) {
                 QObject::connect(test, &QDialog::finished, qApp, &QCoreApplication::quit,

@@ -82,6 +82,8 @@ void frmMain::showStation()
             return;
         }
         stationWindow = std::make_unique<StationWindow>(std::move(*station), historyLink->keeper());
+        // The history window, when open, shows each slot's run as it is kept.
+        connect(stationWindow.get(), &StationWindow::kept, historyLink.get(), &HistoryLink::kept);
     }
     stationWindow->show();
     stationWindow->raise();

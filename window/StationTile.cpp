@@ -25,6 +25,15 @@ QColor outcomeColour(line::Outcome outcome)
 
 const QColor Idle(0xE0, 0xE0, 0xE0), Testing(0x15, 0x65, 0xC0);
 
+// Sizes for a screen seen from a step or two away, not from the desk.
+void sized(QWidget &widget, int pixels, bool bold = false)
+{
+    QFont font = widget.font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    widget.setFont(font);
+}
+
 } // namespace
 
 StationTile::StationTile(int slotNumber, const QString &portName, QWidget *parent)
@@ -41,11 +50,12 @@ StationTile::StationTile(int slotNumber, const QString &portName, QWidget *paren
     verdict.setObjectName(QStringLiteral("verdict"));
     verdict.setAlignment(Qt::AlignCenter);
     verdict.setAutoFillBackground(true);
-    verdict.setMinimumHeight(72);
-    QFont big = verdict.font();
-    big.setPixelSize(44);
-    big.setBold(true);
-    verdict.setFont(big);
+    verdict.setMinimumHeight(96);
+    sized(verdict, 56, true);
+    sized(port, 16);
+    sized(serial, 18);
+    sized(tested, 16, true);
+    sized(said, 14);
     tested.setObjectName(QStringLiteral("tested"));
     tested.setAlignment(Qt::AlignCenter);
     said.setObjectName(QStringLiteral("said"));

@@ -20,21 +20,7 @@
 namespace {
 
 constexpr int TilesInARow = 4;
-constexpr int TileWidth = 250;
-
-// What a tile says under its verdict: what failed, or why the run stopped, or what a pass
-// did not test.
-QString tileText(const line::SelfTestReport &report, const line::RunRecord &record)
-{
-    switch (report.outcome) {
-    case line::Outcome::Pass:
-        return QString::fromStdString(line::untestedNote(report));
-    case line::Outcome::Fail:
-        return QString::fromStdString(record.failed);
-    default:
-        return QString::fromStdString(report.reason);
-    }
-}
+constexpr int TileWidth = 280;
 
 } // namespace
 
@@ -56,9 +42,12 @@ StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent
         stationName = HistorySettings::load().stationName();
     heading.setObjectName(QStringLiteral("heading"));
     status.setObjectName(QStringLiteral("status"));
-    QFont bold = status.font();
-    bold.setBold(true);
-    status.setFont(bold);
+    for (QLabel *label : {&heading, &status}) {
+        QFont font = label->font();
+        font.setPixelSize(15);
+        label->setFont(font);
+    }
+    status.setWordWrap(true);
     auto *tiles = new QGridLayout;
     for (const line::Station::Slot &slot : station.slotList) {
         auto *tile = new StationTile(slot.number, QString::fromStdString(slot.name), this);
@@ -74,7 +63,7 @@ StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent
     layout->addLayout(tiles);
     layout->addWidget(&status);
     showHeading();
-    // The scanner's Enter goes from one field to the next in slot order, not the Tab order.
+    // Tab, and the keyboard when a field locks for its run, go on in slot order.
     for (std::size_t i = 1; i < bays.size(); ++i)
         setTabOrder(&bays[i - 1].tile->serialField(), &bays[i].tile->serialField());
 }
@@ -170,9 +159,11 @@ void StationWindow::finish(std::size_t at)
     line::RunRecord record =
         line::newRunRecord(report, header, run.wallClock(), stationName.toStdString());
     record.slot = run.portName().toStdString();
-    QString said = tileText(report, record);
+    QString said = QString::fromStdString(line::slotFindings(report));
     if (const QString why = keeper.keep(record); !why.isEmpty())
         said += (said.isEmpty() ? QString() : QStringLiteral("\n")) + why;
+    else
+        emit kept();
     bay.tile->showFinished(report.outcome, said);
     bay.tile->serialField().setEnabled(!closing);
     bay.run.release()->deleteLater(); // it is still raising the signal that got us here

@@ -35,6 +35,8 @@ public:
 signals:
     // The window has closed, every slot stopped.
     void closed();
+    // A run went into the history.
+    void kept();
 
 protected:
     void showEvent(QShowEvent *event) override;
