@@ -46,9 +46,10 @@ each slot named after its serial number and time. Each run is kept in the
 history with its slot.
 
 --history prints the kept runs as CSV (started, serial, operator, station,
-outcome, failed, id), newest first; --yield prints the yield per day of the
-same runs; --sync uploads the runs that wait for the history server, and
-says why it stopped.
+outcome, failed, id, slot: the port of the station slot a run was tested
+in), newest first; --yield prints the yield per day of the same runs;
+--sync uploads the runs that wait for the history server, and says why it
+stopped.
 
 COM numbers:
   Windows           COM n is COMn.

@@ -33,6 +33,7 @@ struct RunRow {
     QString failed;
     // What the run left untested, as its verdict line says it: "(digital input 4 not tested)".
     QString untested;
+    QString slot; // "COM 3", "tcp://10.0.0.7:4001"; empty for a run on the tester's one port
 };
 
 // One history database: the local SQLite file or the shared PostgreSQL server, with the same

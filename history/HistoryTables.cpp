@@ -53,7 +53,7 @@ std::optional<line::WallTime> time(const QVariant &v)
 }
 
 const char *RunColumns = "id, serial, operator, station, tester, com, device, address, started, "
-                         "finished, outcome, failed";
+                         "finished, outcome, failed, slot";
 
 } // namespace
 
@@ -74,10 +74,11 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
                                   storedTime(run.started),
                                   storedTime(run.finished),
                                   QString::fromLatin1(line::outcomeWord(run.outcome)),
-                                  text(run.failed)};
+                                  text(run.failed),
+                                  text(run.slot)};
         if (!db->exec(query,
                       QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                     "?, ?, ?) ON CONFLICT (id) DO NOTHING")
+                                     "?, ?, ?, ?) ON CONFLICT (id) DO NOTHING")
                           .arg(RunColumns),
                       values, error))
             return false;
@@ -132,7 +133,7 @@ QString rowColumns(bool local)
                           "('digital', 'analog') AND result = 'not run'), "
                           "(SELECT %1 FROM measurements WHERE measurements.run_id = runs.id AND "
                           "result IN ('not run', 'skipped') AND (name LIKE 'digital % off' OR "
-                          "name LIKE 'analog % high')) FROM runs")
+                          "name LIKE 'analog % high')), slot FROM runs")
         .arg(names);
 }
 
@@ -195,11 +196,11 @@ std::vector<RunRow> HistoryDb::rows(const QString &sql, const QVariantList &valu
         return rows;
     while (query.next()) {
         const Outcome outcome = outcomeOf(query.value(5).toString());
-        rows.push_back(
-            {query.value(0).toString(), dateTimeOf(query.value(1).toString()),
-             query.value(2).toString(), query.value(3).toString(), query.value(4).toString(),
-             outcome, query.value(6).toString(),
-             untestedNote(outcome, query.value(7).toString(), query.value(8).toString())});
+        rows.push_back({query.value(0).toString(), dateTimeOf(query.value(1).toString()),
+                        query.value(2).toString(), query.value(3).toString(),
+                        query.value(4).toString(), outcome, query.value(6).toString(),
+                        untestedNote(outcome, query.value(7).toString(), query.value(8).toString()),
+                        query.value(9).toString()});
     }
     db->readToTheEnd(query);
     return rows;
@@ -299,6 +300,7 @@ std::optional<line::RunRecord> HistoryDb::load(const QString &id) const
     run.finished = wallTimeOf(query.value(9).toString());
     run.outcome = outcomeOf(query.value(10).toString());
     run.failed = string(11);
+    run.slot = string(12);
     const auto json = reportJson(id);
     if (!json)
         return std::nullopt;

@@ -25,7 +25,7 @@ QByteArray row(const std::vector<QByteArray> &fields)
 
 QByteArray runCsvHeader()
 {
-    return "started,serial,operator,station,outcome,failed,id\n";
+    return "started,serial,operator,station,outcome,failed,id,slot\n";
 }
 
 QByteArray runCsvRow(const RunRow &run)
@@ -34,7 +34,7 @@ QByteArray runCsvRow(const RunRow &run)
     return row({QByteArray::fromStdString(line::isoTime(started)), field(run.serial),
                 field(run.operatorName), field(run.station),
                 QByteArray(line::outcomeWord(run.outcome)).toUpper(), field(run.failed),
-                field(run.id)});
+                field(run.id), field(run.slot)});
 }
 
 QByteArray yieldCsvHeader()

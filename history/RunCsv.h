@@ -12,7 +12,9 @@
 // The run list and the yield table as CSV, the same from the console and the history window:
 // quoted as the traffic log is, one line each, times in ISO 8601 local time with the offset.
 
-QByteArray runCsvHeader(); // "started,serial,operator,station,outcome,failed,id\n"
+// The slot comes last, after the columns of runs kept before there were station slots, so that
+// a sheet that reads those by position reads them still.
+QByteArray runCsvHeader(); // "started,serial,operator,station,outcome,failed,id,slot\n"
 QByteArray runCsvRow(const RunRow &run);
 
 QByteArray yieldCsvHeader(); // "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n"

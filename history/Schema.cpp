@@ -50,6 +50,11 @@ const std::vector<std::vector<Statement>> Migrations = {
         // before a server was set, or by an earlier version).
         {"ALTER TABLE waiting ADD COLUMN server TEXT NOT NULL DEFAULT ''", true},
     },
+    {
+        // The station slot a run was tested in, by its port; empty for a run on the tester's
+        // one port, as every run kept before is.
+        {"ALTER TABLE runs ADD COLUMN slot TEXT NOT NULL DEFAULT ''"},
+    },
 };
 
 // The newest version this tester knows.

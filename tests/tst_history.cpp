@@ -76,7 +76,7 @@ private slots:
             QVERIFY(query.exec("PRAGMA journal_mode") && query.next());
             QCOMPARE(query.value(0).toString(), "wal");
             QVERIFY(query.exec("SELECT version FROM schema_version") && query.next());
-            QCOMPARE(query.value(0).toInt(), 2);
+            QCOMPARE(query.value(0).toInt(), 3);
         }
         other.close();
         other = {};
@@ -85,7 +85,8 @@ private slots:
 
     void aRunIsStoredWholeAndOnce()
     {
-        const line::RunRecord run = historyRun("a1", "SN-0042", Monday);
+        line::RunRecord run = historyRun("a1", "SN-0042", Monday);
+        run.slot = "tcp://127.0.0.1:4001";
         QString error;
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QVERIFY2(db->store(run, &error), qPrintable(error));
@@ -96,8 +97,9 @@ private slots:
         QVERIFY(back);
         QCOMPARE(describeRun(*back), describeRun(run));
         QVERIFY2(describeRun(run).startsWith("a1|SN-0042|O'Neil|bench 1|" + q(run.tester) +
-                                             "|/dev/ttyUSB0|relay 3 stuck on, digital input 2|3|"
-                                             "17|1796652201000|1796652201030|fail\n"),
+                                             "|/dev/ttyUSB0|tcp://127.0.0.1:4001|relay 3 stuck "
+                                             "on, digital input 2|3|17|1796652201000|"
+                                             "1796652201030|fail\n"),
                  qPrintable(describeRun(run)));
         QCOMPARE(run.steps.size(), std::size_t(4));
         QCOMPARE(q(back->measurements[3].name), "response time mean");
@@ -105,8 +107,43 @@ private slots:
         QCOMPARE(q(back->measurements[7].name + " " + back->measurements[7].result),
                  "relay 3 read-back fail");
 
+        const std::vector<RunRow> rows = db->runs({}, 1, 0);
+        QCOMPARE(rows.at(0).slot, "tcp://127.0.0.1:4001");
+        QVERIFY(runCsvRow(rows.at(0)).endsWith(",a1,tcp://127.0.0.1:4001\n"));
+
         QVERIFY(db->markUploaded("a1", &error));
         QCOMPARE(db->waitingCount({}, true), 0);
+    }
+
+    // A file an earlier version kept, before runs had a slot: its runs are kept, on the tester's
+    // one port, and still wait for their server.
+    void aFileOfTheVersionBeforeSlotsIsUpgraded()
+    {
+        const line::RunRecord old = historyRun("o1", "SN-7", Monday);
+        QString error;
+        QVERIFY2(db->store(old, &error, "postgresql://qa@db:5432/h"), qPrintable(error));
+        db.reset();
+        {
+            QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "earlier");
+            file.setDatabaseName(localHistoryPath());
+            QVERIFY(file.open());
+            QSqlQuery query(file);
+            QVERIFY(query.exec("ALTER TABLE runs DROP COLUMN slot"));
+            QVERIFY(query.exec("UPDATE schema_version SET version = 2"));
+        }
+        QSqlDatabase::removeDatabase("earlier");
+
+        db = HistoryDb::openLocal(localHistoryPath(), &error);
+        QVERIFY2(db, qPrintable(error));
+        const auto back = db->load("o1");
+        QVERIFY2(back, qPrintable(db->lastError()));
+        QCOMPARE(describeRun(*back), describeRun(old));
+        QCOMPARE(db->runs({}, 1, 0).at(0).slot, QString(""));
+        QCOMPARE(db->waitingIds("postgresql://qa@db:5432/h", false), std::vector<QString>{"o1"});
+        line::RunRecord slotted = historyRun("o2", "SN-8", Monday + 1s);
+        slotted.slot = "COM 3";
+        QVERIFY2(db->store(slotted, &error), qPrintable(error));
+        QCOMPARE(describeRun(*db->load("o2")), describeRun(slotted));
     }
 
     // Two programs keeping their first runs at once on a file neither has made: both kept.

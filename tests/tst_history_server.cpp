@@ -74,7 +74,9 @@ private slots:
     {
         RunKeeper keeper(url, data.filePath("down.sqlite"));
         QVERIFY(PgServer::command("stop"));
-        QCOMPARE(keeper.keep(historyRun("d1", "SN-8", Monday)), QString());
+        line::RunRecord waiting = historyRun("d1", "SN-8", Monday);
+        waiting.slot = "COM 3";
+        QCOMPARE(keeper.keep(waiting), QString());
         const QList<QVariant> down = synced(keeper);
         const bool serverBack = PgServer::command("start");
         QCOMPARE(down.mid(0, 2), (QList<QVariant>{0, 1}));
@@ -83,7 +85,8 @@ private slots:
         QCOMPARE(keeper.waitingCount(), 1);
         QVERIFY(serverBack);
 
-        const line::RunRecord run = historyRun("u1", "SN-7", Monday + 1s);
+        line::RunRecord run = historyRun("u1", "SN-7", Monday + 1s);
+        run.slot = "tcp://127.0.0.1:4001";
         QCOMPARE(keeper.keep(run), QString());
         QCOMPARE(synced(keeper), (QList<QVariant>{2, 0, QString()}));
         keeper.sync();
@@ -94,9 +97,11 @@ private slots:
         QString error;
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QCOMPARE(db->count({}), 2);
-        const auto back = db->load("u1");
-        QVERIFY(back);
-        QCOMPARE(describeRun(*back), describeRun(run));
+        for (const line::RunRecord &sent : {waiting, run}) {
+            const auto back = db->load(QString::fromStdString(sent.id));
+            QVERIFY(back);
+            QCOMPARE(describeRun(*back), describeRun(sent));
+        }
     }
 
     void aSerialNumberOfQuotesAndSqlIsText()

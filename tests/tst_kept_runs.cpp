@@ -27,21 +27,22 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A serial number that fails and then passes the next day, one that passes, one with an
-// ERROR before its pass.
+// A serial number that fails in a station's slot and then passes the next day, one that passes,
+// one with an ERROR before its pass.
 void seed(const QString &path)
 {
     struct Seeded {
         const char *id, *serial, *started;
         line::Outcome outcome;
-        const char *failed;
+        const char *failed, *slot;
     };
     const Seeded runs[] = {
-        {"r1", "A", "2026-03-02T09:00:00Z", line::Outcome::Fail, "relay 3 stuck on, input 2"},
-        {"r2", "B", "2026-03-02T10:00:00Z", line::Outcome::Pass, ""},
-        {"r3", "C", "2026-03-02T11:00:00Z", line::Outcome::Error, ""},
-        {"r4", "A", "2026-03-03T09:00:00Z", line::Outcome::Pass, ""},
-        {"r5", "C", "2026-03-03T10:00:00Z", line::Outcome::Pass, ""},
+        {"r1", "A", "2026-03-02T09:00:00Z", line::Outcome::Fail, "relay 3 stuck on, input 2",
+         "COM 3"},
+        {"r2", "B", "2026-03-02T10:00:00Z", line::Outcome::Pass, "", ""},
+        {"r3", "C", "2026-03-02T11:00:00Z", line::Outcome::Error, "", ""},
+        {"r4", "A", "2026-03-03T09:00:00Z", line::Outcome::Pass, "", ""},
+        {"r5", "C", "2026-03-03T10:00:00Z", line::Outcome::Pass, "", ""},
     };
     QString error;
     const auto db = HistoryDb::openLocal(path, &error);
@@ -50,13 +51,14 @@ void seed(const QString &path)
         line::RunRecord run = historyRun(s.id, s.serial, utc(s.started), s.outcome, "S1");
         run.operatorName = "Ann";
         run.failed = s.failed;
+        run.slot = s.slot;
         QVERIFY2(db->store(run, &error), qPrintable(error));
     }
 }
 
 const QRegularExpression RunLine(QStringLiteral(
     "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+00:00,(.*),[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-"
-    "[0-9a-f]{4}-[0-9a-f]{12}$"));
+    "[0-9a-f]{4}-[0-9a-f]{12},$")); // on the one port, no slot
 
 const QStringList Who{"--serial", "SN \"7\", rev B", "--operator", "Ann", "--station", "bench 2"};
 
@@ -80,7 +82,7 @@ const struct {
 };
 
 const QString Yield = "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n";
-const QString Runs = "started,serial,operator,station,outcome,failed,id\n";
+const QString Runs = "started,serial,operator,station,outcome,failed,id,slot\n";
 
 const struct {
     const char *name, *arguments;
@@ -93,10 +95,10 @@ const struct {
     {"yield of a serial whose error comes first", "--yield --serial C",
      Yield + "2026-03-02,1,0,0,1,0,,\n2026-03-03,1,1,0,0,0,1.000,1.000\n"},
     {"failures", "--history --outcome FAIL --until 2026-03-02",
-     Runs + "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1\n"},
+     Runs + "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1,COM 3\n"},
     {"one serial, newest first", "--history --serial A",
-     Runs + "2026-03-03T09:00:00+00:00,A,Ann,S1,PASS,,r4\n"
-            "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1\n"},
+     Runs + "2026-03-03T09:00:00+00:00,A,Ann,S1,PASS,,r4,\n"
+            "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1,COM 3\n"},
 };
 
 } // namespace
@@ -122,7 +124,7 @@ private slots:
         const Run history = cli(home, {"--history"});
         QCOMPARE(history.exitCode, 0);
         QStringList lines = history.out.split('\n');
-        QCOMPARE(lines.takeFirst(), "started,serial,operator,station,outcome,failed,id");
+        QCOMPARE(lines.takeFirst(), "started,serial,operator,station,outcome,failed,id,slot");
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.size(), row.isEmpty() ? 0 : 1);
         if (row.isEmpty())
@@ -136,7 +138,7 @@ private slots:
         QString error;
         const auto db = HistoryDb::openLocal(historyFile(home), &error);
         QVERIFY2(db, qPrintable(error));
-        const auto json = db->reportJson(lines.front().section(',', -1));
+        const auto json = db->reportJson(lines.front().section(',', -2, -2));
         QVERIFY(json);
         const auto stored = readStoredReport(*json, &error);
         QVERIFY2(stored, qPrintable(error));
@@ -199,7 +201,8 @@ private slots:
         auto *runs = window.findChild<QTableView *>(QStringLiteral("runs"));
         QCOMPARE(runs->model()->rowCount(), 2);
         QCOMPARE(runs->model()->index(0, 1).data().toString(), "SN-62"); // newest first
-        QCOMPARE(runs->model()->index(0, 4).data().toString(), "ERROR"); // judged nothing
+        QCOMPARE(runs->model()->index(0, HistoryModel::Outcome).data().toString(),
+                 "ERROR"); // judged nothing
         // The yield's bars are drawn from the days its table shows, filtered alike.
         const auto *yield = window.findChild<QTableWidget *>(QStringLiteral("yield"));
         const auto *bars = window.findChild<YieldBars *>();
@@ -224,8 +227,9 @@ private slots:
         QCOMPARE(runs->model()->rowCount(), 0);
         QVERIFY(barsAreTheTable());
         window.findChild<QComboBox *>(QStringLiteral("outcome"))->setCurrentText("FAIL");
-        QCOMPARE(runs->model()->index(0, 5).data().toString(), "relay 6 does not switch on");
-        QCOMPARE(runs->model()->index(0, 4).data().toString(),
+        QCOMPARE(runs->model()->index(0, HistoryModel::Failed).data().toString(),
+                 "relay 6 does not switch on");
+        QCOMPARE(runs->model()->index(0, HistoryModel::Outcome).data().toString(),
                  "FAIL (digital and analog inputs not tested)"); // the verdict line's words
 
         window.openReport(0);

@@ -83,6 +83,8 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return run.operatorName;
     case Station:
         return run.station;
+    case Slot:
+        return run.slot;
     case Outcome: // as the verdict line says it, with what the run left untested
         return QString::fromStdString(line::verdictWord(run.outcome)) +
                (run.untested.isEmpty() ? QString() : QLatin1Char(' ') + run.untested);
@@ -96,8 +98,8 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const std::array<const char *, Columns> Titles{"Started", "Serial number", "Operator",
-                                                          "Station", "Outcome",       "Failed"};
+    static const std::array<const char *, Columns> Titles{
+        "Started", "Serial number", "Operator", "Station", "Slot", "Outcome", "Failed"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= Columns)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -13,7 +13,7 @@
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Started, Serial, Operator, Station, Outcome, Failed, Columns };
+    enum Column { Started, Serial, Operator, Station, Slot, Outcome, Failed, Columns };
     static constexpr int PageSize = 200;
     static constexpr std::size_t PagesKept = 5;
 

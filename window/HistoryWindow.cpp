@@ -49,10 +49,11 @@ HistoryWindow::HistoryWindow(HistoryLink &link, QWidget *parent)
     runs.horizontalHeader()->setStretchLastSection(true);
     runs.horizontalHeader()->setHighlightSections(false);
     for (const auto &[column, width] :
-         std::array<std::pair<int, int>, 5>{{{HistoryModel::Started, 150},
+         std::array<std::pair<int, int>, 6>{{{HistoryModel::Started, 150},
                                              {HistoryModel::Serial, 130},
                                              {HistoryModel::Operator, 110},
                                              {HistoryModel::Station, 110},
+                                             {HistoryModel::Slot, 140},
                                              {HistoryModel::Outcome, 80}}})
         runs.setColumnWidth(column, width);
     connect(&runs, &QTableView::doubleClicked, this,

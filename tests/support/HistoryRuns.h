@@ -51,7 +51,8 @@ inline QString describeRun(const line::RunRecord &r)
     };
     const auto num = [&](const std::optional<double> &v) { v ? s << '|' << *v : s << "|-"; };
     s << r.id << '|' << r.serialNumber << '|' << r.operatorName << '|' << r.station << '|'
-      << r.tester << '|' << r.device << '|' << r.failed << '|' << r.comNumber << '|' << r.address;
+      << r.tester << '|' << r.device << '|' << r.slot << '|' << r.failed << '|' << r.comNumber
+      << '|' << r.address;
     at(r.started);
     at(r.finished);
     s << '|' << line::outcomeWord(r.outcome) << '\n' << r.reportJson;
