@@ -45,8 +45,9 @@ void KeptRuns::keep(const line::SelfTestReport &report, const line::ReportHeader
     k.run = line::newRunRecord(report, header, wallClock, station.toStdString());
     k.name = slot.isEmpty() ? QStringLiteral("the run") : "the run of " + slot;
     k.run.slot = slot.toStdString();
-    const QString path = localHistoryPath();
-    const auto local = HistoryDb::openLocal(path, &k.localProblem);
+    if (!local)
+        local = HistoryDb::openLocal(localHistoryPath(), &localProblem);
+    k.localProblem = localProblem;
     k.locally = local && local->store(k.run, &k.localProblem, server ? server->shown() : QString());
     if (!server) {
         if (!k.locally) {
