@@ -154,7 +154,7 @@ int runStation(const CommandLine::SelfTest &options)
         QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
             if (!std::exchange(cancelled, true)) {
                 for (const auto &run : runs)
-                    run->cancel("interrupted by a signal");
+                    run->cancel(SignalReason);
             } else if (!QuitOnSignal::isHangUp(signal)) {
                 QCoreApplication::exit(exitStatus::Interrupted);
             }
@@ -173,13 +173,8 @@ int runStation(const CommandLine::SelfTest &options)
             run->start();
         if (QCoreApplication::exec() == exitStatus::Interrupted)
             for (std::size_t i = 0; i < runs.size(); ++i)
-                if (!done[i]) {
-                    line::SelfTestReport report = runs[i]->report();
-                    report.outcome = line::Outcome::Aborted;
-                    report.verdict = line::Overall::Cancelled;
-                    report.reason = "interrupted twice: stopped at once";
-                    ended(i, report, runs[i]->wallClock(), false);
-                }
+                if (!done[i])
+                    ended(i, stoppedAtOnce(runs[i]->report()), runs[i]->wallClock(), false);
     }
 
     QStringList counts;
