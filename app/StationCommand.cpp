@@ -140,7 +140,10 @@ int runStation(const CommandLine::SelfTest &options)
                          written ? int(exitStatus::Done) : int(exitStatus::Error)});
     };
 
+    // Out here, as the history server's wait below still hears signals.
     QuitOnSignal interrupt(false);
+    bool cancelled = false;
+    std::vector<bool> done(runs.size(), false);
     if (!unrunReason.empty()) {
         const line::ClockReading now = line::readClocks();
         for (std::size_t i = 0; i < runs.size(); ++i)
@@ -150,7 +153,6 @@ int runStation(const CommandLine::SelfTest &options)
         // Ctrl+C, SIGTERM and SIGHUP end every slot as the operator's Cancel does: relays off,
         // a report each. A second Ctrl+C or SIGTERM ends the program at once; a second SIGHUP
         // is only the session going away again.
-        bool cancelled = false;
         QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
             if (!std::exchange(cancelled, true)) {
                 for (const auto &run : runs)
@@ -159,7 +161,6 @@ int runStation(const CommandLine::SelfTest &options)
                 QCoreApplication::exit(exitStatus::Interrupted);
             }
         });
-        std::vector<bool> done(runs.size(), false);
         for (std::size_t i = 0; i < runs.size(); ++i) {
             SlotRun &run = *runs[i];
             QObject::connect(&run, &SlotRun::finished, [&, i] {
@@ -175,6 +176,10 @@ int runStation(const CommandLine::SelfTest &options)
             for (std::size_t i = 0; i < runs.size(); ++i)
                 if (!done[i])
                     ended(i, stoppedAtOnce(runs[i]->report()), runs[i]->wallClock(), false);
+        // Slots stopped at once go on switching off while the runs go to the server; what they
+        // end with is no longer news.
+        for (const auto &run : runs)
+            run->disconnect();
     }
 
     QStringList counts;
