@@ -117,6 +117,7 @@ private:
     bool portFrom(const QString &given, int *number, QString *text);
     void readStation();
     void fail(const QString &text);
+    static QString optionName(Option option); // "--port"
     bool isSet(Option option) const;
     QString value(Option option) const;
 

@@ -45,8 +45,9 @@ void KeptRuns::keep(const line::SelfTestReport &report, const line::ReportHeader
     k.run = line::newRunRecord(report, header, wallClock, station.toStdString());
     k.name = slot.isEmpty() ? QStringLiteral("the run") : "the run of " + slot;
     k.run.slot = slot.toStdString();
-    const QString path = localHistoryPath();
-    const auto local = HistoryDb::openLocal(path, &k.localProblem);
+    if (!local)
+        local = HistoryDb::openLocal(localHistoryPath(), &localProblem);
+    k.localProblem = localProblem;
     k.locally = local && local->store(k.run, &k.localProblem, server ? server->shown() : QString());
     if (!server) {
         if (!k.locally) {
@@ -95,7 +96,7 @@ std::optional<int> KeptRuns::upload(QuitOnSignal &interrupt)
                 ? QStringLiteral("%1 did not answer within %2 s")
                       .arg(server->shown())
                       .arg(std::chrono::seconds(historyLimits::ConsoleUpload).count())
-                : QStringLiteral("interrupted by a signal");
+                : QString::fromLatin1(SignalReason);
         if (k.locally) {
             say(k.name + " waits in the local file for the history server: " + why);
         } else {
@@ -117,4 +118,12 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
     KeptRuns keeping(options);
     keeping.keep(report, header, wallClock);
     return keeping.upload(interrupt);
+}
+
+line::SelfTestReport stoppedAtOnce(line::SelfTestReport report)
+{
+    report.outcome = line::Outcome::Aborted;
+    report.verdict = line::Overall::Cancelled;
+    report.reason = "interrupted twice: stopped at once";
+    return report;
 }

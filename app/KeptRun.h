@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "HistoryDb.h"
 #include "Report.h"
 #include "RunRecord.h"
 #include "SelfTestResult.h"
@@ -8,6 +9,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,6 +42,8 @@ private:
 
     bool on;
     QString station;
+    std::unique_ptr<HistoryDb> local; // opened at the first run, kept open for the next
+    QString localProblem;
     std::optional<ServerUrl> server;
     std::vector<Kept> kept;
     bool lost = false; // a run in neither place
@@ -49,3 +53,8 @@ private:
 std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
                            const line::ReportHeader &header, const line::WallClock &wallClock,
                            QuitOnSignal &interrupt);
+
+// How a signal stops a console run: first every relay is switched off, with this reason; a
+// second signal stops it at once, and its report as it stands is kept as ABORTED.
+inline constexpr const char *SignalReason = "interrupted by a signal";
+line::SelfTestReport stoppedAtOnce(line::SelfTestReport report);

@@ -140,7 +140,10 @@ int runStation(const CommandLine::SelfTest &options)
                          written ? int(exitStatus::Done) : int(exitStatus::Error)});
     };
 
+    // Out here, as the history server's wait below still hears signals.
     QuitOnSignal interrupt(false);
+    bool cancelled = false;
+    std::vector<bool> done(runs.size(), false);
     if (!unrunReason.empty()) {
         const line::ClockReading now = line::readClocks();
         for (std::size_t i = 0; i < runs.size(); ++i)
@@ -150,16 +153,14 @@ int runStation(const CommandLine::SelfTest &options)
         // Ctrl+C, SIGTERM and SIGHUP end every slot as the operator's Cancel does: relays off,
         // a report each. A second Ctrl+C or SIGTERM ends the program at once; a second SIGHUP
         // is only the session going away again.
-        bool cancelled = false;
         QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
             if (!std::exchange(cancelled, true)) {
                 for (const auto &run : runs)
-                    run->cancel("interrupted by a signal");
+                    run->cancel(SignalReason);
             } else if (!QuitOnSignal::isHangUp(signal)) {
                 QCoreApplication::exit(exitStatus::Interrupted);
             }
         });
-        std::vector<bool> done(runs.size(), false);
         for (std::size_t i = 0; i < runs.size(); ++i) {
             SlotRun &run = *runs[i];
             QObject::connect(&run, &SlotRun::finished, [&, i] {
@@ -173,13 +174,12 @@ int runStation(const CommandLine::SelfTest &options)
             run->start();
         if (QCoreApplication::exec() == exitStatus::Interrupted)
             for (std::size_t i = 0; i < runs.size(); ++i)
-                if (!done[i]) {
-                    line::SelfTestReport report = runs[i]->report();
-                    report.outcome = line::Outcome::Aborted;
-                    report.verdict = line::Overall::Cancelled;
-                    report.reason = "interrupted twice: stopped at once";
-                    ended(i, report, runs[i]->wallClock(), false);
-                }
+                if (!done[i])
+                    ended(i, stoppedAtOnce(runs[i]->report()), runs[i]->wallClock(), false);
+        // Slots stopped at once go on switching off while the runs go to the server; what they
+        // end with is no longer news.
+        for (const auto &run : runs)
+            run->disconnect();
     }
 
     QStringList counts;
