@@ -70,7 +70,8 @@ constexpr OptionRow Options[] = {
      "The module's serial number, for the report."},
     {Option::Operator, nullptr, "operator", "TEXT", NoMode, InSelfTest | InHistory | InYield,
      "Who runs the test, for the report."},
-    {Option::Station, nullptr, "station", "NAME", NoMode, InSelfTest | InHistory | InYield,
+    {Option::Station, nullptr, "station", "NAME", NoMode,
+     InSelfTest | InHistory | InYield | InWindow,
      "This test station's name for the history (default: the history settings' name, else the "
      "host name)."},
     {Option::Db, nullptr, "db", "URL", NoMode, InSelfTest | InHistory | InYield | InSync,
@@ -181,8 +182,16 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         QStringList names{QString::fromLatin1(row.name)};
         if (row.shortName)
             names.prepend(QString::fromLatin1(row.shortName));
-        QCommandLineOption option(names, QString::fromLatin1(row.help),
-                                  QString::fromLatin1(row.valueName));
+        QString help = QString::fromLatin1(row.help), valueName = QString::fromLatin1(row.valueName);
+        // Alone, --station is the window's: rzm530-cli has none, and refuses it so.
+        if (program == Program::Tester && row.option == Option::Station) {
+            help[0] = help[0].toLower();
+            help = QStringLiteral("With --self-test, --history or --yield: ") + help +
+                   QStringLiteral(" Alone: a station file, whose slots the station window "
+                                  "tests at once, in place of the main window.");
+            valueName = QStringLiteral("NAME|FILE");
+        }
+        QCommandLineOption option(names, help, valueName);
         // The window's own options are no concern of the console program's help.
         if (program == Program::Console && row.belongsWith == InWindow)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -214,7 +223,7 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         fail(QStringLiteral("Choose one of %1.")
                  .arg(listed(workModeOptions(), QStringLiteral("and"))));
     else if (work.empty())
-        refuseOptionsOutside(Mode::Window);
+        readWindow();
     else if (work.front() == Mode::Scan)
         readScan();
     else if (work.front() == Mode::SelfTest)
@@ -293,6 +302,19 @@ void CommandLine::readPort(int *numberOut, QString *text)
     }
     *numberOut = number(Option::Port, *numberOut, 1, 50);
     *text = QString::number(*numberOut);
+}
+
+void CommandLine::readWindow()
+{
+    refuseOptionsOutside(Mode::Window);
+    if (whose == Program::Tester)
+        stationPath = value(Option::Station);
+    else if (isSet(Option::Station))
+        fail(QStringLiteral("--station belongs with --self-test, --history or --yield; the "
+                            "station window is rzm530-tester's."));
+    if (!stationPath.isEmpty() && isSet(Option::Log))
+        fail(QStringLiteral("--log and --station do not go together: the station's slots have "
+                            "lines of their own."));
 }
 
 void CommandLine::readScan()

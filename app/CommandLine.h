@@ -55,6 +55,9 @@ public:
     QString errorText() const { return error; }
     // --log FILE, empty when not asked for.
     QString logFile() const { return value(Option::Log); }
+    // --station FILE for rzm530-tester without a mode: the station window instead of the main
+    // one. Empty when not asked for.
+    QString stationFile() const { return stationPath; }
     const Scan &scan() const { return scanOptions; }
     const SelfTest &selfTest() const { return selfTestOptions; }
     const History &history() const { return historyOptions; }
@@ -91,6 +94,7 @@ public:
     };
 
 private:
+    void readWindow();
     void readScan();
     void readSelfTest();
     void readHistory(Mode mode);
@@ -107,6 +111,7 @@ private:
     Program whose;
     Mode chosen = Mode::Window;
     QString error;
+    QString stationPath;
     Scan scanOptions;
     SelfTest selfTestOptions;
     History historyOptions;

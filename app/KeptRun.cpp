@@ -71,13 +71,3 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
         return int(exitStatus::Interrupted);
     return keptLocally ? std::nullopt : std::optional(int(exitStatus::Error));
 }
-
-line::SelfTestReport unrunReport(int address, const std::string &reason)
-{
-    line::SelfTestReport report;
-    report.address = std::uint8_t(address);
-    report.outcome = line::Outcome::Error;
-    report.verdict = line::Overall::Cancelled; // stopped before its end, as a lost port is
-    report.reason = reason;
-    return report;
-}

@@ -18,6 +18,3 @@ class QuitOnSignal;
 std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
                            const line::ReportHeader &header, const line::WallClock &wallClock,
                            QuitOnSignal &interrupt);
-
-// The report of a run that ended in ERROR before it touched the line.
-line::SelfTestReport unrunReport(int address, const std::string &reason);

@@ -58,7 +58,8 @@ int runSelfTest(const CommandLine::SelfTest &options)
         reports.emplace_back(options.htmlReport, &line::reportHtml);
     // A run that ends before it reaches the line is kept as well, as an ERROR.
     const auto endUnrun = [&](const std::string &reason, const QString &devicePath) {
-        const line::SelfTestReport unrun = unrunReport(options.address, reason);
+        const line::SelfTestReport unrun =
+            line::unrunReport(std::uint8_t(options.address), line::Outcome::Error, reason);
         out << printedVerdict(unrun) << Qt::endl;
         const line::ClockReading now = line::readClocks();
         QuitOnSignal interrupt(false); // ends the wait for the history server

@@ -3,11 +3,15 @@
 #include "ConsoleMain.h"
 #include "CsvLog.h"
 #include "ExitStatus.h"
+#include "HistorySettings.h"
 #include "LineSession.h"
+#include "MessageBox.h"
 #include "PortComm.h"
 #include "QuitOnSignal.h"
+#include "RunKeeper.h"
 #include "SelfTestDialog.h"
 #include "StartUp.h"
+#include "StationWindow.h"
 #include "TesterFont.h"
 #include "Version.h"
 #include "frmMain.h"
@@ -22,6 +26,26 @@
 
 namespace {
 
+// The station window alone: its slots' lines are its own, and the tester's one line stays shut.
+int runStation(QApplication &app, const QString &path)
+{
+    QString refusal;
+    std::optional<line::Station> station = StationWindow::readStation(path, &refusal);
+    if (!station) {
+        QTextStream(stderr) << programPrefix() << refusal << '\n';
+        showTesterMessage(nullptr, QStringLiteral("The station file cannot be used: %1").arg(refusal));
+        return exitStatus::Error;
+    }
+    RunKeeper keeper(HistorySettings::load().server);
+    StationWindow window(std::move(*station), keeper);
+    // Ctrl+C, SIGTERM and SIGHUP close it as the operator would: every slot under test stops
+    // with its relays off and its run kept as ABORTED, then the program ends.
+    const QuitOnSignal quitOnSignal(false);
+    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, &QWidget::close);
+    window.show();
+    return app.exec();
+}
+
 int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -34,14 +58,23 @@ int runWindow(int argc, char *argv[])
     icon.setAutoDetectImageFormat(false);
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QApplication::setFont(testerFont()); // the message boxes too
+    if (!commandLine.stationFile().isEmpty())
+        return runStation(app, commandLine.stationFile());
 
     PortComm comm;
     LineSession session(comm);
     frmMain window(session);
-    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test
-    // under way first switches the relays off and keeps its ABORTED report.
+    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test or a
+    // station under way first switches the relays off and keeps its ABORTED reports.
     const QuitOnSignal quitOnSignal(false);
     QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, [&window] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *station = qobject_cast<StationWindow *>(top); station && station->running()) {
+                QObject::connect(station, &StationWindow::closed, qApp, &QCoreApplication::quit,
+                                 Qt::QueuedConnection);
+                station->close();
+                return;
+            }
         for (SelfTestDialog *test : window.findChildren<SelfTestDialog *>())
             if (test->running()) {
                 QObject::connect(test, &QDialog::finished, qApp, &QCoreApplication::quit,

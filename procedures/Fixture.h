@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IniText.h"
 #include "SelfTestOp.h"
 
 #include <chrono>
@@ -12,8 +13,7 @@ namespace line {
 
 // A loopback fixture: wires that bring a module's relays back to its inputs, so that a
 // self-test proves every contact and input with nobody at the bench. It is kept in a file such
-// as this, UTF-8 (a byte order mark is let pass), one key=value or [section] a line, a line
-// that starts with ; or # a comment:
+// as this, INI text as IniText.h reads it:
 //
 //   [fixture]
 //   name=loopback-1
@@ -33,7 +33,7 @@ namespace line {
 // 0-1023, both ends included, and the range with the relay off lies wholly below the one with
 // it on. An input not listed is not wired; a relay that drives none is checked by its read-back
 // alone. Anything else, an unknown section or key above all, refuses the whole file: a typo must
-// not silently drop a check. A comment takes a whole line, so that a name may hold ; or #.
+// not silently drop a check.
 struct AnalogRange {
     int low = 0, high = 0; // both included
 };
@@ -65,16 +65,8 @@ struct Fixture {
     const AnalogLoop *analogInput(int input) const;
 };
 
-// Why a file is not a fixture: the file as it was named, the line (1 up; 0 for the file as a
-// whole) and the reason.
-struct FixtureRefusal {
-    std::string file;
-    int line = 0;
-    std::string reason;
-
-    // "fixture.ini:7: relay 9 is not a relay (1-8)", "fixture.ini: no name in [fixture]".
-    std::string text() const;
-};
+// Why a file is not a fixture: "fixture.ini:7: relay 9 is not a relay (1-8)".
+using FixtureRefusal = FileRefusal;
 
 // A fixture, or why there is none.
 struct ParsedFixture {

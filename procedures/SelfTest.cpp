@@ -45,6 +45,16 @@ SelfTest::SelfTest(const SelfTestSettings &settings) : settings(settings)
     }
 }
 
+double SelfTest::progress() const
+{
+    if (done)
+        return 1.0;
+    const bool inputsTested = settings.operatorPresent || settings.fixture;
+    const double steps = inputsTested ? double(StepCount) : 2.0;
+    const double within = ops.empty() ? 0.0 : double(at) / double(ops.size());
+    return std::min(1.0, (double(step) + within) / steps);
+}
+
 Action SelfTest::next()
 {
     staleReply = false; // a driver asking again has given up on the request out

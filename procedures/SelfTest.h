@@ -116,6 +116,9 @@ public:
 
     // For the dialog's progress; report() fills in as the test goes.
     StepId currentStep() const { return step; }
+    // From 0 to 1 over the steps this run has, each by the ops planned for it. It may fall
+    // back once a stop plans the switching off.
+    double progress() const;
     bool finished() const { return done; }
     const SelfTestReport &report() const { return report_; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace line {
 
@@ -174,6 +175,16 @@ std::string changeTogetherText(const InputPair &pair)
 {
     return "inputs " + std::to_string(pair[0]) + " and " + std::to_string(pair[1]) +
            " change together";
+}
+
+SelfTestReport unrunReport(std::uint8_t address, Outcome outcome, std::string reason)
+{
+    SelfTestReport report;
+    report.address = address;
+    report.outcome = outcome;
+    report.verdict = Overall::Cancelled; // stopped before its end, as a lost port is
+    report.reason = std::move(reason);
+    return report;
 }
 
 } // namespace line

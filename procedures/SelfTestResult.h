@@ -127,6 +127,10 @@ struct SelfTestReport {
     std::optional<Time> finished() const;
 };
 
+// The report of a run that ended before it reached the line: ERROR (no port, a refused file),
+// or ABORTED (stopped while its port was still opening), with why.
+SelfTestReport unrunReport(std::uint8_t address, Outcome outcome, std::string reason);
+
 // The words the reports share: "pass", "not run"; "link", "relays"; "pass", "no module".
 const char *resultWord(StepResult result);
 const char *stepName(StepId id);

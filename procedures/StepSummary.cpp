@@ -187,4 +187,23 @@ std::string verdictLine(const SelfTestReport &report)
     return verdictLine(report.outcome, report.reason, untestedNote(report));
 }
 
+std::string slotFindings(const SelfTestReport &report)
+{
+    switch (report.outcome) {
+    case Outcome::Pass:
+        return untestedNote(report);
+    case Outcome::Fail: {
+        std::string found;
+        for (const StepRecord &step : report.steps)
+            for (const Failure &failure : step.failures)
+                found += (found.empty() ? "" : "; ") + failure.reason;
+        return found;
+    }
+    case Outcome::Error:
+    case Outcome::Aborted:
+        return report.reason;
+    }
+    return {};
+}
+
 } // namespace line

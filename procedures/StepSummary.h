@@ -34,4 +34,9 @@ std::string verdictWord(Outcome outcome); // "PASS"
 std::string verdictLine(Outcome outcome, const std::string &reason, const std::string &note = {});
 std::string verdictLine(const SelfTestReport &report);
 
+// What a station's slot shows beside its verdict word: on FAIL what failed, each failure in
+// the report's words, step by step, joined by "; " ("input 2 does not follow relay 2 (relay
+// 2's contact or input 2)"); on ERROR and ABORTED why; on PASS what was not tested, if anything.
+std::string slotFindings(const SelfTestReport &report);
+
 } // namespace line

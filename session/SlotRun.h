@@ -32,7 +32,7 @@ public:
     void start();
     // A signal or a closed window: every relay is switched off, the run ends as ABORTED and
     // finished() follows. While the port is still opening, nothing has been sent: it is
-    // abandoned. Nothing happens once finished.
+    // abandoned. Nothing happens before start() or once finished.
     void cancel(const std::string &reason);
 
     bool running() const;
@@ -51,5 +51,23 @@ signals:
     void finished();
 
 private:
-    // The implementation's members go here.
+    enum class Stage { Idle, Opening, Testing, Finished };
+
+    void opened();
+    // Ends a run that never reached the line, with `outcome` and why.
+    void endUnrun(line::Outcome outcome, const std::string &reason);
+    void end();
+
+    QString port;
+    line::SelfTestSettings settings;
+    Stage stage = Stage::Idle;
+    double done = 0.0; // never falls back, though a stop plans the switching off afresh
+    // Destroyed in the reverse order: each before what it uses.
+    std::unique_ptr<PortComm> comm;
+    std::unique_ptr<LineSession> session;
+    std::unique_ptr<SelfTestRunner> runner;
+    // The report while no runner holds one: before the line, or of a run that never got there.
+    line::SelfTestReport unrun;
+    line::ClockReading began = line::readClocks();
+    std::optional<line::ClockReading> ended;
 };

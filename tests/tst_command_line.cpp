@@ -132,7 +132,15 @@ private slots:
             const QString help = run(program, {"--help"}).out;
             QCOMPARE(help.contains("opens its window"), window);
             QCOMPARE(help.contains("--log"), window);
+            QCOMPARE(help.simplified().contains("Alone: a station file"), window);
         }
+        // --station alone opens the station window, which the console program has not.
+        QVERIFY(run(RZM530_CLI_PATH, {"--station", "s.ini"})
+                    .err.contains("the station window is rzm530-tester's"));
+        const Run logged = run(RZM530_TESTER_PATH, {"--station", "s.ini", "--log", "l.csv"});
+        QCOMPARE(logged.exitCode, 2);
+        QVERIFY2(logged.err.contains("--log and --station do not go together"),
+                 qPrintable(logged.err));
     }
 };
 

@@ -1,14 +1,18 @@
 // The tools that take the line for a while, and the window's context menu
 // that leads to them.
 #include "FindModuleDialog.h"
+#include "HistoryLink.h"
 #include "HistoryWindow.h"
 #include "LineSession.h"
 #include "PortsDialog.h"
+#include "MessageBox.h"
 #include "SerialComm.h"
+#include "StationWindow.h"
 #include "TrendWindow.h"
 #include "frmMain.h"
 
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QMenu>
 
 void frmMain::contextMenuEvent(QContextMenuEvent *event)
@@ -19,6 +23,7 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
     menu.addAction(&monitorAction);
     menu.addAction(&trendAction);
     menu.addAction(&historyAction);
+    menu.addAction(&stationAction);
     menu.addSeparator();
     menu.addAction(&portsAction);
     menu.exec(event->globalPos());
@@ -61,6 +66,28 @@ void frmMain::showTrend()
     trendWindow->show();
     trendWindow->raise();
     trendWindow->activateWindow();
+}
+
+void frmMain::showStation()
+{
+    if (!stationWindow || !stationWindow->running()) {
+        const QString path = QFileDialog::getOpenFileName(
+            this, tr("Station file"), QString(), tr("Station files (*.ini);;All files (*)"));
+        if (path.isEmpty())
+            return;
+        QString refusal;
+        std::optional<line::Station> station = StationWindow::readStation(path, &refusal);
+        if (!station) {
+            showTesterMessage(this, tr("The station file cannot be used: %1").arg(refusal));
+            return;
+        }
+        stationWindow = std::make_unique<StationWindow>(std::move(*station), historyLink->keeper());
+        // The history window, when open, shows each slot's run as it is kept.
+        connect(stationWindow.get(), &StationWindow::kept, historyLink.get(), &HistoryLink::kept);
+    }
+    stationWindow->show();
+    stationWindow->raise();
+    stationWindow->activateWindow();
 }
 
 void frmMain::restorePort(int port, bool reopen)

@@ -4,6 +4,7 @@
 #include "LineSession.h"
 #include "Mbap.h"
 #include "MonitorWindow.h"
+#include "StationWindow.h"
 #include "TrendWindow.h"
 #include "Words.h"
 #include "frmMain.h"
@@ -62,5 +63,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         historyWindow->close();
     if (trendWindow)
         trendWindow->close();
+    if (stationWindow) // one still testing stays until its slots have stopped
+        stationWindow->close();
     QWidget::closeEvent(event);
 }

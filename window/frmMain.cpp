@@ -6,13 +6,15 @@
 #include "LineSession.h"
 #include "MonitorWindow.h"
 #include "SerialComm.h"
+#include "StationWindow.h"
 #include "TrendWindow.h"
 
 frmMain::frmMain(LineSession &session, QWidget *parent)
     : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
       monitorAction(tr("Line monitor")), trendAction(tr("Trend…")),
       findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")),
-      portsAction(tr("Ports…")), historyAction(tr("Test history…")), echo(*this, txtTX, txtRX),
+      portsAction(tr("Ports…")), historyAction(tr("Test history…")),
+      stationAction(tr("Station…")), echo(*this, txtTX, txtRX),
       historyLink(std::make_unique<HistoryLink>())
 {
     buildLayout();
@@ -66,6 +68,7 @@ void frmMain::connectHandlers()
     connect(&selfTestAction, &QAction::triggered, this, &frmMain::showSelfTest);
     connect(&portsAction, &QAction::triggered, this, &frmMain::showPorts);
     connect(&historyAction, &QAction::triggered, this, &frmMain::showHistory);
+    connect(&stationAction, &QAction::triggered, this, &frmMain::showStation);
     connect(&session.tap(), &LineTap::transactionEnded, this, [this](const line::Transaction &t) {
         showLinkStatus(t);
         if (session.arbiter().holder())

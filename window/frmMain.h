@@ -26,6 +26,7 @@ class LineSession;
 class MonitorWindow;
 class TrendWindow;
 class SerialComm;
+class StationWindow;
 namespace line {
 struct Transaction;
 }
@@ -64,6 +65,7 @@ public:
     void showPorts();
     void showHistory();
     void showTrend();
+    void showStation();
     // The tester's history, made ready on first use.
     HistoryLink &history() { return *historyLink; }
 
@@ -131,7 +133,7 @@ private:
     QTimer pollTimer;
 
     QAction monitorAction, trendAction, findModuleAction, selfTestAction, portsAction,
-        historyAction;
+        historyAction, stationAction;
     WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
@@ -139,5 +141,6 @@ private:
     std::unique_ptr<TrendWindow> trendWindow;
     std::unique_ptr<HistoryLink> historyLink;
     std::unique_ptr<HistoryWindow> historyWindow;
+    std::unique_ptr<StationWindow> stationWindow;
     SelfTestDialog::Memory selfTestMemory; // kept until the program closes
 };
