@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "CommandLineHelp.h"
+#include "PortMap.h"
 #include "PortTarget.h"
 #include "Scan.h"
 #include "SelfTestResult.h"
@@ -50,7 +51,8 @@ constexpr OptionRow Options[] = {
      "one ends; appends when FILE exists."},
     {Option::Scan, nullptr, "scan", nullptr, Mode::Scan, 0, "Finds modules, without a window."},
     {Option::Port, nullptr, "port", "N", NoMode, InScan | InSelfTest,
-     "The COM port to scan or test (default 1), or tcp://HOST:PORT."},
+     "The COM port to scan or test (default 1), or tcp://HOST:PORT; for --self-test also a "
+     "list, 1,2,tcp://HOST:PORT, to test a module on each at once."},
     {Option::AllPorts, nullptr, "all-ports", nullptr, NoMode, InScan,
      "Scans every COM port present."},
     {Option::First, nullptr, "first", "A", NoMode, InScan,
@@ -59,15 +61,19 @@ constexpr OptionRow Options[] = {
     {Option::Timeout, nullptr, "timeout", "MS", NoMode, InScan,
      "How long to wait for each reply when scanning (default 100)."},
     {Option::SelfTest, nullptr, "self-test", nullptr, Mode::SelfTest, 0,
-     "Tests one module without a window: the link and relay steps, and the inputs on a fixture."},
+     "Tests one module, or one on each --port at once, without a window: the link and relay "
+     "steps, and the inputs on a fixture."},
     {Option::Address, nullptr, "address", "A", NoMode, InSelfTest,
      "The module's address for --self-test (default 1)."},
     {Option::Report, nullptr, "report", "FILE.json", NoMode, InSelfTest,
-     "Writes the self-test report as JSON to FILE."},
+     "Writes the self-test report as JSON to FILE; with several ports, FILE is a folder that "
+     "gets one per module."},
     {Option::Html, nullptr, "html", "FILE.html", NoMode, InSelfTest,
-     "Writes the self-test report as HTML to FILE."},
+     "Writes the self-test report as HTML to FILE; with several ports, FILE is a folder that "
+     "gets one per module."},
     {Option::Serial, nullptr, "serial", "TEXT", NoMode, InSelfTest | InHistory | InYield,
-     "The module's serial number, for the report."},
+     "The module's serial number, for the report; with several ports, one for each, in "
+     "--port's order."},
     {Option::Operator, nullptr, "operator", "TEXT", NoMode, InSelfTest | InHistory | InYield,
      "Who runs the test, for the report."},
     {Option::Station, nullptr, "station", "NAME", NoMode,
@@ -241,6 +247,11 @@ QString CommandLine::choices()
     return listed(names, QStringLiteral("or"));
 }
 
+QString CommandLine::optionName(Option option)
+{
+    return longName(rowOf(option));
+}
+
 bool CommandLine::isSet(Option option) const
 {
     return parser.isSet(QString::fromLatin1(rowOf(option).name));
@@ -276,8 +287,14 @@ int CommandLine::number(Option option, int fallback, int lowest, int highest)
 {
     if (!isSet(option))
         return fallback;
+    return numberFrom(option, value(option), fallback, lowest, highest);
+}
+
+int CommandLine::numberFrom(Option option, const QString &text, int fallback, int lowest,
+                            int highest)
+{
     bool ok = false;
-    const int given = value(option).toInt(&ok);
+    const int given = text.toInt(&ok);
     if (!ok || given < lowest || given > highest) {
         fail(QStringLiteral("%1 takes a number from %2 to %3.")
                  .arg(longName(rowOf(option)))
@@ -288,20 +305,32 @@ int CommandLine::number(Option option, int fallback, int lowest, int highest)
     return given;
 }
 
-void CommandLine::readPort(int *numberOut, QString *text)
+// A COM number or a server written out, as --port gives one; false when it is neither.
+bool CommandLine::portFrom(const QString &text, int *numberOut, QString *textOut)
 {
-    const QString given = value(Option::Port).trimmed();
+    const QString given = text.trimmed();
     if (given.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
         PortTarget target;
         QString why;
-        if (!PortTarget::parse(given, &target, &why))
+        const bool ok = PortTarget::parse(given, &target, &why);
+        if (!ok)
             fail(QStringLiteral("--port: %1.").arg(why));
         *numberOut = 0;
-        *text = target.text();
-        return;
+        *textOut = target.text();
+        return ok;
     }
-    *numberOut = number(Option::Port, *numberOut, 1, 50);
-    *text = QString::number(*numberOut);
+    const int number = numberFrom(Option::Port, given, -1, 1, PortMap::LastPort);
+    if (number < 0)
+        return false;
+    *numberOut = number;
+    *textOut = QString::number(number);
+    return true;
+}
+
+void CommandLine::readPort(int *numberOut, QString *text)
+{
+    if (isSet(Option::Port))
+        portFrom(value(Option::Port), numberOut, text);
 }
 
 void CommandLine::readWindow()
@@ -342,7 +371,10 @@ void CommandLine::readSelfTest()
     chosen = Mode::SelfTest;
     refuseOptionsOutside(chosen);
     SelfTest &t = selfTestOptions;
-    readPort(&t.port, &t.portText);
+    if (value(Option::Port).contains(QLatin1Char(',')))
+        readStation();
+    else
+        readPort(&t.port, &t.portText);
     t.address = number(Option::Address, t.address, 1, 247);
     t.jsonReport = value(Option::Report);
     t.htmlReport = value(Option::Html);

@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <vector>
+
 // What the tester is asked to do on its command line. Without arguments it
 // opens its window, as it always has.
 class CommandLine {
@@ -32,6 +34,14 @@ public:
         bool keep = true;
         bool broadcastAll = false;
         QString fixture; // the loopback fixture's file; empty: none, the inputs are not tested
+        // With several ports (--port 1,2,tcp://HOST:PORT), a slot each, in the list's order,
+        // each with its serial number from --serial's list; then --report and --html name
+        // folders. Empty with one port, which `port`, `portText` and `serial` hold.
+        struct Slot {
+            int port = 0; // 0 for a server
+            QString portText, serial;
+        };
+        std::vector<Slot> stationSlots;
     };
     // --history, --yield and --sync: which runs, and which database (empty: the history
     // settings' server, else the local file).
@@ -102,8 +112,12 @@ private:
     std::optional<QDate> readDate(Option option);
     void refuseOptionsOutside(Mode mode);
     int number(Option option, int fallback, int lowest, int highest);
+    int numberFrom(Option option, const QString &text, int fallback, int lowest, int highest);
     void readPort(int *number, QString *text);
+    bool portFrom(const QString &given, int *number, QString *text);
+    void readStation();
     void fail(const QString &text);
+    static QString optionName(Option option); // "--port"
     bool isSet(Option option) const;
     QString value(Option option) const;
 

@@ -37,6 +37,14 @@ not tested. A fixture file it refuses is named with its line and reason, and
 nothing is sent. Every run is kept in the
 test history, whatever its outcome, unless --no-history is given.
 
+--self-test --port 1,2,3,4 --serial A,B,C,D tests a module on each port at
+once, each on a line of its own; --address and --fixture apply to all. A
+port that cannot be opened, or is lost, ends its own slot as ERROR. A line
+for each slot as it ends ("COM 3  C  FAIL  input 2 does not follow relay
+2 ..."), then a summary; --report and --html name folders, with a file for
+each slot named after its serial number and time. Each run is kept in the
+history with its slot.
+
 --history prints the kept runs as CSV (started, serial, operator, station,
 outcome, failed, id, slot: the port of the station slot a run was tested
 in), newest first; --yield prints the yield per day of the same runs;
@@ -87,8 +95,8 @@ History:
   The runs are kept in %1
   (the window and rzm530-cli share it). With a history server, given by
   --db or in the history window's settings, each run goes up to it as well:
-  the window's in the background, --self-test's alone, waited for at most
-  %2 s after its verdict. A run the server cannot take waits in that file
+  the window's in the background, --self-test's own runs alone, waited for
+  at most %2 s after the last verdict. A run the server cannot take waits in that file
   for --sync or the window to send it; --history and --yield read the server
   and say how many runs wait. In their CSV a field that begins with =, +, -,
   @, a tab or a carriage return gets a leading ', so that a spreadsheet
@@ -110,15 +118,16 @@ QString exitStatusHelp(CommandLine::Program program)
     const std::pair<int, QString> meanings[] = {
         {exitStatus::Done,
          QString(tester ? "The window was closed, or ended by Ctrl+C, SIGTERM or SIGHUP; " : "") +
-             "--scan found a module; --self-test ended in PASS; --history or --yield printed "
-             "the runs; --sync left no run waiting."},
+             "--scan found a module; --self-test ended in PASS (on several ports: every slot "
+             "did); --history or --yield printed the runs; --sync left no run waiting."},
         {exitStatus::Fail, "--scan scanned every port and no module answered; --self-test ended "
-                           "in FAIL."},
+                           "in FAIL (on several ports: a slot did, and none ended in ERROR)."},
         {exitStatus::Error,
          QString("A mistake on the command line") + (tester ? "" : ", or no mode asked for") +
              ", told on standard error" + (tester ? "; the file of --log cannot be written" : "") +
              "; --scan found no module and a port could not be opened or was lost; --self-test "
-             "ended in ERROR (no port, the port lost, no module answering, a Modbus TCP server "
+             "(on several ports: any slot) ended in ERROR (no port, the port lost, no module "
+             "answering, a Modbus TCP server "
              "where RTU over TCP was meant, a report that cannot be written, a fixture file "
              "refused), or neither the local file nor the history server took its run; --history "
              "or --yield cannot open "
@@ -135,7 +144,7 @@ QString exitStatusHelp(CommandLine::Program program)
                                  "are named, and every other run went up."},
         {exitStatus::Interrupted,
          "Ctrl+C, SIGTERM or SIGHUP ended --scan, --sync (the rest waits) or --self-test "
-         "(after every relay was switched off, its run kept as ABORTED)."},
+         "(after every relay was switched off, each slot's run kept as ABORTED)."},
     };
     QString text = QStringLiteral("\nExit status:\n");
     for (const auto &[code, meaning] : meanings)

@@ -7,6 +7,7 @@
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
 #include "ServerWait.h"
+#include "StationCommand.h"
 #include "Version.h"
 
 #include <QCoreApplication>
@@ -71,7 +72,9 @@ int runConsole(int argc, char *argv[], const CommandLine &commandLine)
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:
-        return ranToItsEnd(runSelfTest(commandLine.selfTest()));
+        return ranToItsEnd(commandLine.selfTest().stationSlots.empty()
+                               ? runSelfTest(commandLine.selfTest())
+                               : runStation(commandLine.selfTest()));
     case CommandLine::Mode::History:
     case CommandLine::Mode::Yield:
     case CommandLine::Mode::Sync:

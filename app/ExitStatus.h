@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SelfTestResult.h"
+
 // The exit codes of both programs, each said once; --help lists what each means.
 namespace exitStatus {
 enum : int {
@@ -11,4 +13,22 @@ enum : int {
     Unreadable = 5,    // --sync: some runs cannot be read from the local file
     Interrupted = 130, // Ctrl+C, SIGTERM or SIGHUP: 128 + SIGINT, as shells report it
 };
+} // namespace exitStatus
+
+namespace exitStatus {
+// A self-test's outcome as its exit code; of several slots, the greatest of theirs.
+constexpr int of(line::Outcome outcome)
+{
+    switch (outcome) {
+    case line::Outcome::Pass:
+        return Done;
+    case line::Outcome::Fail:
+        return Fail;
+    case line::Outcome::Error:
+        return Error;
+    case line::Outcome::Aborted:
+        return Interrupted; // nothing else aborts a run without an operator
+    }
+    return Error;
+}
 } // namespace exitStatus

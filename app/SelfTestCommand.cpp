@@ -22,21 +22,6 @@
 
 namespace {
 
-int exitCode(line::Outcome outcome)
-{
-    switch (outcome) {
-    case line::Outcome::Pass:
-        return exitStatus::Done;
-    case line::Outcome::Fail:
-        return exitStatus::Fail;
-    case line::Outcome::Error:
-        return exitStatus::Error;
-    case line::Outcome::Aborted:
-        return exitStatus::Interrupted; // nothing else aborts a run without an operator
-    }
-    return exitStatus::Error;
-}
-
 QString printedVerdict(const line::SelfTestReport &report)
 {
     return QString::fromStdString(line::verdictLine(report));
@@ -106,7 +91,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
     bool cancelled = false;
     QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
         if (!std::exchange(cancelled, true))
-            test.cancel("interrupted by a signal");
+            test.cancel(SignalReason);
         else if (!QuitOnSignal::isHangUp(signal))
             QCoreApplication::exit(exitStatus::Interrupted);
     });
@@ -134,10 +119,7 @@ int runSelfTest(const CommandLine::SelfTest &options)
     const line::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
     if (const int code = QCoreApplication::exec(); code == exitStatus::Interrupted) {
-        line::SelfTestReport report = test.test().report();
-        report.outcome = line::Outcome::Aborted;
-        report.verdict = line::Overall::Cancelled;
-        report.reason = "interrupted twice: stopped at once";
+        const line::SelfTestReport report = stoppedAtOnce(test.test().report());
         out << printedVerdict(report) << Qt::endl;
         return keepRun(options, report, header, test.wallClock(), interrupt).value_or(code);
     }
@@ -160,5 +142,5 @@ int runSelfTest(const CommandLine::SelfTest &options)
             << Qt::endl;
         return notKept.value_or(exitStatus::Error);
     }
-    return notKept.value_or(exitCode(report.outcome));
+    return notKept.value_or(exitStatus::of(report.outcome));
 }

@@ -55,6 +55,26 @@ const struct {
     {"an outcome that is none", "--history --outcome passed", 2, "--outcome takes"},
     {"a server without a port", "--self-test --port tcp://192.0.2.10", 2,
      "--port: tcp://192.0.2.10 has no port"},
+    // Several ports: the lists are refused whole before any port is opened.
+    {"ports without serials", "--self-test --port 1,2", 2,
+     "--serial is needed with several ports: a serial number for each, in --port's order."},
+    {"too few serials", "--self-test --port 1,2,3 --serial A,B", 2,
+     "--serial names 2 serial numbers for 3 ports."},
+    {"too many serials", "--self-test --port 1,2 --serial A,B,C", 2,
+     "--serial names 3 serial numbers for 2 ports."},
+    {"a port twice", "--self-test --port 3,tcp://192.0.2.10:4001,03 --serial A,B,C", 2,
+     "--port names COM 3 twice."},
+    {"a server twice", "--self-test --port tcp://db:4001,1,TCP://DB:4001 --serial A,B,C", 2,
+     "--port names tcp://DB:4001 twice."},
+    {"a serial twice", "--self-test --port 1,2,3 --serial A,B,A", 2, "--serial names A twice."},
+    {"an empty port", "--self-test --port 1,,2 --serial A,B,C", 2,
+     "--port: item 2 of the list is empty."},
+    {"an empty serial", "--self-test --port 1,2 --serial A,", 2,
+     "--serial: item 2 of the list is empty."},
+    {"a port beyond the numbers", "--self-test --port 1,51 --serial A,B", 2,
+     "--port takes a number from 1 to 50."},
+    {"a file for the reports' folder", "--self-test --port 1,2 --serial A,B --html PROGRAM", 2,
+     "--html names a folder with several ports: "},
 };
 
 } // namespace
@@ -113,7 +133,8 @@ private slots:
         const auto &[name, arguments, exitCode, says] = fetchCase(ConsoleCases);
         // The console program and the window program's console modes are one code.
         for (const char *program : {RZM530_CLI_PATH, RZM530_TESTER_PATH}) {
-            const Run result = run(program, words(arguments));
+            const Run result =
+                run(program, words(arguments).replaceInStrings("PROGRAM", RZM530_CLI_PATH));
             QCOMPARE(result.exitCode, exitCode);
             const QString &text = exitCode == 0 ? result.out : result.err;
             QVERIFY2(text.contains(says) && !text.contains("s3cret"),
@@ -127,8 +148,8 @@ private slots:
         const Run result = run(RZM530_CLI_PATH, {});
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.startsWith("rzm530-cli: say what to do"), qPrintable(result.err));
-        for (const auto &[program, window] : {std::pair{RZM530_TESTER_PATH, true},
-                                              std::pair{RZM530_CLI_PATH, false}}) {
+        for (const auto &[program, window] :
+             {std::pair{RZM530_TESTER_PATH, true}, std::pair{RZM530_CLI_PATH, false}}) {
             const QString help = run(program, {"--help"}).out;
             QCOMPARE(help.contains("opens its window"), window);
             QCOMPARE(help.contains("--log"), window);

@@ -69,8 +69,8 @@ class KeptRunsServerTest : public QObject {
 private slots:
     void initTestCase() { pg.find(); }
 
-    // Two runs wait for a shared server that is down: a run for another server, or for the
-    // shared one back, sends only itself; --sync sends what waits to its own server alone.
+    // Two runs wait for a shared server that is down: a run for another server, or a station's
+    // for the shared one back, sends only itself; --sync sends what waits to its own server alone.
     void eachRunGoesToItsOwnServer()
     {
         QTemporaryDir home;
@@ -81,10 +81,13 @@ private slots:
         QCOMPARE(cli(home, {"--sync", "--db", scratch}).exitCode, 0);
         QCOMPARE(serverRuns(scratch), 1);
         QVERIFY(pg.run("postgres", {"CREATE DATABASE h_shared"}));
-        QCOMPARE(cli(home, {"--self-test", "--port", "7", "--db", shared}).exitCode, 2);
-        QCOMPARE(serverRuns(shared), 1); // what waits is --sync's
+        // A station's runs go up together, and only they: what waits is --sync's.
+        QCOMPARE(
+            cli(home, {"--self-test", "--port", "7,8", "--serial", "A,B", "--db", shared}).exitCode,
+            2);
+        QCOMPARE(serverRuns(shared), 2);
         QVERIFY(cli(home, {"--sync", "--db", shared}).err.contains("2 runs uploaded, 0 waiting"));
-        QCOMPARE(serverRuns(shared), 3);
+        QCOMPARE(serverRuns(shared), 4);
     }
 
     void serverWaitsAreBounded_data() { addCaseRows(BoundedCases); }

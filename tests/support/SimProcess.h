@@ -24,6 +24,13 @@ public:
         process.start(QStringLiteral(RZM530_SIM_PATH),
                       QStringList{"--headless", "--dir", dir.path()} + options);
     }
+    // One of several side by side: its line is COM `com` in `lines`, the folder they share and
+    // COM numbers name while it lives (its own --dir is overridden: the last one given wins).
+    SimProcess(const QTemporaryDir &lines, int com, const QStringList &options)
+        : SimProcess(QStringList{"--dir", lines.path(), "--com", QString::number(com)} + options)
+    {
+        qputenv(ComPortNames::DirVariable, lines.path().toLocal8Bit());
+    }
     ~SimProcess()
     {
         process.terminate(); // lets it remove its link; QProcess kills it if it lingers
