@@ -19,23 +19,8 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 # Nothing the runs keep reaches the user's own history or settings.
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 
-settle_ms=50
-cat >"$work/fixture.ini" <<EOF
-[fixture]
-name=loopback-1
-settle_ms=$settle_ms
-
-[digital]
-1=1
-2=2
-3=3
-4=4
-
-[analog]
-1=5,200-300,700-800
-2=6,200-300,700-800
-3=7,200-300,700-800
-EOF
+cp "$root/bench/lib/loopback-fixture.ini" "$work/fixture.ini"
+settle_ms=$(sed -n 's/^settle_ms=//p' "$work/fixture.ini")
 # Wired inputs, and the input steps that have any: the digital one and the analog one.
 wired=$(grep -cE '^[0-9]+=' "$work/fixture.ini")
 settles=$((2 * wired + 2))

@@ -25,7 +25,7 @@ QString commandOf(const FaultRow &row)
 
 } // namespace
 
-// In the README's order; the wiring faults, inside the module, come last.
+// In the documented table's order (docs/simulator.md); the wiring faults, inside the module, come last.
 const std::array<FaultRow, 15> FaultTable{{
     {"reply late", "late", "late", "MS", &Faults::lateMs, 60000, OnConsole::Same,
      "every reply MS later"},

@@ -8,7 +8,7 @@
 #include <variant>
 
 // The one list of the simulator's faults. Each row is a command-line option, a
-// console command, a line of --help and a row of the README's table
+// console command, a line of --help and a row of the table in docs/simulator.md
 // (--list-faults prints it); what a fault does is coded where it acts: on a
 // reply's bytes (Faults.cpp), on its timing (LineBridge.cpp) or inside the
 // module (SimulatedModule.cpp). A new fault is a row here, its switch in

@@ -16,6 +16,30 @@
 # open on descriptor 3, so that `echo COMMAND >&3` reaches its console;
 # otherwise it reads nothing. stop_sim ends it and waits, so that the next
 # start_sim finds the line free.
+#
+# A station's lines, one module on each:
+#
+#   start_sims N [rzm530-sim options...]
+#   ...
+#   stop_sims
+#
+# starts N simulators with the same options, the n-th on COM n in $work/line,
+# its output in $work/sim-COMn.out, reading nothing; sets sims, their process ids.
+
+# Waits for the ready line in the file named first from the process whose id is second; the
+# rest is the command, for the complaint if it never comes.
+await_sim_ready() {
+    local out=$1 pid=$2 _
+    shift 2
+    for _ in $(seq 100); do
+        grep -q '^ready' "$out" 2>/dev/null && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    echo "$(basename "$0"): the simulator did not start ($*)" >&2
+    cat "$out" >&2 2>/dev/null || true
+    exit 1
+}
 
 start_sim() {
     local console=
@@ -35,22 +59,34 @@ start_sim() {
         sim=$!
     fi
     export RZM530_COM_DIR="$work/line"
-    sim_server=
-    local _
-    for _ in $(seq 100); do
-        if grep -q '^ready' "$work/sim.out" 2>/dev/null; then
-            sim_server="$(grep -o 'tcp://[^ ]*' "$work/sim.out" | head -n 1 || true)"
-            return 0
-        fi
-        kill -0 "$sim" 2>/dev/null || break
-        sleep 0.05
-    done
-    echo "$(basename "$0"): the simulator did not start (rzm530-sim --headless --dir $work/line $*)" >&2
-    cat "$work/sim.out" >&2 2>/dev/null || true
-    exit 1
+    await_sim_ready "$work/sim.out" "$sim" rzm530-sim --headless --dir "$work/line" "$@"
+    sim_server="$(grep -o 'tcp://[^ ]*' "$work/sim.out" | head -n 1 || true)"
 }
 
 stop_sim() {
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true
+}
+
+start_sims() {
+    local count=$1 n
+    shift
+    sims=()
+    for n in $(seq "$count"); do
+        rm -f "$work/sim-COM$n.out"
+        "$bin/rzm530-sim" --headless --dir "$work/line" --com "$n" "$@" \
+            </dev/null >"$work/sim-COM$n.out" &
+        sims+=($!)
+    done
+    export RZM530_COM_DIR="$work/line"
+    for n in $(seq "$count"); do
+        await_sim_ready "$work/sim-COM$n.out" "${sims[n - 1]}" \
+            rzm530-sim --headless --dir "$work/line" --com "$n" "$@"
+    done
+}
+
+stop_sims() {
+    local pid
+    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${sims[@]}"; do wait "$pid" 2>/dev/null || true; done
 }
