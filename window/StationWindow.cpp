@@ -9,6 +9,7 @@
 #include "StationTile.h"
 #include "StepSummary.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -68,7 +70,11 @@ StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent
         setTabOrder(&bays[i - 1].tile->serialField(), &bays[i].tile->serialField());
 }
 
-StationWindow::~StationWindow() = default;
+StationWindow::~StationWindow()
+{
+    if (flashTimeBefore)
+        QApplication::setCursorFlashTime(*flashTimeBefore);
+}
 
 std::optional<line::Station> StationWindow::readStation(const QString &path, QString *refusal)
 {
@@ -173,6 +179,22 @@ void StationWindow::finish(std::size_t at)
         bay.tile->serialField().setFocus();
     if (closing && !running())
         QTimer::singleShot(0, this, &QWidget::close);
+}
+
+// While the station is the active window its caret stands still: a blinking one wakes the
+// program six times a second for as long as the station waits for its next module, and a
+// scanner needs no blink to find its field. Other windows blink as they always have.
+void StationWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow() && !flashTimeBefore) {
+            flashTimeBefore = QApplication::cursorFlashTime();
+            QApplication::setCursorFlashTime(0);
+        } else if (!isActiveWindow() && flashTimeBefore) {
+            QApplication::setCursorFlashTime(*std::exchange(flashTimeBefore, std::nullopt));
+        }
+    }
+    QWidget::changeEvent(event);
 }
 
 void StationWindow::closeEvent(QCloseEvent *event)

@@ -40,6 +40,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -57,4 +58,5 @@ private:
     QLabel heading, status;
     std::vector<Bay> bays;
     bool shownBefore = false, closing = false;
+    std::optional<int> flashTimeBefore; // while the caret stands still
 };
