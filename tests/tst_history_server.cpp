@@ -30,7 +30,7 @@ namespace {
 const line::WallTime Monday{1796652201s};
 const QString Password = "s3cret-word";
 const QString NoServer = "postgresql://qa@127.0.0.1:1/history";
-// The version testers before the slot record on a server, and the most the first of them accepts.
+// The version testers before the slot record on a server; the first of them accepts no other.
 const int EarlierTestersVersion = 1;
 // A run as testers before the slot insert it, naming their columns.
 const QString EarlierInsert =
@@ -149,7 +149,8 @@ private slots:
     }
 
     // A station's role may read and insert but not create tables (PostgreSQL 15's public
-    // schema): it opens a history made already; a read it is refused is said, not empty.
+    // schema): it opens a history brought up to date already, slot and all; a read it is
+    // refused is said, not empty.
     void aStationsRoleNeitherMigratesNorMistakesARefusal()
     {
         QVERIFY(earlierServer());
