@@ -20,6 +20,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <array>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -29,6 +30,13 @@ namespace {
 const line::WallTime Monday{1796652201s};
 const QString Password = "s3cret-word";
 const QString NoServer = "postgresql://qa@127.0.0.1:1/history";
+// The version testers before the slot record on a server; the first of them accepts no other.
+const int EarlierTestersVersion = 1;
+// A run as testers before the slot insert it, naming their columns.
+const QString EarlierInsert =
+    "INSERT INTO runs (id, serial, operator, station, tester, com, device, address, started, "
+    "finished, outcome, failed) VALUES ('e1', 'SN-E', 'Ann', 'bench 0', 'RZM-530 Tester 1.0', "
+    "3, '/dev/ttyUSB0', 17, '2026-12-07T14:03:21.000Z', '2026-12-07T14:03:22.000Z', 'pass', '')";
 
 } // namespace
 
@@ -45,6 +53,35 @@ class HistoryServerTest : public QObject {
         if (!db)
             qWarning() << error;
         return db;
+    }
+
+    QString database() const { return url.section('/', -1); }
+
+    // The server as testers before the slot leave it: made, without the column, at their version.
+    bool earlierServer()
+    {
+        return openServer() &&
+               pg.run(
+                   database(),
+                   {"ALTER TABLE runs DROP COLUMN slot",
+                    QString("UPDATE schema_version SET version = %1").arg(EarlierTestersVersion)});
+    }
+
+    // The server's recorded version and whether runs have a slot, as its owner sees them.
+    QPair<int, bool> versionAndSlot()
+    {
+        QPair<int, bool> seen{-1, false};
+        {
+            QSqlDatabase db = pg.owner("seen", database());
+            QSqlQuery query(db);
+            if (db.open() && query.exec("SELECT version FROM schema_version") && query.next())
+                seen.first = query.value(0).toInt();
+            seen.second = query.exec("SELECT count(*) FROM information_schema.columns WHERE "
+                                     "table_name = 'runs' AND column_name = 'slot'") &&
+                          query.next() && query.value(0).toInt() == 1;
+        }
+        QSqlDatabase::removeDatabase("seen");
+        return seen;
     }
 
     // Waits for the upload that keeping a run started; its outcome.
@@ -112,11 +149,13 @@ private slots:
     }
 
     // A station's role may read and insert but not create tables (PostgreSQL 15's public
-    // schema): it opens a history made already; a read it is refused is said, not empty.
+    // schema): it opens a history brought up to date already, slot and all; a read it is
+    // refused is said, not empty.
     void aStationsRoleNeitherMigratesNorMistakesARefusal()
     {
-        QVERIFY(openServer()); // made by the owner
-        const QString database = url.section('/', -1);
+        QVERIFY(earlierServer());
+        QVERIFY(openServer()); // brought up to date by the owner
+        const QString database = this->database();
         QVERIFY(pg.run(database, {"DROP ROLE IF EXISTS station", "CREATE ROLE station LOGIN",
                                   "REVOKE CREATE ON SCHEMA public FROM PUBLIC",
                                   "GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO station",
@@ -129,8 +168,70 @@ private slots:
         QVERIFY2(db, qPrintable(error));
         QCOMPARE(db->count({}), 0);
         QVERIFY(db->lastError().isEmpty());
+        line::RunRecord run = historyRun("s1", "SN-1", Monday);
+        run.slot = "COM 3";
+        QVERIFY2(db->store(run, &error), qPrintable(error));
+        QCOMPARE(db->runs({}, 1, 0).at(0).slot, "COM 3");
         QVERIFY(!db->reportJson("r1"));
         QVERIFY2(db->lastError().contains("permission denied"), qPrintable(db->lastError()));
+    }
+
+    // The slot's column is added to a server without raising the version it records, so that
+    // stations not yet updated go on using it; two stations bringing it up at once take turns,
+    // the second finding the column there, and a third opens it as it is.
+    void stationsNotYetUpdatedKeepTheServer_data()
+    {
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("made by this tester") << false;
+        QTest::newRow("left by an earlier tester") << true;
+    }
+    void stationsNotYetUpdatedKeepTheServer()
+    {
+        QFETCH(bool, earlier);
+        if (earlier) {
+            QVERIFY(earlierServer());
+            QCOMPARE(versionAndSlot(), qMakePair(EarlierTestersVersion, false));
+        }
+        QSqlDatabase locker = pg.owner("locker", database());
+        QSqlQuery lock(locker);
+        // The migrations' own lock, held until both stations wait for it.
+        QVERIFY(locker.open() && lock.exec("BEGIN") &&
+                lock.exec("SELECT pg_advisory_xact_lock(530530)"));
+        std::array<QString, 2> said{"not opened", "not opened"};
+        const auto station = [&](QString *says) {
+            QString error;
+            const auto db = HistoryDb::openServer(*ServerUrl::parse(url, &error), &error);
+            *says = db ? QString() : error;
+        };
+        std::thread first(station, &said[0]), second(station, &said[1]);
+        QElapsedTimer took;
+        took.start();
+        bool bothWait = false;
+        while (!bothWait && took.elapsed() < 2000)
+            bothWait = lock.exec("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' "
+                                 "AND NOT granted") &&
+                       lock.next() && lock.value(0).toInt() == 2;
+        lock.exec("COMMIT");
+        first.join();
+        second.join();
+        lock = QSqlQuery();
+        locker = QSqlDatabase();
+        QSqlDatabase::removeDatabase("locker");
+        QVERIFY(bothWait);
+        QVERIFY2(said[0].isEmpty() && said[1].isEmpty(), qPrintable(said[0] + " / " + said[1]));
+
+        const auto db = openServer();
+        QVERIFY(db);
+        QCOMPARE(versionAndSlot(), qMakePair(EarlierTestersVersion, true));
+        QVERIFY(pg.run(database(), {EarlierInsert}));
+        line::RunRecord run = historyRun("n1", "SN-N", Monday + 1s);
+        run.slot = "tcp://127.0.0.1:4001";
+        QString error;
+        QVERIFY2(db->store(run, &error), qPrintable(error));
+        QCOMPARE(describeRun(*db->load("n1")), describeRun(run));
+        const std::vector<RunRow> rows = db->runs({}, 10, 0);
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[1].id + "|" + rows[1].slot, "e1|");
     }
 
     void twoStationsWriteAtOnce()
