@@ -136,7 +136,8 @@ private slots:
                         QVERIFY(sim->command("fault late 300", "ok"));
                 ::kill(pid_t(station.processId()), SIGTERM);
                 if (c.event == Event::SignalTwice) {
-                    QVERIFY(QTest::qWaitFor([&] { return !pending(station.processId(), SIGTERM); }));
+                    QVERIFY(
+                        QTest::qWaitFor([&] { return !pending(station.processId(), SIGTERM); }));
                     ::kill(pid_t(station.processId()), SIGTERM);
                 }
             }
@@ -148,13 +149,11 @@ private slots:
         QCOMPARE(said.size(), c.says.size() + 1); // and the summary
         QStringList counts;
         for (const QString outcome : {"PASS", "FAIL", "ERROR", "ABORTED"})
-            counts << QStringLiteral("%1 %2").arg(c.says.filter("  " + outcome).size()).arg(outcome);
-        QVERIFY2(QRegularExpression(QStringLiteral("^%1 modules in \\d+\\.\\d s: %2$")
-                                        .arg(c.says.size())
-                                        .arg(counts.join(", ")))
-                     .match(said.last())
-                     .hasMatch(),
-                 qPrintable(said.last()));
+            counts
+                << QStringLiteral("%1 %2").arg(c.says.filter("  " + outcome).size()).arg(outcome);
+        QCOMPARE(said.last().section(" in ", 0, 0),
+                 QStringLiteral("%1 modules").arg(c.says.size()));
+        QCOMPARE(said.last().section(": ", 1), counts.join(", "));
         for (const QString &start : c.says) // whole, when each slot reached its verdict
             QVERIFY2(c.event == Event::None ? lineStarting(said, start) == start
                                             : !lineStarting(said, start).isEmpty(),
@@ -195,7 +194,8 @@ private slots:
                 QCOMPARE(html.size(), 1);
                 const QString name = html[0].chopped(5);
                 QCOMPARE(name.endsWith("-2"), serial == "S-1");
-                QVERIFY2(QFileInfo::exists(QDir(reports).filePath(name + ".json")), qPrintable(name));
+                QVERIFY2(QFileInfo::exists(QDir(reports).filePath(name + ".json")),
+                         qPrintable(name));
             }
             for (const QString &file : earlier)
                 QCOMPARE(fileBytes(file), "earlier");
