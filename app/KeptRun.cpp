@@ -7,6 +7,7 @@
 #include "HistorySettings.h"
 #include "QuitOnSignal.h"
 #include "ServerWait.h"
+#include "SignalStop.h"
 #include "Upload.h"
 
 #include <QTextStream>
@@ -118,12 +119,4 @@ std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::Sel
     KeptRuns keeping(options);
     keeping.keep(report, header, wallClock);
     return keeping.upload(interrupt);
-}
-
-line::SelfTestReport stoppedAtOnce(line::SelfTestReport report)
-{
-    report.outcome = line::Outcome::Aborted;
-    report.verdict = line::Overall::Cancelled;
-    report.reason = "interrupted twice: stopped at once";
-    return report;
 }

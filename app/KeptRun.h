@@ -53,8 +53,3 @@ private:
 std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
                            const line::ReportHeader &header, const line::WallClock &wallClock,
                            QuitOnSignal &interrupt);
-
-// How a signal stops a console run: first every relay is switched off, with this reason; a
-// second signal stops it at once, and its report as it stands is kept as ABORTED.
-inline constexpr const char *SignalReason = "interrupted by a signal";
-line::SelfTestReport stoppedAtOnce(line::SelfTestReport report);

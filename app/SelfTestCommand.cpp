@@ -11,6 +11,7 @@
 #include "ReportHtml.h"
 #include "ReportJson.h"
 #include "SelfTestRunner.h"
+#include "SignalStop.h"
 #include "StepSummary.h"
 
 #include <QCoreApplication>
@@ -83,18 +84,9 @@ int runSelfTest(const CommandLine::SelfTest &options)
     settings.operatorPresent = false;
     settings.broadcastAll = options.broadcastAll;
     SelfTestRunner test(session, settings);
-    // Ctrl+C, SIGTERM and SIGHUP end the run as the operator's Cancel does: every relay off, a
-    // report. A second Ctrl+C or SIGTERM, for a line too slow to wait for, ends the program at
-    // once; a second SIGHUP is only the session going away again. One while the run goes to the
-    // history server ends that wait.
+    // One more signal while the run goes to the history server ends that wait.
     QuitOnSignal interrupt(false);
-    bool cancelled = false;
-    QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
-        if (!std::exchange(cancelled, true))
-            test.cancel(SignalReason);
-        else if (!QuitOnSignal::isHangUp(signal))
-            QCoreApplication::exit(exitStatus::Interrupted);
-    });
+    cancelOnSignals(interrupt, [&](const std::string &reason) { test.cancel(reason); });
 
     // Each step is printed once it is over: when the next one has begun, or at the end.
     std::size_t printed = 0;

@@ -7,6 +7,7 @@
 #include "ReportFiles.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
+#include "SignalStop.h"
 #include "SlotRun.h"
 #include "StepSummary.h"
 
@@ -142,7 +143,6 @@ int runStation(const CommandLine::SelfTest &options)
 
     // Out here, as the history server's wait below still hears signals.
     QuitOnSignal interrupt(false);
-    bool cancelled = false;
     std::vector<bool> done(runs.size(), false);
     if (!unrunReason.empty()) {
         const line::ClockReading now = line::readClocks();
@@ -150,16 +150,9 @@ int runStation(const CommandLine::SelfTest &options)
             ended(i, line::unrunReport(settings.address, line::Outcome::Error, unrunReason),
                   line::runWallClock(now, now), false);
     } else {
-        // Ctrl+C, SIGTERM and SIGHUP end every slot as the operator's Cancel does: relays off,
-        // a report each. A second Ctrl+C or SIGTERM ends the program at once; a second SIGHUP
-        // is only the session going away again.
-        QObject::connect(&interrupt, &QuitOnSignal::interrupted, [&](int signal) {
-            if (!std::exchange(cancelled, true)) {
-                for (const auto &run : runs)
-                    run->cancel(SignalReason);
-            } else if (!QuitOnSignal::isHangUp(signal)) {
-                QCoreApplication::exit(exitStatus::Interrupted);
-            }
+        cancelOnSignals(interrupt, [&](const std::string &reason) {
+            for (const auto &run : runs)
+                run->cancel(reason);
         });
         for (std::size_t i = 0; i < runs.size(); ++i) {
             SlotRun &run = *runs[i];
