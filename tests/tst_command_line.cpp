@@ -64,7 +64,7 @@ const struct {
      "--serial names 3 serial numbers for 2 ports."},
     {"a port twice", "--self-test --port 3,tcp://192.0.2.10:4001,03 --serial A,B,C", 2,
      "--port names COM 3 twice."},
-    {"a server twice", "--self-test --port tcp://db:4001,1,TCP://DB:4001 --serial A,B,C", 2,
+    {"a server twice", "--self-test --port TCP://Db:4001,1,tcp://dB:4001 --serial A,B,C", 2,
      "--port names tcp://db:4001 twice."},
     {"a serial twice", "--self-test --port 1,2,3 --serial A,B,A", 2, "--serial names A twice."},
     {"an empty port", "--self-test --port 1,,2 --serial A,B,C", 2,
