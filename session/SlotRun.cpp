@@ -10,8 +10,8 @@
 #include <algorithm>
 
 SlotRun::SlotRun(const QString &port, const line::SelfTestSettings &settings, QObject *parent)
-    : QObject(parent), given(port.trimmed()), settings(settings), comm(std::make_unique<PortComm>()),
-      session(std::make_unique<LineSession>(*comm)),
+    : QObject(parent), given(port.trimmed()), settings(settings),
+      comm(std::make_unique<PortComm>()), session(std::make_unique<LineSession>(*comm)),
       unrun(line::unrunReport(settings.address, line::Outcome::Error, "not started"))
 {
     const SlotPort named = slotPort(given.toStdString(), &notAPort);
@@ -31,7 +31,8 @@ void SlotRun::start()
         return;
     stage = Stage::Opening;
     began = line::readClocks();
-    const bool opens = !name.isEmpty() && (number ? session->openPort(number) : session->openPort(name));
+    const bool opens =
+        !name.isEmpty() && (number ? session->openPort(number) : session->openPort(name));
     if (!opens) {
         // Told from the event loop, as every other end is: whoever started it has its
         // connections in place by then.

@@ -27,8 +27,8 @@ struct Station {
         QString refusal;
         std::optional<line::Station> read;
         if (writeFile(dir.filePath("fixture.ini"), ExampleFixture) &&
-            writeFile(file, "[station]\nname=line 3\nfixture=fixture.ini\noperator=" + operatorName +
-                                "\n[slots]\n" + slotsSection))
+            writeFile(file, "[station]\nname=line 3\nfixture=fixture.ini\noperator=" +
+                                operatorName + "\n[slots]\n" + slotsSection))
             read = StationWindow::readStation(file, &refusal);
         if (read) {
             window = std::make_unique<StationWindow>(std::move(*read), keeper);
