@@ -1,10 +1,9 @@
 #include "CommandLine.h"
 
 #include "CommandLineHelp.h"
-#include "PortMap.h"
-#include "PortTarget.h"
 #include "Scan.h"
 #include "SelfTestResult.h"
+#include "SlotPort.h"
 #include "ServerUrl.h"
 
 #include <algorithm>
@@ -305,25 +304,22 @@ int CommandLine::numberFrom(Option option, const QString &text, int fallback, in
     return given;
 }
 
-// A COM number or a server written out, as --port gives one; false when it is neither.
-bool CommandLine::portFrom(const QString &text, int *numberOut, QString *textOut)
+// A COM number or a server written out, as --port gives one, and the name its slot would have
+// ("COM 3"); false, refused, when it is neither.
+bool CommandLine::portFrom(const QString &given, int *numberOut, QString *textOut,
+                           QString *nameOut)
 {
-    const QString given = text.trimmed();
-    if (given.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
-        PortTarget target;
-        QString why;
-        const bool ok = PortTarget::parse(given, &target, &why);
-        if (!ok)
-            fail(QStringLiteral("--port: %1.").arg(why));
-        *numberOut = 0;
-        *textOut = target.text();
-        return ok;
-    }
-    const int number = numberFrom(Option::Port, given, -1, 1, PortMap::LastPort);
-    if (number < 0)
+    std::string why;
+    const SlotPort port = slotPort(given.toStdString(), &why);
+    if (port.name.empty()) {
+        fail(QStringLiteral("--port: %1.").arg(QString::fromStdString(why)));
         return false;
-    *numberOut = number;
-    *textOut = QString::number(number);
+    }
+    const QString name = QString::fromStdString(port.name);
+    *numberOut = port.comNumber;
+    *textOut = port.comNumber ? QString::number(port.comNumber) : name;
+    if (nameOut)
+        *nameOut = name;
     return true;
 }
 

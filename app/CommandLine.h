@@ -114,7 +114,7 @@ private:
     int number(Option option, int fallback, int lowest, int highest);
     int numberFrom(Option option, const QString &text, int fallback, int lowest, int highest);
     void readPort(int *number, QString *text);
-    bool portFrom(const QString &given, int *number, QString *text);
+    bool portFrom(const QString &given, int *number, QString *text, QString *name = nullptr);
     void readStation();
     void fail(const QString &text);
     static QString optionName(Option option); // "--port"

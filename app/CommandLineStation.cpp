@@ -15,17 +15,17 @@ void CommandLine::readStation()
             .arg(index + 1);
     };
     std::vector<SelfTest::Slot> station;
+    QStringList names; // "COM 3" however it was written, so that no port is tested twice
     for (int i = 0; i < ports.size(); ++i) {
         SelfTest::Slot slot;
+        QString name;
         if (ports[i].trimmed().isEmpty())
             return fail(item("port", i));
-        if (!portFrom(ports[i], &slot.port, &slot.portText))
+        if (!portFrom(ports[i], &slot.port, &slot.portText, &name))
             return;
-        for (const SelfTest::Slot &before : station)
-            if (before.portText.compare(slot.portText, Qt::CaseInsensitive) == 0)
-                return fail(
-                    QStringLiteral("--port names %1 twice.")
-                        .arg(slot.port ? QStringLiteral("COM %1").arg(slot.port) : slot.portText));
+        if (names.contains(name))
+            return fail(QStringLiteral("--port names %1 twice.").arg(name));
+        names << name;
         station.push_back(slot);
     }
     if (!isSet(Option::Serial))

@@ -9,9 +9,9 @@
 #include "PortComm.h"
 #include "QuitOnSignal.h"
 #include "RunKeeper.h"
-#include "SelfTestDialog.h"
 #include "StartUp.h"
 #include "StationWindow.h"
+#include "StopThenQuit.h"
 #include "TesterFont.h"
 #include "Version.h"
 #include "frmMain.h"
@@ -41,7 +41,8 @@ int runStation(QApplication &app, const QString &path)
     // Ctrl+C, SIGTERM and SIGHUP close it as the operator would: every slot under test stops
     // with its relays off and its run kept as ABORTED, then the program ends.
     const QuitOnSignal quitOnSignal(false);
-    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, &QWidget::close);
+    StopThenQuit stopThenQuit(&QCoreApplication::quit);
+    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &stopThenQuit, &StopThenQuit::stop);
     window.show();
     return app.exec();
 }
@@ -67,23 +68,8 @@ int runWindow(int argc, char *argv[])
     // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test or a
     // station under way first switches the relays off and keeps its ABORTED reports.
     const QuitOnSignal quitOnSignal(false);
-    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, [&window] {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *station = qobject_cast<StationWindow *>(top); station && station->running()) {
-                QObject::connect(station, &StationWindow::closed, qApp, &QCoreApplication::quit,
-                                 Qt::QueuedConnection);
-                station->close();
-                return;
-            }
-        for (SelfTestDialog *test : window.findChildren<SelfTestDialog *>())
-            if (test->running()) {
-                QObject::connect(test, &QDialog::finished, qApp, &QCoreApplication::quit,
-                                 Qt::QueuedConnection);
-                test->QWidget::close();
-                return;
-            }
-        QCoreApplication::quit();
-    });
+    StopThenQuit stopThenQuit(&QCoreApplication::quit);
+    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &stopThenQuit, &StopThenQuit::stop);
     // Quitting closes the port, which ends and judges the transaction still open.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &session, &LineSession::closePort);
     std::unique_ptr<CsvLog> log;

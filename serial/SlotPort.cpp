@@ -5,16 +5,18 @@
 
 #include <algorithm>
 
-std::string slotPortName(const std::string &given, std::string *why)
+SlotPort slotPort(const std::string &given, std::string *why)
 {
     const QString text = QString::fromStdString(given).trimmed();
     if (text.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
         PortTarget target;
         QString error;
-        if (PortTarget::parse(text, &target, &error))
-            return target.text().toStdString();
-        *why = error.toStdString();
-        return {};
+        if (!PortTarget::parse(text, &target, &error)) {
+            *why = error.toStdString();
+            return {};
+        }
+        target.host = target.host.toLower(); // host names and IPv6 digits know no case
+        return {0, target.text().toStdString()};
     }
     bool ok = false;
     const int number = text.toInt(&ok);
@@ -22,7 +24,7 @@ std::string slotPortName(const std::string &given, std::string *why)
         return c >= QLatin1Char('0') && c <= QLatin1Char('9');
     });
     if (digits && ok && number >= PortMap::FirstPort && number <= PortMap::LastPort)
-        return QStringLiteral("COM %1").arg(number).toStdString();
+        return {number, QStringLiteral("COM %1").arg(number).toStdString()};
     *why = QStringLiteral("\"%1\" is neither a COM number (%2-%3) nor tcp://HOST:PORT")
                .arg(text)
                .arg(PortMap::FirstPort)

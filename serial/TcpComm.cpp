@@ -131,7 +131,8 @@ void TcpComm::letGo()
     if (socket) {
         socket->disconnect(this);
         socket->abort();
-        socket.reset();
+        // Later: this may be inside one of the socket's own signals.
+        socket.release()->deleteLater();
     }
 }
 

@@ -34,10 +34,6 @@ public:
 
 private:
     enum class State { Closed, Connecting, Open };
-    struct LaterDeleter {
-        // A socket may be let go inside one of its own signals.
-        void operator()(QObject *object) const { object->deleteLater(); }
-    };
 
     void onConnected();
     void onError(QAbstractSocket::SocketError error);
@@ -46,7 +42,7 @@ private:
     void fail(const QString &reason);
     void lose(const QString &reason);
 
-    std::unique_ptr<QTcpSocket, LaterDeleter> socket;
+    std::unique_ptr<QTcpSocket> socket; // let go later: see letGo()
     QTimer connectTimer;
     State state = State::Closed;
     QString host;

@@ -3,16 +3,20 @@
 #include "LineSession.h"
 #include "PortComm.h"
 #include "SelfTestRunner.h"
+#include "SlotPort.h"
 
 #include <QTimer>
 
 #include <algorithm>
 
 SlotRun::SlotRun(const QString &port, const line::SelfTestSettings &settings, QObject *parent)
-    : QObject(parent), port(port.trimmed()), settings(settings), comm(std::make_unique<PortComm>()),
-      session(std::make_unique<LineSession>(*comm)),
+    : QObject(parent), given(port.trimmed()), settings(settings),
+      comm(std::make_unique<PortComm>()), session(std::make_unique<LineSession>(*comm)),
       unrun(line::unrunReport(settings.address, line::Outcome::Error, "not started"))
 {
+    const SlotPort named = slotPort(given.toStdString(), &notAPort);
+    name = QString::fromStdString(named.name);
+    number = named.comNumber;
     connect(session.get(), &LineSession::portOpened, this, &SlotRun::opened);
     connect(session.get(), &LineSession::portOpenFailed, this, [this](const QString &why) {
         endUnrun(line::Outcome::Error, "the port cannot be opened: " + why.toStdString());
@@ -27,10 +31,12 @@ void SlotRun::start()
         return;
     stage = Stage::Opening;
     began = line::readClocks();
-    if (!session->openPort(port)) {
+    const bool opens =
+        !name.isEmpty() && (number ? session->openPort(number) : session->openPort(name));
+    if (!opens) {
         // Told from the event loop, as every other end is: whoever started it has its
         // connections in place by then.
-        const std::string why = comm->errorString().toStdString();
+        const std::string why = name.isEmpty() ? notAPort : comm->errorString().toStdString();
         QTimer::singleShot(0, this, [this, why] {
             endUnrun(line::Outcome::Error, "the port cannot be opened: " + why);
         });
@@ -89,9 +95,17 @@ bool SlotRun::running() const
 
 QString SlotRun::portName() const
 {
-    bool isNumber = false;
-    const int number = port.toInt(&isNumber);
-    return isNumber ? QStringLiteral("COM %1").arg(number) : port;
+    return name.isEmpty() ? given : name;
+}
+
+int SlotRun::comNumber() const
+{
+    return number;
+}
+
+std::string SlotRun::portNameOf(const std::string &port, std::string *why)
+{
+    return slotPortName(port, why);
 }
 
 QString SlotRun::devicePath() const

@@ -21,8 +21,9 @@ class SelfTestRunner;
 class SlotRun : public QObject {
     Q_OBJECT
 public:
-    // `port` as the command line or the station file gives it: "3", "tcp://HOST:PORT".
-    // The settings are the self-test's as they are, so operatorPresent is false for a station.
+    // `port` as the command line or the station file gives it: "3", "tcp://HOST:PORT"; one
+    // that is neither ends the run as ERROR. The settings are the self-test's as they are, so
+    // operatorPresent is false for a station.
     SlotRun(const QString &port, const line::SelfTestSettings &settings,
             QObject *parent = nullptr);
     ~SlotRun() override;
@@ -37,8 +38,11 @@ public:
 
     bool running() const;
     // "COM 3", or the server written out: how the station's lines, its tiles and the history
-    // name the slot.
+    // name the slot, the name portNameOf() gives the port it was made with.
     QString portName() const;
+    int comNumber() const; // 0 for a server
+    // The name of the port that `given` names, or empty with why it names none.
+    static std::string portNameOf(const std::string &given, std::string *why);
     QString devicePath() const;
     // From 0 to 1, for a progress bar.
     double progress() const;
@@ -58,7 +62,9 @@ private:
     void endUnrun(line::Outcome outcome, const std::string &reason);
     void end();
 
-    QString port;
+    QString given, name; // the port as given, and its name (empty when it names none)
+    int number = 0;
+    std::string notAPort; // why `given` names no port
     line::SelfTestSettings settings;
     Stage stage = Stage::Idle;
     double done = 0.0; // never falls back, though a stop plans the switching off afresh

@@ -44,8 +44,9 @@ QString outcome(const SlotRun &run)
 class SlotRunTest : public QObject {
     Q_OBJECT
 private slots:
-    // A module with a dead input on a COM port, a sound one behind a server, and a port that
-    // is not there: each ends on its own, the two tests at the same time, every relay off.
+    // A module with a dead input on a COM port and a sound one behind a server: each ends on its
+    // own, the two tests at the same time, every relay off. (A port that is not there ends its
+    // slot as ERROR: the station's window and console suites show it.)
     void slotsRunSideBySide()
     {
         QTemporaryDir dir;
@@ -61,7 +62,7 @@ private slots:
         settings.fixture = line::readFixtureFile(fixture.toStdString()).fixture;
 
         std::vector<std::unique_ptr<Watched>> runs;
-        for (const QString &port : {QStringLiteral("1"), served.tcpAddress(), QStringLiteral("7")})
+        for (const QString &port : {QStringLiteral("1"), served.tcpAddress()})
             runs.push_back(watch(port, settings));
         for (const auto &w : runs) {
             QVERIFY(!w->run->running());
@@ -76,12 +77,9 @@ private slots:
 
         QCOMPARE(runs[0]->run->portName(), "COM 1");
         QCOMPARE(runs[1]->run->portName(), served.tcpAddress());
-        QCOMPARE(runs[2]->run->portName(), "COM 7");
         QCOMPARE(outcome(*runs[0]->run),
                  "FAIL: input 2 does not follow relay 2 (relay 2's contact or input 2)");
         QCOMPARE(outcome(*runs[1]->run), "PASS: ");
-        QVERIFY2(outcome(*runs[2]->run).startsWith("ERROR: the port cannot be opened: "),
-                 qPrintable(outcome(*runs[2]->run)));
         QCOMPARE(runs[0]->run->devicePath(), wired.dir.filePath("COM1"));
         for (const auto &w : runs) {
             QCOMPARE(w->finished, 1);
@@ -113,7 +111,7 @@ private slots:
         QCOMPARE(outcome(*w->run), "ABORTED: the window was closed");
         w->run->cancel("after the end");
         w->run->start();
-        QTest::qWait(200);
+        QVERIFY(!w->run->running());
         QCOMPARE(w->finished, 1);
         QVERIFY(served.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
     }

@@ -17,7 +17,7 @@ const struct {
     const char *says; // the refusal, or the slots kept: "1 COM 1|2 tcp://127.0.0.1:4001"
 } Cases[] = {
     {"slots by number, mixed", "[slots]\n4=tcp://LOCALHOST:4001\n2=  7 \n",
-     "2 COM 7|4 tcp://LOCALHOST:4001"},
+     "2 COM 7|4 tcp://localhost:4001"},
     {"a COM number too high", "[slots]\n1=51\n",
      "s.ini:2: slot 1: \"51\" is neither a COM number (1-50) nor tcp://HOST:PORT"},
     {"a COM port by name", "[slots]\n1=COM3\n",
@@ -28,7 +28,7 @@ const struct {
     {"slot 17", "[slots]\n17=1\n", "s.ini:2: slot 17 is not a slot number (1-16)"},
     {"a slot twice", "[slots]\n1=1\n\n1=2\n", "s.ini:4: slot 1 is listed already (line 2)"},
     {"a port twice", "[slots]\n1=3\n2=4\n3=03\n", "s.ini:4: COM 3 is slot 1's port already (line 2)"},
-    {"a server twice", "[slots]\n1=tcp://h:1\n2=TCP://h:1\n",
+    {"a server twice", "[slots]\n1=tcp://h:1\n2=TCP://H:1\n",
      "s.ini:3: tcp://h:1 is slot 1's port already (line 2)"},
     {"no slots", "[station]\nname=x\n[slots]\n", "s.ini: no slots in [slots]"},
     {"an unknown key", "[station]\nfixtures=f.ini\n",

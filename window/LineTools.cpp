@@ -68,9 +68,11 @@ void frmMain::showTrend()
     trendWindow->activateWindow();
 }
 
+// One station at a time: an open one is brought forward; a file is asked for only when none is
+// open, and the closed one, its slots all stopped, makes way for it.
 void frmMain::showStation()
 {
-    if (!stationWindow || !stationWindow->running()) {
+    if (!stationWindow || !stationWindow->isVisible()) {
         const QString path = QFileDialog::getOpenFileName(
             this, tr("Station file"), QString(), tr("Station files (*.ini);;All files (*)"));
         if (path.isEmpty())
@@ -85,6 +87,7 @@ void frmMain::showStation()
         // The history window, when open, shows each slot's run as it is kept.
         connect(stationWindow.get(), &StationWindow::kept, historyLink.get(), &HistoryLink::kept);
     }
+    stationWindow->setWindowState(stationWindow->windowState() & ~Qt::WindowMinimized);
     stationWindow->show();
     stationWindow->raise();
     stationWindow->activateWindow();

@@ -41,6 +41,7 @@ StationTile::StationTile(int slotNumber, const QString &portName, QWidget *paren
 {
     setFrameShape(QFrame::StyledPanel);
     setObjectName(QStringLiteral("slot%1").arg(slotNumber));
+    port.setObjectName(QStringLiteral("port"));
     port.setText(tr("Slot %1   <b>%2</b>").arg(slotNumber).arg(portName.toHtmlEscaped()));
     serial.setObjectName(QStringLiteral("serial"));
     serial.setPlaceholderText(tr("Scan the serial number"));

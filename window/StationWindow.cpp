@@ -4,7 +4,6 @@
 #include "ReportFiles.h"
 #include "RunKeeper.h"
 #include "RunRecord.h"
-#include "SlotPort.h"
 #include "SlotRun.h"
 #include "StationTile.h"
 #include "StepSummary.h"
@@ -78,7 +77,7 @@ StationWindow::~StationWindow()
 
 std::optional<line::Station> StationWindow::readStation(const QString &path, QString *refusal)
 {
-    line::ParsedStation parsed = line::readStationFile(path.toStdString(), slotPortName);
+    line::ParsedStation parsed = line::readStationFile(path.toStdString(), &SlotRun::portNameOf);
     if (!parsed.station)
         *refusal = QString::fromStdString(parsed.refusal.text());
     return std::move(parsed.station);
@@ -159,12 +158,11 @@ void StationWindow::finish(std::size_t at)
     Bay &bay = bays[at];
     const SlotRun &run = *bay.run;
     const line::SelfTestReport &report = run.report();
-    const line::ReportHeader header = reportHeader(
-        operatorName, bay.serialNumber, QString::fromStdString(bay.slot->port).toInt(),
-        run.devicePath());
+    const line::ReportHeader header =
+        reportHeader(operatorName, bay.serialNumber, run.comNumber(), run.devicePath());
     line::RunRecord record =
         line::newRunRecord(report, header, run.wallClock(), stationName.toStdString());
-    record.slot = run.portName().toStdString();
+    record.slot = bay.slot->name; // as its tile names it
     QString said = QString::fromStdString(line::slotFindings(report));
     if (const QString why = keeper.keep(record); !why.isEmpty())
         said += (said.isEmpty() ? QString() : QStringLiteral("\n")) + why;
@@ -172,7 +170,11 @@ void StationWindow::finish(std::size_t at)
         emit kept();
     bay.tile->showFinished(report.outcome, said);
     bay.tile->serialField().setEnabled(!closing);
-    bay.run.release()->deleteLater(); // it is still raising the signal that got us here
+    // It is still raising the signal that got us here; the window's child meanwhile, so that
+    // it goes with the window should that go first.
+    SlotRun *ended = bay.run.release();
+    ended->setParent(this);
+    ended->deleteLater();
     // A slot that frees itself while every other one tests takes the keyboard.
     const QWidget *focused = focusWidget();
     if (!focused || !focused->isEnabled())

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+// How the window program ends on Ctrl+C, SIGTERM or SIGHUP, as closing its windows would: every
+// station window and self-test dialog still testing is closed, which switches its modules'
+// relays off and keeps each run as ABORTED, and `quit` comes once the last of them has stopped.
+// A second signal while they stop changes nothing: each is already switching off, and ending at
+// once would leave relays on and runs unkept.
+class StopThenQuit : public QObject {
+    Q_OBJECT
+public:
+    explicit StopThenQuit(std::function<void()> quit, QObject *parent = nullptr);
+
+    void stop();
+
+private:
+    void quitOnceStopped();
+
+    std::function<void()> quit;
+    bool stopping = false, quitting = false;
+};
