@@ -124,12 +124,21 @@ QString sqlOf(const Statement &s, Place place)
 // Any one number, the same on every station: the lock two stations' migrations take turns on.
 const char *ServerMigrationLock = "SELECT pg_advisory_xact_lock(530530)";
 
+// PostgreSQL's SQLSTATE for a role refused what it asked.
+const char *InsufficientPrivilege = "42501";
+
 bool run(QSqlDatabase &db, const QString &sql, QString *error)
 {
     QSqlQuery query(db);
     if (query.exec(sql))
         return true;
     *error = errorText(query.lastError());
+    // Only the schema's own statements run here: a station's role that may read and insert
+    // meets this on a server whose tables this version must change first.
+    if (query.lastError().nativeErrorCode() == QLatin1String(InsufficientPrivilege))
+        *error = QStringLiteral("the history server's tables need a change this station's role "
+                                "may not make (%1): open it once as the role that made them")
+                     .arg(*error);
     return false;
 }
 

@@ -136,6 +136,9 @@ private slots:
                         QVERIFY(sim->command("fault late 300", "ok"));
                 ::kill(pid_t(station.processId()), SIGTERM);
                 if (c.event == Event::SignalTwice) {
+#ifndef Q_OS_LINUX
+                    QSKIP("only Linux shows whether a signal still waits to be taken");
+#endif
                     QVERIFY(
                         QTest::qWaitFor([&] { return !pending(station.processId(), SIGTERM); }));
                     ::kill(pid_t(station.processId()), SIGTERM);

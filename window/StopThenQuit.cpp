@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include <utility>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -32,10 +32,27 @@ StopThenQuit::StopThenQuit(std::function<void()> quit, QObject *parent)
 
 void StopThenQuit::stop()
 {
-    if (std::exchange(stopping, true))
+    stopping = true;
+    quitOnceStopped();
+}
+
+// Whatever still tests is closed, once each, and heard from once it has stopped; the program
+// quits when none is left. Queued: each has its last word, and is no longer running, before
+// the count is made.
+void StopThenQuit::quitOnceStopped()
+{
+    if (!stopping || quitting)
         return;
-    // Queued: each has its last word, and is no longer running, before the count is made.
-    for (QWidget *top : underWay()) {
+    const std::vector<QWidget *> testing = underWay();
+    if (testing.empty()) {
+        quitting = true;
+        quit();
+        return;
+    }
+    for (QWidget *top : testing) {
+        if (std::find(closed.begin(), closed.end(), top) != closed.end())
+            continue;
+        closed.emplace_back(top);
         if (auto *station = qobject_cast<StationWindow *>(top))
             connect(station, &StationWindow::closed, this, &StopThenQuit::quitOnceStopped,
                     Qt::QueuedConnection);
@@ -43,14 +60,5 @@ void StopThenQuit::stop()
             connect(static_cast<SelfTestDialog *>(top), &QDialog::finished, this,
                     &StopThenQuit::quitOnceStopped, Qt::QueuedConnection);
         top->close();
-    }
-    quitOnceStopped();
-}
-
-void StopThenQuit::quitOnceStopped()
-{
-    if (!quitting && underWay().empty()) {
-        quitting = true;
-        quit();
     }
 }
