@@ -131,8 +131,7 @@ void TcpComm::letGo()
     if (socket) {
         socket->disconnect(this);
         socket->abort();
-        // Later: this may be inside one of the socket's own signals.
-        socket.release()->deleteLater();
+        socket.reset();
     }
 }
 

@@ -34,6 +34,10 @@ public:
 
 private:
     enum class State { Closed, Connecting, Open };
+    struct LaterDeleter {
+        // A socket may be let go inside one of its own signals.
+        void operator()(QObject *object) const { object->deleteLater(); }
+    };
 
     void onConnected();
     void onError(QAbstractSocket::SocketError error);
@@ -42,7 +46,7 @@ private:
     void fail(const QString &reason);
     void lose(const QString &reason);
 
-    std::unique_ptr<QTcpSocket> socket; // let go later: see letGo()
+    std::unique_ptr<QTcpSocket, LaterDeleter> socket;
     QTimer connectTimer;
     State state = State::Closed;
     QString host;
