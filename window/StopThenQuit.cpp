@@ -32,7 +32,6 @@ StopThenQuit::StopThenQuit(std::function<void()> quit, QObject *parent)
 
 void StopThenQuit::stop()
 {
-    stopping = true;
     quitOnceStopped();
 }
 
@@ -41,7 +40,7 @@ void StopThenQuit::stop()
 // the count is made.
 void StopThenQuit::quitOnceStopped()
 {
-    if (!stopping || quitting)
+    if (quitting)
         return;
     const std::vector<QWidget *> testing = underWay();
     if (testing.empty()) {

@@ -24,6 +24,6 @@ private:
     void quitOnceStopped();
 
     std::function<void()> quit;
-    bool stopping = false, quitting = false;
+    bool quitting = false;
     std::vector<QPointer<QWidget>> closed; // each closed once: a second close is no new cancel
 };
