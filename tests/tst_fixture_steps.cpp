@@ -53,8 +53,10 @@ struct FaultCase {
     const char *name;
     void (*fault)(FakeModule &, Wires &);
     const char *verdict;
-    const char *failures; // every step's, joined by "; "
-    const char *json;     // what the JSON blames, as failedOf() says it
+    const char *failures;           // every step's, joined by "; "
+    const char *json;               // what the JSON blames, as failedOf() says it
+    const char *cancelAt = nullptr; // in the digital step, once this request has gone out
+    int loseOff = 0; // the first write switching this relay off (negative: on) never arrives
 };
 
 void none(FakeModule &, Wires &) {}
@@ -90,7 +92,20 @@ const FaultCase FaultCases[] = {
     // Blamed on the relay once: its input is not tested, and the verdict says so.
     {"relay 2 never switches", [](FakeModule &m, Wires &) { m.stuckRelay = 2; },
      "FAIL (digital inputs 2 and 4 not tested)", "relay 2 does not switch on", "2|||"},
+    // Every relay is switched off, as ever.
+    {"cancelled with relay 2 on", none, "ABORTED: cancelled by the operator", "", "|||",
+     "Write Single Coil 1 (relay 2) ON"},
+    // A write lost on the line blames no input, and the relay is switched off again.
+    {"relay 2's switch-off lost", none, "FAIL (digital input 4 not tested)",
+     "relay 2 OFF: No reply", "|||", nullptr, 2},
+    {"relay 3's switch-on lost", none, "FAIL (digital inputs 3 and 4 not tested)",
+     "relay 3 ON: No reply", "|||", nullptr, -3},
 };
+
+line::WallTime noWallTime(line::Time)
+{
+    return {};
+}
 
 line::Fixture fixture()
 {
@@ -138,7 +153,7 @@ line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelA
 
 QJsonObject json(const line::SelfTestReport &r)
 {
-    const std::string text = line::reportJson(r, {}, [](line::Time) { return line::WallTime(); });
+    const std::string text = line::reportJson(r, {}, noWallTime);
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
 }
 
@@ -151,10 +166,10 @@ private slots:
     void faultsNamedByPart()
     {
         const FaultCase &c = fetchCase(FaultCases);
-        FakeLine fake([](line::Time) { return line::WallTime(); });
+        FakeLine fake(noWallTime);
         Wires wires;
         c.fault(fake.module, wires);
-        const line::SelfTestReport r = run(fake, wires);
+        const line::SelfTestReport r = run(fake, wires, c.cancelAt, c.loseOff);
         QCOMPARE(line::verdictLine(r), std::string(c.verdict));
         std::string failures;
         for (const line::StepRecord &s : r.steps)
@@ -173,7 +188,7 @@ private slots:
     // settles; every analog value kept at its level.
     void healthyRunReadsEachLoop()
     {
-        FakeLine fake([](line::Time) { return line::WallTime(); });
+        FakeLine fake(noWallTime);
         const line::SelfTestReport r = run(fake, {});
         QStringList digital;
         for (const line::Transaction &t : r.step(line::StepId::Digital).traffic)
@@ -189,8 +204,7 @@ private slots:
         QCOMPARE(o["fixture"].toString(), "bench-3");
         QCOMPARE(o["untested"].toArray(), QJsonArray({"digital 4"}));
         const QJsonValue analog = o["steps"][3]["values"];
-        const std::string html =
-            line::reportHtml(r, {}, [](line::Time) { return line::WallTime(); });
+        const std::string html = line::reportHtml(r, {}, noWallTime);
         QVERIFY(html.find("<td>bench-3</td>") != std::string::npos);
         QVERIFY(html.find(">PASS <span class=\"untested\">(digital input 4 not tested)</span>") !=
                 std::string::npos);
@@ -200,36 +214,6 @@ private slots:
             QJsonDocument(analog["inputs"][0].toObject()).toJson(QJsonDocument::Compact),
             R"({"high":750,"high_limits":[700,800],"input":1,"low":250,"low_limits":[200,300],)"
             R"("result":"pass"})");
-    }
-
-    // Cancelled with a relay on in the digital step: every relay is switched off, as ever.
-    void cancelOnTheFixtureSwitchesOff()
-    {
-        FakeLine fake([](line::Time) { return line::WallTime(); });
-        const line::SelfTestReport r = run(fake, {}, "Write Single Coil 1 (relay 2) ON");
-        QCOMPARE(line::verdictLine(r), std::string("ABORTED: cancelled by the operator"));
-        QCOMPARE(r.step(line::StepId::Digital).result, line::StepResult::Cancelled);
-        QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
-    }
-
-    // A switch-off lost on the line blames no input, and the relay is switched off again.
-    void aLostWriteBlamesNoInputAndLeavesNoRelayOn()
-    {
-        FakeLine fake([](line::Time) { return line::WallTime(); });
-        const line::SelfTestReport r = run(fake, {}, nullptr, 2);
-        std::string failures;
-        for (const line::StepRecord &s : r.steps)
-            for (const line::Failure &f : s.failures)
-                failures += f.reason + ";";
-        QCOMPARE(failures, std::string("relay 2 OFF: No reply;"));
-        QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
-        FakeLine lostOn([](line::Time) { return line::WallTime(); });
-        failures.clear();
-        for (const line::StepRecord &s : run(lostOn, {}, nullptr, -3).steps)
-            for (const line::Failure &f : s.failures)
-                failures += f.reason + ";";
-        QCOMPARE(failures, std::string("relay 3 ON: No reply;"));
-        QCOMPARE(lostOn.module.coils, (std::array<bool, 8>{}));
     }
 };
 

@@ -1,10 +1,14 @@
 // The link status and the line monitor against the real simulated module: each
 // of its faults shows as its verdict, and the monitor holds the traffic. Over
 // TCP too, with bare servers on 127.0.0.1 for a connection refused, a gateway
-// that answers in Modbus TCP and a server that drops.
+// that answers in Modbus TCP and a server that drops. Requests take turns on the
+// two-wire line, where the simulator drops a request that comes while its reply
+// is due, and the reply with it.
 #include "BareServer.h"
 #include "BoxCatcher.h"
+#include "FileText.h"
 #include "Frames.h"
+#include "MSComm.h"
 #include "Mbap.h"
 #include "PortComm.h"
 #include "SimProcess.h"
@@ -15,20 +19,32 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <csignal>
+
+namespace {
+
+// The rows of a CSV log, its header aside.
+QList<QByteArray> rowsOf(const QString &path)
+{
+    QList<QByteArray> rows = fileBytes(path).split('\n');
+    rows.removeAll(QByteArray());
+    return rows.mid(1);
+}
+
+} // namespace
+
 class LineStatusTest : public QObject {
     Q_OBJECT
 private slots:
     // GATEWAY: instead of the simulator's server, one that answers in Modbus TCP, which is named.
+    // Every verdict from its bytes is the line vectors' (windows_check_native); the simulator's
+    // faults each make their bytes in tst_sim_faults.
     void eachFaultShowsItsVerdict_data()
     {
         QTest::addColumn<QStringList>("fault");
         QTest::addColumn<QString>("status");
         QTest::newRow("healthy") << QStringList{} << "OK [0-9]+ ms";
         QTest::newRow("silent") << QStringList{"--silent"} << "No reply";
-        QTest::newRow("corrupt CRC") << QStringList{"--corrupt-crc"} << "CRC error";
-        QTest::newRow("exception") << QStringList{"--exception"} << "Exception 4";
-        QTest::newRow("another address") << QStringList{"--other-address", "9"} << "Wrong address";
-        QTest::newRow("cut short") << QStringList{"--cut-short"} << "Garbled";
         QTest::newRow("noise first") << QStringList{"--noise"} << "Garbled";
         QTest::newRow("over TCP") << QStringList{"--tcp", "0"} << "OK [0-9]+ ms";
         QTest::newRow("server that never answers")
@@ -130,6 +146,73 @@ private slots:
         QCOMPARE(lostWhileOpen, whileOpen);
         server.drop();
         QTRY_COMPARE(t.child<QLabel>(QStringLiteral("lblStatus"))->text(), "Port closed");
+    }
+
+    // A module that answers in 45 ms, and each click made 20 ms after a poll
+    // went out, while its reply is due: the click waits for the reply, every
+    // click reaches the module in order, and nothing is judged amiss.
+    void clicksTimedIntoPollRepliesAllReachTheModule()
+    {
+        SimProcess sim({"--late", "45"});
+        QVERIFY(sim.ready());
+        LoadedTester<MSComm> t;
+
+        QByteArray relays(8, '0');
+        for (int i = 0; i < 16; ++i) {
+            t.window.pollTimer_Timer();
+            QTest::qWait(20);
+            const int relay = i * 3 % 8 + 1; // not in order, so that order shows
+            const bool on = i < 8;
+            t.click(on ? "btnON" : "btnOFF", relay);
+            relays[relay - 1] = on ? '1' : '0';
+            QVERIFY2(sim.waitForLine("relays " + relays), relays.constData());
+        }
+        // Three clicks at once behind a reply: they wait, and go out in order.
+        t.window.pollTimer_Timer();
+        QTest::qWait(20);
+        t.click("btnON", 2);
+        t.click("btnOFF", 2);
+        t.click("btnON", 5);
+        for (const char *pattern : {"relays 01000000", "relays 00000000", "relays 00001000"})
+            QVERIFY2(sim.waitForLine(pattern), pattern);
+        QTRY_VERIFY(t.session.arbiter().lineFree());
+        t.session.tap().monitor().closeNow();
+
+        QVERIFY(sim.command("collisions", "collisions 0"));
+        const line::Health &health = t.session.tap().monitor().health();
+        // Every click, and the polls a click did not overtake, all answered well.
+        QVERIFY(health.requests >= 19);
+        QCOMPARE(health.good, health.requests);
+    }
+
+    // SIGTERM, and SIGHUP when the session that started it goes, end the window program as
+    // closing the window does: the transaction still open is written to the log.
+    void aSignalLosesNothingFromTheLog_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void aSignalLosesNothingFromTheLog()
+    {
+        QFETCH(int, signal);
+        SimProcess sim({"--silent"}); // every poll stays open for the whole reply window
+        QVERIFY(sim.ready());
+        QTemporaryDir dir;
+        const QString logPath = dir.filePath(QStringLiteral("line.csv"));
+        QProcess tester;
+        tester.start(QStringLiteral(RZM530_TESTER_PATH), {"--log", logPath});
+        QVERIFY(tester.waitForStarted());
+        // A row is written as one poll times out and the next goes out.
+        QVERIFY(QTest::qWaitFor([&] { return rowsOf(logPath).size() == 1; }, 5000));
+        QTest::qWait(300);
+        ::kill(pid_t(tester.processId()), signal);
+        QVERIFY(tester.waitForFinished(5000));
+        QCOMPARE(tester.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tester.exitCode(), 0);
+        const QList<QByteArray> rows = rowsOf(logPath);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[1].contains(",01 03 00 00 00 0B 04 0D,"), rows[1].constData());
     }
 };
 

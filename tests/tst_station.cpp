@@ -1,5 +1,6 @@
 // The station window as an operator with a barcode scanner meets it, on simulated modules:
-// serial numbers typed into the tiles, the verdicts they show, the runs the history keeps.
+// serial numbers typed into the tiles, the verdicts they show, the runs the history keeps; and a
+// slot on its own, cancelled before it reaches the line.
 #include "FileText.h"
 #include "FixtureVectors.h"
 #include "HistoryDb.h"
@@ -8,14 +9,19 @@
 #include "RunKeeper.h"
 #include "SelfTestDialog.h"
 #include "SimProcess.h"
+#include "SlotRun.h"
 #include "StationTile.h"
 #include "StationWindow.h"
+#include "StepSummary.h"
 #include "StopThenQuit.h"
 
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -98,7 +104,8 @@ private slots:
     // each time; slot 3's port is not there, which it says, and the others go on; slot 4, never
     // scanned, sends nothing. The file names no operator: the window asks once, however often
     // it is shown, and every run keeps the answer. A port is named one way on its tile and in
-    // the history, however the file writes it.
+    // the history, however the file writes it. A tile's bar moves finer than a step at a time
+    // (the link's twenty reads alone move it), and never back.
     void scannedSerialsTestTheirSlotsAtOnce()
     {
         QTemporaryDir lines;
@@ -123,6 +130,9 @@ private slots:
         QTimer::singleShot(0, answer); // the window asks as soon as it is on the screen
         QVERIFY(QTest::qWaitFor([&] { return s.window->focusWidget() == &s.field(1); }));
         QCOMPARE(asked, 1);
+        QList<int> progress;
+        connect(s.tile(1).findChild<QProgressBar *>("progress"), &QProgressBar::valueChanged,
+                [&](int value) { progress << value; });
         s.scan("ST-1");
         QCOMPARE(s.window->focusWidget(), &s.field(2));
         s.scan("ST-2");
@@ -143,7 +153,8 @@ private slots:
                                         "ST-2 line 3 " + server + " fail Bob",
                                         "ST-3 line 3 COM 7 error Bob"}));
         QVERIFY(s.overlapped("ST-1", "ST-2"));
-        QVERIFY(served.command("relays", "relays 00000000"));
+        QVERIFY(progress.size() > 20 && std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(served.relaysOff() && wired.relaysOff());
         QVERIFY(idle.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
         s.window->hide();
         s.window->show();
@@ -204,11 +215,33 @@ private slots:
         QCOMPARE(dialog.findChild<QLabel *>("verdict")->text(), "ABORTED");
         QCOMPARE(s.kept(), (QStringList{"ST-1 line 3 COM 1 aborted Ann",
                                         "ST-2 line 3 " + server + " aborted Ann"}));
-        for (SimProcess *sim : {&wired, &served, &beside}) {
-            QVERIFY(sim->catchUp());
-            QVERIFY(sim->command("relays", "relays 00000000"));
-        }
+        for (SimProcess *sim : {&wired, &served, &beside})
+            QVERIFY(sim->relaysOff());
         QCOMPARE(quits, 1);
+    }
+
+    // Cancelled while its server is still connecting: nothing was sent, and it ends ABORTED
+    // with the reason given, once; cancelling again, or after the end, changes nothing.
+    void cancelledWhileOpening()
+    {
+        SimProcess served({"--tcp", "0"});
+        QVERIFY(served.ready());
+        SlotRun run(served.tcpAddress(), {});
+        int finished = 0;
+        connect(&run, &SlotRun::finished, &run, [&] { ++finished; });
+        run.start();
+        run.cancel("the window was closed");
+        run.cancel("again");
+        QTRY_COMPARE(finished, 1);
+        QVERIFY(!run.running());
+        QCOMPARE(QString::fromStdString(line::verdictWord(run.report().outcome) + ": " +
+                                        line::slotFindings(run.report())),
+                 "ABORTED: the window was closed");
+        run.cancel("after the end");
+        run.start();
+        QVERIFY(!run.running());
+        QCOMPARE(finished, 1);
+        QVERIFY(served.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
     }
 };
 

@@ -207,10 +207,8 @@ private slots:
         if (c.event == Event::SignalTwice)
             return; // stopped at once: the relays may still be on
         for (const auto &sim : sims)
-            if (sim && sim->process.state() == QProcess::Running) {
-                QVERIFY(sim->catchUp());
-                QVERIFY(sim->command("relays", "relays 00000000"));
-            }
+            if (sim && sim->process.state() == QProcess::Running)
+                QVERIFY(sim->relaysOff());
     }
 };
 

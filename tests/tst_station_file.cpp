@@ -1,6 +1,8 @@
-// The station file: every rule it breaks is refused with the file's name, the line and the
-// reason; what it keeps is the station, its fixture read from beside it.
+// The station's files, the loopback fixture's and the station's: every rule one breaks is
+// refused with the file's name, the line and the reason; what it keeps is the fixture or the
+// station, the station's fixture read from beside it; read from disk as well as from text.
 #include "Cases.h"
+#include "FileText.h"
 #include "FixtureVectors.h"
 #include "SlotPort.h"
 #include "Station.h"
@@ -9,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -50,10 +54,10 @@ std::string outcome(const line::ParsedStation &parsed)
     return listed;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+// Writes `bytes` to `name` in `dir`; its path, UTF-8, as the console passes it on.
+std::string written(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return writeFile(dir.filePath(name), bytes) ? dir.filePath(name).toStdString() : std::string();
 }
 
 } // namespace
@@ -61,8 +65,62 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 class StationFileTest : public QObject {
     Q_OBJECT
 private slots:
-    void parse_data() { addCaseRows(Cases); }
-    void parse()
+    void parseFixture_data() { addCaseRows(FixtureVectors); }
+    void parseFixture()
+    {
+        const FixtureVector &v = fetchCase(FixtureVectors);
+        QCOMPARE(fixtureOutcome(line::parseFixture(v.text, "fixture.ini")), std::string(v.outcome));
+    }
+
+    // The sequencer and the simulator look the wiring up by input.
+    void fixtureInputsByNumber()
+    {
+        const auto parsed = line::parseFixture(
+            "[fixture]\nname=x\n[digital]\n3=2\n[analog]\n2=6,0-9,10-20\n", "x.ini");
+        QVERIFY(parsed.fixture);
+        const line::Fixture &f = *parsed.fixture;
+        QVERIFY(f.digitalInput(3) && f.digitalInput(3)->relay == 2);
+        QVERIFY(!f.digitalInput(1) && !f.digitalInput(2) && !f.digitalInput(4));
+        QVERIFY(f.analogInput(2) && f.analogInput(2)->relay == 6 &&
+                f.analogInput(2)->on.high == 20);
+        QVERIFY(!f.analogInput(1) && !f.analogInput(3));
+    }
+
+    // The file as named; a refusal from within it names it the same way.
+    void fixtureFromDisk()
+    {
+        QTemporaryDir dir;
+        const std::string good = written(dir, QStringLiteral("prüf platz.ini"), ExampleFixture);
+        QVERIFY(!good.empty());
+        const auto parsed = line::readFixtureFile(good);
+        QVERIFY2(parsed.fixture, parsed.refusal.text().c_str());
+        QCOMPARE(parsed.fixture->name, std::string("loopback-1"));
+
+        const std::string bad = written(dir, "bad.ini", "[fixture]\nname=x\n[digital]\n1=9\n");
+        QCOMPARE(line::readFixtureFile(bad).refusal.text(),
+                 bad + ":4: relay 9 is not a relay (1-8)");
+
+        const std::string missing = dir.filePath("missing.ini").toStdString();
+        QCOMPARE(line::readFixtureFile(missing).refusal.text(), missing + ": no such file");
+        const std::string folder = dir.path().toStdString();
+        QCOMPARE(line::readFixtureFile(folder).refusal.text(),
+                 folder + ": is a folder, not a fixture file");
+
+        QByteArray long_(ExampleFixture);
+        long_ += QByteArray(64 * 1024, '\n');
+        const std::string longFile = written(dir, "long.ini", long_);
+        QCOMPARE(line::readFixtureFile(longFile).refusal.text(),
+                 longFile + ": is longer than a fixture file can be (64 KiB)");
+
+        const std::string locked = written(dir, "locked.ini", ExampleFixture);
+        QFile::setPermissions(QString::fromStdString(locked), {});
+        if (::geteuid() == 0)
+            QSKIP("root reads a file whatever its permissions");
+        QCOMPARE(line::readFixtureFile(locked).refusal.text(), locked + ": cannot be read");
+    }
+
+    void parseStation_data() { addCaseRows(Cases); }
+    void parseStation()
     {
         const auto &c = fetchCase(Cases);
         QCOMPARE(outcome(line::parseStation(c.text, "s.ini", slotPortName)), std::string(c.says));

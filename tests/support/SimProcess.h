@@ -83,6 +83,8 @@ public:
         command("mark");
         return waitForLine("error");
     }
+    // Whether every relay of its module is off, once what it said until now is passed over.
+    bool relaysOff() { return catchUp() && command("relays", "relays 00000000"); }
 
     const QByteArray configBefore =
         qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qgetenv("XDG_CONFIG_HOME") : QByteArray();

@@ -1,10 +1,16 @@
-// The port over TCP as the program holds it (PortComm), where the window's
-// tests do not reach: against the real simulator serving the line as a serial
-// device server on 127.0.0.1, and against bare sockets for a server that
-// refuses or never completes a connection.
+// The real serial components. Over a pseudo-terminal: line settings, bytes both ways, and the
+// ways an open fails or a line goes away. Over TCP as the program holds the port (PortComm),
+// where the window's tests do not reach: against the real simulator serving the line as a
+// serial device server on 127.0.0.1, and against bare sockets for a server that refuses or
+// never completes a connection.
 #include "BareServer.h"
+#include "BoxCatcher.h"
+#include "Frames.h"
+#include "MSComm.h"
 #include "PortComm.h"
+#include "PseudoTerminal.h"
 #include "SimProcess.h"
+#include "Tester.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -39,9 +45,52 @@ bool connected(SerialComm &comm)
 
 } // namespace
 
-class TcpLineTest : public QObject {
+class PortsTest : public QObject {
     Q_OBJECT
 private slots:
+    void opensAt9600_8N1AndCarriesBytesBothWays()
+    {
+        PseudoTerminal line;
+        Tester<MSComm> t;
+        BoxCatcher catcher;
+        t.window.Form_Load();
+        QVERIFY(catcher.boxes.isEmpty());
+        const termios settings = line.deviceSettings();
+        QCOMPARE(cfgetospeed(&settings), speed_t(B9600));
+        QCOMPARE(cfgetispeed(&settings), speed_t(B9600));
+        QCOMPARE(settings.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
+
+        t.window.pollTimer_Timer();
+        QByteArray onLine;
+        QTRY_VERIFY_WITH_TIMEOUT((onLine += line.readAvailable()).size() >= 8, 3000);
+        QCOMPARE(onLine, Frames::hex("01 01 00 00 00 08 3D CC"));
+        QVERIFY(t.field("txtPort")->toolTip().contains(line.comDir()));
+    }
+
+    void secondOpenOfAHeldLineSaysItIsInUse()
+    {
+        PseudoTerminal line;
+        MSComm first, second;
+        QVERIFY(first.setPortOpen(true));
+        QVERIFY(!second.setPortOpen(true));
+        QVERIFY2(second.errorString().contains("in use by another program"),
+                 qPrintable(second.errorString()));
+        QVERIFY(first.PortOpen());
+    }
+
+    void otherEndClosingLosesThePortOnce()
+    {
+        auto line = std::make_unique<PseudoTerminal>();
+        MSComm comm;
+        QVERIFY(comm.setPortOpen(true));
+        QSignalSpy lost(&comm, &SerialComm::portLost);
+        line.reset(); // both test ends close: the tester's end reads EIO
+        QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 3000);
+        QVERIFY(!comm.PortOpen());
+        QTest::qWait(200);
+        QCOMPARE(lost.count(), 1);
+    }
+
     void connectionThatNeverCompletesTimesOut()
     {
         // Nothing is taken from its short queue, so once it is full the kernel
@@ -100,8 +149,7 @@ private slots:
         QVERIFY(comm.PortOpen());
         QCOMPARE(lost.count(), 0);
     }
-
 };
 
-QTEST_MAIN(TcpLineTest)
-#include "tst_tcp_line.moc"
+QTEST_MAIN(PortsTest)
+#include "tst_ports.moc"
