@@ -10,17 +10,13 @@
 
 namespace {
 
-class Input {
-public:
-    Input(const std::uint8_t *data, std::size_t size) : data(data), size(size) {}
+// The fuzzer's bytes, read in turn; zeros once they run out.
+struct Input {
+    const std::uint8_t *data;
+    std::size_t size, pos = 0;
     bool empty() const { return pos >= size; }
     std::uint8_t byte() { return pos < size ? data[pos++] : 0; }
     std::int16_t word() { return static_cast<std::int16_t>(byte() << 8 | byte()); }
-
-private:
-    const std::uint8_t *data;
-    std::size_t size;
-    std::size_t pos = 0;
 };
 
 void check(bool condition)
@@ -36,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MemoryLink link;
     link.keepRx = false;
     modbus::ModbusMaster master(link);
-    Input in(data, size);
+    Input in{data, size};
 
     // Bytes that arrive while a box is open are taken once it has closed.
     link.whileBoxOpen = [&] {

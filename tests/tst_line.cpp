@@ -151,9 +151,6 @@ private slots:
 
     void csvRowOfEachKind()
     {
-        QCOMPARE(line::trafficCsvHeader(),
-                 std::string("time,request,reply,verdict,response time,meaning,origin\r\n"));
-
         LineMonitor m(10, wall);
         std::string log;
         m.setListener([&](const line::Transaction &t) { log += line::trafficCsvRow(t, m.wallClock()); });
