@@ -69,7 +69,6 @@ const struct {
     int exitCode;
     const char *row;
 } KeptCases[] = {
-    {"pass", {}, Who, 0, "\"SN \"\"7\"\", rev B\",Ann,bench 2,PASS,"},
     {"fail", QStringList{"--stuck-relay", "6"}, Who, 1,
      "\"SN \"\"7\"\", rev B\",Ann,bench 2,FAIL,relay 6 does not switch on"},
     {"no port", {}, {"--port", "7", "--serial", "X"}, 2, "X,,%1,ERROR,"},
@@ -90,15 +89,10 @@ const struct {
 } ReadCases[] = {
     {"yield", "--yield",
      Yield + "2026-03-02,3,1,1,1,0,0.500,1.000\n2026-03-03,2,2,0,0,0,1.000,1.000\n"},
-    {"yield of the second day", "--yield --since 2026-03-03",
-     Yield + "2026-03-03,2,2,0,0,0,1.000,1.000\n"},
     {"yield of a serial whose error comes first", "--yield --serial C",
      Yield + "2026-03-02,1,0,0,1,0,,\n2026-03-03,1,1,0,0,0,1.000,1.000\n"},
     {"failures", "--history --outcome FAIL --until 2026-03-02",
      Runs + "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1,COM 3\n"},
-    {"one serial, newest first", "--history --serial A",
-     Runs + "2026-03-03T09:00:00+00:00,A,Ann,S1,PASS,,r4,\n"
-            "2026-03-02T09:00:00+00:00,A,Ann,S1,FAIL,\"relay 3 stuck on, input 2\",r1,COM 3\n"},
 };
 
 } // namespace
