@@ -203,16 +203,14 @@ private slots:
         };
         std::thread first(station, &said[0]), second(station, &said[1]);
         // Within the server's lock time-out, after which a waiting station gives up.
-        QElapsedTimer took;
-        took.start();
-        bool bothWait = false;
-        while (!bothWait && took.elapsed() < std::chrono::milliseconds(historyLimits::ServerAnswer - 500ms).count()) {
-            bothWait = lock.exec("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' "
+        const auto lockWait = std::chrono::milliseconds(historyLimits::ServerAnswer - 500ms);
+        const bool bothWait = QTest::qWaitFor(
+            [&] {
+                return lock.exec("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' "
                                  "AND NOT granted") &&
                        lock.next() && lock.value(0).toInt() == 2;
-            if (!bothWait)
-                QThread::msleep(20);
-        }
+            },
+            int(lockWait.count()));
         lock.exec("COMMIT");
         first.join();
         second.join();
