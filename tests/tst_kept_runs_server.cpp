@@ -29,7 +29,6 @@ const struct {
     {"sync", "--sync", false, Reach::Down, 2, "1 waiting"},
     {"history", "--history", false, Reach::Down, 2, "postgresql://qa@127.0.0.1:1/history"},
     {"yield", "--yield", false, Reach::Down, 2, "1 run waits"},
-    {"self-test", "--self-test --port 7", false, Reach::Down, 2, "cannot open COM 7"},
     {"no local file, the server takes it", "--self-test", true, Reach::Up, 0,
      "to the history server alone"},
     {"no local file, no server", "--self-test", true, Reach::Down, 2,

@@ -1,5 +1,6 @@
-// Report files on a real file system: written whole, never over an earlier report the
-// program named, and a path that cannot take one found before a test begins.
+// Report files on a real file system: written whole, and a path that cannot take one found
+// before a test begins. That a made name never replaces an earlier report, the station's
+// console run shows (tst_station_console).
 #include "FileText.h"
 #include "ReportFiles.h"
 
@@ -8,20 +9,6 @@
 class ReportFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    // Both files of a report share the first name that neither file has.
-    void madeNameNeverReplacesAReport()
-    {
-        QTemporaryDir dir;
-        const QString stem = "SN_7_2026-12-07_14-03-21";
-        const QStringList both{"html", "json"};
-        QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem));
-        QCOMPARE(writeReportFile(dir.filePath(stem + ".json"), "first"), QString());
-        QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-2"));
-        QCOMPARE(writeReportFile(dir.filePath(stem + "-2.html"), "second"), QString());
-        QCOMPARE(unusedReportPath(dir.path(), stem, both), dir.filePath(stem + "-3"));
-        QCOMPARE(fileBytes(dir.filePath(stem + ".json")), "first");
-    }
-
     void unwritablePathIsFoundFirst_data()
     {
         QTest::addColumn<QString>("name");

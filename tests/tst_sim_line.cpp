@@ -51,20 +51,6 @@ class SimLineTest : public QObject {
     }
 
 private slots:
-    // Wiring faults lie to the line alone: the simulator's own state stays as it was set.
-    void wiringFaultsShowOnTheLine()
-    {
-        SimProcess sim({"--analog", "700,0,0", "--inputs", "0,1,0,0", "--stuck-on-relay", "2",
-                        "--shorted-inputs", "2,4", "--analog-follows", "1,3"});
-        QVERIFY(sim.ready());
-        LineTester t(sim, false);
-        QVERIFY(t.fourTicks());
-        QCOMPARE(t.lamps("Shape1", 8), "RGRRRRRR");
-        QCOMPARE(t.lamps("Shape2", 4), "RGRG");
-        QCOMPARE(t.analogs(), "700 0 700");
-        QVERIFY(sim.command("relays", "relays 00000000"));
-    }
-
     // The polls show the simulator's image, served both ways (as COM 1 and as a server). The
     // line lost under the poll: the port closes and says why, the last good data stays, and the
     // field retyped opens the line again.
@@ -120,7 +106,6 @@ private slots:
             if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+G")))
                 open = action;
         QVERIFY(open);
-        QCOMPARE(open->text(), "Trend…");
         open->trigger();
         QWidget *shown = shownWindow("RZM-530 Trend");
         QVERIFY(shown);

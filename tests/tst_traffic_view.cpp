@@ -17,8 +17,6 @@
 #include <QTableView>
 #include <QtTest>
 
-#include <array>
-
 namespace {
 
 // Fusion, which draws no row under the pointer, made to draw it in a colour of
@@ -56,25 +54,16 @@ public:
 class TrafficViewTest : public QObject {
     Q_OBJECT
 
-    // A request and its reply, the transaction closed at once.
-    template <std::size_t N, std::size_t M>
-    static void transaction(LineTap &tap, const std::array<quint8, N> &request,
-                            const std::array<quint8, M> &reply)
+    // One poll's Read Coils and its reply, the transaction closed at once.
+    static void transaction(LineTap &tap)
     {
         tap.requestStarted();
-        for (quint8 b : request)
+        for (quint8 b : {0x01, 0x01, 0x00, 0x00, 0x00, 0x08, 0x3D, 0xCC})
             tap.byteWritten(b);
-        for (quint8 b : reply)
+        for (quint8 b : {0x01, 0x01, 0x01, 0x85, 0x90, 0x2B})
             tap.byteReceived(b);
         tap.monitor().closeNow();
     }
-    // One poll's Read Coils and its reply.
-    static void transaction(LineTap &tap)
-    {
-        transaction(tap, ReadCoils, std::array<quint8, 6>{0x01, 0x01, 0x01, 0x85, 0x90, 0x2B});
-    }
-    static constexpr std::array<quint8, 8> ReadCoils{0x01, 0x01, 0x00, 0x00,
-                                                     0x00, 0x08, 0x3D, 0xCC};
 
     // The window's health panel, timeline, table and scroll bar as they stand on
     // screen, and as painted afresh.

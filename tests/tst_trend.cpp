@@ -69,14 +69,7 @@ const struct {
     {"registers, no reply", Origin::Poll, Registers, {}, Verdict::NoReply, "input gap"},
     {"coils, CRC error", Origin::Poll, Coils, Frames::hex("01 01 01 85 90 D4"), Verdict::CrcError,
      "relay gap"},
-    {"registers refused", Origin::Poll, Registers, Frames::withCrc(Frames::hex("01 83 02")),
-     Verdict::Exception, "input gap"},
-    {"coils from another address", Origin::Poll, Coils, Frames::withCrc(Frames::hex("02 01 01 85")),
-     Verdict::WrongAddress, "relay gap"},
-    {"registers, port closed", Origin::Poll, Registers, Values.left(9), Verdict::PortClosed,
-     "input gap"},
     {"a relay click", Origin::Relay, RelayOn, RelayOn, Verdict::Ok, "nothing"},
-    {"a scan's probe", Origin::Scan, Coils, Relays, Verdict::Ok, "nothing"},
     {"a self-test's read", Origin::SelfTest, Registers, Values, Verdict::Ok, "nothing"},
 };
 

@@ -32,12 +32,7 @@ private:
 void useZone(const std::string &tz);
 
 // The groups of checks, one file each.
-void frameChecks(Checks &checks);
-void lineChecks(Checks &checks);
-void escapeChecks(Checks &checks);
 void timeChecks(Checks &checks);
 void clockChecks(Checks &checks);
-void yieldChecks(Checks &checks);
-void trendChecks(Checks &checks);
-void fixtureChecks(Checks &checks);
+void tableChecks(Checks &checks);
 void recordChecks(Checks &checks);
