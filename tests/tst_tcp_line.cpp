@@ -5,6 +5,7 @@
 #include "BareServer.h"
 #include "PortComm.h"
 #include "SimProcess.h"
+#include "TcpComm.h"
 
 #include <QTcpServer>
 #include <QtTest>
