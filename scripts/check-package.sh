@@ -2,10 +2,9 @@
 # Builds the Debian package in an already built folder (build/ unless given),
 # lists it, and fails unless it holds the three programs with their manual pages, the
 # RTU-over-TCP module, the menu entry, the icon, the copyright file and the changelog, carries
-# the library dependencies
-# dpkg-shlibdeps found and the SQL drivers it cannot, and lintian finds no error and no
-# warning in it. Waive a tag only by a lintian override kept in packaging/ and installed with
-# the package, with a comment saying why.
+# the library dependencies dpkg-shlibdeps found and the SQL drivers it cannot, and lintian finds
+# no error and no warning in it. Waive a tag only by a lintian override kept in packaging/ and
+# installed with the package, with a comment saying why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
