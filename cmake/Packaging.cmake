@@ -36,6 +36,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt SQL loads its database drivers as plugins at run time, where dpkg-shlibdeps cannot see
 # them: the history needs both.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql")
+# Packed relative relocations (cmake/Footprint.cmake) need glibc 2.36's loader; dpkg-shlibdeps
+# asks only for the functions' versions.
+if(RZM_LINKER_PACKS_RELOCS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6 (>= 2.36)")
+endif()
 
 # CPACK_STRIP_FILES strips the programs and the module of their symbols; the .comment section, the compilers'
 # names, goes too, as dh_strip does it for Debian's own packages. Install rules run in the order
