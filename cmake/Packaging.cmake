@@ -36,15 +36,22 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt SQL loads its database drivers as plugins at run time, where dpkg-shlibdeps cannot see
 # them: the history needs both.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql")
+# Packed relative relocations (cmake/Footprint.cmake) need glibc 2.36's loader; dpkg-shlibdeps
+# asks only for the functions' versions.
+if(RZM_LINKER_PACKS_RELOCS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6 (>= 2.36)")
+endif()
 
-# CPACK_STRIP_FILES strips the programs of their symbols; the .comment section, the compilers'
+# CPACK_STRIP_FILES strips the programs and the module of their symbols; the .comment section, the compilers'
 # names, goes too, as dh_strip does it for Debian's own packages. Install rules run in the order
 # they were made, so this one follows the programs'.
-install(CODE "set(rzm_objcopy \"${CMAKE_OBJCOPY}\")\nset(rzm_bindir ${CMAKE_INSTALL_BINDIR})")
+install(CODE "set(rzm_objcopy \"${CMAKE_OBJCOPY}\")\nset(rzm_bindir ${CMAKE_INSTALL_BINDIR})
+set(rzm_modules ${RZM_MODULE_INSTALL_DIR}/$<TARGET_FILE_NAME:rzm530-tcp>)")
 install(CODE [[
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program rzm530-tester rzm530-cli rzm530-sim)
-            set(file "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${rzm_bindir}/${program}")
+        foreach(program ${rzm_bindir}/rzm530-tester ${rzm_bindir}/rzm530-cli
+                        ${rzm_bindir}/rzm530-sim ${rzm_modules})
+            set(file "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${program}")
             if(EXISTS "${file}")
                 execute_process(COMMAND "${rzm_objcopy}" --remove-section=.comment "${file}"
                                 COMMAND_ERROR_IS_FATAL ANY)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package in an already built folder (build/ unless given),
-# lists it, and fails unless it holds the three programs with their manual pages, the menu
-# entry, the icon, the copyright file and the changelog, carries the library dependencies
-# dpkg-shlibdeps found and the SQL drivers it cannot, and lintian finds no error and no
-# warning in it. Waive a tag only by a lintian override kept in packaging/ and installed with
-# the package, with a comment saying why.
+# lists it, and fails unless it holds the three programs with their manual pages, the
+# RTU-over-TCP module, the menu entry, the icon, the copyright file and the changelog, carries
+# the library dependencies dpkg-shlibdeps found and the SQL drivers it cannot, and lintian finds
+# no error and no warning in it. Waive a tag only by a lintian override kept in packaging/ and
+# installed with the package, with a comment saying why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build}"
@@ -20,6 +20,7 @@ echo "$contents"
 
 missing=()
 for path in usr/bin/rzm530-tester usr/bin/rzm530-cli usr/bin/rzm530-sim \
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/rzm530-tester/rzm530-tcp.so" \
     usr/share/man/man1/rzm530-tester.1.gz usr/share/man/man1/rzm530-cli.1.gz \
     usr/share/man/man1/rzm530-sim.1.gz \
     usr/share/doc/rzm530-tester/copyright usr/share/doc/rzm530-tester/changelog.gz \

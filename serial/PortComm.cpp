@@ -2,20 +2,32 @@
 
 #include "PortMap.h"
 #include "PortTarget.h"
+#include "TcpModule.h"
 
 PortComm::PortComm(QObject *parent) : SerialComm(parent)
 {
-    for (SerialComm *each : {static_cast<SerialComm *>(&device), static_cast<SerialComm *>(&tcp)}) {
-        connect(each, &SerialComm::OnComm, this, &SerialComm::OnComm);
-        connect(each, &SerialComm::portLost, this, &SerialComm::portLost);
-    }
-    connect(&tcp, &SerialComm::opened, this, &SerialComm::opened);
-    connect(&tcp, &SerialComm::openFailed, this, &SerialComm::openFailed);
+    connect(&device, &SerialComm::OnComm, this, &SerialComm::OnComm);
+    connect(&device, &SerialComm::portLost, this, &SerialComm::portLost);
+}
+
+bool PortComm::loadTcp()
+{
+    if (tcp)
+        return true;
+    tcp = TcpModule::makeTcpComm(&lastError);
+    if (!tcp)
+        return false;
+    connect(tcp.get(), &SerialComm::OnComm, this, &SerialComm::OnComm);
+    connect(tcp.get(), &SerialComm::portLost, this, &SerialComm::portLost);
+    connect(tcp.get(), &SerialComm::opened, this, &SerialComm::opened);
+    connect(tcp.get(), &SerialComm::openFailed, this, &SerialComm::openFailed);
+    return true;
 }
 
 void PortComm::setCommPort(int port)
 {
-    tcp.setCommPort(port); // abandons a connection under way
+    if (tcp)
+        tcp->setCommPort(port); // abandons a connection under way
     commPort = port;
     literal.clear();
 }
@@ -37,7 +49,8 @@ QString PortComm::errorString() const
 void PortComm::closeBoth()
 {
     device.setPortOpen(false);
-    tcp.setPortOpen(false);
+    if (tcp)
+        tcp->setPortOpen(false);
 }
 
 bool PortComm::setPortOpen(bool open)
@@ -67,10 +80,12 @@ bool PortComm::setPortOpen(bool open)
                             .arg(PortMap::filePath(), lastError);
         return false;
     } else if (target.kind == PortTarget::Kind::Tcp) {
+        if (!loadTcp())
+            return false;
         usingTcp = true;
-        tcp.setServer(target.host, target.port);
-        tcp.setCommPort(commPort);
-        return tcp.setPortOpen(true);
+        tcp->setPort(resolved);
+        tcp->setCommPort(commPort);
+        return tcp->setPortOpen(true);
     } else {
         device.setDevice(target.device);
     }

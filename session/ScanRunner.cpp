@@ -57,7 +57,10 @@ void ScanRunner::advance()
     while (sequence.step() == line::Scan::Step::OpenPort) {
         const int port = sequence.port();
         const bool chosen = comm.CommPort() == port;
-        const bool open = (chosen && (comm.PortOpen() || comm.opening())) || session.openPort(port);
+        // Port 0 is a server given outright, which the caller opened or failed to: it has no
+        // number to open again, and its own reason stays.
+        const bool open = (chosen && (comm.PortOpen() || comm.opening())) ||
+                          (port != 0 && session.openPort(port));
         if (open && comm.opening()) {
             awaitOpen();
             return;

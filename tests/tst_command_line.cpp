@@ -157,6 +157,31 @@ private slots:
         QVERIFY2(logged.err.contains("--log and --station do not go together"),
                  qPrintable(logged.err));
     }
+
+    // RTU over TCP is a module the programs load when a tcp:// port is first opened. A program
+    // installed without it names the module it missed, on that port, and does not crash.
+    void missingTcpModuleIsNamed_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("scan") << QStringList{"--scan", "--port", "tcp://127.0.0.1:1"}
+                              << "no port could be opened (tcp://127.0.0.1:1: ";
+        QTest::newRow("self-test") << QStringList{"--self-test", "--port", "tcp://127.0.0.1:1"}
+                                   << "cannot open the server (tcp://127.0.0.1:1): ";
+    }
+    void missingTcpModuleIsNamed()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString lone = dir.filePath("bin/rzm530-cli");
+        QVERIFY(QDir(dir.path()).mkdir("bin") && QFile::copy(RZM530_CLI_PATH, lone));
+        const Run result = run(QFile::encodeName(lone).constData(), arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(says + "RTU over TCP is not installed: " + dir.path()) &&
+                     result.err.contains("rzm530-tcp"),
+                 qPrintable(result.err));
+    }
 };
 
 QTEST_MAIN(CommandLineTest)

@@ -10,6 +10,7 @@
 #include "PortComm.h"
 #include "PseudoTerminal.h"
 #include "SimProcess.h"
+#include "TcpComm.h"
 #include "Tester.h"
 
 #include <QTcpServer>

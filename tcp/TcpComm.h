@@ -9,7 +9,8 @@
 
 // The serial component over a TCP connection to a serial device server: the
 // line's bytes pass unchanged both ways ("RTU over TCP"). It only connects;
-// it never listens. Opening is asynchronous (see SerialComm).
+// it never listens. Opening is asynchronous (see SerialComm). Built into the
+// module that PortComm loads on first use (serial/TcpModule.h).
 class TcpComm final : public SerialComm {
     Q_OBJECT
 public:
@@ -21,6 +22,8 @@ public:
     // The server the next open connects to; abandons a connection under way.
     void setServer(const QString &host, quint16 port);
 
+    // The server as written in a target, "tcp://HOST:PORT" (see PortTarget).
+    void setPort(const QString &target) override;
     void setCommPort(int port) override;
     int CommPort() const override { return commPort; }
     bool PortOpen() const override { return state == State::Open; }

@@ -59,6 +59,17 @@ void TcpComm::setServer(const QString &newHost, quint16 newPort)
     port = newPort;
 }
 
+void TcpComm::setPort(const QString &text)
+{
+    // PortComm hands over only targets that parsed; anything else leaves no
+    // host, which the next open reports as not found.
+    PortTarget target;
+    QString error;
+    if (!PortTarget::parse(text, &target, &error) || target.kind != PortTarget::Kind::Tcp)
+        target = {};
+    setServer(target.host, target.port);
+}
+
 void TcpComm::setCommPort(int number)
 {
     if (opening())

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "SerialComm.h"
+
+#include <QtPlugin>
+
+#include <memory>
+
+// RTU over TCP lives in a module of its own (tcp/), loaded when a tcp:// port is
+// first opened, so that a program that never opens one never maps Qt Network.
+class TcpCommFactory {
+public:
+    virtual ~TcpCommFactory() = default;
+    // A port that connects to the server its setPort("tcp://HOST:PORT") names.
+    virtual std::unique_ptr<SerialComm> makeTcpComm() = 0;
+};
+
+#define TcpCommFactory_iid "org.example.rzm530.TcpCommFactory/1"
+Q_DECLARE_INTERFACE(TcpCommFactory, TcpCommFactory_iid)
+
+namespace TcpModule {
+
+// Where the module is looked for: beside the programs in the build tree and in the
+// installed package alike, at the same place relative to the program's folder.
+QString path();
+
+// A TCP port from the module, loaded now if it is not yet; null, with the reason in
+// words, when the module is missing or will not load.
+std::unique_ptr<SerialComm> makeTcpComm(QString *error);
+
+} // namespace TcpModule
