@@ -217,6 +217,8 @@ void TrafficView::verticalScrollbarValueChanged(int value)
         return;
     }
     const QPointF at = viewport()->mapFromGlobal(*pointer);
+    if (!viewport()->rect().contains(at.toPoint()))
+        return; // dragged out with a button held; as Qt, nothing under it to find
     QHoverEvent still(QEvent::HoverMove, at, *pointer, at);
     QTableView::viewportEvent(&still);
 }
