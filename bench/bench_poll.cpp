@@ -10,6 +10,7 @@
 // in a corner of the screen, off every window; the line says where it was.
 #include "LineSession.h"
 #include "MSComm.h"
+#include "TesterFont.h"
 #include "frmMain.h"
 
 #include <QAbstractItemView>
@@ -71,6 +72,7 @@ const char *pointerPlace(const QWidget *table)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setFont(testerFont()); // as the tester sets it: the monitor's table draws with it
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
     bool monitor = false, trend = false, pointerOnTable = true;
     int warmUpMs = 3000;
