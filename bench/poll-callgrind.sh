@@ -7,12 +7,16 @@
 # as it does in use.
 # Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
 #        WHAT=monitor bench/poll-callgrind.sh ...   profiles the one case alone
+#        POINTER=off bench/poll-callgrind.sh ...    the pointer off the monitor's table
+#                                                   (in the middle of it unless told)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
 . "$root/bench/lib/start-sim.sh"
 seconds="${1:-30}"
 out="${2:-$root/build/callgrind}"
+pointer="${POINTER:-table}"
+case "$pointer" in table | off) ;; *) echo "POINTER is table or off" >&2; exit 2 ;; esac
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
@@ -27,7 +31,7 @@ for what in ${WHAT:-polling monitor}; do
     case "$what" in polling | monitor) ;; *) echo "WHAT is polling or monitor" >&2; exit 2 ;; esac
     rm -f "$out/$what".*
     option=()
-    [ "$what" = monitor ] && option=(--monitor)
+    [ "$what" = monitor ] && option=(--monitor "--pointer=$pointer")
     valgrind --tool=callgrind --callgrind-out-file="$out/$what.%p" \
         "$bin/bench_poll" "$seconds" "${option[@]}" --warm-up=30 2>"$work/valgrind.err" | tee "$work/$what.line"
     profile="$(ls "$out/$what".*.1)"

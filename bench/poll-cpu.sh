@@ -4,8 +4,11 @@
 # against the simulated module. Prints each run, then the median and the
 # spread of each, and of what the tool adds, run by run. With "busy", every
 # relay and input is on and the analog inputs move each second, so that every
-# lane of the trend has something to draw.
+# lane of the trend has something to draw. With the monitor open the pointer
+# rests in the middle of its table, or with POINTER=off in a corner of the
+# screen, off every window; each run says where it was.
 # Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]   (needs a build in build/)
+#        POINTER=off bench/poll-cpu.sh ...
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
@@ -14,6 +17,8 @@ seconds="${1:-120}"
 runs="${2:-5}"
 tool="${3:-monitor}"
 busy="${4:-}"
+pointer="${POINTER:-table}"
+case "$pointer" in table | off) ;; *) echo "POINTER is table or off" >&2; exit 2 ;; esac
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
@@ -34,7 +39,7 @@ fi
 
 for _ in $(seq "$runs"); do
     "$bin/bench_poll" "$seconds" | tee -a "$work/polling"
-    "$bin/bench_poll" "$seconds" "--$tool" | tee -a "$work/tool"
+    "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer" | tee -a "$work/tool"
 done
 summary() {
     awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
@@ -42,8 +47,14 @@ summary() {
                           what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
 }
 summary "$work/polling" "polling:"
-summary "$work/tool" "polling, $tool open${busy:+ ($busy)}:"
+where=
+[ "$tool" = monitor ] && where=", pointer $pointer"
+summary "$work/tool" "polling, $tool open${busy:+ ($busy)}$where:"
 # Each open run less the run just before it, without the tool.
 paste <(awk '{print $1}' "$work/polling") <(awk '{print $1}' "$work/tool") |
     awk '{print $2 - $1}' >"$work/added"
 summary "$work/added" "the $tool adds:"
+if [ "$tool" = monitor ]; then
+    echo "the pointer was on the table in $(grep -c 'pointer on the table' "$work/tool" || true)" \
+         "of $runs runs, asked for: $pointer"
+fi

@@ -6,6 +6,7 @@
 // timeline follow. The row under the pointer is the style's to highlight.
 #include "LineTap.h"
 #include "MonitorWindow.h"
+#include "TimelineStrip.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -168,6 +169,12 @@ private slots:
         QCOMPARE(view->indexAt(pointer).row(), under + 1);
         QTRY_VERIFY2(highlighted(rowTop), "the row now under the pointer");
         QVERIFY2(!highlighted(rowTop - rowHeight), "the row that was under it");
+        // Off the table, the rows that come under where it was are not highlighted.
+        const auto *timeline = window.findChild<TimelineStrip *>();
+        QTest::mouseMove(&window, timeline->mapTo(&window, timeline->rect().center()));
+        QTRY_VERIFY(!view->viewport()->underMouse());
+        add(2);
+        QVERIFY2(!highlighted(rowTop), "a row with the pointer off the table");
 
         QCOMPARE(style.textFont.styleStrategy(), view->font().styleStrategy());
     }

@@ -1,6 +1,7 @@
 #include "TrafficView.h"
 
 #include <QHeaderView>
+#include <QHoverEvent>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 
@@ -178,4 +179,46 @@ void TrafficView::updateGeometries()
     lineUpTopRow();
     if (verticalHeader()->offset() != was)
         viewport()->update();
+}
+
+bool TrafficView::viewportEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+    case QEvent::MouseMove:
+        pointer = static_cast<QSinglePointEvent *>(event)->globalPosition();
+        break;
+    case QEvent::Leave:
+    case QEvent::HoverLeave:
+        pointer.reset();
+        break;
+    default:
+        break;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+// Qt asks the display where the pointer is at every step of the scroll bar, a
+// round trip each row the table follows, to find the row under it again. The
+// pointer's place is known from the events it sent, as long as hover events
+// follow it: where it stands still, a hover move there finds the row now
+// under it, as moving it would.
+void TrafficView::verticalScrollbarValueChanged(int value)
+{
+    if (!viewport()->underMouse()) { // no row under the pointer to find
+        if (value == verticalScrollBar()->maximum() && model() && model()->canFetchMore(rootIndex()))
+            model()->fetchMore(rootIndex());
+        return;
+    }
+    if (!pointer || !viewport()->testAttribute(Qt::WA_Hover)) {
+        QTableView::verticalScrollbarValueChanged(value);
+        return;
+    }
+    const QPointF at = viewport()->mapFromGlobal(*pointer);
+    if (!viewport()->rect().contains(at.toPoint()))
+        return; // dragged out with a button held; as Qt, nothing under it to find
+    QHoverEvent still(QEvent::HoverMove, at, *pointer, at);
+    QTableView::viewportEvent(&still);
 }

@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+#include <optional>
+
 // The monitor's table. Its model only ever adds rows at the end, and drops the
 // oldest once the ring is full. Qt's table lays itself out again for each row
 // added and repaints every row in sight, although none of them changed: here a
@@ -9,7 +11,10 @@
 // following the newest row scrolls what is shown (a copy on screen) and paints
 // the strip it uncovers, a row tall. It scrolls by whole rows, its top row lined
 // up with its top edge, so that the top row is never cut. Anything else the
-// model does is laid out as usual.
+// model does is laid out as usual. As it scrolls under a pointer that stands
+// still, it finds the row under the pointer again from where the pointer was
+// last seen, not by asking the display, and not at all when the pointer is
+// elsewhere.
 class TrafficView : public QTableView {
     Q_OBJECT
 public:
@@ -21,6 +26,8 @@ public:
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
+    bool viewportEvent(QEvent *event) override;
+    void verticalScrollbarValueChanged(int value) override;
 
 private:
     void lineUpTopRow();
@@ -29,4 +36,5 @@ private:
 
     int firstAdded = -1; // the first row added since the last layout, -1 for none
     bool relayoutAll = false;
+    std::optional<QPointF> pointer; // on the screen, while over the table and seen there
 };
