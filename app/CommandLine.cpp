@@ -353,11 +353,12 @@ void CommandLine::readScan()
     readPort(&s.port, &s.portText);
     s.first = number(Option::First, s.first, 1, 247);
     s.last = number(Option::Last, s.last, 1, 247);
-    s.timeoutMs = number(Option::Timeout, s.timeoutMs, 1, int(line::Scan::LongestTimeout.count()));
-    if (s.timeoutMs < line::Scan::ShortestTimeout.count())
+    s.timeoutMs =
+        number(Option::Timeout, s.timeoutMs, 1, int(procedures::Scan::LongestTimeout.count()));
+    if (s.timeoutMs < procedures::Scan::ShortestTimeout.count())
         fail(QStringLiteral("--timeout must be at least %1 ms: %2.")
-                 .arg(line::Scan::ShortestTimeout.count())
-                 .arg(QString::fromLatin1(line::Scan::ShortestTimeoutReason)));
+                 .arg(procedures::Scan::ShortestTimeout.count())
+                 .arg(QString::fromLatin1(procedures::Scan::ShortestTimeoutReason)));
     if (s.first > s.last)
         fail(QStringLiteral("--first must not be above --last."));
 }
@@ -398,7 +399,7 @@ void CommandLine::readHistory(Mode mode)
     if (f.since && f.until && *f.since > *f.until)
         fail(QStringLiteral("--since must not be after --until."));
     if (isSet(Option::Outcome)) {
-        f.outcome = line::outcomeNamed(value(Option::Outcome).toStdString());
+        f.outcome = procedures::outcomeNamed(value(Option::Outcome).toStdString());
         if (!f.outcome)
             fail(QStringLiteral("--outcome takes pass, fail, error or aborted."));
     }

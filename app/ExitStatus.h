@@ -17,16 +17,16 @@ enum : int {
 
 namespace exitStatus {
 // A self-test's outcome as its exit code; of several slots, the greatest of theirs.
-constexpr int of(line::Outcome outcome)
+constexpr int of(procedures::Outcome outcome)
 {
     switch (outcome) {
-    case line::Outcome::Pass:
+    case procedures::Outcome::Pass:
         return Done;
-    case line::Outcome::Fail:
+    case procedures::Outcome::Fail:
         return Fail;
-    case line::Outcome::Error:
+    case procedures::Outcome::Error:
         return Error;
-    case line::Outcome::Aborted:
+    case procedures::Outcome::Aborted:
         return Interrupted; // nothing else aborts a run without an operator
     }
     return Error;

@@ -122,10 +122,10 @@ int runHistory(CommandLine::Mode mode, const CommandLine::History &options)
     }
     const HistoryDb &db = remote ? *remote : *local;
     if (mode == CommandLine::Mode::Yield) {
-        const std::vector<line::YieldRun> runs = db.yieldRuns(options.filter);
+        const std::vector<figures::YieldRun> runs = db.yieldRuns(options.filter);
         if (db.lastError().isEmpty()) {
             print(yieldCsvHeader());
-            for (const line::DayYield &day : line::yieldByDay(runs))
+            for (const figures::DayYield &day : figures::yieldByDay(runs))
                 print(yieldCsvRow(day));
         }
     } else {

@@ -37,13 +37,13 @@ KeptRuns::KeptRuns(const CommandLine::SelfTest &options) : on(options.keep)
         say("the history server cannot be used: " + serverProblem);
 }
 
-void KeptRuns::keep(const line::SelfTestReport &report, const line::ReportHeader &header,
+void KeptRuns::keep(const procedures::SelfTestReport &report, const records::ReportHeader &header,
                     const line::WallClock &wallClock, const QString &slot)
 {
     if (!on)
         return;
     Kept k;
-    k.run = line::newRunRecord(report, header, wallClock, station.toStdString());
+    k.run = records::newRunRecord(report, header, wallClock, station.toStdString());
     k.name = slot.isEmpty() ? QStringLiteral("the run") : "the run of " + slot;
     k.run.slot = slot.toStdString();
     if (!local)
@@ -70,7 +70,7 @@ std::optional<int> KeptRuns::upload(QuitOnSignal &interrupt)
         return lostCode;
     // Only these runs: what waits from earlier is --sync's, or the window's. Each goes up in
     // turn, and the wait lasts while they get on.
-    std::vector<line::RunRecord> runs;
+    std::vector<records::RunRecord> runs;
     std::vector<std::optional<QString>> markIn;
     for (const Kept &k : kept) {
         runs.push_back(k.run);
@@ -112,8 +112,9 @@ std::optional<int> KeptRuns::upload(QuitOnSignal &interrupt)
     return anyLost ? std::optional(int(exitStatus::Error)) : std::nullopt;
 }
 
-std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
-                           const line::ReportHeader &header, const line::WallClock &wallClock,
+std::optional<int> keepRun(const CommandLine::SelfTest &options,
+                           const procedures::SelfTestReport &report,
+                           const records::ReportHeader &header, const line::WallClock &wallClock,
                            QuitOnSignal &interrupt)
 {
     KeptRuns keeping(options);

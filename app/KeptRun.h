@@ -27,14 +27,14 @@ public:
     explicit KeptRuns(const CommandLine::SelfTest &options);
 
     // `slot`: the station's slot the run was tested in, empty for the tester's one port.
-    void keep(const line::SelfTestReport &report, const line::ReportHeader &header,
+    void keep(const procedures::SelfTestReport &report, const records::ReportHeader &header,
               const line::WallClock &wallClock, const QString &slot = {});
     // The exit code the keeping calls for, if any.
     std::optional<int> upload(QuitOnSignal &interrupt);
 
 private:
     struct Kept {
-        line::RunRecord run;
+        records::RunRecord run;
         QString name; // "the run", "the run of COM 3"
         bool locally = false;
         QString localProblem;
@@ -50,6 +50,7 @@ private:
 };
 
 // The one run of --self-test, kept and uploaded.
-std::optional<int> keepRun(const CommandLine::SelfTest &options, const line::SelfTestReport &report,
-                           const line::ReportHeader &header, const line::WallClock &wallClock,
+std::optional<int> keepRun(const CommandLine::SelfTest &options,
+                           const procedures::SelfTestReport &report,
+                           const records::ReportHeader &header, const line::WallClock &wallClock,
                            QuitOnSignal &interrupt);

@@ -30,7 +30,7 @@ bool stderrIsTerminal()
 
 int runScan(const CommandLine::Scan &options)
 {
-    line::Scan::Plan plan;
+    procedures::Scan::Plan plan;
     if (options.allPorts)
         ScanRunner::addEveryPort(plan);
     else
@@ -51,10 +51,10 @@ int runScan(const CommandLine::Scan &options)
     });
     QTextStream out(stdout), err(stderr);
     const bool progress = stderrIsTerminal();
-    QObject::connect(&scan, &ScanRunner::found, [&](const line::Scan::Found &module) {
+    QObject::connect(&scan, &ScanRunner::found, [&](const procedures::Scan::Found &module) {
         if (progress)
             err << "\r\033[K" << Qt::flush;
-        out << QString::fromStdString(line::describe(module)) << Qt::endl;
+        out << QString::fromStdString(procedures::describe(module)) << Qt::endl;
     });
     if (progress)
         QObject::connect(&scan, &ScanRunner::probing, [&](int port, int address) {
@@ -73,7 +73,7 @@ int runScan(const CommandLine::Scan &options)
     scan.start();
     QCoreApplication::exec();
 
-    const line::Scan &result = scan.scan();
+    const procedures::Scan &result = scan.scan();
     for (int port : result.lostPorts())
         err << programPrefix()
             << QStringLiteral("COM %1 was lost part way: %2").arg(port).arg(scan.lostReason(port))

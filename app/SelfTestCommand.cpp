@@ -23,9 +23,9 @@
 
 namespace {
 
-QString printedVerdict(const line::SelfTestReport &report)
+QString printedVerdict(const procedures::SelfTestReport &report)
 {
-    return QString::fromStdString(line::verdictLine(report));
+    return QString::fromStdString(procedures::verdictLine(report));
 }
 
 } // namespace
@@ -35,17 +35,17 @@ int runSelfTest(const CommandLine::SelfTest &options)
     QTextStream out(stdout), err(stderr);
     // The reports asked for, each with what writes it; a run that could keep no record of
     // itself must not touch the module.
-    using Writer = std::string (*)(const line::SelfTestReport &, const line::ReportHeader &,
-                                   const line::WallClock &);
+    using Writer = std::string (*)(const procedures::SelfTestReport &,
+                                   const records::ReportHeader &, const line::WallClock &);
     std::vector<std::pair<QString, Writer>> reports;
     if (!options.jsonReport.isEmpty())
-        reports.emplace_back(options.jsonReport, &line::reportJson);
+        reports.emplace_back(options.jsonReport, &records::reportJson);
     if (!options.htmlReport.isEmpty())
-        reports.emplace_back(options.htmlReport, &line::reportHtml);
+        reports.emplace_back(options.htmlReport, &records::reportHtml);
     // A run that ends before it reaches the line is kept as well, as an ERROR.
     const auto endUnrun = [&](const std::string &reason, const QString &devicePath) {
-        const line::SelfTestReport unrun =
-            line::unrunReport(std::uint8_t(options.address), line::Outcome::Error, reason);
+        const procedures::SelfTestReport unrun = procedures::unrunReport(
+            std::uint8_t(options.address), procedures::Outcome::Error, reason);
         out << printedVerdict(unrun) << Qt::endl;
         const line::ClockReading now = line::readClocks();
         QuitOnSignal interrupt(false); // ends the wait for the history server
@@ -59,9 +59,10 @@ int runSelfTest(const CommandLine::SelfTest &options)
             err << programPrefix() << "cannot write " << path << ": " << problem << Qt::endl;
             return endUnrun("the report cannot be written", QString());
         }
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     if (!options.fixture.isEmpty()) { // read before the port is opened: a typo sends nothing
-        line::ParsedFixture parsed = line::readFixtureFile(options.fixture.toStdString());
+        procedures::ParsedFixture parsed =
+            procedures::readFixtureFile(options.fixture.toStdString());
         if (!parsed.fixture) {
             err << programPrefix() << QString::fromStdString(parsed.refusal.text()) << Qt::endl;
             return endUnrun("the fixture file is refused", QString());
@@ -91,14 +92,15 @@ int runSelfTest(const CommandLine::SelfTest &options)
     // Each step is printed once it is over: when the next one has begun, or at the end.
     std::size_t printed = 0;
     const auto printFinishedSteps = [&](bool all) {
-        const line::SelfTestReport &report = test.test().report();
+        const procedures::SelfTestReport &report = test.test().report();
         const auto running = std::size_t(test.test().currentStep());
-        for (; printed < line::StepCount && (all || printed < running); ++printed) {
-            const auto id = line::StepId(printed);
-            const std::string summary = line::stepSummary(report, id);
-            out << line::stepTitle(id) << ": " << line::resultWord(report.step(id).result)
-                << (summary.empty() ? "" : ", ") << QString::fromStdString(summary) << Qt::endl;
-            for (const line::Failure &failure : report.step(id).failures)
+        for (; printed < procedures::StepCount && (all || printed < running); ++printed) {
+            const auto id = procedures::StepId(printed);
+            const std::string summary = procedures::stepSummary(report, id);
+            out << procedures::stepTitle(id) << ": "
+                << procedures::resultWord(report.step(id).result) << (summary.empty() ? "" : ", ")
+                << QString::fromStdString(summary) << Qt::endl;
+            for (const procedures::Failure &failure : report.step(id).failures)
                 out << "  " << QString::fromStdString(failure.reason) << Qt::endl;
         }
     };
@@ -108,15 +110,15 @@ int runSelfTest(const CommandLine::SelfTest &options)
         QCoreApplication::quit();
     });
     test.start();
-    const line::ReportHeader header =
+    const records::ReportHeader header =
         reportHeader(options.operatorName, options.serial, options.port, comm.devicePath());
     if (const int code = QCoreApplication::exec(); code == exitStatus::Interrupted) {
-        const line::SelfTestReport report = stoppedAtOnce(test.test().report());
+        const procedures::SelfTestReport report = stoppedAtOnce(test.test().report());
         out << printedVerdict(report) << Qt::endl;
         return keepRun(options, report, header, test.wallClock(), interrupt).value_or(code);
     }
 
-    const line::SelfTestReport &report = test.test().report();
+    const procedures::SelfTestReport &report = test.test().report();
     const line::WallClock wallClock = test.wallClock();
     bool written = true;
     for (const auto &[path, write] : reports)
@@ -129,8 +131,8 @@ int runSelfTest(const CommandLine::SelfTest &options)
     out << printedVerdict(report) << Qt::endl;
     const std::optional<int> notKept = keepRun(options, report, header, wallClock, interrupt);
     if (!written) { // a result without its record judges nothing
-        out << QString::fromStdString(
-                   line::verdictLine(line::Outcome::Error, "the report could not be written"))
+        out << QString::fromStdString(procedures::verdictLine(procedures::Outcome::Error,
+                                                              "the report could not be written"))
             << Qt::endl;
         return notKept.value_or(exitStatus::Error);
     }

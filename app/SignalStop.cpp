@@ -19,10 +19,10 @@ void cancelOnSignals(QuitOnSignal &interrupt,
                      });
 }
 
-line::SelfTestReport stoppedAtOnce(line::SelfTestReport report)
+procedures::SelfTestReport stoppedAtOnce(procedures::SelfTestReport report)
 {
-    report.outcome = line::Outcome::Aborted;
-    report.verdict = line::Overall::Cancelled;
+    report.outcome = procedures::Outcome::Aborted;
+    report.verdict = procedures::Overall::Cancelled;
     report.reason = "interrupted twice: stopped at once";
     return report;
 }

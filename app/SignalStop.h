@@ -16,4 +16,4 @@ class QuitOnSignal;
 inline constexpr const char *SignalReason = "interrupted by a signal";
 void cancelOnSignals(QuitOnSignal &interrupt,
                      std::function<void(const std::string &reason)> cancelAll);
-line::SelfTestReport stoppedAtOnce(line::SelfTestReport report);
+procedures::SelfTestReport stoppedAtOnce(procedures::SelfTestReport report);

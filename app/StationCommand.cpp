@@ -26,7 +26,7 @@
 namespace {
 
 using Slot = CommandLine::SelfTest::Slot;
-using Writer = std::string (*)(const line::SelfTestReport &, const line::ReportHeader &,
+using Writer = std::string (*)(const procedures::SelfTestReport &, const records::ReportHeader &,
                                const line::WallClock &);
 
 // A folder of reports, with what writes them and their extension.
@@ -37,11 +37,11 @@ struct ReportFolder {
 };
 
 // "COM 3  G-3  FAIL  input 2 does not follow relay 2 (relay 2's contact or input 2)".
-QString slotLine(const SlotRun &run, const Slot &slot, const line::SelfTestReport &report)
+QString slotLine(const SlotRun &run, const Slot &slot, const procedures::SelfTestReport &report)
 {
     QString text = run.portName() + QStringLiteral("  ") + slot.serial + QStringLiteral("  ") +
-                   QString::fromStdString(line::verdictWord(report.outcome));
-    if (const std::string found = line::slotFindings(report); !found.empty())
+                   QString::fromStdString(procedures::verdictWord(report.outcome));
+    if (const std::string found = procedures::slotFindings(report); !found.empty())
         text += QStringLiteral("  ") + QString::fromStdString(found);
     return text;
 }
@@ -57,13 +57,13 @@ QString folderProblem(const QString &folder)
 // One slot's reports, each in its folder under a name of its own, beside its other report when
 // both go to one folder, never over an earlier one. False when one could not be written.
 bool writeReports(const std::vector<ReportFolder> &folders, const Slot &slot,
-                  const line::SelfTestReport &report, const line::ReportHeader &header,
+                  const procedures::SelfTestReport &report, const records::ReportHeader &header,
                   const line::WallClock &wallClock)
 {
     const line::WallTime when =
         report.started() ? wallClock(*report.started()) : line::readClocks().wall;
     const QString stem =
-        QString::fromStdString(line::reportFileStem(slot.serial.toStdString(), when));
+        QString::fromStdString(records::reportFileStem(slot.serial.toStdString(), when));
     // Named before any is written, so that its files in one folder share their name.
     QStringList paths;
     for (const ReportFolder &folder : folders)
@@ -91,7 +91,7 @@ int runStation(const CommandLine::SelfTest &options)
     QTextStream out(stdout), err(stderr);
     QElapsedTimer took;
     took.start();
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     settings.address = std::uint8_t(options.address);
     settings.operatorPresent = false;
     settings.broadcastAll = options.broadcastAll;
@@ -100,9 +100,9 @@ int runStation(const CommandLine::SelfTest &options)
     // before its port is opened.
     std::vector<ReportFolder> folders;
     if (!options.jsonReport.isEmpty())
-        folders.push_back({options.jsonReport, &line::reportJson, "json"});
+        folders.push_back({options.jsonReport, &records::reportJson, "json"});
     if (!options.htmlReport.isEmpty())
-        folders.push_back({options.htmlReport, &line::reportHtml, "html"});
+        folders.push_back({options.htmlReport, &records::reportHtml, "html"});
     std::string unrunReason;
     for (const ReportFolder &folder : folders)
         if (const QString problem = folderProblem(folder.path); !problem.isEmpty()) {
@@ -111,7 +111,8 @@ int runStation(const CommandLine::SelfTest &options)
             unrunReason = "the report cannot be written";
         }
     if (!options.fixture.isEmpty() && unrunReason.empty()) {
-        line::ParsedFixture parsed = line::readFixtureFile(options.fixture.toStdString());
+        procedures::ParsedFixture parsed =
+            procedures::readFixtureFile(options.fixture.toStdString());
         if (parsed.fixture) {
             settings.fixture = std::move(parsed.fixture);
         } else {
@@ -125,12 +126,12 @@ int runStation(const CommandLine::SelfTest &options)
         runs.push_back(std::make_unique<SlotRun>(slot.portText, settings));
     KeptRuns keeping(options);
     int code = exitStatus::Done;
-    std::array<int, line::Outcomes.size()> counted{};
+    std::array<int, procedures::Outcomes.size()> counted{};
     // Each slot as it ends: its reports, its line, its run kept.
-    const auto ended = [&](std::size_t i, const line::SelfTestReport &report,
+    const auto ended = [&](std::size_t i, const procedures::SelfTestReport &report,
                            const line::WallClock &wallClock, bool withReports) {
         const Slot &slot = options.stationSlots[i];
-        const line::ReportHeader header =
+        const records::ReportHeader header =
             reportHeader(options.operatorName, slot.serial, slot.port, runs[i]->devicePath());
         const bool written = !withReports || writeReports(folders, slot, report, header, wallClock);
         out << slotLine(*runs[i], slot, report) << Qt::endl;
@@ -147,8 +148,10 @@ int runStation(const CommandLine::SelfTest &options)
     if (!unrunReason.empty()) {
         const line::ClockReading now = line::readClocks();
         for (std::size_t i = 0; i < runs.size(); ++i)
-            ended(i, line::unrunReport(settings.address, line::Outcome::Error, unrunReason),
-                  line::runWallClock(now, now), false);
+            ended(
+                i,
+                procedures::unrunReport(settings.address, procedures::Outcome::Error, unrunReason),
+                line::runWallClock(now, now), false);
     } else {
         cancelOnSignals(interrupt, [&](const std::string &reason) {
             for (const auto &run : runs)
@@ -176,10 +179,10 @@ int runStation(const CommandLine::SelfTest &options)
     }
 
     QStringList counts;
-    for (const line::Outcome outcome : line::Outcomes)
+    for (const procedures::Outcome outcome : procedures::Outcomes)
         counts << QStringLiteral("%1 %2")
                       .arg(counted[std::size_t(outcome)])
-                      .arg(QString::fromStdString(line::verdictWord(outcome)));
+                      .arg(QString::fromStdString(procedures::verdictWord(outcome)));
     out << QStringLiteral("%1 modules in %2 s: %3")
                .arg(runs.size())
                .arg(double(took.elapsed()) / 1000.0, 0, 'f', 1)

@@ -30,7 +30,7 @@ namespace {
 int runStation(QApplication &app, const QString &path)
 {
     QString refusal;
-    std::optional<line::Station> station = StationWindow::readStation(path, &refusal);
+    std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
     if (!station) {
         QTextStream(stderr) << programPrefix() << refusal << '\n';
         showTesterMessage(nullptr, QStringLiteral("The station file cannot be used: %1").arg(refusal));

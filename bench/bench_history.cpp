@@ -27,45 +27,46 @@ constexpr int Tries = 7;
 const line::WallTime YearStart{1767225600s}; // 2026-01-01 00:00 UTC
 
 // A whole self-test as the dialog makes it: every step run, a passing or failing module.
-line::RunRecord run(int n)
+records::RunRecord run(int n)
 {
     const line::Time t0 = line::Time() + 1h;
-    line::SelfTestReport report;
+    procedures::SelfTestReport report;
     report.address = 1;
     const bool fails = n % 10 == 3;
-    report.outcome = fails         ? line::Outcome::Fail
-                     : n % 97 == 5 ? line::Outcome::Error
-                                   : line::Outcome::Pass;
-    for (line::StepRecord &s : report.steps) {
+    report.outcome = fails         ? procedures::Outcome::Fail
+                     : n % 97 == 5 ? procedures::Outcome::Error
+                                   : procedures::Outcome::Pass;
+    for (procedures::StepRecord &s : report.steps) {
         line::Transaction t;
         t.start = t0 + std::chrono::seconds(int(s.id) * 20);
         t.requestEnd = t.start + 8ms;
         t.replyEnd = t.start + 30ms;
         s.traffic = {t};
-        s.result = line::StepResult::Pass;
+        s.result = procedures::StepResult::Pass;
     }
     report.link = {20, 20, 4.0, 5.3, 9.0};
     if (fails) {
-        report.step(line::StepId::Relays).result = line::StepResult::Fail;
+        report.step(procedures::StepId::Relays).result = procedures::StepResult::Fail;
         report.relays.failed[2] = true;
-        report.relays.faults[2] = line::RelayFault::StuckOn;
+        report.relays.faults[2] = procedures::RelayFault::StuckOn;
     }
-    for (line::DigitalInput &d : report.digital)
-        d = {line::StepResult::Pass, true, true};
-    for (line::AnalogInput &a : report.analog)
-        a = {line::StepResult::Pass, 12, 1011};
+    for (procedures::DigitalInput &d : report.digital)
+        d = {procedures::StepResult::Pass, true, true};
+    for (procedures::AnalogInput &a : report.analog)
+        a = {procedures::StepResult::Pass, 12, 1011};
     report.low = {0, 50};
     report.high = {973, 1023};
     // A failed module comes back repaired as the next run with the same serial number.
     const int serial = n % 10 == 4 ? n - 1 : n;
     char serialText[16];
     std::snprintf(serialText, sizeof serialText, "SN-%06d", serial);
-    const line::ReportHeader header{"RZM-530 Tester 1.00.0017", "Operator " + std::to_string(n % 7),
-                                    serialText, 1, "/dev/ttyUSB0"};
+    const records::ReportHeader header{"RZM-530 Tester 1.00.0017",
+                                       "Operator " + std::to_string(n % 7), serialText, 1,
+                                       "/dev/ttyUSB0"};
     const line::WallTime started = YearStart + std::chrono::milliseconds(315360LL * n);
-    return line::runRecord(
+    return records::runRecord(
         report, header, [&](line::Time t) { return started + (t - t0); },
-        "station " + std::to_string(n % 3), line::randomUuid(), started);
+        "station " + std::to_string(n % 3), records::randomUuid(), started);
 }
 
 struct Figure {
@@ -138,7 +139,7 @@ int main(int argc, char **argv)
                       db = open(path);
                       shown = db->count({});
                       db->runs({}, 100, 0);
-                      line::yieldByDay(db->yieldRuns({}));
+                      figures::yieldByDay(db->yieldRuns({}));
                   }),
           "1000");
     RunFilter serial;
@@ -149,7 +150,7 @@ int main(int argc, char **argv)
                   [&] {
                       found = db->count(serial);
                       db->runs(serial, 100, 0);
-                      line::yieldByDay(db->yieldRuns(serial));
+                      figures::yieldByDay(db->yieldRuns(serial));
                   }),
           "100");
     RunFilter year;
@@ -157,7 +158,7 @@ int main(int argc, char **argv)
     year.until = QDate(2026, 12, 31);
     std::size_t days = 0;
     print("yield of the year, per day",
-          measure(Tries, [&] { days = line::yieldByDay(db->yieldRuns(year)).size(); }), "300");
+          measure(Tries, [&] { days = figures::yieldByDay(db->yieldRuns(year)).size(); }), "300");
     int next = Runs + int(QDateTime::currentSecsSinceEpoch() % 1000000) * 100;
     print("storing one run",
           measure(Tries * 3,

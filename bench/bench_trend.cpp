@@ -54,7 +54,7 @@ line::Transaction pollTransaction(int tick, line::Time t)
 const line::Time T0 = line::Time() + 1h;
 
 // One tick a second, each recorded as the recorder does.
-void recordTicks(line::Trend &trend, int from, int count)
+void recordTicks(figures::Trend &trend, int from, int count)
 {
     for (int tick = from; tick < from + count; ++tick)
         trend.record(pollTransaction(tick, T0 + tick * 1s));
@@ -71,7 +71,7 @@ Spread spreadOf(std::vector<double> v)
 }
 
 // Nanoseconds a reading for `count` ticks from tick `from`, on a trend already filled to it.
-double nsPerReading(line::Trend &trend, int from, int count)
+double nsPerReading(figures::Trend &trend, int from, int count)
 {
     QElapsedTimer clock;
     clock.start();
@@ -84,14 +84,14 @@ double nsPerReading(line::Trend &trend, int from, int count)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    constexpr int Day = 2 * int(line::Trend::Capacity); // ticks, each kind every other one
+    constexpr int Day = 2 * int(figures::Trend::Capacity); // ticks, each kind every other one
     constexpr int Tries = 9;
 
     // Memory: what a day of both kinds takes once its pages are touched, and what it takes
     // as the tester starts and after an hour, the rings being filled only as readings come.
     {
         const long before = residentKiB();
-        auto trend = std::make_unique<line::Trend>();
+        auto trend = std::make_unique<figures::Trend>();
         const long empty = residentKiB();
         recordTicks(*trend, 0, Day / 24);
         const long hour = residentKiB();
@@ -99,8 +99,8 @@ int main(int argc, char *argv[])
         const long after = residentKiB();
         std::printf("memory: %zu readings of each kind, %zu bytes a reading: %.2f MB; "
                     "resident %+.2f MB (empty %+.2f MB, an hour %+.2f MB)\n",
-                    trend->inputs().size(), sizeof(line::TrendReading),
-                    2.0 * line::Trend::Capacity * sizeof(line::TrendReading) / 1e6,
+                    trend->inputs().size(), sizeof(figures::TrendReading),
+                    2.0 * figures::Trend::Capacity * sizeof(figures::TrendReading) / 1e6,
                     double(after - before) / 1024.0, double(empty - before) / 1024.0,
                     double(hour - before) / 1024.0);
     }
@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     // and 1,000 ticks once each kind holds its 43,200 and every reading replaces the oldest.
     std::vector<double> early, full;
     for (int t = 0; t < Tries; ++t) {
-        line::Trend trend;
+        figures::Trend trend;
         recordTicks(trend, 0, 10);
         early.push_back(nsPerReading(trend, 10, 1000));
         recordTicks(trend, 1010, Day - 1010);
@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
                 e.median, e.low, e.high, f.median, f.low, f.high, Tries);
 
     // Redraw: a day at full zoom-out into an image the size of the plot in its window.
-    line::Trend trend;
+    figures::Trend trend;
     recordTicks(trend, 0, Day + 100);
     TrendPlot plot(trend, [](line::Time t) {
         return line::WallTime(
@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
     plot.setSpan(line::Time::duration::zero());
     {
         // The plot's own share: the fifteen signals and the two kinds' gaps into columns.
-        std::vector<line::TrendColumn> columns;
+        std::vector<figures::TrendColumn> columns;
         line::Time from, to;
         plot.visibleRange(from, to);
         std::vector<double> times;
@@ -138,8 +138,9 @@ int main(int argc, char *argv[])
             QElapsedTimer clock;
             clock.start();
             for (int s = 0; s < 17; ++s)
-                trend.decimate({s < 7 ? line::SignalKind::Analog : line::SignalKind::Relay, 0},
-                               from, to, 944, columns);
+                trend.decimate(
+                    {s < 7 ? figures::SignalKind::Analog : figures::SignalKind::Relay, 0}, from, to,
+                    944, columns);
             times.push_back(double(clock.nsecsElapsed()) / 1e6);
         }
         const Spread d = spreadOf(times);

@@ -6,7 +6,20 @@
 #include <algorithm>
 #include <optional>
 
-namespace line {
+namespace figures {
+
+using line::ByteView;
+using line::csvField;
+using line::dateAndTime;
+using line::Origin;
+using line::ReadCoils;
+using line::ReadHoldingRegisters;
+using line::Time;
+using line::Transaction;
+using line::Verdict;
+using line::WallClock;
+using line::WallTime;
+using line::wordAt;
 
 namespace {
 
@@ -330,4 +343,4 @@ std::string Trend::csv(Time from, Time to, const WallClock &wallClock) const
     return text;
 }
 
-} // namespace line
+} // namespace figures

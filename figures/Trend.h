@@ -33,10 +33,10 @@
 // cycle at the input reading's time; a relay reading with no input reading
 // within PairLimit after it has a row of its own. Fields are empty where
 // nothing was read: no reply, or that half of the cycle missing.
-namespace line {
+namespace figures {
 
 struct TrendReading {
-    Time time{};
+    line::Time time{};
     std::array<std::uint16_t, 3> analog{}; // input readings: analog inputs 1 to 3
     std::uint8_t bits = 0;                 // bit i: digital input i + 1, or relay i + 1
     bool answered = false;
@@ -59,7 +59,7 @@ public:
     }
     const TrendReading &newest() const { return (*this)[size() - 1]; }
     // The index of the first reading at or after t; size() when there is none.
-    std::size_t firstFrom(Time t) const;
+    std::size_t firstFrom(line::Time t) const;
 
 private:
     std::size_t capacity_;
@@ -93,8 +93,8 @@ struct TrendColumn {
 
 // From `from` on, wall times are the base wall clock's plus `shift`.
 struct ClockEpoch {
-    Time from{};
-    WallTime::duration shift{};
+    line::Time from{};
+    line::WallTime::duration shift{};
 };
 
 struct AnalogStatistics {
@@ -118,15 +118,15 @@ public:
     explicit Trend(std::size_t capacity = Capacity);
 
     // Takes the poll's transactions and passes over every other one.
-    void record(const Transaction &t);
-    void addInputs(Time t, const std::array<std::uint16_t, 3> &analog, std::uint8_t digital);
-    void addRelays(Time t, std::uint8_t relays);
-    void addGap(SignalKind kind, Time t);
+    void record(const line::Transaction &t);
+    void addInputs(line::Time t, const std::array<std::uint16_t, 3> &analog, std::uint8_t digital);
+    void addRelays(line::Time t, std::uint8_t relays);
+    void addGap(SignalKind kind, line::Time t);
     // The wall clock is `shift` ahead of the base wall clock as of `at`.
-    void clockShifted(Time at, WallTime::duration shift);
+    void clockShifted(line::Time at, line::WallTime::duration shift);
     // Oldest first; the first is in effect before any reading kept.
     const std::vector<ClockEpoch> &epochs() const { return clockEpochs; }
-    WallTime wallTimeOf(Time t, const WallClock &base) const;
+    line::WallTime wallTimeOf(line::Time t, const line::WallClock &base) const;
 
     const TrendRing &inputs() const { return inputRing; }
     const TrendRing &relays() const { return relayRing; }
@@ -137,25 +137,25 @@ public:
     // Counts every reading ever added, so a view can tell whether anything is new.
     std::uint64_t added() const { return count; }
     // The oldest and newest reading of either kind; none when both are empty.
-    bool span(Time &oldest, Time &newest) const;
+    bool span(line::Time &oldest, line::Time &newest) const;
 
     // Readings in [from, to) into `columns` equal columns (resized to that).
-    void decimate(Signal s, Time from, Time to, int columnCount,
+    void decimate(Signal s, line::Time from, line::Time to, int columnCount,
                   std::vector<TrendColumn> &columns) const;
-    TrendStatistics statistics(Time from, Time to) const;
+    TrendStatistics statistics(line::Time from, line::Time to) const;
     // "time,ai1,ai2,ai3,di1,di2,di3,di4,relays" and a row for each poll cycle in [from, to).
-    std::string csv(Time from, Time to, const WallClock &wallClock) const;
+    std::string csv(line::Time from, line::Time to, const line::WallClock &wallClock) const;
 
 private:
     void add(TrendRing &ring, TrendReading reading);
     // Whether a and b (a before b) lie in different clock epochs.
-    bool epochChangesBetween(Time a, Time b) const;
+    bool epochChangesBetween(line::Time a, line::Time b) const;
 
     TrendRing inputRing, relayRing;
-    std::vector<ClockEpoch> clockEpochs{ClockEpoch{Time::min(), {}}};
+    std::vector<ClockEpoch> clockEpochs{ClockEpoch{line::Time::min(), {}}};
     std::uint64_t count = 0;
 };
 
 std::string trendCsvHeader(); // with its CRLF
 
-} // namespace line
+} // namespace figures

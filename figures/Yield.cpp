@@ -7,7 +7,12 @@
 #include <map>
 #include <unordered_map>
 
-namespace line {
+namespace figures {
+
+using line::LocalTime;
+using line::localTime;
+using line::WallTime;
+using procedures::Outcome;
 
 namespace {
 
@@ -117,4 +122,4 @@ std::vector<DayYield> yieldByDay(const std::vector<YieldRun> &runs)
     return days.inOrder();
 }
 
-} // namespace line
+} // namespace figures

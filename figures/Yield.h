@@ -17,12 +17,12 @@
 // - final yield: the share of the day's serial numbers whose latest PASS or FAIL passed;
 // - runs without a serial number count in `runs` and the outcome columns only;
 // - days are local time. A day without a serial number to judge has no yields.
-namespace line {
+namespace figures {
 
 struct YieldRun {
-    WallTime started;
+    line::WallTime started;
     std::string serialNumber;
-    Outcome outcome = Outcome::Error;
+    procedures::Outcome outcome = procedures::Outcome::Error;
 };
 
 struct DayYield {
@@ -38,4 +38,4 @@ struct DayYield {
 // Days in order, oldest first; the runs in any order.
 std::vector<DayYield> yieldByDay(const std::vector<YieldRun> &runs);
 
-} // namespace line
+} // namespace figures

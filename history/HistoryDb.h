@@ -19,7 +19,7 @@ struct RunFilter {
     QString serial;             // part of the serial number
     std::optional<QDate> since; // local days, both included
     std::optional<QDate> until;
-    std::optional<line::Outcome> outcome;
+    std::optional<procedures::Outcome> outcome;
     QString operatorName;
     QString station;
 };
@@ -29,7 +29,7 @@ struct RunRow {
     QString id;
     QDateTime started; // UTC
     QString serial, operatorName, station;
-    line::Outcome outcome = line::Outcome::Error;
+    procedures::Outcome outcome = procedures::Outcome::Error;
     QString failed;
     // What the run left untested, as its verdict line says it: "(digital input 4 not tested)".
     QString untested;
@@ -63,7 +63,7 @@ public:
     // already is stored once: storing it again changes nothing and succeeds. In the local
     // file the run waits for `server` (ServerUrl::shown()), or with none for whichever server
     // the settings name when it goes up.
-    bool store(const line::RunRecord &run, QString *error, const QString &server = {});
+    bool store(const records::RunRecord &run, QString *error, const QString &server = {});
 
     // A read that fails answers nothing, with its reason in lastError(); one that works
     // leaves lastError() empty.
@@ -73,14 +73,14 @@ public:
     std::vector<RunRow> runsAfter(const RunFilter &filter, int limit,
                                   const std::optional<RunRow> &after) const;
     int count(const RunFilter &filter) const;
-    std::vector<line::YieldRun> yieldRuns(const RunFilter &filter) const;
+    std::vector<figures::YieldRun> yieldRuns(const RunFilter &filter) const;
     std::optional<QByteArray> reportJson(const QString &id) const;
 
     // The local file's runs waiting for `server`, oldest first, with those kept for no
     // server in particular when `orUnnamed`; and marking one as up.
     std::vector<QString> waitingIds(const QString &server, bool orUnnamed) const;
     int waitingCount(const QString &server, bool orUnnamed) const;
-    std::optional<line::RunRecord> load(const QString &id) const;
+    std::optional<records::RunRecord> load(const QString &id) const;
     bool markUploaded(const QString &id, QString *error);
 
     QString lastError() const;

@@ -8,13 +8,13 @@
 
 #include <QSqlQuery>
 
-using line::Outcome;
+using procedures::Outcome;
 
 namespace {
 
 Outcome outcomeOf(const QString &word)
 {
-    return line::outcomeNamed(word.toStdString()).value_or(Outcome::Error);
+    return procedures::outcomeNamed(word.toStdString()).value_or(Outcome::Error);
 }
 
 // Qt binds a null string as NULL.
@@ -57,7 +57,7 @@ const char *RunColumns = "id, serial, operator, station, tester, com, device, ad
 
 } // namespace
 
-bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString &server)
+bool HistoryDb::store(const records::RunRecord &run, QString *error, const QString &server)
 {
     if (!db->begin(error))
         return false;
@@ -73,7 +73,7 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
                                   run.address,
                                   storedTime(run.started),
                                   storedTime(run.finished),
-                                  QString::fromLatin1(line::outcomeWord(run.outcome)),
+                                  QString::fromLatin1(procedures::outcomeWord(run.outcome)),
                                   text(run.failed),
                                   text(run.slot)};
         if (!db->exec(query,
@@ -92,7 +92,7 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
                            "finished) VALUES (?, ?, ?, ?, ?, ?)"))
             return db->fail(query, error);
         for (std::size_t i = 0; i < run.steps.size(); ++i) {
-            const line::StepRow &s = run.steps[i];
+            const records::StepRow &s = run.steps[i];
             for (const QVariant &v : {id, QVariant(int(i)), QVariant(text(s.name)),
                                       QVariant(text(s.result)), time(s.started), time(s.finished)})
                 query.addBindValue(v);
@@ -103,7 +103,7 @@ bool HistoryDb::store(const line::RunRecord &run, QString *error, const QString 
                            "unit, result) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
             return db->fail(query, error);
         for (std::size_t i = 0; i < run.measurements.size(); ++i) {
-            const line::Measurement &m = run.measurements[i];
+            const records::Measurement &m = run.measurements[i];
             for (const QVariant &v :
                  {id, QVariant(int(i)), QVariant(text(m.name)), number(m.value), number(m.low),
                   number(m.high), QVariant(text(m.unit)), QVariant(text(m.result))})
@@ -140,24 +140,25 @@ QString rowColumns(bool local)
 // The verdict line's note, made again from those names: "digital", "analog 3 high".
 QString untestedNote(Outcome outcome, const QString &steps, const QString &inputs)
 {
-    line::SelfTestReport r;
+    procedures::SelfTestReport r;
     r.outcome = outcome;
     for (auto &d : r.digital)
-        d.result = line::StepResult::Pass;
+        d.result = procedures::StepResult::Pass;
     for (auto &a : r.analog)
-        a.result = line::StepResult::Pass;
+        a.result = procedures::StepResult::Pass;
     const auto untested = [&](const QString &step, int input) {
         const bool digital = step == QLatin1String("digital");
         const auto count = digital ? r.digital.size() : r.analog.size();
         for (std::size_t i = 0; i < count; ++i)
             if (input == 0 || int(i + 1) == input)
-                (digital ? r.digital[i].result : r.analog[i].result) = line::StepResult::NotRun;
+                (digital ? r.digital[i].result : r.analog[i].result) =
+                    procedures::StepResult::NotRun;
     };
     for (const QString &step : steps.split(',', Qt::SkipEmptyParts))
         untested(step, 0);
     for (const QString &name : inputs.split(',', Qt::SkipEmptyParts))
         untested(name.section(' ', 0, 0), name.section(' ', 1, 1).toInt());
-    return QString::fromStdString(line::untestedNote(r));
+    return QString::fromStdString(procedures::untestedNote(r));
 }
 
 } // namespace
@@ -216,14 +217,14 @@ int HistoryDb::count(const RunFilter &filter) const
     return query.value(0).toInt();
 }
 
-std::vector<line::YieldRun> HistoryDb::yieldRuns(const RunFilter &filter) const
+std::vector<figures::YieldRun> HistoryDb::yieldRuns(const RunFilter &filter) const
 {
     QVariantList values;
     const QString sql = "SELECT started, serial, outcome FROM runs" +
                         whereClause(filter, db->local, values) + " ORDER BY started, id";
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
-    std::vector<line::YieldRun> runs;
+    std::vector<figures::YieldRun> runs;
     if (!db->read(query, sql, values))
         return runs;
     while (query.next())
@@ -275,7 +276,7 @@ int HistoryDb::waitingCount(const QString &server, bool orUnnamed) const
     return query.value(0).toInt();
 }
 
-std::optional<line::RunRecord> HistoryDb::load(const QString &id) const
+std::optional<records::RunRecord> HistoryDb::load(const QString &id) const
 {
     QSqlQuery query(db->database());
     query.setForwardOnly(true);
@@ -287,7 +288,7 @@ std::optional<line::RunRecord> HistoryDb::load(const QString &id) const
         return std::nullopt;
     }
     const auto string = [&](int column) { return query.value(column).toString().toStdString(); };
-    line::RunRecord run;
+    records::RunRecord run;
     run.id = string(0);
     run.serialNumber = string(1);
     run.operatorName = string(2);

@@ -31,9 +31,9 @@ QByteArray runCsvHeader()
 QByteArray runCsvRow(const RunRow &run)
 {
     const line::WallTime started{std::chrono::milliseconds(run.started.toMSecsSinceEpoch())};
-    return row({QByteArray::fromStdString(line::isoTime(started)), field(run.serial),
+    return row({QByteArray::fromStdString(records::isoTime(started)), field(run.serial),
                 field(run.operatorName), field(run.station),
-                QByteArray(line::outcomeWord(run.outcome)).toUpper(), field(run.failed),
+                QByteArray(procedures::outcomeWord(run.outcome)).toUpper(), field(run.failed),
                 field(run.id), field(run.slot)});
 }
 
@@ -42,7 +42,7 @@ QByteArray yieldCsvHeader()
     return "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n";
 }
 
-QByteArray yieldCsvRow(const line::DayYield &day)
+QByteArray yieldCsvRow(const figures::DayYield &day)
 {
     const auto number = [](int n) { return QByteArray::number(n); };
     return row({QByteArray::fromStdString(day.day), number(day.runs), number(day.pass),

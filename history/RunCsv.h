@@ -18,7 +18,7 @@ QByteArray runCsvHeader(); // "started,serial,operator,station,outcome,failed,id
 QByteArray runCsvRow(const RunRow &run);
 
 QByteArray yieldCsvHeader(); // "day,runs,pass,fail,error,aborted,first_pass_yield,final_yield\n"
-QByteArray yieldCsvRow(const line::DayYield &day);
+QByteArray yieldCsvRow(const figures::DayYield &day);
 
 // "0.667", or empty for a day with nothing to judge.
 QString yieldText(const std::optional<double> &yield);

@@ -33,7 +33,7 @@ QString whereClause(const RunFilter &f, bool local, QVariantList &values)
     }
     if (f.outcome) {
         terms << "outcome = ?";
-        values << QString::fromLatin1(line::outcomeWord(*f.outcome));
+        values << QString::fromLatin1(procedures::outcomeWord(*f.outcome));
     }
     if (!f.operatorName.isEmpty()) {
         terms << "operator = ?";

@@ -69,7 +69,7 @@ HistoryDb *RunKeeper::localDb(QString *error)
     return local.get();
 }
 
-QString RunKeeper::keep(const line::RunRecord &run)
+QString RunKeeper::keep(const records::RunRecord &run)
 {
     QString error;
     HistoryDb *db = localDb(&error);

@@ -35,7 +35,7 @@ public:
     // a sentence for the user, else empty. Starts an upload of whatever waits for the server, when
     // there is one; a run the local file cannot take then goes to the server alone, and
     // sentAlone tells how that went.
-    QString keep(const line::RunRecord &run);
+    QString keep(const records::RunRecord &run);
     // Uploads what waits, in the background; progress and synced tell how it went.
     void sync();
     bool syncing() const;
@@ -54,7 +54,7 @@ signals:
 
 private:
     struct Alone {
-        line::RunRecord run;
+        records::RunRecord run;
         QString localError; // why the local file refused it
     };
     struct Sent {

@@ -46,14 +46,15 @@ std::optional<Enum> byWord(const QString &word, const std::array<Enum, N> &all, 
     return std::nullopt;
 }
 
-constexpr std::array<line::StepResult, 6> StepResults{
-    line::StepResult::NotRun,  line::StepResult::Pass,      line::StepResult::Fail,
-    line::StepResult::Skipped, line::StepResult::Cancelled, line::StepResult::Error};
+constexpr std::array<procedures::StepResult, 6> StepResults{
+    procedures::StepResult::NotRun,    procedures::StepResult::Pass,
+    procedures::StepResult::Fail,      procedures::StepResult::Skipped,
+    procedures::StepResult::Cancelled, procedures::StepResult::Error};
 
-line::StepResult stepResult(const QJsonValue &value)
+procedures::StepResult stepResult(const QJsonValue &value)
 {
-    return byWord(value.toString(), StepResults, line::resultWord)
-        .value_or(line::StepResult::NotRun);
+    return byWord(value.toString(), StepResults, procedures::resultWord)
+        .value_or(procedures::StepResult::NotRun);
 }
 
 std::optional<int> optionalInt(const QJsonValue &value)
@@ -72,9 +73,9 @@ std::vector<std::uint8_t> bytesOf(const QJsonValue &hex)
     return {raw.begin(), raw.end()};
 }
 
-std::vector<line::InputPair> pairs(const QJsonValue &value)
+std::vector<procedures::InputPair> pairs(const QJsonValue &value)
 {
-    std::vector<line::InputPair> read;
+    std::vector<procedures::InputPair> read;
     for (const QJsonValue pair : value.toArray())
         read.push_back({pair[0].toInt(), pair[1].toInt()});
     return read;
@@ -132,7 +133,7 @@ line::Transaction transaction(const QJsonObject &o)
 // A step's times come from its traffic. The record keeps the traffic of a failed step; any
 // other step gets one transaction spanning its recorded start and end. The last transaction
 // ends when the step did, so that the page's times come out the same.
-void readTraffic(line::StepRecord &step, const QJsonObject &o)
+void readTraffic(procedures::StepRecord &step, const QJsonObject &o)
 {
     for (const QJsonValue t : o[QLatin1String("traffic")].toArray())
         step.traffic.push_back(transaction(t.toObject()));
@@ -153,48 +154,51 @@ void readTraffic(line::StepRecord &step, const QJsonObject &o)
     last.requestEnd = last.replyEnd - response;
 }
 
-void readFailures(line::StepRecord &step, const QJsonObject &o)
+void readFailures(procedures::StepRecord &step, const QJsonObject &o)
 {
     const QJsonArray evidence = o[QLatin1String("evidence")].toArray();
     const QJsonArray failures = o[QLatin1String("failures")].toArray();
     for (qsizetype i = 0; i < failures.size(); ++i) {
-        line::Failure f{text(failures[i]), std::nullopt};
+        procedures::Failure f{text(failures[i]), std::nullopt};
         if (i < evidence.size() && evidence[i].isDouble())
             f.transaction = std::size_t(evidence[i].toInteger());
         step.failures.push_back(f);
     }
 }
 
-void readValues(line::SelfTestReport &r, line::StepId id, const QJsonObject &v)
+void readValues(procedures::SelfTestReport &r, procedures::StepId id, const QJsonObject &v)
 {
     switch (id) {
-    case line::StepId::Link:
+    case procedures::StepId::Link:
         r.link.reads = v[QLatin1String("reads")].toInt();
         r.link.good = v[QLatin1String("good")].toInt();
         r.link.minMs = optionalDouble(v[QLatin1String("min_ms")]);
         r.link.meanMs = optionalDouble(v[QLatin1String("mean_ms")]);
         r.link.maxMs = optionalDouble(v[QLatin1String("max_ms")]);
         break;
-    case line::StepId::Relays: {
+    case procedures::StepId::Relays: {
         for (const QJsonValue n : v[QLatin1String("failed")].toArray())
             if (n.toInt() >= 1 && n.toInt() <= int(r.relays.failed.size()))
                 r.relays.failed[std::size_t(n.toInt() - 1)] = true;
-        constexpr std::array<line::RelayFault, 3> Faults{
-            line::RelayFault::StuckOn, line::RelayFault::StuckOff, line::RelayFault::Inverted};
+        constexpr std::array<procedures::RelayFault, 3> Faults{procedures::RelayFault::StuckOn,
+                                                               procedures::RelayFault::StuckOff,
+                                                               procedures::RelayFault::Inverted};
         for (const QJsonValue f : v[QLatin1String("faults")].toArray()) {
             const int relay = f[QLatin1String("relay")].toInt();
             if (relay >= 1 && relay <= int(r.relays.faults.size()))
-                r.relays.faults[std::size_t(relay - 1)] =
-                    byWord(f[QLatin1String("fault")].toString(), Faults, line::relayFaultName);
+                r.relays.faults[std::size_t(relay - 1)] = byWord(
+                    f[QLatin1String("fault")].toString(), Faults, procedures::relayFaultName);
         }
         r.relays.allFailed = v[QLatin1String("all_failed")].toBool();
-        constexpr std::array<line::AllRowWay, 3> Ways{
-            line::AllRowWay::Unsaid, line::AllRowWay::Module, line::AllRowWay::ModuleAndBroadcast};
-        r.relays.allRow = byWord(v[QLatin1String("all_row")].toString(), Ways, line::allRowWayName)
-                              .value_or(line::AllRowWay::Unsaid);
+        constexpr std::array<procedures::AllRowWay, 3> Ways{
+            procedures::AllRowWay::Unsaid, procedures::AllRowWay::Module,
+            procedures::AllRowWay::ModuleAndBroadcast};
+        r.relays.allRow =
+            byWord(v[QLatin1String("all_row")].toString(), Ways, procedures::allRowWayName)
+                .value_or(procedures::AllRowWay::Unsaid);
         break;
     }
-    case line::StepId::Digital: {
+    case procedures::StepId::Digital: {
         const QJsonArray inputs = v[QLatin1String("inputs")].toArray();
         for (std::size_t i = 0; i < r.digital.size() && i < std::size_t(inputs.size()); ++i) {
             const QJsonValue d = inputs[qsizetype(i)];
@@ -205,7 +209,7 @@ void readValues(line::SelfTestReport &r, line::StepId id, const QJsonObject &v)
         r.digitalCrossed = pairs(v[QLatin1String("crossed")]);
         break;
     }
-    case line::StepId::Analog: {
+    case procedures::StepId::Analog: {
         const QJsonArray low = v[QLatin1String("low_limits")].toArray();
         const QJsonArray high = v[QLatin1String("high_limits")].toArray();
         r.low = {low.at(0).toInt(), low.at(1).toInt()}; // none on a fixture
@@ -231,7 +235,7 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     const QJsonObject o = document.object();
     const QJsonArray steps = o[QLatin1String("steps")].toArray();
-    if (document.isNull() || steps.size() != qsizetype(line::StepCount)) {
+    if (document.isNull() || steps.size() != qsizetype(procedures::StepCount)) {
         if (error != nullptr)
             *error = document.isNull() ? parseError.errorString()
                                        : QStringLiteral("not a self-test report");
@@ -240,7 +244,7 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
 
     StoredReport stored;
     stored.wallClock = asWall;
-    line::ReportHeader &h = stored.header;
+    records::ReportHeader &h = stored.header;
     h.tester = text(o[QLatin1String("tester")]);
     h.operatorName = text(o[QLatin1String("operator")]);
     const QJsonObject module = o[QLatin1String("module")].toObject();
@@ -249,24 +253,24 @@ std::optional<StoredReport> readStoredReport(const QByteArray &json, QString *er
     h.comNumber = port[QLatin1String("com")].toInt();
     h.devicePath = text(port[QLatin1String("device")]);
 
-    line::SelfTestReport &r = stored.report;
+    procedures::SelfTestReport &r = stored.report;
     r.address = std::uint8_t(module[QLatin1String("address")].toInt());
-    constexpr std::array<line::Overall, 4> Verdicts{line::Overall::Pass, line::Overall::Fail,
-                                                    line::Overall::NoModule,
-                                                    line::Overall::Cancelled};
-    r.verdict = byWord(o[QLatin1String("verdict")].toString(), Verdicts, line::overallWord)
-                    .value_or(line::Overall::Fail);
-    r.outcome =
-        line::outcomeNamed(text(o[QLatin1String("outcome")])).value_or(line::Outcome::Error);
+    constexpr std::array<procedures::Overall, 4> Verdicts{
+        procedures::Overall::Pass, procedures::Overall::Fail, procedures::Overall::NoModule,
+        procedures::Overall::Cancelled};
+    r.verdict = byWord(o[QLatin1String("verdict")].toString(), Verdicts, procedures::overallWord)
+                    .value_or(procedures::Overall::Fail);
+    r.outcome = procedures::outcomeNamed(text(o[QLatin1String("outcome")]))
+                    .value_or(procedures::Outcome::Error);
     r.reason = text(o[QLatin1String("reason")]);
     r.fixture = text(o[QLatin1String("fixture")]);
-    for (std::size_t i = 0; i < line::StepCount; ++i) {
+    for (std::size_t i = 0; i < procedures::StepCount; ++i) {
         const QJsonObject s = steps[qsizetype(i)].toObject();
-        line::StepRecord &step = r.steps[i];
+        procedures::StepRecord &step = r.steps[i];
         step.result = stepResult(s[QLatin1String("result")]);
         readTraffic(step, s);
         readFailures(step, s);
-        if (step.result != line::StepResult::NotRun)
+        if (step.result != procedures::StepResult::NotRun)
             readValues(r, step.id, s[QLatin1String("values")].toObject());
     }
     return stored;

@@ -9,12 +9,12 @@
 
 #include <optional>
 
-// A self-test report read back from the JSON the history keeps, so that line::reportHtml makes
+// A self-test report read back from the JSON the history keeps, so that records::reportHtml makes
 // the page again as it was first made: a lost file costs nothing. What the page does not show
 // (the traffic of steps that did not fail) is not there.
 struct StoredReport {
-    line::SelfTestReport report;
-    line::ReportHeader header;
+    procedures::SelfTestReport report;
+    records::ReportHeader header;
     line::WallClock wallClock; // the times read are wall times already
 };
 

@@ -84,7 +84,7 @@ void uploadWaiting(const QString &localPath, const UploadTarget &target,
     upload.waiting = local->waitingCount(target.key(), target.takesUnnamed);
 }
 
-void uploadRun(const line::RunRecord &run, const ServerUrl &server,
+void uploadRun(const records::RunRecord &run, const ServerUrl &server,
                const std::optional<QString> &localPath, HistoryUpload &upload)
 {
     using Problem = HistoryUpload::Problem;

@@ -51,5 +51,5 @@ void uploadWaiting(const QString &localPath, const UploadTarget &target,
                    const std::function<void(int uploaded, int total)> &progress);
 
 // One run straight to the server; then, when `localPath` is given, marked as up there.
-void uploadRun(const line::RunRecord &run, const ServerUrl &server,
+void uploadRun(const records::RunRecord &run, const ServerUrl &server,
                const std::optional<QString> &localPath, HistoryUpload &upload);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace line {
+namespace procedures {
 
 namespace {
 
@@ -202,4 +202,4 @@ ParsedFixture readFixtureFile(const std::string &path)
     return parseFixture(file.bytes, path);
 }
 
-} // namespace line
+} // namespace procedures

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // A loopback fixture: wires that bring a module's relays back to its inputs, so that a
 // self-test proves every contact and input with nobody at the bench. It is kept in a file such
@@ -80,4 +80,4 @@ ParsedFixture parseFixture(std::string_view text, const std::string &fileName);
 // The same from the file at `path` (UTF-8, on Windows too); refused when it cannot be read.
 ParsedFixture readFixtureFile(const std::string &path);
 
-} // namespace line
+} // namespace procedures

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace line {
+namespace procedures {
 
 namespace {
 
@@ -194,4 +194,4 @@ std::string shown(std::string_view s)
     return "\"" + std::string(s.substr(0, cut)) + "...\"";
 }
 
-} // namespace line
+} // namespace procedures

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // Why a file the tester reads (a fixture, a station) is refused: the file as it was named, the
 // line (1 up; 0 for the file as a whole) and the reason.
@@ -63,4 +63,4 @@ std::string lowered(std::string_view s);
 std::optional<int> number(std::string_view s, int least, int most);
 std::string shown(std::string_view s);
 
-} // namespace line
+} // namespace procedures

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace line {
+namespace procedures {
 
 namespace {
 
@@ -188,4 +188,4 @@ void LoopJudge::crossed(SelfTestReport &report, int a, int b)
         pairs.push_back(pair);
 }
 
-} // namespace line
+} // namespace procedures

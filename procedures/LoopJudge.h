@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // When the inputs were read on a fixture: with every relay off, before any is switched (relay
 // 0), or just after one loop's relay was switched on or off and the fixture's settle time.
@@ -56,4 +56,4 @@ private:
     std::optional<std::array<int, 4>> last;
 };
 
-} // namespace line
+} // namespace procedures

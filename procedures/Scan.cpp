@@ -4,7 +4,12 @@
 #include <cmath>
 #include <utility>
 
-namespace line {
+namespace procedures {
+
+using line::ByteView;
+using line::ExceptionBit;
+using line::Transaction;
+using line::Verdict;
 
 Scan::Scan(Plan plan) : plan(std::move(plan))
 {
@@ -126,4 +131,4 @@ std::string describe(const Scan::Found &found)
     return text;
 }
 
-} // namespace line
+} // namespace procedures

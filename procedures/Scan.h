@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // Finds modules on one or more ports: one Read Coils (start 0, quantity 8) per
 // address, in order. A good reply proves a module is there; so does an
@@ -27,7 +27,7 @@ public:
     // A probe and its reply take 15 ms on the wire at 9600 baud (8 and 6
     // characters of 10 bits); a shorter wait could never hear a module.
     static constexpr std::chrono::milliseconds ShortestTimeout{20};
-    static constexpr std::chrono::milliseconds LongestTimeout = ReplyWindow;
+    static constexpr std::chrono::milliseconds LongestTimeout = line::ReplyWindow;
     static constexpr const char *ShortestTimeoutReason =
         "a probe and its reply take 15 ms on the wire at 9600 baud";
 
@@ -42,7 +42,7 @@ public:
         int port = 0;
         std::string device;
         int address = 0;
-        Verdict verdict = Verdict::Ok; // Ok, Exception, CrcError or Garbled
+        line::Verdict verdict = line::Verdict::Ok; // Ok, Exception, CrcError or Garbled
         std::optional<double> responseMs;
         std::optional<std::uint8_t> exceptionCode;
     };
@@ -53,12 +53,15 @@ public:
     Step step() const;
     int port() const;    // the one to open or being scanned
     int address() const; // the one to probe
-    ToolRequest request() const { return ToolRequest::readCoils(std::uint8_t(address())); }
+    line::ToolRequest request() const
+    {
+        return line::ToolRequest::readCoils(std::uint8_t(address()));
+    }
 
     void portOpened(bool opened, const std::string &device);
     // Nothing when the probe could not be sent, or the port closed under it:
     // the port is lost and the scan goes on with the next.
-    std::optional<Found> probed(const Transaction *transaction);
+    std::optional<Found> probed(const line::Transaction *transaction);
     void cancel();
 
     int probesDone() const { return done; }
@@ -89,4 +92,4 @@ private:
 // A server given outright (port 0) is named by its address alone.
 std::string describe(const Scan::Found &found);
 
-} // namespace line
+} // namespace procedures

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <utility>
 
-namespace line {
+namespace procedures {
+
+using line::looksLikeMbap;
+using line::Transaction;
 
 std::optional<std::string> limitsProblem(const SelfTestSettings &settings)
 {
@@ -218,4 +221,4 @@ void SelfTest::finish()
     done = true;
 }
 
-} // namespace line
+} // namespace procedures

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 struct SelfTestSettings {
     std::uint8_t address = 1;
@@ -59,7 +59,7 @@ struct Action {
     enum class Kind { Send, Ask, Watch, Finished };
 
     Kind kind = Kind::Finished;
-    ToolRequest request;
+    line::ToolRequest request;
     std::chrono::milliseconds replyWait{0};
     std::chrono::milliseconds interval{0};
     std::string prompt;
@@ -107,7 +107,7 @@ public:
 
     // The same action until it is answered; Finished once the test is over.
     Action next();
-    void replied(const Transaction &transaction);
+    void replied(const line::Transaction &transaction);
     void answered(Answer answer);
     // The operator, Ctrl+C, SIGTERM or a closed dialog: ends as Aborted with the reason.
     void cancel(std::string reason = "cancelled by the operator");
@@ -134,19 +134,20 @@ private:
     // Judging (SelfTestJudging.cpp, and SelfTestInputs.cpp for the inputs): each step's replies
     // in one place, and its result at its end. A judge says whether the op is done with; a new
     // step adds its own beside these, and judge() hands it the step's replies.
-    bool judge(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeLink(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeRelays(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeDigital(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeAnalog(const Op &op, const Transaction &t, std::size_t index);
+    bool judge(const Op &op, const line::Transaction &t, std::size_t index);
+    bool judgeLink(const Op &op, const line::Transaction &t, std::size_t index);
+    bool judgeRelays(const Op &op, const line::Transaction &t, std::size_t index);
+    bool judgeDigital(const Op &op, const line::Transaction &t, std::size_t index);
+    bool judgeAnalog(const Op &op, const line::Transaction &t, std::size_t index);
     StepResult stepResult() const;
-    void judgeReadBack(const Op &op, const Transaction &t, std::size_t index);
+    void judgeReadBack(const Op &op, const line::Transaction &t, std::size_t index);
     void blameRelay(int relay, bool readOn, std::size_t index);
     void judgeClick(int relay, Answer answer);
-    void readInputs(const Transaction &t);
-    bool watchDigital(const Op &op, const Transaction &t, std::size_t index);
-    void readAnalogEnd(const Op &op, const Transaction &t, std::size_t index);
-    bool judgeLoop(const Op &op, const Transaction &t, std::size_t index); // SelfTestLoops.cpp
+    void readInputs(const line::Transaction &t);
+    bool watchDigital(const Op &op, const line::Transaction &t, std::size_t index);
+    void readAnalogEnd(const Op &op, const line::Transaction &t, std::size_t index);
+    bool judgeLoop(const Op &op, const line::Transaction &t,
+                   std::size_t index); // SelfTestLoops.cpp
     void crossed(int tested, int other, std::size_t index);
     void failStep(std::string reason, std::optional<std::size_t> transaction = {});
     void failInput(int input, std::string reason, std::optional<std::size_t> transaction = {});
@@ -171,7 +172,7 @@ private:
     StepId step = StepId::Link;
     std::vector<Op> ops;
     std::size_t at = 0;
-    std::optional<Time> watchStart;
+    std::optional<line::Time> watchStart;
     std::optional<int> strayInput; // changed during the watch of another, not yet answered
     // The latest reading of the inputs of the step running, to tell what changed.
     std::optional<std::array<int, 4>> lastInputs;
@@ -185,4 +186,4 @@ private:
     bool broadcastOn = false; // all ON by broadcast went out, all OFF by broadcast not yet
 };
 
-} // namespace line
+} // namespace procedures

@@ -11,7 +11,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace line {
+namespace procedures {
+
+using line::Transaction;
+using line::Verdict;
+using line::verdictText;
+using line::wordAt;
 
 namespace {
 
@@ -179,4 +184,4 @@ void SelfTest::readAnalogEnd(const Op &op, const Transaction &t, std::size_t ind
         input.result = StepResult::Pass;
 }
 
-} // namespace line
+} // namespace procedures

@@ -12,7 +12,11 @@
 
 #include <algorithm>
 
-namespace line {
+namespace procedures {
+
+using line::Transaction;
+using line::Verdict;
+using line::verdictText;
 
 namespace {
 
@@ -212,4 +216,4 @@ void SelfTest::judgeClick(int relay, Answer answer)
     failStep("relay " + std::to_string(relay) + ": no click heard");
 }
 
-} // namespace line
+} // namespace procedures

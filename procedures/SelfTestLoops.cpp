@@ -4,7 +4,11 @@
 
 #include "Words.h"
 
-namespace line {
+namespace procedures {
+
+using line::Transaction;
+using line::Verdict;
+using line::verdictText;
 
 // A reply gone wrong judges no input: the line is to blame, not the module's wiring.
 bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
@@ -34,4 +38,4 @@ bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
     return true;
 }
 
-} // namespace line
+} // namespace procedures

@@ -3,7 +3,7 @@
 // One thing the self-test does: a request on the line or a question to the operator. The kind
 // says what goes on the line or is asked; the step running says how its reply is judged, so
 // that a new step plans from these kinds, or adds its own, and judges in a place of its own.
-namespace line {
+namespace procedures {
 
 inline constexpr int RelayCount = 8;
 inline constexpr int DigitalCount = 4;
@@ -78,4 +78,4 @@ struct SelfTestOp {
     }
 };
 
-} // namespace line
+} // namespace procedures

@@ -6,7 +6,10 @@
 
 #include <utility>
 
-namespace line {
+namespace procedures {
+
+using line::BroadcastTurnaround;
+using line::ToolRequest;
 
 namespace {
 
@@ -152,4 +155,4 @@ Action SelfTest::actionFor(const Op &op) const
     return {};
 }
 
-} // namespace line
+} // namespace procedures

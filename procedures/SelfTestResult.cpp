@@ -4,7 +4,10 @@
 #include <string_view>
 #include <utility>
 
-namespace line {
+namespace procedures {
+
+using line::Time;
+using line::Transaction;
 
 std::optional<Time> StepRecord::started() const
 {
@@ -187,4 +190,4 @@ SelfTestReport unrunReport(std::uint8_t address, Outcome outcome, std::string re
     return report;
 }
 
-} // namespace line
+} // namespace procedures

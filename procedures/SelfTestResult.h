@@ -11,7 +11,7 @@
 #include <vector>
 
 // What a self-test of one module found, step by step, as the sequencer fills it in.
-namespace line {
+namespace procedures {
 
 enum class StepId { Link, Relays, Digital, Analog };
 constexpr std::size_t StepCount = 4;
@@ -41,12 +41,12 @@ struct StepRecord {
 
     StepId id;
     StepResult result = StepResult::NotRun;
-    std::vector<Transaction> traffic;
+    std::vector<line::Transaction> traffic;
     std::vector<Failure> failures;
 
     // From the start of the first transaction to the end of the last; none without traffic.
-    std::optional<Time> started() const;
-    std::optional<Time> finished() const;
+    std::optional<line::Time> started() const;
+    std::optional<line::Time> finished() const;
 };
 
 struct LinkValues {
@@ -123,8 +123,8 @@ struct SelfTestReport {
 
     StepRecord &step(StepId id) { return steps[std::size_t(id)]; }
     const StepRecord &step(StepId id) const { return steps[std::size_t(id)]; }
-    std::optional<Time> started() const;
-    std::optional<Time> finished() const;
+    std::optional<line::Time> started() const;
+    std::optional<line::Time> finished() const;
 };
 
 // The report of a run that ended before it reached the line: ERROR (no port, a refused file),
@@ -145,4 +145,4 @@ std::optional<Outcome> outcomeNamed(const std::string &word);
 inline constexpr const char *AllRowFaultText = "the All row does not switch every relay";
 std::string changeTogetherText(const InputPair &pair); // "inputs 1 and 2 change together"
 
-} // namespace line
+} // namespace procedures

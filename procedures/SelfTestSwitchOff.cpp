@@ -8,7 +8,9 @@
 
 #include <utility>
 
-namespace line {
+namespace procedures {
+
+using line::ModbusTcpWords;
 
 void SelfTest::cancel(std::string reason)
 {
@@ -54,4 +56,4 @@ void SelfTest::wrongProtocol()
         stop(Outcome::Error, ModbusTcpWords);
 }
 
-} // namespace line
+} // namespace procedures

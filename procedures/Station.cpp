@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <iterator>
 
-namespace line {
+namespace procedures {
 
 namespace {
 
@@ -133,4 +133,4 @@ ParsedStation readStationFile(const std::string &path, const PortCheck &portName
     return parsed;
 }
 
-} // namespace line
+} // namespace procedures

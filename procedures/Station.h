@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // A test station: several fixtures, each on a port of its own, whose modules are tested at
 // once. It is kept in a file such as this, INI text as IniText.h reads it:
@@ -66,4 +66,4 @@ ParsedStation parseStation(std::string_view text, const std::string &fileName,
 // The same from the file at `path` (UTF-8), with its fixture read, refused as its own file.
 ParsedStation readStationFile(const std::string &path, const PortCheck &portName);
 
-} // namespace line
+} // namespace procedures

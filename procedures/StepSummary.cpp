@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-namespace line {
+namespace procedures {
+
+using line::wholeMs;
 
 namespace {
 
@@ -206,4 +208,4 @@ std::string slotFindings(const SelfTestReport &report)
     return {};
 }
 
-} // namespace line
+} // namespace procedures

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace line {
+namespace procedures {
 
 // The one description of what a step found, for the dialog, the console, the HTML and the
 // JSON alike: "20 of 20 reads answered, 4 / 5 / 9 ms (min / mean / max)", "relay 3 stuck on",
@@ -39,4 +39,4 @@ std::string verdictLine(const SelfTestReport &report);
 // 2's contact or input 2)"); on ERROR and ABORTED why; on PASS what was not tested, if anything.
 std::string slotFindings(const SelfTestReport &report);
 
-} // namespace line
+} // namespace procedures

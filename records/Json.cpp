@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-namespace line {
+namespace records {
 
 std::string jsonString(std::string_view text)
 {
@@ -124,4 +124,4 @@ void JsonWriter::newLine()
     out.append(2 * empty.size(), ' ');
 }
 
-} // namespace line
+} // namespace records

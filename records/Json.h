@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace line {
+namespace records {
 
 // Writes JSON as it goes, two spaces an indent, commas where they belong. The caller nests
 // begin and end correctly and gives a key before each value inside an object.
@@ -45,4 +45,4 @@ private:
 // The text as a JSON string, quotes included.
 std::string jsonString(std::string_view text);
 
-} // namespace line
+} // namespace records

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace line {
+namespace records {
+
+using line::LocalTime;
+using line::localTime;
+using line::WallTime;
 
 namespace {
 
@@ -59,4 +63,4 @@ std::string isoTime(WallTime t, bool milliseconds)
     return iso + text;
 }
 
-} // namespace line
+} // namespace records

@@ -7,7 +7,26 @@
 #include <charconv>
 #include <set>
 
-namespace line {
+namespace records {
+
+using line::dateAndTime;
+using line::hex;
+using line::meaning;
+using line::statusText;
+using line::Time;
+using line::timeOfDay;
+using line::Transaction;
+using line::WallClock;
+using procedures::Failure;
+using procedures::outcomeWord;
+using procedures::resultWord;
+using procedures::SelfTestReport;
+using procedures::StepRecord;
+using procedures::StepResult;
+using procedures::stepSummary;
+using procedures::stepTitle;
+using procedures::untestedNote;
+using procedures::verdictWord;
 
 namespace {
 
@@ -193,4 +212,4 @@ std::string reportHtml(const SelfTestReport &report, const ReportHeader &header,
     return html + "</body></html>\n";
 }
 
-} // namespace line
+} // namespace records

@@ -4,7 +4,35 @@
 #include "StepSummary.h"
 #include "Words.h"
 
-namespace line {
+namespace records {
+
+using line::hex;
+using line::meaning;
+using line::Time;
+using line::Transaction;
+using line::verdictName;
+using line::verdictText;
+using line::WallClock;
+using procedures::allRowWayName;
+using procedures::AnalogInput;
+using procedures::AnalogLimits;
+using procedures::AnalogReadings;
+using procedures::DigitalInput;
+using procedures::Failure;
+using procedures::InputFault;
+using procedures::InputPair;
+using procedures::LinkValues;
+using procedures::outcomeWord;
+using procedures::overallWord;
+using procedures::relayFaultName;
+using procedures::resultWord;
+using procedures::SelfTestReport;
+using procedures::StepId;
+using procedures::stepName;
+using procedures::StepRecord;
+using procedures::StepResult;
+using procedures::stepSummary;
+using procedures::untestedNames;
 
 namespace {
 
@@ -228,4 +256,4 @@ std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
     return json.text();
 }
 
-} // namespace line
+} // namespace records

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace line {
+namespace records {
 
 // The self-test as JSON for the record. Keys, as they stay:
 //   tester, verdict ("pass", "fail", "no module", "cancelled": a run stopped before its end,
@@ -32,7 +32,7 @@ namespace line {
 //           result, low, high, and on a fixture its own low_limits and high_limits}], crossed,
 //           failed, faults as digital's, readings [{input, off [counts], on [counts]}] (on a
 //           fixture: every value each input read with its relay off and on)}
-std::string reportJson(const SelfTestReport &report, const ReportHeader &header,
-                       const WallClock &wallClock);
+std::string reportJson(const procedures::SelfTestReport &report, const ReportHeader &header,
+                       const line::WallClock &wallClock);
 
-} // namespace line
+} // namespace records

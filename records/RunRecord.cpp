@@ -3,7 +3,25 @@
 #include "ReportJson.h"
 #include "Uuid.h"
 
-namespace line {
+namespace records {
+
+using line::readClocks;
+using line::Time;
+using line::WallClock;
+using line::WallTime;
+using procedures::AllRowFaultText;
+using procedures::AnalogInput;
+using procedures::AnalogLimits;
+using procedures::DigitalInput;
+using procedures::LinkValues;
+using procedures::relayFaultText;
+using procedures::RelayValues;
+using procedures::resultWord;
+using procedures::SelfTestReport;
+using procedures::StepId;
+using procedures::stepName;
+using procedures::StepRecord;
+using procedures::StepResult;
 
 namespace {
 
@@ -166,4 +184,4 @@ RunRecord newRunRecord(const SelfTestReport &report, const ReportHeader &header,
     return runRecord(report, header, wallClock, station, randomUuid(), readClocks().wall);
 }
 
-} // namespace line
+} // namespace records

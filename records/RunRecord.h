@@ -10,12 +10,12 @@
 
 // One self-test run as the history keeps it: the run, its steps, and each value it measured
 // with its limits. Every run is kept, whatever its outcome.
-namespace line {
+namespace records {
 
 struct StepRow {
     std::string name;   // stepName(): "link", "relays", "digital", "analog"
     std::string result; // resultWord(): "pass", "fail", "skipped", "not run", ...
-    std::optional<WallTime> started, finished;
+    std::optional<line::WallTime> started, finished;
 };
 
 // "analog 2 high", 1019, 1000, 1023, "counts", "pass". Limits are absent where the value
@@ -37,8 +37,8 @@ struct RunRecord {
     // empty for a run on the tester's one port.
     std::string slot;
     int address = 1;
-    WallTime started, finished;
-    Outcome outcome = Outcome::Error;
+    line::WallTime started, finished;
+    procedures::Outcome outcome = procedures::Outcome::Error;
     std::string failed;     // what failed, in words: "relay 3 stuck on, digital input 2"
     std::string reportJson; // the whole JSON report
     std::vector<StepRow> steps;
@@ -47,13 +47,13 @@ struct RunRecord {
 
 // The record of a finished run. `started` and `finished` fall back to `now` for a run that put
 // nothing on the line (no port).
-RunRecord runRecord(const SelfTestReport &report, const ReportHeader &header,
-                    const WallClock &wallClock, const std::string &station, const std::string &id,
-                    WallTime now);
+RunRecord runRecord(const procedures::SelfTestReport &report, const ReportHeader &header,
+                    const line::WallClock &wallClock, const std::string &station,
+                    const std::string &id, line::WallTime now);
 
 // The record of a run that has just ended, under an id of its own made here: the dialog and
 // the console keep their runs alike.
-RunRecord newRunRecord(const SelfTestReport &report, const ReportHeader &header,
-                       const WallClock &wallClock, const std::string &station);
+RunRecord newRunRecord(const procedures::SelfTestReport &report, const ReportHeader &header,
+                       const line::WallClock &wallClock, const std::string &station);
 
-} // namespace line
+} // namespace records

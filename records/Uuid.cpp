@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <random>
 
-namespace line {
+namespace records {
 
 std::string randomUuid()
 {
@@ -33,4 +33,4 @@ std::string randomUuid()
     return text;
 }
 
-} // namespace line
+} // namespace records

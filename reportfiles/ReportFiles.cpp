@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-line::ReportHeader reportHeader(const QString &operatorName, const QString &serialNumber,
-                                int comNumber, const QString &devicePath)
+records::ReportHeader reportHeader(const QString &operatorName, const QString &serialNumber,
+                                   int comNumber, const QString &devicePath)
 {
     return {QCoreApplication::applicationName().toStdString() + ' ' +
                 QCoreApplication::applicationVersion().toStdString(),

@@ -12,8 +12,8 @@
 // already there is kept until the new one is complete.
 
 // The header, with the tester's own name and version.
-line::ReportHeader reportHeader(const QString &operatorName, const QString &serialNumber,
-                                int comNumber, const QString &devicePath);
+records::ReportHeader reportHeader(const QString &operatorName, const QString &serialNumber,
+                                   int comNumber, const QString &devicePath);
 
 // Writes the whole text to `path`, replacing a file there at once; the reason when it could
 // not, else nothing.

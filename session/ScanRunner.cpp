@@ -10,14 +10,14 @@
 
 #include <algorithm>
 
-ScanRunner::ScanRunner(LineSession &session, line::Scan::Plan plan,
+ScanRunner::ScanRunner(LineSession &session, procedures::Scan::Plan plan,
                        std::chrono::milliseconds timeout, QObject *parent)
     : QObject(parent), session(session), hold(session.arbiter(), line::Origin::Scan),
       sequence(std::move(plan)), timeout(timeout)
 {
 }
 
-void ScanRunner::addEveryPort(line::Scan::Plan &plan)
+void ScanRunner::addEveryPort(procedures::Scan::Plan &plan)
 {
     for (int n : PortMap::presentPorts())
         plan.ports.push_back(n);
@@ -44,7 +44,7 @@ void ScanRunner::start()
 // A probe still out is left to finish on its own; its answer is not looked at.
 void ScanRunner::cancel()
 {
-    if (sequence.step() == line::Scan::Step::Done)
+    if (sequence.step() == procedures::Scan::Step::Done)
         return;
     sequence.cancel();
     hold.release();
@@ -54,7 +54,7 @@ void ScanRunner::cancel()
 void ScanRunner::advance()
 {
     SerialComm &comm = session.comm();
-    while (sequence.step() == line::Scan::Step::OpenPort) {
+    while (sequence.step() == procedures::Scan::Step::OpenPort) {
         const int port = sequence.port();
         const bool chosen = comm.CommPort() == port;
         // Port 0 is a server given outright, which the caller opened or failed to: it has no
@@ -67,7 +67,7 @@ void ScanRunner::advance()
         }
         sequence.portOpened(open, comm.devicePath().toStdString());
     }
-    if (sequence.step() == line::Scan::Step::Done) {
+    if (sequence.step() == procedures::Scan::Step::Done) {
         if (!sequence.cancelled())
             end();
         return;

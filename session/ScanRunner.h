@@ -19,22 +19,22 @@ class LineSession;
 class ScanRunner : public QObject {
     Q_OBJECT
 public:
-    ScanRunner(LineSession &session, line::Scan::Plan plan, std::chrono::milliseconds timeout,
+    ScanRunner(LineSession &session, procedures::Scan::Plan plan, std::chrono::milliseconds timeout,
                QObject *parent = nullptr);
 
     // Every COM number present: each device once, and the numbers mapped to
     // a server on the network, which are scanned only when they accept.
-    static void addEveryPort(line::Scan::Plan &plan);
+    static void addEveryPort(procedures::Scan::Plan &plan);
 
     void start();
     void cancel();
-    const line::Scan &scan() const { return sequence; }
+    const procedures::Scan &scan() const { return sequence; }
     // Why a port of scan().lostPorts() went away, in the serial component's words.
     QString lostReason(int port) const { return lostReasons.value(port); }
 
 signals:
     void probing(int port, int address);
-    void found(const line::Scan::Found &module);
+    void found(const procedures::Scan::Found &module);
     void finished();
 
 private:
@@ -45,7 +45,7 @@ private:
 
     LineSession &session;
     LineHold hold;
-    line::Scan sequence;
+    procedures::Scan sequence;
     std::chrono::milliseconds timeout;
     QMetaObject::Connection openedWatch, failedWatch;
     QMap<int, QString> lostReasons;

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-SelfTestRunner::SelfTestRunner(LineSession &session, const line::SelfTestSettings &settings,
+SelfTestRunner::SelfTestRunner(LineSession &session, const procedures::SelfTestSettings &settings,
                                QObject *parent)
     : QObject(parent), session(session), hold(session.arbiter(), line::Origin::SelfTest),
       sequence(settings)
@@ -35,20 +35,20 @@ void SelfTestRunner::advance()
     action = sequence.next();
     const QString prompt = QString::fromStdString(action.prompt);
     switch (action.kind) {
-    case line::Action::Kind::Send: // after a fixture's settle time, when it asks for one
+    case procedures::Action::Kind::Send: // after a fixture's settle time, when it asks for one
         if (action.interval.count() > 0)
             watchDelay.start(action.interval);
         else
             send();
         break;
-    case line::Action::Kind::Ask:
+    case procedures::Action::Kind::Ask:
         emit asking(prompt, action.answers);
         break;
-    case line::Action::Kind::Watch:
+    case procedures::Action::Kind::Watch:
         emit watching(prompt);
         watchDelay.start(action.interval);
         break;
-    case line::Action::Kind::Finished:
+    case procedures::Action::Kind::Finished:
         ended = line::readClocks();
         disconnect(watchingPort);
         hold.release();
@@ -90,10 +90,11 @@ void SelfTestRunner::lineLost(const QString &reason)
     advanceSoon.start();
 }
 
-void SelfTestRunner::answer(line::Answer answer)
+void SelfTestRunner::answer(procedures::Answer answer)
 {
-    const bool asked = action.kind == line::Action::Kind::Ask;
-    const bool skipped = action.kind == line::Action::Kind::Watch && answer == line::Answer::Skip;
+    const bool asked = action.kind == procedures::Action::Kind::Ask;
+    const bool skipped =
+        action.kind == procedures::Action::Kind::Watch && answer == procedures::Answer::Skip;
     if (!asked && !skipped)
         return;
     watchDelay.stop();

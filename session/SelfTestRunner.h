@@ -19,21 +19,21 @@ class LineSession;
 class SelfTestRunner : public QObject {
     Q_OBJECT
 public:
-    SelfTestRunner(LineSession &session, const line::SelfTestSettings &settings,
+    SelfTestRunner(LineSession &session, const procedures::SelfTestSettings &settings,
                    QObject *parent = nullptr);
 
     void start();
     // The operator's answer to the question asked, or Skip while inputs are watched.
-    void answer(line::Answer answer);
+    void answer(procedures::Answer answer);
     // The operator, a signal or a closed dialog: every relay is switched off, then finished().
     void cancel(const std::string &reason = "cancelled by the operator");
-    const line::SelfTest &test() const { return sequence; }
+    const procedures::SelfTest &test() const { return sequence; }
     // The run's times on the wall clock as it read when the run started and ended, never on
     // an offset taken earlier: a session outlives suspends and clock corrections.
     line::WallClock wallClock() const;
 
 signals:
-    void asking(const QString &prompt, const std::vector<line::Answer> &answers);
+    void asking(const QString &prompt, const std::vector<procedures::Answer> &answers);
     void watching(const QString &prompt); // Skip is the only answer
     void progressed();                    // a transaction or an answer has been taken
     void finished();
@@ -49,8 +49,8 @@ private:
     line::ClockReading began = line::readClocks();
     std::optional<line::ClockReading> ended;
     LineHold hold;
-    line::SelfTest sequence;
-    line::Action action;
+    procedures::SelfTest sequence;
+    procedures::Action action;
     QTimer advanceSoon, watchDelay;
     std::uint64_t generation = 0; // a reply to an earlier generation is not waited for
     // The line failed under the test; told to the sequencer once the event is over, since one

@@ -9,17 +9,17 @@
 
 #include <algorithm>
 
-SlotRun::SlotRun(const QString &port, const line::SelfTestSettings &settings, QObject *parent)
+SlotRun::SlotRun(const QString &port, const procedures::SelfTestSettings &settings, QObject *parent)
     : QObject(parent), given(port.trimmed()), settings(settings),
       comm(std::make_unique<PortComm>()), session(std::make_unique<LineSession>(*comm)),
-      unrun(line::unrunReport(settings.address, line::Outcome::Error, "not started"))
+      unrun(procedures::unrunReport(settings.address, procedures::Outcome::Error, "not started"))
 {
     const SlotPort named = slotPort(given.toStdString(), &notAPort);
     name = QString::fromStdString(named.name);
     number = named.comNumber;
     connect(session.get(), &LineSession::portOpened, this, &SlotRun::opened);
     connect(session.get(), &LineSession::portOpenFailed, this, [this](const QString &why) {
-        endUnrun(line::Outcome::Error, "the port cannot be opened: " + why.toStdString());
+        endUnrun(procedures::Outcome::Error, "the port cannot be opened: " + why.toStdString());
     });
 }
 
@@ -38,7 +38,7 @@ void SlotRun::start()
         // connections in place by then.
         const std::string why = name.isEmpty() ? notAPort : comm->errorString().toStdString();
         QTimer::singleShot(0, this, [this, why] {
-            endUnrun(line::Outcome::Error, "the port cannot be opened: " + why);
+            endUnrun(procedures::Outcome::Error, "the port cannot be opened: " + why);
         });
     } else if (!session->opening()) {
         opened();
@@ -65,15 +65,15 @@ void SlotRun::cancel(const std::string &reason)
     if (stage == Stage::Testing)
         runner->cancel(reason);
     else if (stage == Stage::Opening) // nothing sent yet: the connection is dropped
-        endUnrun(line::Outcome::Aborted, reason);
+        endUnrun(procedures::Outcome::Aborted, reason);
 }
 
-void SlotRun::endUnrun(line::Outcome outcome, const std::string &reason)
+void SlotRun::endUnrun(procedures::Outcome outcome, const std::string &reason)
 {
     if (stage != Stage::Opening)
         return;
     session->closePort();
-    unrun = line::unrunReport(settings.address, outcome, reason);
+    unrun = procedures::unrunReport(settings.address, outcome, reason);
     end();
 }
 
@@ -118,7 +118,7 @@ double SlotRun::progress() const
     return done;
 }
 
-const line::SelfTestReport &SlotRun::report() const
+const procedures::SelfTestReport &SlotRun::report() const
 {
     return runner ? runner->test().report() : unrun;
 }

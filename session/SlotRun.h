@@ -24,7 +24,7 @@ public:
     // `port` as the command line or the station file gives it: "3", "tcp://HOST:PORT"; one
     // that is neither ends the run as ERROR. The settings are the self-test's as they are, so
     // operatorPresent is false for a station.
-    SlotRun(const QString &port, const line::SelfTestSettings &settings,
+    SlotRun(const QString &port, const procedures::SelfTestSettings &settings,
             QObject *parent = nullptr);
     ~SlotRun() override;
 
@@ -47,7 +47,7 @@ public:
     // From 0 to 1, for a progress bar.
     double progress() const;
     // The run as it stands; final after finished().
-    const line::SelfTestReport &report() const;
+    const procedures::SelfTestReport &report() const;
     line::WallClock wallClock() const;
 
 signals:
@@ -59,13 +59,13 @@ private:
 
     void opened();
     // Ends a run that never reached the line, with `outcome` and why.
-    void endUnrun(line::Outcome outcome, const std::string &reason);
+    void endUnrun(procedures::Outcome outcome, const std::string &reason);
     void end();
 
     QString given, name; // the port as given, and its name (empty when it names none)
     int number = 0;
     std::string notAPort; // why `given` names no port
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     Stage stage = Stage::Idle;
     double done = 0.0; // never falls back, though a stop plans the switching off afresh
     // Destroyed in the reverse order: each before what it uses.
@@ -73,7 +73,7 @@ private:
     std::unique_ptr<LineSession> session;
     std::unique_ptr<SelfTestRunner> runner;
     // The report while no runner holds one: before the line, or of a run that never got there.
-    line::SelfTestReport unrun;
+    procedures::SelfTestReport unrun;
     line::ClockReading began = line::readClocks();
     std::optional<line::ClockReading> ended;
 };

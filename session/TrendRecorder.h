@@ -13,7 +13,7 @@ class TrendRecorder : public QObject {
 public:
     explicit TrendRecorder(LineTap &tap, QObject *parent = nullptr);
 
-    const line::Trend &trend() const { return readings; }
+    const figures::Trend &trend() const { return readings; }
     // Times on the plot and in the CSV, on the line monitor's wall clock.
     const line::WallClock &wallClock() const;
 
@@ -22,5 +22,5 @@ signals:
 
 private:
     LineTap &tap;
-    line::Trend readings;
+    figures::Trend readings;
 };

@@ -8,14 +8,14 @@
 
 namespace {
 
-int middle(const line::AnalogRange &range)
+int middle(const procedures::AnalogRange &range)
 {
     return (range.low + range.high) / 2;
 }
 
 } // namespace
 
-FixtureWiring::FixtureWiring(SimulatedModule &module, line::Fixture fixture, QObject *parent)
+FixtureWiring::FixtureWiring(SimulatedModule &module, procedures::Fixture fixture, QObject *parent)
     : QObject(parent), module(module), fixture(std::move(fixture))
 {
     scheduled = contacts();
@@ -27,7 +27,7 @@ FixtureWiring::FixtureWiring(SimulatedModule &module, line::Fixture fixture, QOb
     connect(&module, &SimulatedModule::faultsChanged, this, &FixtureWiring::contactsMayHaveMoved);
 }
 
-std::chrono::milliseconds FixtureWiring::followDelay(const line::Fixture &fixture)
+std::chrono::milliseconds FixtureWiring::followDelay(const procedures::Fixture &fixture)
 {
     return fixture.settle / 2;
 }
@@ -35,7 +35,7 @@ std::chrono::milliseconds FixtureWiring::followDelay(const line::Fixture &fixtur
 FixtureWiring::Contacts FixtureWiring::contacts() const
 {
     Contacts closed{};
-    for (int i = 0; i < line::Fixture::Relays; ++i)
+    for (int i = 0; i < procedures::Fixture::Relays; ++i)
         closed[std::size_t(i)] = module.contact(i);
     return closed;
 }
@@ -62,10 +62,10 @@ void FixtureWiring::follow(const Contacts &now, const Contacts &before)
     const auto moved = [&](int relay) {
         return now[std::size_t(relay - 1)] != before[std::size_t(relay - 1)];
     };
-    for (const line::DigitalLoop &loop : fixture.digital)
+    for (const procedures::DigitalLoop &loop : fixture.digital)
         if (moved(loop.relay))
             module.setDigital(loop.input - 1, now[std::size_t(loop.relay - 1)]);
-    for (const line::AnalogLoop &loop : fixture.analog)
+    for (const procedures::AnalogLoop &loop : fixture.analog)
         if (moved(loop.relay))
             module.setAnalog(loop.input - 1,
                              middle(now[std::size_t(loop.relay - 1)] ? loop.on : loop.off));

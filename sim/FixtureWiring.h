@@ -19,19 +19,19 @@ class FixtureWiring : public QObject {
     Q_OBJECT
 public:
     // Wires `module`, whose inputs follow its relays at once to begin with.
-    FixtureWiring(SimulatedModule &module, line::Fixture fixture, QObject *parent = nullptr);
+    FixtureWiring(SimulatedModule &module, procedures::Fixture fixture, QObject *parent = nullptr);
 
     // How long after its contact an input follows.
-    static std::chrono::milliseconds followDelay(const line::Fixture &fixture);
+    static std::chrono::milliseconds followDelay(const procedures::Fixture &fixture);
 
 private:
-    using Contacts = std::array<bool, line::Fixture::Relays>;
+    using Contacts = std::array<bool, procedures::Fixture::Relays>;
 
     Contacts contacts() const;
     void contactsMayHaveMoved();
     void follow(const Contacts &now, const Contacts &before);
 
     SimulatedModule &module;
-    const line::Fixture fixture;
+    const procedures::Fixture fixture;
     Contacts scheduled{}; // what the inputs show once every follow under way is done
 };

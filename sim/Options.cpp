@@ -160,8 +160,8 @@ bool parseOptions(const QCoreApplication &app, Options *options, QString *error)
     options->inputs = numbers(parser.value(inputsOption));
     options->relays = parser.value(relaysOption);
     if (parser.isSet(fixtureOption)) {
-        const line::ParsedFixture parsed =
-            line::readFixtureFile(parser.value(fixtureOption).toStdString());
+        const procedures::ParsedFixture parsed =
+            procedures::readFixtureFile(parser.value(fixtureOption).toStdString());
         if (!parsed.fixture) {
             *error = QString::fromStdString(parsed.refusal.text());
             return false;

@@ -23,7 +23,7 @@ struct Options {
     // Each module starts with these inputs and relays.
     QList<int> analog, inputs;
     QString relays;
-    std::optional<line::Fixture> fixture; // wires every module's relays to its inputs
+    std::optional<procedures::Fixture> fixture; // wires every module's relays to its inputs
     bool paced = false;                   // bytes at a 9600 baud line's pace
     Faults firstModuleFaults;             // the other modules start sound
 };

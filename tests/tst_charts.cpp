@@ -261,7 +261,7 @@ private slots:
             int runs, serials, firstPass;
         };
         const Day table[] = {{5, 3, 2}, {2, 0, 0}, {4, 4, 4}, {1, 1, 0}, {3, 2, 2}};
-        std::vector<line::DayYield> days;
+        std::vector<figures::DayYield> days;
         for (const Day &d : table) {
             const QDate day = QDate::fromString(QString(firstDay), Qt::ISODate);
             // Every one passed in the end: not what the bars show.

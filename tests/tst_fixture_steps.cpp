@@ -33,17 +33,17 @@ struct Wires {
 };
 
 // The inputs as the wires leave them, once the relays have settled: 250 off, 750 on.
-void follow(FakeModule &m, const line::Fixture &fixture, const Wires &w)
+void follow(FakeModule &m, const procedures::Fixture &fixture, const Wires &w)
 {
     const auto closed = [&](int relay) {
         return m.coils[std::size_t(relay - 1)] && relay != w.contactOpen;
     };
-    for (const line::DigitalLoop &d : fixture.digital) {
+    for (const procedures::DigitalLoop &d : fixture.digital) {
         const int relay = w.swapped && d.relay <= 2 ? 3 - d.relay : d.relay;
         m.registers[std::size_t(6 + d.input)] =
             d.input == w.stuckOnInput || (closed(relay) && d.input != w.deadInput);
     }
-    for (const line::AnalogLoop &a : fixture.analog)
+    for (const procedures::AnalogLoop &a : fixture.analog)
         m.registers[std::size_t(3 + a.input)] = !closed(a.relay)          ? 250
                                                 : a.input == w.weakAnalog ? 512
                                                                           : 750;
@@ -107,31 +107,31 @@ line::WallTime noWallTime(line::Time)
     return {};
 }
 
-line::Fixture fixture()
+procedures::Fixture fixture()
 {
-    return *line::parseFixture(FixtureText, "bench-3.ini").fixture;
+    return *procedures::parseFixture(FixtureText, "bench-3.ini").fixture;
 }
 
 // The run driven to its end, or cancelled once `cancelAt` goes out in the digital step: nobody
 // is asked anything, and every read of the inputs waits for the relays to settle.
 // `loseOff`: the first write switching that relay off (negative: on) in an input step never
 // reaches the module.
-line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr,
-                         int loseOff = 0)
+procedures::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr,
+                               int loseOff = 0)
 {
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     settings.confirmByEar = true; // and still nobody is asked on a fixture
     settings.fixture = fixture();
-    line::SelfTest test(settings);
+    procedures::SelfTest test(settings);
     for (int guard = 0; guard < 500 && !test.finished(); ++guard) {
-        const line::Action a = test.next();
-        if (a.kind == line::Action::Kind::Finished)
+        const procedures::Action a = test.next();
+        if (a.kind == procedures::Action::Kind::Finished)
             break;
-        if (a.kind != line::Action::Kind::Send) {
+        if (a.kind != procedures::Action::Kind::Send) {
             QTest::qFail("the operator was asked", __FILE__, __LINE__);
             return test.report();
         }
-        const bool inputs = test.currentStep() >= line::StepId::Digital;
+        const bool inputs = test.currentStep() >= procedures::StepId::Digital;
         const bool read = a.request.kind == line::ToolRequest::Kind::ReadHoldingRegisters;
         if (inputs && a.interval != (read ? 40ms : 0ms)) {
             QTest::qFail("a read of the inputs that does not settle", __FILE__, __LINE__);
@@ -144,16 +144,17 @@ line::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelA
         const line::Transaction t = fake.send(a.request, a.replyWait);
         fake.module.silent = false;
         follow(fake.module, *settings.fixture, wires);
-        if (cancelAt && test.currentStep() == line::StepId::Digital && line::meaning(t) == cancelAt)
+        if (cancelAt && test.currentStep() == procedures::StepId::Digital &&
+            line::meaning(t) == cancelAt)
             test.cancel();
         test.replied(t);
     }
     return test.report();
 }
 
-QJsonObject json(const line::SelfTestReport &r)
+QJsonObject json(const procedures::SelfTestReport &r)
 {
-    const std::string text = line::reportJson(r, {}, noWallTime);
+    const std::string text = records::reportJson(r, {}, noWallTime);
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
 }
 
@@ -169,15 +170,15 @@ private slots:
         FakeLine fake(noWallTime);
         Wires wires;
         c.fault(fake.module, wires);
-        const line::SelfTestReport r = run(fake, wires, c.cancelAt, c.loseOff);
-        QCOMPARE(line::verdictLine(r), std::string(c.verdict));
+        const procedures::SelfTestReport r = run(fake, wires, c.cancelAt, c.loseOff);
+        QCOMPARE(procedures::verdictLine(r), std::string(c.verdict));
         std::string failures;
-        for (const line::StepRecord &s : r.steps)
-            for (const line::Failure &f : s.failures)
+        for (const procedures::StepRecord &s : r.steps)
+            for (const procedures::Failure &f : s.failures)
                 failures += (failures.empty() ? "" : "; ") + f.reason;
         QCOMPARE(failures, std::string(c.failures));
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
-        for (const line::StepRecord &s : r.steps) // the module's own address alone
+        for (const procedures::StepRecord &s : r.steps) // the module's own address alone
             for (const line::Transaction &t : s.traffic)
                 QCOMPARE(int(t.request()[0]), 1);
 
@@ -189,9 +190,9 @@ private slots:
     void healthyRunReadsEachLoop()
     {
         FakeLine fake(noWallTime);
-        const line::SelfTestReport r = run(fake, {});
+        const procedures::SelfTestReport r = run(fake, {});
         QStringList digital;
-        for (const line::Transaction &t : r.step(line::StepId::Digital).traffic)
+        for (const line::Transaction &t : r.step(procedures::StepId::Digital).traffic)
             digital << QString::fromStdString(line::meaning(t)).section(':', 0, 0);
         QCOMPARE(digital.join('|'),
                  "Read Holding Registers 0-10|Write Single Coil 0 (relay 1) ON|Read Holding "
@@ -204,7 +205,7 @@ private slots:
         QCOMPARE(o["fixture"].toString(), "bench-3");
         QCOMPARE(o["untested"].toArray(), QJsonArray({"digital 4"}));
         const QJsonValue analog = o["steps"][3]["values"];
-        const std::string html = line::reportHtml(r, {}, noWallTime);
+        const std::string html = records::reportHtml(r, {}, noWallTime);
         QVERIFY(html.find("<td>bench-3</td>") != std::string::npos);
         QVERIFY(html.find(">PASS <span class=\"untested\">(digital input 4 not tested)</span>") !=
                 std::string::npos);

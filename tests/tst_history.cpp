@@ -80,7 +80,7 @@ private slots:
 
     void aRunIsStoredWholeAndOnce()
     {
-        line::RunRecord run = historyRun("a1", "SN-0042", Monday);
+        records::RunRecord run = historyRun("a1", "SN-0042", Monday);
         run.slot = "tcp://127.0.0.1:4001";
         QString error;
         QVERIFY2(db->store(run, &error), qPrintable(error));
@@ -114,7 +114,7 @@ private slots:
     // one port, and still wait for their server.
     void aFileOfTheVersionBeforeSlotsIsUpgraded()
     {
-        const line::RunRecord old = historyRun("o1", "SN-7", Monday);
+        const records::RunRecord old = historyRun("o1", "SN-7", Monday);
         QString error;
         QVERIFY2(db->store(old, &error, "postgresql://qa@db:5432/h"), qPrintable(error));
         db.reset();
@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(describeRun(*back), describeRun(old));
         QCOMPARE(db->runs({}, 1, 0).at(0).slot, QString(""));
         QCOMPARE(db->waitingIds("postgresql://qa@db:5432/h", false), std::vector<QString>{"o1"});
-        line::RunRecord slotted = historyRun("o2", "SN-8", Monday + 1s);
+        records::RunRecord slotted = historyRun("o2", "SN-8", Monday + 1s);
         slotted.slot = "COM 3";
         QVERIFY2(db->store(slotted, &error), qPrintable(error));
         QCOMPARE(describeRun(*db->load("o2")), describeRun(slotted));
@@ -184,16 +184,17 @@ private slots:
     // sound, while the relay it found faulty stays failed.
     void aRelayStepCutShortPassesNoRelay()
     {
-        line::SelfTestReport report;
-        report.step(line::StepId::Relays).result = line::StepResult::Cancelled;
+        procedures::SelfTestReport report;
+        report.step(procedures::StepId::Relays).result = procedures::StepResult::Cancelled;
         report.relays.failed[1] = true;
-        const line::RunRecord run = line::runRecord(
+        const records::RunRecord run = records::runRecord(
             report, {}, [](line::Time) { return Monday; }, "bench 1", "c1", Monday);
         QStringList results;
-        for (const line::Measurement &m : run.measurements)
+        for (const records::Measurement &m : run.measurements)
             results << q(m.result);
-        QCOMPARE(results.join(' '), QString("%1 fail %1 %1 %1 %1 %1 %1 %1")
-                                        .arg(line::resultWord(line::StepResult::Cancelled)));
+        QCOMPARE(results.join(' '),
+                 QString("%1 fail %1 %1 %1 %1 %1 %1 %1")
+                     .arg(procedures::resultWord(procedures::StepResult::Cancelled)));
     }
 
     void aSerialNumberOfQuotesAndSqlIsText() { serialOfQuotesAndSqlIsText(*db); }
@@ -210,8 +211,9 @@ private slots:
         QTest::newRow("none") << RunFilter{} << QStringList{"r5", "r4", "r3", "r2", "r1"};
         QTest::newRow("part of a serial, any case")
             << with([](RunFilter &f) { f.serial = "sn-1"; }) << QStringList{"r4", "r1"};
-        QTest::newRow("outcome") << with([](RunFilter &f) { f.outcome = line::Outcome::Pass; })
-                                 << QStringList{"r5", "r2"};
+        QTest::newRow("outcome") << with([](RunFilter &f) {
+            f.outcome = procedures::Outcome::Pass;
+        }) << QStringList{"r5", "r2"};
         QTest::newRow("operator exactly") << with([](RunFilter &f) { f.operatorName = "O'Neil"; })
                                           << QStringList{"r5", "r4", "r3", "r2", "r1"};
         QTest::newRow("station") << with([](RunFilter &f) { f.station = "bench 2"; })
@@ -224,7 +226,7 @@ private slots:
                                << QStringList{"r5"};
         QTest::newRow("serial and outcome") << with([](RunFilter &f) {
             f.serial = "SN-1";
-            f.outcome = line::Outcome::Fail;
+            f.outcome = procedures::Outcome::Fail;
         }) << QStringList{"r4", "r1"};
     }
 
@@ -235,14 +237,14 @@ private slots:
         const struct {
             const char *id, *serial;
             line::WallTime at;
-            line::Outcome outcome;
+            procedures::Outcome outcome;
             const char *station;
         } runs[] = {
-            {"r1", "SN-10", Monday, line::Outcome::Fail, "bench 1"},
-            {"r2", "XY-20", Monday + 1h, line::Outcome::Pass, "bench 1"},
-            {"r3", "XY-21", Monday + 9h + 27min, line::Outcome::Error, "bench 2"},
-            {"r4", "sn-11", Monday + 24h, line::Outcome::Fail, "bench 1"},
-            {"r5", "XY-22", Monday + 48h, line::Outcome::Pass, "bench 1"},
+            {"r1", "SN-10", Monday, procedures::Outcome::Fail, "bench 1"},
+            {"r2", "XY-20", Monday + 1h, procedures::Outcome::Pass, "bench 1"},
+            {"r3", "XY-21", Monday + 9h + 27min, procedures::Outcome::Error, "bench 2"},
+            {"r4", "sn-11", Monday + 24h, procedures::Outcome::Fail, "bench 1"},
+            {"r5", "XY-22", Monday + 48h, procedures::Outcome::Pass, "bench 1"},
         };
         QString error;
         for (const auto &r : runs)

@@ -111,7 +111,7 @@ private slots:
     {
         RunKeeper keeper(url, data.filePath("down.sqlite"));
         QVERIFY(PgServer::command("stop"));
-        line::RunRecord waiting = historyRun("d1", "SN-8", Monday);
+        records::RunRecord waiting = historyRun("d1", "SN-8", Monday);
         waiting.slot = "COM 3";
         QCOMPARE(keeper.keep(waiting), QString());
         const QList<QVariant> down = synced(keeper);
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(keeper.waitingCount(), 1);
         QVERIFY(serverBack);
 
-        line::RunRecord run = historyRun("u1", "SN-7", Monday + 1s);
+        records::RunRecord run = historyRun("u1", "SN-7", Monday + 1s);
         run.slot = "tcp://127.0.0.1:4001";
         QCOMPARE(keeper.keep(run), QString());
         QCOMPARE(synced(keeper), (QList<QVariant>{2, 0, QString()}));
@@ -134,7 +134,7 @@ private slots:
         QString error;
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QCOMPARE(db->count({}), 2);
-        for (const line::RunRecord &sent : {waiting, run}) {
+        for (const records::RunRecord &sent : {waiting, run}) {
             const auto back = db->load(QString::fromStdString(sent.id));
             QVERIFY(back);
             QCOMPARE(describeRun(*back), describeRun(sent));
@@ -175,7 +175,7 @@ private slots:
         QVERIFY2(db, qPrintable(error));
         QCOMPARE(db->count({}), 0);
         QVERIFY(db->lastError().isEmpty());
-        line::RunRecord run = historyRun("s1", "SN-1", Monday);
+        records::RunRecord run = historyRun("s1", "SN-1", Monday);
         run.slot = "COM 3";
         QVERIFY2(db->store(run, &error), qPrintable(error));
         QCOMPARE(db->runs({}, 1, 0).at(0).slot, "COM 3");
@@ -224,7 +224,7 @@ private slots:
         QVERIFY(db);
         QCOMPARE(versionAndSlot(), qMakePair(EarlierTestersVersion, true));
         QVERIFY(pg.run(database(), {EarlierInsert}));
-        line::RunRecord run = historyRun("n1", "SN-N", Monday + 1s);
+        records::RunRecord run = historyRun("n1", "SN-N", Monday + 1s);
         run.slot = "tcp://127.0.0.1:4001";
         QString error;
         QVERIFY2(db->store(run, &error), qPrintable(error));
@@ -241,10 +241,10 @@ private slots:
         const int each = 25;
         for (int i = 0; i < each; ++i) {
             QCOMPARE(first.keep(historyRun("a" + std::to_string(i), "SN-A", Monday + i * 1s,
-                                           line::Outcome::Pass, "bench A")),
+                                           procedures::Outcome::Pass, "bench A")),
                      QString());
             QCOMPARE(second.keep(historyRun("b" + std::to_string(i), "SN-B", Monday + i * 1s,
-                                            line::Outcome::Fail, "bench B")),
+                                            procedures::Outcome::Fail, "bench B")),
                      QString());
         }
         first.waitForSync();

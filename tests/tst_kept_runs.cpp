@@ -31,22 +31,22 @@ void seed(const QString &path)
 {
     struct Seeded {
         const char *id, *serial, *started;
-        line::Outcome outcome;
+        procedures::Outcome outcome;
         const char *failed, *slot;
     };
     const Seeded runs[] = {
-        {"r1", "A", "2026-03-02T09:00:00Z", line::Outcome::Fail, "relay 3 stuck on, input 2",
+        {"r1", "A", "2026-03-02T09:00:00Z", procedures::Outcome::Fail, "relay 3 stuck on, input 2",
          "COM 3"},
-        {"r2", "B", "2026-03-02T10:00:00Z", line::Outcome::Pass, "", ""},
-        {"r3", "C", "2026-03-02T11:00:00Z", line::Outcome::Error, "", ""},
-        {"r4", "A", "2026-03-03T09:00:00Z", line::Outcome::Pass, "", ""},
-        {"r5", "C", "2026-03-03T10:00:00Z", line::Outcome::Pass, "", ""},
+        {"r2", "B", "2026-03-02T10:00:00Z", procedures::Outcome::Pass, "", ""},
+        {"r3", "C", "2026-03-02T11:00:00Z", procedures::Outcome::Error, "", ""},
+        {"r4", "A", "2026-03-03T09:00:00Z", procedures::Outcome::Pass, "", ""},
+        {"r5", "C", "2026-03-03T10:00:00Z", procedures::Outcome::Pass, "", ""},
     };
     QString error;
     const auto db = HistoryDb::openLocal(path, &error);
     QVERIFY2(db, qPrintable(error));
     for (const Seeded &s : runs) {
-        line::RunRecord run = historyRun(s.id, s.serial, utc(s.started), s.outcome, "S1");
+        records::RunRecord run = historyRun(s.id, s.serial, utc(s.started), s.outcome, "S1");
         run.operatorName = "Ann";
         run.failed = s.failed;
         run.slot = s.slot;
@@ -186,10 +186,10 @@ private slots:
         const auto *yield = window.findChild<QTableWidget *>(QStringLiteral("yield"));
         const auto *bars = window.findChild<YieldBars *>();
         const auto barsAreTheTable = [&] {
-            const std::vector<line::DayYield> &days = bars->days();
+            const std::vector<figures::DayYield> &days = bars->days();
             bool same = int(days.size()) == yield->rowCount();
             for (int row = 0; same && row < yield->rowCount(); ++row) { // newest first
-                const line::DayYield &d = days[days.size() - 1 - std::size_t(row)];
+                const figures::DayYield &d = days[days.size() - 1 - std::size_t(row)];
                 same = yield->item(row, 1)->text() == QString::number(d.runs) &&
                        yield->item(row, 6)->text() == YieldBars::percent(d.firstPassYield());
             }

@@ -257,10 +257,10 @@ private slots:
         LineMonitor m(100, wall);
         const line::Transaction *last = nullptr;
         m.setListener([&](const line::Transaction &t) { last = &t; });
-        line::Scan scan({{3, 4, 5}, 1, 10, {5}});
+        procedures::Scan scan({{3, 4, 5}, 1, 10, {5}});
         Time t = T0;
-        while (scan.step() != line::Scan::Step::Done) {
-            if (scan.step() == line::Scan::Step::OpenPort) {
+        while (scan.step() != procedures::Scan::Step::Done) {
+            if (scan.step() == procedures::Scan::Step::OpenPort) {
                 scan.portOpened(scan.port() == 3, "/dev/ttyUSB0");
                 continue;
             }
@@ -280,7 +280,7 @@ private slots:
         QCOMPARE(scan.unopenedPorts(), std::vector<int>{4});
         std::vector<std::string> found;
         for (const auto &module : scan.found())
-            found.push_back(line::describe(module));
+            found.push_back(procedures::describe(module));
         QCOMPARE(found, (std::vector<std::string>{"COM3 /dev/ttyUSB0 address 2 26 ms",
                                                   "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
                                                   "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error",
@@ -288,7 +288,7 @@ private slots:
 
         // Behind a gateway with no module: exceptions 10 and 11 prove nothing.
         // A port lost part way is left there, and the next is scanned.
-        line::Scan gateway({{1, 2}, 1, 3, {}});
+        procedures::Scan gateway({{1, 2}, 1, 3, {}});
         for (const std::uint8_t code : {10, 11, 4}) {
             gateway.portOpened(true, "/dev/ttyS0");
             const Bytes probe = withCrc({std::uint8_t(gateway.address()), 0x01, 0, 0, 0, 8});
@@ -300,16 +300,16 @@ private slots:
         QCOMPARE(gateway.found()[0].exceptionCode, std::optional<std::uint8_t>(4));
         gateway.portOpened(true, "/dev/ttyS1");
         gateway.probed(nullptr); // the port went away under the probe
-        QVERIFY(gateway.step() == line::Scan::Step::Done);
+        QVERIFY(gateway.step() == procedures::Scan::Step::Done);
         QCOMPARE(gateway.lostPorts(), std::vector<int>{2});
         QCOMPARE(gateway.probesDone(), gateway.probesTotal());
         QVERIFY(!gateway.everyPortScanned());
 
-        line::Scan cancelled({{1}, 1, 247, {}});
+        procedures::Scan cancelled({{1}, 1, 247, {}});
         cancelled.portOpened(true, "/dev/ttyS0");
         cancelled.cancel();
-        QVERIFY(cancelled.step() == line::Scan::Step::Done);
-        QVERIFY(!line::Scan({{1}, 1, 247, {}}).anyPortOpened());
+        QVERIFY(cancelled.step() == procedures::Scan::Step::Done);
+        QVERIFY(!procedures::Scan({{1}, 1, 247, {}}).anyPortOpened());
     }
 
     // A reply cut anywhere leaves the master the image a whole one does.

@@ -15,8 +15,8 @@
 #include <ctime>
 
 using namespace std::chrono_literals;
-using line::Action;
-using line::Answer;
+using procedures::Action;
+using procedures::Answer;
 
 namespace {
 
@@ -142,29 +142,30 @@ struct StopCase {
     const char *name;
     Stop::How how;
     const char *at;
-    line::StepId step;
+    procedures::StepId step;
     const char *allRow = ""; // the record's word for what went out
     bool broadcast = false;  // the All row by broadcast too
 };
 
 const StopCase Stops[] = {
-    {"cancel, first read out", Stop::How::Cancel, "Read Coils", line::StepId::Link},
+    {"cancel, first read out", Stop::How::Cancel, "Read Coils", procedures::StepId::Link},
     {"cancel, relay 4 ON out", Stop::How::Cancel, "Write Single Coil 3 (relay 4) ON",
-     line::StepId::Relays},
+     procedures::StepId::Relays},
     // Out, unanswered as broadcasts are, when the cancel comes: every module on the line is on.
-    {"cancel, all ON by broadcast out", Stop::How::Cancel, "to all", line::StepId::Relays,
+    {"cancel, all ON by broadcast out", Stop::How::Cancel, "to all", procedures::StepId::Relays,
      "module_and_broadcast", true},
     {"cancel, all OFF to the module out", Stop::How::Cancel,
-     "Write Multiple Coils 0-7 (relays 1-8): OFF", line::StepId::Relays, "module", true},
-    {"cancel, asking about relay 6", Stop::How::Cancel, "relay 6", line::StepId::Relays},
-    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", line::StepId::Digital, "module"},
+     "Write Multiple Coils 0-7 (relays 1-8): OFF", procedures::StepId::Relays, "module", true},
+    {"cancel, asking about relay 6", Stop::How::Cancel, "relay 6", procedures::StepId::Relays},
+    {"cancel, watching input 2", Stop::How::Cancel, "input 2 on", procedures::StepId::Digital,
+     "module"},
     {"port lost after relay 4 ON", Stop::How::LosePort, "Write Single Coil 3 (relay 4) ON",
-     line::StepId::Relays},
+     procedures::StepId::Relays},
     {"port gone for good after relay 4 ON", Stop::How::LosePortForGood,
-     "Write Single Coil 3 (relay 4) ON", line::StepId::Relays},
+     "Write Single Coil 3 (relay 4) ON", procedures::StepId::Relays},
     // From the read-back on, replies in Modbus TCP framing: the switch-off is still tried.
     {"Modbus TCP after relay 4 ON", Stop::How::Gateway, "Write Single Coil 3 (relay 4) ON",
-     line::StepId::Relays},
+     procedures::StepId::Relays},
 };
 
 struct LimitCase {
@@ -187,8 +188,8 @@ const LimitCase LimitCases[] = {
 
 // The driver loop. A cancel comes instead of the operator's answer, or while the request is
 // out; a lost port takes the next request, which is never sent, and for good every later one.
-void run(line::SelfTest &test, FakeLine &fake, const std::function<Answer(const Action &)> &person,
-         const Stop &stop = {})
+void run(procedures::SelfTest &test, FakeLine &fake,
+         const std::function<Answer(const Action &)> &person, const Stop &stop = {})
 {
     using How = Stop::How;
     bool lost = false;
@@ -249,7 +250,8 @@ private slots:
         const Case &c = fetchCase(Cases);
         FakeLine fake(wall);
         c.fault(fake.module);
-        line::SelfTest test(line::SelfTestSettings{1, c.operatorPresent, true, c.broadcast});
+        procedures::SelfTest test(
+            procedures::SelfTestSettings{1, c.operatorPresent, true, c.broadcast});
         bool slipped = false;
         std::vector<std::size_t> readsBeforeAsking; // asked at once: where they were, the slip
         run(test, fake, [&](const Action &a) {
@@ -261,7 +263,7 @@ private slots:
             if (a.kind == Action::Kind::Ask && a.answers.size() == 2 &&
                 a.answers[0] == Answer::Retry) {
                 readsBeforeAsking.push_back(
-                    test.report().step(line::StepId::Digital).traffic.size());
+                    test.report().step(procedures::StepId::Digital).traffic.size());
                 fake.module.registers[8] = 0;
                 return c.slip;
             }
@@ -269,10 +271,10 @@ private slots:
         });
         QCOMPARE(readsBeforeAsking,
                  slipped ? std::vector<std::size_t>{2} : std::vector<std::size_t>{});
-        const line::SelfTestReport &r = test.report();
+        const procedures::SelfTestReport &r = test.report();
         std::vector<std::string> results, failures, faults;
         for (const auto &step : r.steps) {
-            results.push_back(line::resultWord(step.result));
+            results.push_back(procedures::resultWord(step.result));
             for (const auto &f : step.failures)
                 failures.push_back(f.reason);
         }
@@ -280,12 +282,14 @@ private slots:
             const auto fault = r.relays.faults[std::size_t(n - 1)];
             QVERIFY(!fault || r.relays.failed[std::size_t(n - 1)]);
             if (r.relays.failed[std::size_t(n - 1)])
-                faults.push_back(std::to_string(n) +
-                                 (fault ? std::string(" ") + line::relayFaultName(*fault) : ""));
+                faults.push_back(
+                    std::to_string(n) +
+                    (fault ? std::string(" ") + procedures::relayFaultName(*fault) : ""));
         }
-        QCOMPARE(std::string(line::outcomeWord(r.outcome)), std::string(c.outcome));
+        QCOMPARE(std::string(procedures::outcomeWord(r.outcome)), std::string(c.outcome));
         if (c.skip) // named on the verdict line
-            QCOMPARE(line::verdictLine(r), "PASS (digital input 4 and analog input 3 not tested)");
+            QCOMPARE(procedures::verdictLine(r),
+                     "PASS (digital input 4 and analog input 3 not tested)");
         QCOMPARE(joined(results, ", "), std::string(c.results));
         QCOMPARE(joined(failures, "; "), std::string(c.failures));
         QCOMPARE(joined(faults, ", "), std::string(c.relayFaults));
@@ -299,8 +303,9 @@ private slots:
             }
         QCOMPARE(broadcasts, c.broadcast ? 2 : 0);
         if (c.skippedKnob)
-            QCOMPARE(r.analog[std::size_t(c.skippedKnob - 1)].result, line::StepResult::Skipped);
-        const auto &relays = r.step(line::StepId::Relays);
+            QCOMPARE(r.analog[std::size_t(c.skippedKnob - 1)].result,
+                     procedures::StepResult::Skipped);
+        const auto &relays = r.step(procedures::StepId::Relays);
         if (c.evidence >= 0)
             QCOMPARE(relays.failures.front().transaction, std::optional<std::size_t>(c.evidence));
         for (int n = 1; n <= 8; ++n) // all off, but for one stuck on
@@ -317,20 +322,20 @@ private slots:
     {
         const StopCase &c = fetchCase(Stops);
         FakeLine fake(wall);
-        line::SelfTest test(line::SelfTestSettings{1, true, true, c.broadcast});
+        procedures::SelfTest test(procedures::SelfTestSettings{1, true, true, c.broadcast});
         fake.module.coils = {true, false, false, false, false, true, false, true};
         run(test, fake, [](const Action &) { return Answer::Yes; }, {c.how, c.at});
 
-        const line::SelfTestReport &r = test.report();
+        const procedures::SelfTestReport &r = test.report();
         const bool lost = c.how != Stop::How::Cancel;
-        QCOMPARE(line::outcomeWord(r.outcome), lost ? "error" : "aborted");
+        QCOMPARE(procedures::outcomeWord(r.outcome), lost ? "error" : "aborted");
         QCOMPARE(r.reason, c.how == Stop::How::Gateway ? line::ModbusTcpWords
                            : lost                      ? "the port was lost"
                                                        : "cancelled by the operator");
-        QCOMPARE(r.step(line::StepId::Analog).result, line::StepResult::NotRun);
+        QCOMPARE(r.step(procedures::StepId::Analog).result, procedures::StepResult::NotRun);
         const auto &s = r.step(c.step);
-        QCOMPARE(line::resultWord(s.result), lost ? "error" : "cancelled");
-        for (const line::Failure &f : s.failures) // a request never sent is no "No reply"
+        QCOMPARE(procedures::resultWord(s.result), lost ? "error" : "cancelled");
+        for (const procedures::Failure &f : s.failures) // a request never sent is no "No reply"
             QVERIFY2(f.reason.find("No reply") == std::string::npos, f.reason.c_str());
         if (c.how == Stop::How::LosePortForGood) {
             QCOMPARE(line::meaning(s.traffic.back()), c.at);
@@ -341,7 +346,7 @@ private slots:
             QVERIFY(!fake.module.coils[0]);
             return;
         }
-        QCOMPARE(line::allRowWayName(r.relays.allRow), c.allRow);
+        QCOMPARE(procedures::allRowWayName(r.relays.allRow), c.allRow);
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
         // Addressed, so each is answered; then by broadcast for the modules it switched on.
         const bool broadcastOn = std::string(c.at) == "to all";
@@ -359,11 +364,11 @@ private slots:
     void limitsAreCheckedBeforeStart()
     {
         const LimitCase &c = fetchCase(LimitCases);
-        line::SelfTestSettings settings;
+        procedures::SelfTestSettings settings;
         settings.low.max = c.lowMax;
         settings.high = {c.highMin, c.highMax};
-        QCOMPARE(line::limitsProblem(settings).value_or(""), c.problem);
-        line::SelfTest test(settings); // and the sequencer will not start with them either
+        QCOMPARE(procedures::limitsProblem(settings).value_or(""), c.problem);
+        procedures::SelfTest test(settings); // and the sequencer will not start with them either
         QCOMPARE(test.next().kind == Action::Kind::Finished, *c.problem != 0);
         if (*c.problem)
             QCOMPARE(test.report().reason, c.problem);
@@ -374,12 +379,13 @@ private slots:
         FakeLine fake(wall);
         fake.module.stuckRelay = 2;
         fake.module.shortedInputs = {1, 2};
-        line::SelfTest test(line::SelfTestSettings{});
+        procedures::SelfTest test(procedures::SelfTestSettings{});
         run(test, fake, [&](const Action &a) { return operate(Cases[0], a, fake.module); });
         const std::string name = "O'Neil \"Jo\" \\ <b>\n\t\x01 \xC3\x9Cnal";
-        const line::ReportHeader header{"RZM-530 Tester 1.00.0017", name, "SN 12/34", 3,
-                                        "/dev/ttyUSB0"};
-        const std::string json = line::reportJson(test.report(), header, fake.monitor.wallClock());
+        const records::ReportHeader header{"RZM-530 Tester 1.00.0017", name, "SN 12/34", 3,
+                                           "/dev/ttyUSB0"};
+        const std::string json =
+            records::reportJson(test.report(), header, fake.monitor.wallClock());
         QJsonParseError error;
         const QJsonObject o =
             QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
@@ -408,21 +414,24 @@ private slots:
         QVERIFY2(compact(3).contains(R"("crossed":[])"), compact(3).constData());
 
         // One wording: the dialog and the console show stepSummary, and so do both reports.
-        const std::string html = line::reportHtml(test.report(), header, fake.monitor.wallClock());
+        const std::string html =
+            records::reportHtml(test.report(), header, fake.monitor.wallClock());
         for (int i = 0; i < 4; ++i) {
-            const std::string summary = line::stepSummary(test.report(), line::StepId(i));
+            const std::string summary =
+                procedures::stepSummary(test.report(), procedures::StepId(i));
             QCOMPARE(steps[i].toObject()["summary"].toString().toStdString(), summary);
-            QVERIFY2(html.find(line::htmlEscaped(summary)) != std::string::npos, summary.c_str());
+            QVERIFY2(html.find(records::htmlEscaped(summary)) != std::string::npos,
+                     summary.c_str());
         }
-        QCOMPARE(line::stepSummary(test.report(), line::StepId::Relays),
+        QCOMPARE(procedures::stepSummary(test.report(), procedures::StepId::Relays),
                  std::string("relay 2 does not switch on; the All row to the module only"));
-        QCOMPARE(line::stepSummary(test.report(), line::StepId::Digital),
+        QCOMPARE(procedures::stepSummary(test.report(), procedures::StepId::Digital),
                  std::string("1: fail, 2: fail, 3: pass and 4: pass; inputs 1 and 2 change "
                              "together"));
         QVERIFY(html.find("O&#39;Neil &quot;Jo&quot; \\ &lt;b&gt;") != std::string::npos);
         QVERIFY(html.find(">FAIL<") != std::string::npos);
         QVERIFY(html.find("<td>Write Single Coil 1 (relay 2) ON</td>") != std::string::npos);
-        QCOMPARE(line::reportFileName(".:", wall(T0), "json"),
+        QCOMPARE(records::reportFileName(".:", wall(T0), "json"),
                  std::string("___2026-12-07_14-03-21.json"));
     }
 };

@@ -126,7 +126,7 @@ private slots:
                  qPrintable(newestReadOut()));
 
         QVERIFY(sim.command("fault silent", "ok"));
-        const line::Trend &readings = t.session.trend().trend();
+        const figures::Trend &readings = t.session.trend().trend();
         const std::uint64_t before = readings.added();
         for (std::uint64_t n = before + 1; n <= before + 2; ++n) {
             t.window.pollTimer_Timer();

@@ -31,7 +31,7 @@ struct Station {
     {
         const QString file = dir.filePath("station.ini");
         QString refusal;
-        std::optional<line::Station> read;
+        std::optional<procedures::Station> read;
         if (writeFile(dir.filePath("fixture.ini"), ExampleFixture) &&
             writeFile(file, "[station]\nname=line 3\nfixture=fixture.ini\noperator=" +
                                 operatorName + "\n[slots]\n" + slotsSection))
@@ -62,7 +62,7 @@ struct Station {
         QStringList runs;
         for (const RunRow &row : rows())
             runs.append(row.serial + " " + row.station + " " + row.slot + " " +
-                        QString::fromLatin1(line::outcomeWord(row.outcome)) + " " +
+                        QString::fromLatin1(procedures::outcomeWord(row.outcome)) + " " +
                         row.operatorName);
         runs.sort();
         return runs;
@@ -73,7 +73,7 @@ struct Station {
         const auto x = run(a), y = run(b);
         return x && y && x->started < y->finished && y->started < x->finished;
     }
-    std::optional<line::RunRecord> run(const QString &serial)
+    std::optional<records::RunRecord> run(const QString &serial)
     {
         QString error;
         const auto db = HistoryDb::openLocal(historyPath, &error);
@@ -234,8 +234,8 @@ private slots:
         run.cancel("again");
         QTRY_COMPARE(finished, 1);
         QVERIFY(!run.running());
-        QCOMPARE(QString::fromStdString(line::verdictWord(run.report().outcome) + ": " +
-                                        line::slotFindings(run.report())),
+        QCOMPARE(QString::fromStdString(procedures::verdictWord(run.report().outcome) + ": " +
+                                        procedures::slotFindings(run.report())),
                  "ABORTED: the window was closed");
         run.cancel("after the end");
         run.start();

@@ -44,7 +44,7 @@ const struct {
      "s.ini:1: unknown section \"[slot]\" (station, slots)"},
 };
 
-std::string outcome(const line::ParsedStation &parsed)
+std::string outcome(const procedures::ParsedStation &parsed)
 {
     if (!parsed.station)
         return parsed.refusal.text();
@@ -69,16 +69,17 @@ private slots:
     void parseFixture()
     {
         const FixtureVector &v = fetchCase(FixtureVectors);
-        QCOMPARE(fixtureOutcome(line::parseFixture(v.text, "fixture.ini")), std::string(v.outcome));
+        QCOMPARE(fixtureOutcome(procedures::parseFixture(v.text, "fixture.ini")),
+                 std::string(v.outcome));
     }
 
     // The sequencer and the simulator look the wiring up by input.
     void fixtureInputsByNumber()
     {
-        const auto parsed = line::parseFixture(
+        const auto parsed = procedures::parseFixture(
             "[fixture]\nname=x\n[digital]\n3=2\n[analog]\n2=6,0-9,10-20\n", "x.ini");
         QVERIFY(parsed.fixture);
-        const line::Fixture &f = *parsed.fixture;
+        const procedures::Fixture &f = *parsed.fixture;
         QVERIFY(f.digitalInput(3) && f.digitalInput(3)->relay == 2);
         QVERIFY(!f.digitalInput(1) && !f.digitalInput(2) && !f.digitalInput(4));
         QVERIFY(f.analogInput(2) && f.analogInput(2)->relay == 6 &&
@@ -92,38 +93,39 @@ private slots:
         QTemporaryDir dir;
         const std::string good = written(dir, QStringLiteral("prüf platz.ini"), ExampleFixture);
         QVERIFY(!good.empty());
-        const auto parsed = line::readFixtureFile(good);
+        const auto parsed = procedures::readFixtureFile(good);
         QVERIFY2(parsed.fixture, parsed.refusal.text().c_str());
         QCOMPARE(parsed.fixture->name, std::string("loopback-1"));
 
         const std::string bad = written(dir, "bad.ini", "[fixture]\nname=x\n[digital]\n1=9\n");
-        QCOMPARE(line::readFixtureFile(bad).refusal.text(),
+        QCOMPARE(procedures::readFixtureFile(bad).refusal.text(),
                  bad + ":4: relay 9 is not a relay (1-8)");
 
         const std::string missing = dir.filePath("missing.ini").toStdString();
-        QCOMPARE(line::readFixtureFile(missing).refusal.text(), missing + ": no such file");
+        QCOMPARE(procedures::readFixtureFile(missing).refusal.text(), missing + ": no such file");
         const std::string folder = dir.path().toStdString();
-        QCOMPARE(line::readFixtureFile(folder).refusal.text(),
+        QCOMPARE(procedures::readFixtureFile(folder).refusal.text(),
                  folder + ": is a folder, not a fixture file");
 
         QByteArray long_(ExampleFixture);
         long_ += QByteArray(64 * 1024, '\n');
         const std::string longFile = written(dir, "long.ini", long_);
-        QCOMPARE(line::readFixtureFile(longFile).refusal.text(),
+        QCOMPARE(procedures::readFixtureFile(longFile).refusal.text(),
                  longFile + ": is longer than a fixture file can be (64 KiB)");
 
         const std::string locked = written(dir, "locked.ini", ExampleFixture);
         QFile::setPermissions(QString::fromStdString(locked), {});
         if (::geteuid() == 0)
             QSKIP("root reads a file whatever its permissions");
-        QCOMPARE(line::readFixtureFile(locked).refusal.text(), locked + ": cannot be read");
+        QCOMPARE(procedures::readFixtureFile(locked).refusal.text(), locked + ": cannot be read");
     }
 
     void parseStation_data() { addCaseRows(Cases); }
     void parseStation()
     {
         const auto &c = fetchCase(Cases);
-        QCOMPARE(outcome(line::parseStation(c.text, "s.ini", slotPortName)), std::string(c.says));
+        QCOMPARE(outcome(procedures::parseStation(c.text, "s.ini", slotPortName)),
+                 std::string(c.says));
     }
 
     // The fixture is found beside the station file, whatever the folder the program runs in;
@@ -135,9 +137,9 @@ private slots:
         QVERIFY(writeFile(dir.filePath("loop.ini"), ExampleFixture) &&
                 writeFile(station, "[station]\nname=line 3\nfixture=loop.ini\noperator=Ann\n"
                                    "address=17\n[slots]\n1=1\n"));
-        const auto parsed = line::readStationFile(station.toStdString(), slotPortName);
+        const auto parsed = procedures::readStationFile(station.toStdString(), slotPortName);
         QVERIFY2(parsed.station, parsed.refusal.text().c_str());
-        const line::Station &s = *parsed.station;
+        const procedures::Station &s = *parsed.station;
         QCOMPARE(s.fixturePath, dir.filePath("loop.ini").toStdString());
         QVERIFY(s.fixture && s.fixture->name == "loopback-1");
         QCOMPARE(s.name, std::string("line 3"));
@@ -145,7 +147,7 @@ private slots:
         QCOMPARE(s.address, 17);
 
         QVERIFY(writeFile(dir.filePath("loop.ini"), "[fixture]\nname=x\n[digital]\n1=9\n"));
-        QCOMPARE(line::readStationFile(station.toStdString(), slotPortName).refusal.text(),
+        QCOMPARE(procedures::readStationFile(station.toStdString(), slotPortName).refusal.text(),
                  dir.filePath("loop.ini").toStdString() + ":4: relay 9 is not a relay (1-8)");
     }
 };

@@ -102,7 +102,7 @@ private slots:
         QString error;
         const auto stored = readStoredReport(reportHolding(k), &error);
         QVERIFY2(stored, qPrintable(error));
-        const auto &traffic = stored->report.step(line::StepId::Relays).traffic;
+        const auto &traffic = stored->report.step(procedures::StepId::Relays).traffic;
         QCOMPARE(traffic.size(), std::size_t(1));
         QCOMPARE(QString(line::verdictName(traffic[0].verdict)),
                  QString(line::verdictName(k.read)));
@@ -115,22 +115,22 @@ private slots:
     void everyVerdictComesBackAsWritten()
     {
         const line::Time t0 = line::Time() + 1h;
-        line::SelfTestReport report;
-        report.outcome = line::Outcome::Fail;
-        line::StepRecord &relays = report.step(line::StepId::Relays);
-        relays.result = line::StepResult::Fail;
+        procedures::SelfTestReport report;
+        report.outcome = procedures::Outcome::Fail;
+        procedures::StepRecord &relays = report.step(procedures::StepId::Relays);
+        relays.result = procedures::StepResult::Fail;
         QStringList written;
         for (int v = 0; v <= int(Verdict::PortClosed); ++v) {
             relays.traffic.push_back(transaction(ReadCoils, "01 01", Verdict(v), t0 + v * 1s));
             written << line::verdictName(Verdict(v));
         }
-        const std::string json =
-            line::reportJson(report, {}, [&](line::Time t) { return line::WallTime() + (t - t0); });
+        const std::string json = records::reportJson(
+            report, {}, [&](line::Time t) { return line::WallTime() + (t - t0); });
         QString error;
         const auto stored = readStoredReport(QByteArray::fromStdString(json), &error);
         QVERIFY2(stored, qPrintable(error));
         QStringList read, kept;
-        for (const line::Transaction &t : stored->report.step(line::StepId::Relays).traffic)
+        for (const line::Transaction &t : stored->report.step(procedures::StepId::Relays).traffic)
             read << line::verdictName(t.verdict);
         const QJsonArray traffic = QJsonDocument::fromJson(QByteArray::fromStdString(json))
                                        .object()["steps"][1]["traffic"]

@@ -29,12 +29,12 @@ line::Transaction transaction(line::Origin origin, const QByteArray &request,
 }
 
 // The one reading a transaction left in the trend, in words.
-QString readingLeft(const line::Trend &trend)
+QString readingLeft(const figures::Trend &trend)
 {
     if (trend.inputs().size() + trend.relays().size() != 1)
         return trend.added() == 0 ? "nothing" : "more than one";
     const bool inputs = !trend.inputs().empty();
-    const line::TrendReading &r = inputs ? trend.inputs()[0] : trend.relays()[0];
+    const figures::TrendReading &r = inputs ? trend.inputs()[0] : trend.relays()[0];
     if (!r.answered)
         return inputs ? "input gap" : "relay gap";
     QString bits;
@@ -82,18 +82,18 @@ private slots:
     void trendTakesThePollsReadings()
     {
         const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
-        line::Trend trend;
+        figures::Trend trend;
         trend.record(transaction(origin, request, reply, verdict));
         QCOMPARE(readingLeft(trend), left);
     }
 
     void trendKeepsADayAndDropsTheOldest()
     {
-        line::Trend trend;
-        const int capacity = int(line::Trend::Capacity), extra = 100;
+        figures::Trend trend;
+        const int capacity = int(figures::Trend::Capacity), extra = 100;
         for (int i = 0; i < capacity + extra; ++i)
             trend.addInputs(T0 + i * 2s, {std::uint16_t(i % 1000), 0, 0}, 0);
-        QCOMPARE(trend.inputs().size(), line::Trend::Capacity);
+        QCOMPARE(trend.inputs().size(), figures::Trend::Capacity);
         QVERIFY(trend.inputs()[0].time == T0 + extra * 2s);
         QCOMPARE(trend.inputs()[0].analog[0], std::uint16_t(extra));
         QVERIFY(trend.inputs().newest().time == T0 + (capacity + extra - 1) * 2s);
@@ -105,14 +105,14 @@ private slots:
     // (a suspend) are not joined; later ones are.
     void trendBreaksWhereTheClockJumped()
     {
-        line::Trend trend;
+        figures::Trend trend;
         for (int i = 0; i < 3; ++i) {
             if (i == 1)
                 trend.clockShifted(T0 + 2s, 1h);
             trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
         }
-        std::vector<line::TrendColumn> columns;
-        trend.decimate({line::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
+        std::vector<figures::TrendColumn> columns;
+        trend.decimate({figures::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
         QVERIFY(!columns[1].joinsPrevious);
         QVERIFY(columns[2].joinsPrevious);
     }
@@ -122,21 +122,21 @@ private slots:
     // missed reply or a pause in polling.
     void decimationKeepsSpikesAndGaps()
     {
-        line::Trend trend;
+        figures::Trend trend;
         const auto at = [](int i) { return T0 + i * 2s; };
         const int pauseAt = 35'000;
-        for (int i = 0; i < int(line::Trend::Capacity); ++i) {
+        for (int i = 0; i < int(figures::Trend::Capacity); ++i) {
             const std::uint16_t v = i == 20'000 ? 1000 : i == 21'000 ? 0 : 500;
             if (i == 30'000)
-                trend.addGap(line::SignalKind::Analog, at(i));
+                trend.addGap(figures::SignalKind::Analog, at(i));
             else if (i < pauseAt || i > pauseAt + 10)
                 trend.addInputs(at(i), {v, 500, 500}, i >= 40'000 ? 0x02 : 0x00);
         }
-        const line::Signal ai1{line::SignalKind::Analog, 0};
-        std::vector<line::TrendColumn> columns;
-        trend.decimate(ai1, at(0), at(int(line::Trend::Capacity)), 800, columns);
+        const figures::Signal ai1{figures::SignalKind::Analog, 0};
+        std::vector<figures::TrendColumn> columns;
+        trend.decimate(ai1, at(0), at(int(figures::Trend::Capacity)), 800, columns);
         int spikes = 0, dips = 0, noReply = 0, empty = 0;
-        for (const line::TrendColumn &c : columns) {
+        for (const figures::TrendColumn &c : columns) {
             spikes += c.max == 1000;
             dips += c.min == 0;
             noReply += c.noReply;
@@ -159,12 +159,13 @@ private slots:
         QVERIFY(!columns[32].joinsPrevious); // the first reading after 24 s without one
         QVERIFY(columns[34].joinsPrevious);
 
-        const line::TrendStatistics s = trend.statistics(at(0), at(int(line::Trend::Capacity)));
+        const figures::TrendStatistics s =
+            trend.statistics(at(0), at(int(figures::Trend::Capacity)));
         QCOMPARE(s.analog[0].min, std::uint16_t(0));
         QCOMPARE(s.analog[0].max, std::uint16_t(1000));
         QCOMPARE(s.analog[1].min, std::uint16_t(500));
         QCOMPARE(s.inputNoReply, std::size_t(1));
-        QCOMPARE(s.inputReadings, line::Trend::Capacity - 11);
+        QCOMPARE(s.inputReadings, figures::Trend::Capacity - 11);
         QVERIFY((s.digitalChanges == std::array<std::size_t, 4>{0, 1, 0, 0}));
     }
 };

@@ -14,7 +14,7 @@ namespace {
 enum Column { Port, Device, Address, Time, Answer, Columns };
 constexpr int AddressFieldMax = 99;
 
-QString answerText(const line::Scan::Found &m)
+QString answerText(const procedures::Scan::Found &m)
 {
     if (m.verdict == line::Verdict::Exception && m.exceptionCode)
         return QStringLiteral("exception %1: %2")
@@ -39,11 +39,11 @@ FindModuleDialog::FindModuleDialog(LineSession &session, QWidget *parent)
     last.setRange(1, 247);
     last.setValue(247);
     // Up to the line's reply window: a later reply is no reply.
-    timeout.setRange(int(line::Scan::ShortestTimeout.count()),
-                     int(line::Scan::LongestTimeout.count()));
+    timeout.setRange(int(procedures::Scan::ShortestTimeout.count()),
+                     int(procedures::Scan::LongestTimeout.count()));
     timeout.setToolTip(tr("At least %1 ms: %2.")
-                           .arg(line::Scan::ShortestTimeout.count())
-                           .arg(QString::fromLatin1(line::Scan::ShortestTimeoutReason)));
+                           .arg(procedures::Scan::ShortestTimeout.count())
+                           .arg(QString::fromLatin1(procedures::Scan::ShortestTimeoutReason)));
     timeout.setValue(100);
     timeout.setSuffix(tr(" ms"));
     timeout.setMaximumWidth(100);
@@ -129,7 +129,7 @@ void FindModuleDialog::startScan()
 {
     if (scanning())
         return;
-    line::Scan::Plan plan;
+    procedures::Scan::Plan plan;
     if (allPorts.isChecked())
         ScanRunner::addEveryPort(plan);
     else
@@ -162,7 +162,7 @@ void FindModuleDialog::startScan()
     runner->start();
 }
 
-void FindModuleDialog::addRow(const line::Scan::Found &m)
+void FindModuleDialog::addRow(const procedures::Scan::Found &m)
 {
     const int row = results.rowCount();
     results.insertRow(row);

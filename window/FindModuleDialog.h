@@ -36,7 +36,7 @@ protected:
     void reject() override;
 
 private:
-    void addRow(const line::Scan::Found &module);
+    void addRow(const procedures::Scan::Found &module);
     void finished();
     void useSelected();
     void showCounts();

@@ -41,9 +41,9 @@ void FixtureChoice::setPath(const QString &path)
     emit changed();
 }
 
-line::ParsedFixture FixtureChoice::read() const
+procedures::ParsedFixture FixtureChoice::read() const
 {
-    return line::readFixtureFile(QDir::toNativeSeparators(filePath).toStdString());
+    return procedures::readFixtureFile(QDir::toNativeSeparators(filePath).toStdString());
 }
 
 void FixtureChoice::chooseFile()
@@ -62,7 +62,7 @@ void FixtureChoice::showChoice()
     QPalette palette = normal;
     if (!chosen()) {
         shown.setText(tr("none: the operator switches the inputs"));
-    } else if (const line::ParsedFixture parsed = read(); parsed.fixture) {
+    } else if (const procedures::ParsedFixture parsed = read(); parsed.fixture) {
         shown.setText(tr("%1 (%2)").arg(QString::fromStdString(parsed.fixture->name),
                                         QDir::toNativeSeparators(filePath)));
     } else {

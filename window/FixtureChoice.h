@@ -18,7 +18,7 @@ public:
     void setPath(const QString &path); // empty: none
     bool chosen() const { return !filePath.isEmpty(); }
     // The fixture as its file says now, or why it cannot be used.
-    line::ParsedFixture read() const;
+    procedures::ParsedFixture read() const;
 
 signals:
     void changed();

@@ -19,10 +19,11 @@ RunKeeper &HistoryLink::keeper()
     return *runKeeper;
 }
 
-QString HistoryLink::keep(const line::SelfTestReport &report, const line::ReportHeader &header,
-                          const line::WallClock &wallClock, QString *runId)
+QString HistoryLink::keep(const procedures::SelfTestReport &report,
+                          const records::ReportHeader &header, const line::WallClock &wallClock,
+                          QString *runId)
 {
-    const line::RunRecord run = line::newRunRecord(
+    const records::RunRecord run = records::newRunRecord(
         report, header, wallClock, HistorySettings::load().stationName().toStdString());
     if (runId)
         *runId = QString::fromStdString(run.id);

@@ -22,7 +22,7 @@ public:
     RunKeeper &keeper();
     // Keeps a finished run under this station's name; what went wrong in a sentence, or empty.
     // `runId`, when given, is the run's id, for sentAlone.
-    QString keep(const line::SelfTestReport &report, const line::ReportHeader &header,
+    QString keep(const procedures::SelfTestReport &report, const records::ReportHeader &header,
                  const line::WallClock &wallClock, QString *runId = nullptr);
     // Runs left waiting by an earlier session go up in the background, when there is a server.
     void syncInBackground();

@@ -70,8 +70,8 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return {};
     const RunRow &run = *found;
     if (role == Qt::ForegroundRole && index.column() == Outcome)
-        return run.outcome == line::Outcome::Pass ? QBrush(QColor(0x00, 0x80, 0x00))
-                                                  : QBrush(Qt::red);
+        return run.outcome == procedures::Outcome::Pass ? QBrush(QColor(0x00, 0x80, 0x00))
+                                                        : QBrush(Qt::red);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (Column(index.column())) {
@@ -86,7 +86,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     case Slot:
         return run.slot;
     case Outcome: // as the verdict line says it, with what the run left untested
-        return QString::fromStdString(line::verdictWord(run.outcome)) +
+        return QString::fromStdString(procedures::verdictWord(run.outcome)) +
                (run.untested.isEmpty() ? QString() : QLatin1Char(' ') + run.untested);
     case Failed:
         return run.failed;

@@ -134,8 +134,8 @@ QWidget *HistoryWindow::filterPanel()
     station.setPlaceholderText(tr("any station"));
     outcome.setObjectName(QStringLiteral("outcome"));
     outcome.addItem(tr("any outcome"));
-    for (const line::Outcome o : line::Outcomes)
-        outcome.addItem(QString::fromLatin1(line::outcomeWord(o)).toUpper(), int(o));
+    for (const procedures::Outcome o : procedures::Outcomes)
+        outcome.addItem(QString::fromLatin1(procedures::outcomeWord(o)).toUpper(), int(o));
     const QDate today = QDate::currentDate();
     for (QDateEdit *edit : {&since, &until}) {
         edit->setCalendarPopup(true);
@@ -218,7 +218,7 @@ RunFilter HistoryWindow::filter() const
     if (useUntil.isChecked())
         f.until = until.date();
     if (outcome.currentIndex() > 0)
-        f.outcome = line::Outcome(outcome.currentData().toInt());
+        f.outcome = procedures::Outcome(outcome.currentData().toInt());
     return f;
 }
 
@@ -309,12 +309,12 @@ void HistoryWindow::refresh()
 void HistoryWindow::showYield()
 {
     const HistoryDb *db = server ? server.get() : local.get();
-    const std::vector<line::DayYield> days =
-        db ? line::yieldByDay(db->yieldRuns(filter())) : std::vector<line::DayYield>();
+    const std::vector<figures::DayYield> days =
+        db ? figures::yieldByDay(db->yieldRuns(filter())) : std::vector<figures::DayYield>();
     yield.setRowCount(int(days.size()));
     // Newest day first, as the runs are.
     for (int row = 0; row < int(days.size()); ++row) {
-        const line::DayYield &d = days[days.size() - 1 - std::size_t(row)];
+        const figures::DayYield &d = days[days.size() - 1 - std::size_t(row)];
         const std::array<QString, 8> cells{QString::fromStdString(d.day),
                                            QString::number(d.runs),
                                            QString::number(d.pass),
@@ -368,14 +368,14 @@ void HistoryWindow::openReport(int row)
         return;
     }
     const line::WallTime started{std::chrono::milliseconds(run.started.toMSecsSinceEpoch())};
-    const QString html =
-        QString::fromStdString(line::reportHtml(stored->report, stored->header, stored->wallClock));
+    const QString html = QString::fromStdString(
+        records::reportHtml(stored->report, stored->header, stored->wallClock));
     auto *window = new ReportWindow(
         tr("Report of %1, %2")
             .arg(run.serial.isEmpty() ? tr("no serial number") : run.serial,
                  run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
         html,
-        QString::fromStdString(line::reportFileName(run.serial.toStdString(), started, "html")),
+        QString::fromStdString(records::reportFileName(run.serial.toStdString(), started, "html")),
         this);
     window->setObjectName(QStringLiteral("report"));
     window->show();

@@ -78,7 +78,7 @@ void frmMain::showStation()
         if (path.isEmpty())
             return;
         QString refusal;
-        std::optional<line::Station> station = StationWindow::readStation(path, &refusal);
+        std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
         if (!station) {
             showTesterMessage(this, tr("The station file cannot be used: %1").arg(refusal));
             return;

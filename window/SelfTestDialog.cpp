@@ -26,9 +26,9 @@
 
 namespace {
 
-constexpr std::array<line::Answer, 6> Answers{line::Answer::Yes,      line::Answer::No,
-                                              line::Answer::Continue, line::Answer::Skip,
-                                              line::Answer::Retry,    line::Answer::Accept};
+constexpr std::array<procedures::Answer, 6> Answers{
+    procedures::Answer::Yes,  procedures::Answer::No,    procedures::Answer::Continue,
+    procedures::Answer::Skip, procedures::Answer::Retry, procedures::Answer::Accept};
 constexpr std::array<const char *, 6> AnswerCaptions{"&Yes",  "&No",    "&Continue",
                                                      "&Skip", "&Retry", "&Accept"};
 
@@ -59,9 +59,9 @@ SelfTestDialog::SelfTestDialog(LineSession &session, int addressInField, Memory 
     steps.setRootIsDecorated(false);
     steps.setColumnWidth(0, 110);
     steps.setColumnWidth(1, 70);
-    for (std::size_t i = 0; i < line::StepCount; ++i)
-        new QTreeWidgetItem(&steps, {tr(line::stepTitle(line::StepId(i)))});
-    progress.setRange(0, int(line::StepCount));
+    for (std::size_t i = 0; i < procedures::StepCount; ++i)
+        new QTreeWidgetItem(&steps, {tr(procedures::stepTitle(procedures::StepId(i)))});
+    progress.setRange(0, int(procedures::StepCount));
     progress.setValue(0);
     progress.setFormat(tr("%v of %m steps"));
     verdict.setObjectName(QStringLiteral("verdict"));
@@ -154,10 +154,10 @@ QWidget *SelfTestDialog::settingsPanel()
     broadcast.setObjectName(QStringLiteral("broadcast"));
     lowMax.setObjectName(QStringLiteral("lowMax"));
     highMin.setObjectName(QStringLiteral("highMin"));
-    const line::SelfTestSettings defaults;
-    lowMax.setRange(0, line::SelfTest::AnalogFullScale);
+    const procedures::SelfTestSettings defaults;
+    lowMax.setRange(0, procedures::SelfTest::AnalogFullScale);
     lowMax.setValue(defaults.low.max);
-    highMin.setRange(0, line::SelfTest::AnalogFullScale);
+    highMin.setRange(0, procedures::SelfTest::AnalogFullScale);
     highMin.setValue(defaults.high.min);
     folder.setText(QDir::toNativeSeparators(memory.reportFolder));
     folder.setWordWrap(true);
@@ -170,7 +170,8 @@ QWidget *SelfTestDialog::settingsPanel()
     limitsRow->addSpacing(12);
     limitsRow->addWidget(new QLabel(tr("high"), limits));
     limitsRow->addWidget(&highMin);
-    limitsRow->addWidget(new QLabel(tr("to %1").arg(line::SelfTest::AnalogFullScale), limits));
+    limitsRow->addWidget(
+        new QLabel(tr("to %1").arg(procedures::SelfTest::AnalogFullScale), limits));
     limitsRow->addStretch();
     auto *where = new QHBoxLayout;
     where->addWidget(&folder, 1);
@@ -237,7 +238,7 @@ QWidget *SelfTestDialog::promptPanel()
 
 // A test that could judge nothing is not started: it would only leave a report blaming a
 // module nobody reached.
-std::optional<QString> SelfTestDialog::startProblem(line::SelfTestSettings &settings) const
+std::optional<QString> SelfTestDialog::startProblem(procedures::SelfTestSettings &settings) const
 {
     if (addressInField < 1)
         return tr("Type the module's address (1 to 99) in the Address field first: address 0 "
@@ -245,10 +246,10 @@ std::optional<QString> SelfTestDialog::startProblem(line::SelfTestSettings &sett
     if (!session.comm().PortOpen())
         return tr("The port is closed: open it with the COM Port field first.");
     // On a fixture the limits are greyed out and the fixture's ranges judge instead.
-    if (const auto problem = fixture.chosen() ? std::nullopt : line::limitsProblem(settings))
+    if (const auto problem = fixture.chosen() ? std::nullopt : procedures::limitsProblem(settings))
         return tr("Analog limits: %1.").arg(QString::fromStdString(*problem));
     if (fixture.chosen()) { // read now: the file may have changed since it was chosen
-        line::ParsedFixture parsed = fixture.read();
+        procedures::ParsedFixture parsed = fixture.read();
         if (!parsed.fixture)
             return tr("The fixture cannot be used: %1.")
                 .arg(QString::fromStdString(parsed.refusal.text()));
@@ -261,12 +262,12 @@ void SelfTestDialog::startTest()
 {
     if (running())
         return;
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     settings.address = std::uint8_t(std::max(addressInField, 0));
     settings.confirmByEar = byEar.isChecked() && !fixture.chosen();
     settings.broadcastAll = broadcast.isChecked();
     settings.low = {0, lowMax.value()};
-    settings.high = {highMin.value(), line::SelfTest::AnalogFullScale};
+    settings.high = {highMin.value(), procedures::SelfTest::AnalogFullScale};
     const std::optional<QString> problem = startProblem(settings);
     refusal.setText(problem.value_or(QString()));
     if (problem)
@@ -280,7 +281,7 @@ void SelfTestDialog::startTest()
     runner = std::make_unique<SelfTestRunner>(session, settings);
     connect(runner.get(), &SelfTestRunner::asking, this, &SelfTestDialog::ask);
     connect(runner.get(), &SelfTestRunner::watching, this,
-            [this](const QString &text) { ask(text, {line::Answer::Skip}); });
+            [this](const QString &text) { ask(text, {procedures::Answer::Skip}); });
     connect(runner.get(), &SelfTestRunner::progressed, this, &SelfTestDialog::showSteps);
     connect(runner.get(), &SelfTestRunner::finished, this, &SelfTestDialog::finished);
     enableSettings(false);
@@ -297,7 +298,7 @@ void SelfTestDialog::startTest()
     showSteps();
 }
 
-void SelfTestDialog::ask(const QString &text, const std::vector<line::Answer> &answers)
+void SelfTestDialog::ask(const QString &text, const std::vector<procedures::Answer> &answers)
 {
     prompt.setText(text);
     for (std::size_t i = 0; i < Answers.size(); ++i)
@@ -309,32 +310,32 @@ void SelfTestDialog::showSteps()
 {
     if (!runner)
         return;
-    const line::SelfTest &test = runner->test();
-    const line::SelfTestReport &report = test.report();
-    for (std::size_t i = 0; i < line::StepCount; ++i) {
-        const auto id = line::StepId(i);
-        const line::StepResult result = report.step(id).result;
+    const procedures::SelfTest &test = runner->test();
+    const procedures::SelfTestReport &report = test.report();
+    for (std::size_t i = 0; i < procedures::StepCount; ++i) {
+        const auto id = procedures::StepId(i);
+        const procedures::StepResult result = report.step(id).result;
         const bool current = !test.finished() && test.currentStep() == id;
         QTreeWidgetItem *item = steps.topLevelItem(int(i));
-        item->setText(1, current && result == line::StepResult::NotRun
+        item->setText(1, current && result == procedures::StepResult::NotRun
                              ? tr("running")
-                             : tr(line::resultWord(result)));
-        item->setText(2, QString::fromStdString(line::stepSummary(report, id)));
+                             : tr(procedures::resultWord(result)));
+        item->setText(2, QString::fromStdString(procedures::stepSummary(report, id)));
         item->setToolTip(2, item->text(2));
-        item->setForeground(1, result == line::StepResult::Fail ? QBrush(Qt::red) : QBrush());
+        item->setForeground(1, result == procedures::StepResult::Fail ? QBrush(Qt::red) : QBrush());
     }
-    progress.setValue(test.finished() ? int(line::StepCount) : int(test.currentStep()));
+    progress.setValue(test.finished() ? int(procedures::StepCount) : int(test.currentStep()));
 }
 
 void SelfTestDialog::finished()
 {
     showSteps();
     ask(QString(), {});
-    const line::SelfTestReport &report = runner->test().report();
-    const line::Outcome outcome = report.outcome;
+    const procedures::SelfTestReport &report = runner->test().report();
+    const procedures::Outcome outcome = report.outcome;
     // The word in large type, and what the run left untested beside it in small.
-    const QString note = QString::fromStdString(line::untestedNote(report)).toHtmlEscaped();
-    verdict.setText(QString::fromStdString(line::verdictWord(outcome)) +
+    const QString note = QString::fromStdString(procedures::untestedNote(report)).toHtmlEscaped();
+    verdict.setText(QString::fromStdString(procedures::verdictWord(outcome)) +
                     (note.isEmpty() ? QString()
                                     : QStringLiteral(" <span style=\"font-size: 14px; "
                                                      "font-weight: normal\">%1</span>")
@@ -346,7 +347,7 @@ void SelfTestDialog::finished()
     close.setText(tr("Close"));
     QPalette palette = verdict.palette();
     palette.setColor(QPalette::WindowText,
-                     outcome == line::Outcome::Pass ? QColor(0x00, 0x80, 0x00) : Qt::red);
+                     outcome == procedures::Outcome::Pass ? QColor(0x00, 0x80, 0x00) : Qt::red);
     verdict.setPalette(palette);
     if (closeWhenFinished)
         QDialog::reject();
@@ -354,9 +355,9 @@ void SelfTestDialog::finished()
 
 void SelfTestDialog::saveReports()
 {
-    const line::SelfTestReport &report = runner->test().report();
+    const procedures::SelfTestReport &report = runner->test().report();
     const line::WallClock wallClock = runner->wallClock();
-    const line::ReportHeader header =
+    const records::ReportHeader header =
         reportHeader(memory.operatorName, memory.serialNumber, comNumber, devicePath);
     const line::WallTime when =
         report.started() ? wallClock(*report.started()) : line::readClocks().wall;
@@ -366,11 +367,11 @@ void SelfTestDialog::saveReports()
         fileProblems << tr("cannot create %1").arg(memory.reportFolder);
     const QString stem = unusedReportPath(
         memory.reportFolder,
-        QString::fromStdString(line::reportFileStem(memory.serialNumber.toStdString(), when)),
+        QString::fromStdString(records::reportFileStem(memory.serialNumber.toStdString(), when)),
         {QStringLiteral("html"), QStringLiteral("json")});
     for (const auto &[extension, text] :
-         {std::pair{"html", line::reportHtml(report, header, wallClock)},
-          std::pair{"json", line::reportJson(report, header, wallClock)}}) {
+         {std::pair{"html", records::reportHtml(report, header, wallClock)},
+          std::pair{"json", records::reportJson(report, header, wallClock)}}) {
         const QString path = stem + QLatin1Char('.') + QLatin1String(extension);
         if (const QString problem = writeReportFile(path, text); problem.isEmpty())
             savedFiles << path;

@@ -53,10 +53,10 @@ protected:
 private:
     QWidget *settingsPanel();
     QWidget *promptPanel();
-    std::optional<QString> startProblem(line::SelfTestSettings &settings) const;
+    std::optional<QString> startProblem(procedures::SelfTestSettings &settings) const;
     void enableSettings(bool enabled);
     void showFixtureUse();
-    void ask(const QString &prompt, const std::vector<line::Answer> &answers);
+    void ask(const QString &prompt, const std::vector<procedures::Answer> &answers);
     void showSteps();
     void finished();
     void saveReports();

@@ -8,16 +8,16 @@ namespace {
 
 // Dark enough behind white words to read from the far side of a room, and told apart by
 // someone who cannot tell red from green by the words themselves.
-QColor outcomeColour(line::Outcome outcome)
+QColor outcomeColour(procedures::Outcome outcome)
 {
     switch (outcome) {
-    case line::Outcome::Pass:
+    case procedures::Outcome::Pass:
         return QColor(0x1B, 0x7F, 0x2A);
-    case line::Outcome::Fail:
+    case procedures::Outcome::Fail:
         return QColor(0xC6, 0x28, 0x28);
-    case line::Outcome::Error:
+    case procedures::Outcome::Error:
         return QColor(0xB2, 0x5E, 0x00);
-    case line::Outcome::Aborted:
+    case procedures::Outcome::Aborted:
         break;
     }
     return QColor(0x55, 0x55, 0x55);
@@ -93,17 +93,17 @@ void StationTile::showProgress(double fraction)
 
 void StationTile::showStopping()
 {
-    showState(tr("STOPPING"), outcomeColour(line::Outcome::Aborted));
+    showState(tr("STOPPING"), outcomeColour(procedures::Outcome::Aborted));
     said.setText(tr("Switching every relay off…"));
 }
 
-void StationTile::showFinished(line::Outcome outcome, const QString &saidText)
+void StationTile::showFinished(procedures::Outcome outcome, const QString &saidText)
 {
     progress.setValue(progress.maximum());
     said.setText(saidText);
     serial.clear();
     serial.setEnabled(true);
-    showState(QString::fromStdString(line::verdictWord(outcome)), outcomeColour(outcome));
+    showState(QString::fromStdString(procedures::verdictWord(outcome)), outcomeColour(outcome));
 }
 
 void StationTile::showState(const QString &word, const QColor &background)

@@ -22,7 +22,7 @@ public:
     // Every relay is being switched off before the window closes.
     void showStopping();
     // The run's end: its outcome in words and colour; what failed, or why it stopped.
-    void showFinished(line::Outcome outcome, const QString &said);
+    void showFinished(procedures::Outcome outcome, const QString &said);
 
 signals:
     // Enter in the serial field, with a serial number in it.

@@ -26,13 +26,13 @@ constexpr int TileWidth = 280;
 } // namespace
 
 struct StationWindow::Bay {
-    const line::Station::Slot *slot;
+    const procedures::Station::Slot *slot;
     StationTile *tile;
     std::unique_ptr<SlotRun> run; // while a run is under way
     QString serialNumber;
 };
 
-StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent)
+StationWindow::StationWindow(procedures::Station s, RunKeeper &keeper, QWidget *parent)
     : QWidget(parent), station(std::move(s)), keeper(keeper),
       stationName(QString::fromStdString(station.name)),
       operatorName(QString::fromStdString(station.operatorName))
@@ -50,7 +50,7 @@ StationWindow::StationWindow(line::Station s, RunKeeper &keeper, QWidget *parent
     }
     status.setWordWrap(true);
     auto *tiles = new QGridLayout;
-    for (const line::Station::Slot &slot : station.slotList) {
+    for (const procedures::Station::Slot &slot : station.slotList) {
         auto *tile = new StationTile(slot.number, QString::fromStdString(slot.name), this);
         tile->setMinimumWidth(TileWidth);
         const int at = int(bays.size());
@@ -75,9 +75,10 @@ StationWindow::~StationWindow()
         QApplication::setCursorFlashTime(*flashTimeBefore);
 }
 
-std::optional<line::Station> StationWindow::readStation(const QString &path, QString *refusal)
+std::optional<procedures::Station> StationWindow::readStation(const QString &path, QString *refusal)
 {
-    line::ParsedStation parsed = line::readStationFile(path.toStdString(), &SlotRun::portNameOf);
+    procedures::ParsedStation parsed =
+        procedures::readStationFile(path.toStdString(), &SlotRun::portNameOf);
     if (!parsed.station)
         *refusal = QString::fromStdString(parsed.refusal.text());
     return std::move(parsed.station);
@@ -127,7 +128,7 @@ void StationWindow::start(std::size_t at, const QString &serialNumber)
     Bay &bay = bays[at];
     if (bay.run || closing)
         return;
-    line::SelfTestSettings settings;
+    procedures::SelfTestSettings settings;
     settings.address = std::uint8_t(station.address);
     settings.operatorPresent = false;
     settings.fixture = station.fixture;
@@ -157,13 +158,13 @@ void StationWindow::finish(std::size_t at)
 {
     Bay &bay = bays[at];
     const SlotRun &run = *bay.run;
-    const line::SelfTestReport &report = run.report();
-    const line::ReportHeader header =
+    const procedures::SelfTestReport &report = run.report();
+    const records::ReportHeader header =
         reportHeader(operatorName, bay.serialNumber, run.comNumber(), run.devicePath());
-    line::RunRecord record =
-        line::newRunRecord(report, header, run.wallClock(), stationName.toStdString());
+    records::RunRecord record =
+        records::newRunRecord(report, header, run.wallClock(), stationName.toStdString());
     record.slot = bay.slot->name; // as its tile names it
-    QString said = QString::fromStdString(line::slotFindings(report));
+    QString said = QString::fromStdString(procedures::slotFindings(report));
     if (const QString why = keeper.keep(record); !why.isEmpty())
         said += (said.isEmpty() ? QString() : QStringLiteral("\n")) + why;
     else

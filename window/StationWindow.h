@@ -24,11 +24,11 @@ class StationWindow : public QWidget {
 public:
     static constexpr const char *Title = "RZM-530 Station";
 
-    StationWindow(line::Station station, RunKeeper &keeper, QWidget *parent = nullptr);
+    StationWindow(procedures::Station station, RunKeeper &keeper, QWidget *parent = nullptr);
     ~StationWindow() override;
 
     // The station that the file at `path` describes, or why it is refused (its line and reason).
-    static std::optional<line::Station> readStation(const QString &path, QString *refusal);
+    static std::optional<procedures::Station> readStation(const QString &path, QString *refusal);
 
     bool running() const;
 
@@ -52,7 +52,7 @@ private:
     void askOperator();
     void showHeading();
 
-    line::Station station;
+    procedures::Station station;
     RunKeeper &keeper;
     QString stationName, operatorName;
     QLabel heading, status;

@@ -17,8 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace trendplot;
-using line::Signal;
-using line::SignalKind;
+using figures::Signal;
+using figures::SignalKind;
 
 constexpr int LaneGap = 4;
 constexpr line::Time::duration ShortestSpan = 10s;
@@ -33,7 +33,7 @@ line::Time::duration scaled(line::Time::duration d, double factor)
 
 } // namespace
 
-TrendPlot::TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent)
+TrendPlot::TrendPlot(const figures::Trend &trend, line::WallClock wallClock, QWidget *parent)
     : QWidget(parent), trend(trend), wallClock(std::move(wallClock)), span(10min), chosenSpan(span)
 {
     setObjectName(QStringLiteral("trendPlot"));
@@ -152,17 +152,18 @@ QString TrendPlot::readOutAt(int x) const
         return {};
     const line::Time t = timeAt(x, from, to);
     // The reading nearest the cursor, when one is near enough to speak for it.
-    const auto nearest = [&](const line::TrendRing &ring) -> const line::TrendReading * {
+    const auto nearest = [&](const figures::TrendRing &ring) -> const figures::TrendReading * {
         const std::size_t i = ring.firstFrom(t);
-        const line::TrendReading *best = nullptr;
+        const figures::TrendReading *best = nullptr;
         for (std::size_t k : {i - 1, i})
             if (k < ring.size() &&
                 (!best || std::chrono::abs(ring[k].time - t) < std::chrono::abs(best->time - t)))
                 best = &ring[k];
-        return best && std::chrono::abs(best->time - t) <= line::Trend::JoinLimit ? best : nullptr;
+        return best && std::chrono::abs(best->time - t) <= figures::Trend::JoinLimit ? best
+                                                                                     : nullptr;
     };
     QString text = QString::fromStdString(line::timeOfDay(trend.wallTimeOf(t, wallClock))).left(8);
-    const line::TrendReading *inputs = nearest(trend.inputs());
+    const figures::TrendReading *inputs = nearest(trend.inputs());
     if (!inputs)
         text += tr("   inputs: not read");
     else if (!inputs->answered)
@@ -176,7 +177,7 @@ QString TrendPlot::readOutAt(int x) const
                     .arg(inputs->bits >> 1 & 1)
                     .arg(inputs->bits >> 2 & 1)
                     .arg(inputs->bits >> 3 & 1);
-    const line::TrendReading *relays = nearest(trend.relays());
+    const figures::TrendReading *relays = nearest(trend.relays());
     if (!relays)
         text += tr("   relays: not read");
     else if (!relays->answered)

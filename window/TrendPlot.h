@@ -18,7 +18,7 @@
 class TrendPlot : public QWidget {
     Q_OBJECT
 public:
-    TrendPlot(const line::Trend &trend, line::WallClock wallClock, QWidget *parent = nullptr);
+    TrendPlot(const figures::Trend &trend, line::WallClock wallClock, QWidget *parent = nullptr);
 
     // How much the plot shows; zero for everything kept. A zoom changes what is
     // shown but not what was chosen, and follow() returns to it.
@@ -52,7 +52,7 @@ protected:
 
 private:
     struct Lane {
-        line::Signal signal;
+        figures::Signal signal;
         int top, bottom; // pixels; a value of 0 sits at the bottom
         int fullScale;
     };
@@ -67,7 +67,7 @@ private:
     void drawGaps(QPainter &p, const Lane &first, const Lane &last);
     void drawTimeAxis(QPainter &p, line::Time from, line::Time to);
 
-    const line::Trend &trend;
+    const figures::Trend &trend;
     line::WallClock wallClock;
     line::Time::duration span, chosenSpan;
     bool followNewest = true;
@@ -75,7 +75,7 @@ private:
     int dragX = -1;
     line::Time dragRight{};
     int cursorX = -1;
-    std::vector<line::TrendColumn> columns; // reused from one signal to the next
+    std::vector<figures::TrendColumn> columns; // reused from one signal to the next
     QPixmap scales;                         // the frame's text and grid, for this size
     // The scales and what is in view, drawn for this view; a hover adds only the cursor.
     QPixmap traces;

@@ -12,8 +12,8 @@
 namespace {
 
 using namespace trendplot;
-using line::Signal;
-using line::SignalKind;
+using figures::Signal;
+using figures::SignalKind;
 
 QString laneName(Signal s)
 {
@@ -93,7 +93,7 @@ void TrendPlot::drawTimeAxis(QPainter &p, line::Time from, line::Time to)
     const QRect area = plotArea();
     const auto step = tickStep(to - from, area.width());
     const int textWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
-    const std::vector<line::ClockEpoch> &epochs = trend.epochs();
+    const std::vector<figures::ClockEpoch> &epochs = trend.epochs();
     for (std::size_t e = 0; e < epochs.size(); ++e) {
         const line::Time start = std::max(from, epochs[e].from);
         const line::Time end = e + 1 < epochs.size() ? std::min(to, epochs[e + 1].from) : to;

@@ -12,7 +12,7 @@
 namespace {
 
 using namespace trendplot;
-using line::SignalKind;
+using figures::SignalKind;
 
 const QColor StepColour(40, 40, 40);
 const QColor GapColour(255, 200, 200);
@@ -122,7 +122,7 @@ void TrendPlot::drawSignal(const Lane &lane, QVector<QLineF> &lines, QVector<QRe
     };
     double lastX = area.left(); // a line that comes from before the span starts at the edge
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        const line::TrendColumn &column = columns[c];
+        const figures::TrendColumn &column = columns[c];
         if (column.readings == 0)
             continue;
         const double x = area.left() + double(c) + 0.5;
@@ -174,10 +174,10 @@ void TrendPlot::drawGaps(QPainter &p, const Lane &first, const Lane &last)
     };
     // Above the analog scale's headroom, or in the gap between the lanes.
     const int markTop = first.signal.kind == SignalKind::Analog ? area.top() + 1 : first.top - 3;
-    runs([](const line::TrendColumn &c) { return c.noReply && c.readings == 0; },
+    runs([](const figures::TrendColumn &c) { return c.noReply && c.readings == 0; },
          [&](int x, int width) {
              p.fillRect(QRect(x, first.top - 2, width, last.bottom - first.top + 4), GapColour);
          });
-    runs([](const line::TrendColumn &c) { return c.noReply && c.readings > 0; },
+    runs([](const figures::TrendColumn &c) { return c.noReply && c.readings > 0; },
          [&](int x, int width) { p.fillRect(QRect(x, markTop, width, 4), MissColour); });
 }

@@ -153,9 +153,9 @@ void TrendWindow::showStatistics()
             label.setText(QStringLiteral("-"));
         return;
     }
-    const line::TrendStatistics stats = recorder.trend().statistics(from, to);
+    const figures::TrendStatistics stats = recorder.trend().statistics(from, to);
     for (std::size_t a = 0; a < 3; ++a) {
-        const line::AnalogStatistics &s = stats.analog[a];
+        const figures::AnalogStatistics &s = stats.analog[a];
         statistics[a].setText(
             s.readings == 0
                 ? tr("no readings")

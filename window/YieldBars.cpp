@@ -37,7 +37,7 @@ QSize YieldBars::sizeHint() const
     return {30 * pitch(), 10 * fontMetrics().height()};
 }
 
-void YieldBars::setDays(std::vector<line::DayYield> days)
+void YieldBars::setDays(std::vector<figures::DayYield> days)
 {
     days_ = std::move(days);
     update();
@@ -147,7 +147,7 @@ void YieldBars::paintEvent(QPaintEvent *)
                          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 %").arg(share));
     }
     for (int day = first; day < int(days_.size()); ++day) {
-        const line::DayYield &d = days_[std::size_t(day)];
+        const figures::DayYield &d = days_[std::size_t(day)];
         const QRect b = bar(day);
         if (!b.isNull())
             painter.fillRect(b, BarColour);
@@ -178,7 +178,7 @@ QString YieldBars::toolTipAt(QPoint pos) const
     const int day = firstShown() + (pos.x() - plot().left()) / pitch();
     if (pos.x() < plot().left() || day >= int(days_.size()))
         return {};
-    const line::DayYield &d = days_[std::size_t(day)];
+    const figures::DayYield &d = days_[std::size_t(day)];
     const QString runs = d.runs == 1 ? tr("1 run") : tr("%1 runs").arg(d.runs);
     if (!d.firstPassYield())
         return tr("%1: %2, no serial number to judge").arg(QString::fromStdString(d.day), runs);

@@ -17,9 +17,9 @@ public:
     // A yield as the history window writes it: "66.7 %"; empty for none.
     static QString percent(const std::optional<double> &yield);
 
-    // Oldest first, as line::yieldByDay() gives them.
-    void setDays(std::vector<line::DayYield> days);
-    const std::vector<line::DayYield> &days() const { return days_; }
+    // Oldest first, as figures::yieldByDay() gives them.
+    void setDays(std::vector<figures::DayYield> days);
+    const std::vector<figures::DayYield> &days() const { return days_; }
     // Where day i's bar is drawn; empty when it has no bar or no room.
     QRect bar(int day) const;
     // Where day i's count of runs is written; empty when it has no room.
@@ -45,5 +45,5 @@ private:
     int firstShown() const; // the oldest day with room
     int slotLeft(int day) const;
 
-    std::vector<line::DayYield> days_;
+    std::vector<figures::DayYield> days_;
 };

@@ -26,13 +26,13 @@ inline const char ExampleFixture[] = "[fixture]\n"
                                      "2=6,200-300,700-800\n"
                                      "3=7,200-300,700-800\n";
 
-inline std::string fixtureDescription(const line::Fixture &f)
+inline std::string fixtureDescription(const procedures::Fixture &f)
 {
     std::string text = f.name + "; settle " + std::to_string(f.settle.count()) + " ms; digital";
-    for (const line::DigitalLoop &d : f.digital)
+    for (const procedures::DigitalLoop &d : f.digital)
         text += " " + std::to_string(d.input) + "=" + std::to_string(d.relay);
     text += "; analog";
-    for (const line::AnalogLoop &a : f.analog)
+    for (const procedures::AnalogLoop &a : f.analog)
         text += " " + std::to_string(a.input) + "=" + std::to_string(a.relay) + "," +
                 std::to_string(a.off.low) + "-" + std::to_string(a.off.high) + "," +
                 std::to_string(a.on.low) + "-" + std::to_string(a.on.high);
@@ -40,7 +40,7 @@ inline std::string fixtureDescription(const line::Fixture &f)
 }
 
 // The fixture, or the refusal's text.
-inline std::string fixtureOutcome(const line::ParsedFixture &parsed)
+inline std::string fixtureOutcome(const procedures::ParsedFixture &parsed)
 {
     return parsed.fixture ? fixtureDescription(*parsed.fixture) : parsed.refusal.text();
 }

@@ -10,37 +10,37 @@
 
 // A finished self-test as the history gets it: a link of 20 reads, relay 3 stuck on, digital
 // input 2 failed, the analog step not run; started at `started`.
-inline line::RunRecord historyRun(const std::string &id, const std::string &serial,
-                                  line::WallTime started,
-                                  line::Outcome outcome = line::Outcome::Fail,
-                                  const std::string &station = "bench 1")
+inline records::RunRecord historyRun(const std::string &id, const std::string &serial,
+                                     line::WallTime started,
+                                     procedures::Outcome outcome = procedures::Outcome::Fail,
+                                     const std::string &station = "bench 1")
 {
     using namespace std::chrono_literals;
     const line::Time t0 = line::Time() + 1h;
-    line::SelfTestReport report;
+    procedures::SelfTestReport report;
     report.address = 17;
     report.outcome = outcome;
     line::Transaction read;
     read.start = t0;
     read.requestEnd = t0 + 8ms;
     read.replyEnd = t0 + 30ms;
-    report.step(line::StepId::Link).traffic = {read};
-    report.step(line::StepId::Link).result = line::StepResult::Pass;
+    report.step(procedures::StepId::Link).traffic = {read};
+    report.step(procedures::StepId::Link).result = procedures::StepResult::Pass;
     report.link = {20, 20, 4.0, 5.25, 9.0};
-    report.step(line::StepId::Relays).result = line::StepResult::Fail;
+    report.step(procedures::StepId::Relays).result = procedures::StepResult::Fail;
     report.relays.failed[2] = true;
-    report.relays.faults[2] = line::RelayFault::StuckOn;
-    report.step(line::StepId::Digital).result = line::StepResult::Fail;
-    report.digital[0] = {line::StepResult::Pass, true, true};
-    report.digital[1] = {line::StepResult::Fail, true, false};
-    line::ReportHeader header{"RZM-530 Tester 1.00.0017", "O'Neil", serial, 3, "/dev/ttyUSB0"};
-    return line::runRecord(
+    report.relays.faults[2] = procedures::RelayFault::StuckOn;
+    report.step(procedures::StepId::Digital).result = procedures::StepResult::Fail;
+    report.digital[0] = {procedures::StepResult::Pass, true, true};
+    report.digital[1] = {procedures::StepResult::Fail, true, false};
+    records::ReportHeader header{"RZM-530 Tester 1.00.0017", "O'Neil", serial, 3, "/dev/ttyUSB0"};
+    return records::runRecord(
         report, header, [&](line::Time t) { return started + (t - t0); }, station, id, started);
 }
 
 // A run in words, every field, step and measurement: two records are the same run if and only
 // if their descriptions are the same. Times in milliseconds, values to the last bit.
-inline QString describeRun(const line::RunRecord &r)
+inline QString describeRun(const records::RunRecord &r)
 {
     std::ostringstream s;
     s.precision(17);
@@ -55,13 +55,13 @@ inline QString describeRun(const line::RunRecord &r)
       << '|' << r.address;
     at(r.started);
     at(r.finished);
-    s << '|' << line::outcomeWord(r.outcome) << '\n' << r.reportJson;
-    for (const line::StepRow &step : r.steps) {
+    s << '|' << procedures::outcomeWord(r.outcome) << '\n' << r.reportJson;
+    for (const records::StepRow &step : r.steps) {
         s << '\n' << step.name << ' ' << step.result;
         at(step.started);
         at(step.finished);
     }
-    for (const line::Measurement &m : r.measurements) {
+    for (const records::Measurement &m : r.measurements) {
         s << '\n' << m.name << '|' << m.unit << '|' << m.result;
         num(m.value);
         num(m.low);

@@ -32,7 +32,7 @@ namespace trendvectors {
 using lineclock::T0;
 using lineclock::wall;
 
-inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
+inline void replay(figures::Trend &trend, const std::vector<TrendEvent> &events)
 {
     for (const TrendEvent &e : events) {
         const line::Time t = T0 + std::chrono::milliseconds(e.ms);
@@ -44,10 +44,10 @@ inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
             trend.addRelays(t, e.bits);
             break;
         case TrendEvent::InputGap:
-            trend.addGap(line::SignalKind::Analog, t);
+            trend.addGap(figures::SignalKind::Analog, t);
             break;
         case TrendEvent::RelayGap:
-            trend.addGap(line::SignalKind::Relay, t);
+            trend.addGap(figures::SignalKind::Relay, t);
             break;
         case TrendEvent::ClockJump:
             trend.clockShifted(t, std::chrono::seconds(e.jumpSeconds));
@@ -59,7 +59,7 @@ inline void replay(line::Trend &trend, const std::vector<TrendEvent> &events)
 // The CSV of what the events left from fromMs on, header included.
 inline std::string csvOf(const TrendVector &v)
 {
-    line::Trend trend;
+    figures::Trend trend;
     replay(trend, v.events);
     return trend.csv(T0 + std::chrono::milliseconds(v.fromMs), T0 + std::chrono::hours(1), wall);
 }

@@ -30,7 +30,7 @@ void recordChecks(Checks &checks)
         std::set<std::string> ids;
         std::string malformed;
         for (int n = 0; n < 1000; ++n) {
-            const std::string id = line::newRunRecord({}, {}, wallClock, "bench 1").id;
+            const std::string id = records::newRunRecord({}, {}, wallClock, "bench 1").id;
             if (!isRandomUuid(id) && malformed.empty())
                 malformed = id;
             ids.insert(id);

@@ -58,18 +58,18 @@ void tableChecks(Checks &checks)
     for (const EscapeVector &v : EscapeVectors)
         checks.run(std::string("escaping: ") + v.name, [&](Checks &c) {
             c.equal("CSV", line::csvField(v.text), v.csv);
-            c.equal("JSON", line::jsonString(v.text), v.json);
-            c.equal("HTML", line::htmlEscaped(v.text), v.html);
+            c.equal("JSON", records::jsonString(v.text), v.json);
+            c.equal("HTML", records::htmlEscaped(v.text), v.html);
         });
     for (const FixtureVector &v : FixtureVectors)
         checks.run(std::string("fixture: ") + v.name, [&](Checks &c) {
-            c.equal("outcome", fixtureOutcome(line::parseFixture(v.text, "fixture.ini")),
+            c.equal("outcome", fixtureOutcome(procedures::parseFixture(v.text, "fixture.ini")),
                     v.outcome);
         });
     for (const TrendVector &v : TrendVectors)
         checks.run(std::string("trend CSV: ") + v.name, [&](Checks &c) {
             useZone("UTC0");
-            c.equal("csv", trendvectors::csvOf(v), line::trendCsvHeader() + v.rows);
+            c.equal("csv", trendvectors::csvOf(v), figures::trendCsvHeader() + v.rows);
         });
     for (const YieldVector &v : YieldVectors)
         checks.run(std::string("yield: ") + v.name, [&](Checks &c) {

@@ -90,11 +90,11 @@ void agreesWithIso(Checks &c, line::WallTime t, const std::string &iso)
     const std::string time = iso.substr(11, 12); // "15:03:21.042"
     std::string fileTime = time.substr(0, 8);
     fileTime[2] = fileTime[5] = '-';
-    c.equal("without milliseconds", line::isoTime(t), iso.substr(0, 19) + iso.substr(23));
+    c.equal("without milliseconds", records::isoTime(t), iso.substr(0, 19) + iso.substr(23));
     c.equal("date and time", line::dateAndTime(t), date + ' ' + time);
     c.equal("CSV", csvTime(t), date + ' ' + time);
     c.equal("time of day", line::timeOfDay(t), time);
-    c.equal("file name", line::reportFileName("SN 12/34", t, "html"),
+    c.equal("file name", records::reportFileName("SN 12/34", t, "html"),
             "SN_12_34_" + date + '_' + fileTime + ".html");
 }
 
@@ -111,7 +111,7 @@ void timeChecks(Checks &checks)
             useZone(v.zone);
             const line::WallTime t{std::chrono::milliseconds(v.ms)};
             c.that("the table's time names its instant", instantOf(v.iso) == v.ms);
-            c.equal("ISO 8601", line::isoTime(t, true), v.iso);
+            c.equal("ISO 8601", records::isoTime(t, true), v.iso);
             agreesWithIso(c, t, v.iso);
         });
     }
@@ -120,7 +120,7 @@ void timeChecks(Checks &checks)
     for (const TimeVector &v : TimeVectors) {
         checks.run(std::string("time in the system's zone: ") + v.iso, [&](Checks &c) {
             const line::WallTime t{std::chrono::milliseconds(v.ms)};
-            const std::string iso = line::isoTime(t, true);
+            const std::string iso = records::isoTime(t, true);
             if (&v == &TimeVectors[0])
                 std::printf("the system's zone: %s\n", iso.c_str());
             // The fixed zones check the digits and separators; here the offset may be any.
