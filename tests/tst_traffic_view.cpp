@@ -7,6 +7,7 @@
 #include "LineTap.h"
 #include "MonitorWindow.h"
 #include "TimelineStrip.h"
+#include "TrafficView.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -131,6 +132,33 @@ private slots:
         add(3);
         QCOMPARE(view->indexAt(QPoint(5, 1)).row(), top);
         compareWithFreshPainting(window);
+    }
+
+    // The table follows its rows under a still pointer without finding the row
+    // under it again only where the style paints that row as any other.
+    void asksTheStyleWhetherItDrawsHover_data()
+    {
+        QTest::addColumn<QString>("styleSheet");
+        QTest::addColumn<bool>("ownStyle");
+        QTest::addColumn<bool>("draws");
+        QTest::newRow("Fusion") << QString() << false << false;
+        QTest::newRow("a style that draws it") << QString() << true << true;
+        QTest::newRow("a style sheet that draws it")
+            << QStringLiteral("QTableView::item:hover { background: #00C0A0; }") << false << true;
+    }
+    void asksTheStyleWhetherItDrawsHover()
+    {
+        QFETCH(QString, styleSheet);
+        QFETCH(bool, ownStyle);
+        QFETCH(bool, draws);
+        HoverStyle hoverStyle;
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        TrafficView view;
+        view.setStyle(fusion.get());
+        QVERIFY(!view.styleDrawsHover());
+        view.setStyle(ownStyle ? static_cast<QStyle *>(&hoverStyle) : fusion.get());
+        view.setStyleSheet(styleSheet);
+        QCOMPARE(view.styleDrawsHover(), draws); // asked again once the style changed
     }
 
     // The row under the pointer is highlighted where the style draws that, and

@@ -2,7 +2,10 @@
 
 #include <QHeaderView>
 #include <QHoverEvent>
+#include <QImage>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QStyleOptionSlider>
 
 #include <algorithm>
@@ -201,13 +204,15 @@ bool TrafficView::viewportEvent(QEvent *event)
 }
 
 // Qt asks the display where the pointer is at every step of the scroll bar, a
-// round trip each row the table follows, to find the row under it again. The
-// pointer's place is known from the events it sent, as long as hover events
-// follow it: where it stands still, a hover move there finds the row now
-// under it, as moving it would.
+// round trip each row the table follows, to find the row under it again, and
+// repaints the row it leaves and the row it meets: two rows more than the one
+// added, for each row followed. The pointer's place is known from the events
+// it sent, as long as hover events follow it: where it stands still, a hover
+// move there finds the row now under it, as moving it would. Where the style
+// paints that row as any other, there is nothing to find.
 void TrafficView::verticalScrollbarValueChanged(int value)
 {
-    if (!viewport()->underMouse()) { // no row under the pointer to find
+    if (!viewport()->underMouse() || !styleDrawsHover()) { // no highlight to move
         if (value == verticalScrollBar()->maximum() && model() && model()->canFetchMore(rootIndex()))
             model()->fetchMore(rootIndex());
         return;
@@ -221,4 +226,36 @@ void TrafficView::verticalScrollbarValueChanged(int value)
         return; // dragged out with a button held; as Qt, nothing under it to find
     QHoverEvent still(QEvent::HoverMove, at, *pointer, at);
     QTableView::viewportEvent(&still);
+}
+
+bool TrafficView::styleDrawsHover() const
+{
+    if (drawsHover)
+        return *drawsHover;
+    QStyleOptionViewItem cell;
+    initViewItemOption(&cell);
+    cell.rect = QRect(0, 0, 24, 16);
+    cell.text = QStringLiteral("0");
+    cell.features |= QStyleOptionViewItem::HasDisplay;
+    cell.state |= QStyle::State_Enabled | QStyle::State_Active;
+    // As the table paints a cell: its row's panel, then the cell.
+    const auto painted = [this](const QStyleOptionViewItem &option) {
+        QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
+        style()->drawControl(QStyle::CE_ItemViewItem, &option, &painter, this);
+        return image;
+    };
+    QStyleOptionViewItem hovered = cell;
+    hovered.state |= QStyle::State_MouseOver;
+    drawsHover = painted(cell) != painted(hovered);
+    return *drawsHover;
+}
+
+void TrafficView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::StyleChange)
+        drawsHover.reset(); // a style sheet sends this too
+    QTableView::changeEvent(event);
 }

@@ -14,7 +14,7 @@
 // model does is laid out as usual. As it scrolls under a pointer that stands
 // still, it finds the row under the pointer again from where the pointer was
 // last seen, not by asking the display, and not at all when the pointer is
-// elsewhere.
+// elsewhere, nor where the style draws no row under the pointer apart.
 class TrafficView : public QTableView {
     Q_OBJECT
 public:
@@ -23,11 +23,16 @@ public:
     void setModel(QAbstractItemModel *model) override;
     void doItemsLayout() override;
 
+    // Whether the style, as set on this view, paints a cell under the pointer
+    // otherwise than the rest: asked once, by painting a cell both ways.
+    bool styleDrawsHover() const;
+
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
     bool viewportEvent(QEvent *event) override;
     void verticalScrollbarValueChanged(int value) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void lineUpTopRow();
@@ -37,4 +42,5 @@ private:
     int firstAdded = -1; // the first row added since the last layout, -1 for none
     bool relayoutAll = false;
     std::optional<QPointF> pointer; // on the screen, while over the table and seen there
+    mutable std::optional<bool> drawsHover; // the style's answer, until it changes
 };
