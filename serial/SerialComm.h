@@ -20,6 +20,8 @@
 // errorString()). A setCommPort, setPortOpen(false) or setPortOpen(true) made
 // while connecting abandons that connection and raises nothing for it, so a
 // newer keystroke in the COM Port field silently replaces an older one.
+// RTU over TCP is a module built against this class: a change here raises
+// TcpCommFactory_iid's version (TcpModule.h).
 class SerialComm : public QObject {
     Q_OBJECT
 public:

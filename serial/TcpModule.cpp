@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPluginLoader>
 
 QString TcpModule::path()
@@ -17,8 +18,12 @@ std::unique_ptr<SerialComm> TcpModule::makeTcpComm(QString *error)
     QPluginLoader loader(path());
     auto *factory = qobject_cast<TcpCommFactory *>(loader.instance());
     if (!factory) {
-        *error = QStringLiteral("RTU over TCP is not installed: %1 (%2)")
-                     .arg(QDir::toNativeSeparators(path()), loader.errorString());
+        // A module that is there but will not load (built for another Qt, or
+        // another version of the port's interface) is not a missing one.
+        const QString what = QFileInfo::exists(path())
+                                 ? QStringLiteral("RTU over TCP cannot be loaded: %1 (%2)")
+                                 : QStringLiteral("RTU over TCP is not installed: %1 (%2)");
+        *error = what.arg(QDir::toNativeSeparators(path()), loader.errorString());
         return nullptr;
     }
     return factory->makeTcpComm();

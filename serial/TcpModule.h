@@ -15,6 +15,9 @@ public:
     virtual std::unique_ptr<SerialComm> makeTcpComm() = 0;
 };
 
+// The module calls SerialComm by the layout it was built with: raise the
+// version with every change to SerialComm.h, so that a module built before it
+// is refused by the loader instead of called.
 #define TcpCommFactory_iid "org.example.rzm530.TcpCommFactory/1"
 Q_DECLARE_INTERFACE(TcpCommFactory, TcpCommFactory_iid)
 

@@ -29,6 +29,7 @@ const struct {
 } ConsoleCases[] = {
     {"--version", "--version", 0, "RZM-530 Tester 1.00.0017\n"},
     {"--help", "--help", 0, "RZM530_COM_DIR"},
+    {"-h", "-h", 0, "/dev/ttyUSB"}, // the only short name of a mode
     {"unknown option", "--bogus", 2, "bogus"},
     {"stray argument", "7", 2, "7"},
     {"an option of another mode", "--scan --address 4", 2, "--address belongs with --self-test"},

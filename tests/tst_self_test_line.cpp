@@ -23,6 +23,7 @@ namespace {
 struct Case {
     const char *name, *simulator;
     const char *options;     // GATEWAY: a server that answers in Modbus TCP; BAD: a fixture
+                             // refused; LOOP, here and for the simulator: the example fixture
     const char *report;      // %1: the simulator's folder
     const char *interruptAt; // the signal once the simulator says so
     bool simulatorEnds;      // the simulator gets it, not the tester
@@ -82,6 +83,9 @@ const Case Cases[] = {
      "Relays: pass", "pass", 0, "relays 00000000"},
     {"a Modbus TCP server", "", "--port GATEWAY", Report, "", false, 2,
      "ERROR: This server speaks Modbus TCP, not RTU over TCP", "error", 0, "relays 10000001"},
+    // The fixture wired as the file says: every input tested, a whole PASS.
+    {"on a loopback fixture", "--fixture LOOP", "--fixture LOOP", Report, "", false, 0, "\nPASS\n",
+     "pass", 0, "relays 00000000"},
     // Refused before the port is opened: the relays stay as they were.
     {"a refused fixture", "", "--fixture BAD", Report, "", false, 2,
      "bad.ini:3: unknown key \"settle\" in [fixture] (name, settle_ms)", "", 0, "relays 10000001"},
@@ -98,7 +102,11 @@ private slots:
     void selfTestFromTheCommandLine()
     {
         const Case &c = fetchCase(Cases);
-        SimProcess sim(QStringList{"--relays", "10000001"} + words(c.simulator));
+        QTemporaryDir fixtures;
+        const QString loop = fixtures.filePath("loop.ini");
+        QVERIFY(writeFile(loop, ExampleFixture));
+        SimProcess sim(QStringList{"--relays", "10000001"} +
+                       words(c.simulator).replaceInStrings("LOOP", loop));
         QVERIFY(sim.ready());
         if (words(c.simulator).contains("--tcp"))
             QVERIFY(sim.mapServer(5));
@@ -115,7 +123,8 @@ private slots:
                      QStringList{"--self-test", "--report", json} +
                          words(c.options)
                              .replaceInStrings("GATEWAY", gateway.url())
-                             .replaceInStrings("BAD", badFixture));
+                             .replaceInStrings("BAD", badFixture)
+                             .replaceInStrings("LOOP", loop));
         if (*c.interruptAt) {
             QVERIFY(sim.waitForLine(c.interruptAt));
             if (c.simulatorEnds)

@@ -154,6 +154,7 @@ private slots:
                                         "ST-3 line 3 COM 7 error Bob"}));
         QVERIFY(s.overlapped("ST-1", "ST-2"));
         QVERIFY(progress.size() > 20 && std::is_sorted(progress.begin(), progress.end()));
+        QCOMPARE(progress.last(), s.tile(1).findChild<QProgressBar *>("progress")->maximum());
         QVERIFY(served.relaysOff() && wired.relaysOff());
         QVERIFY(idle.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
         s.window->hide();

@@ -191,7 +191,8 @@ bool TrafficView::viewportEvent(QEvent *event)
     case QEvent::HoverEnter:
     case QEvent::HoverMove:
     case QEvent::MouseMove:
-        pointer = static_cast<QSinglePointEvent *>(event)->globalPosition();
+        if (event->isSinglePointEvent())
+            pointer = static_cast<QSinglePointEvent *>(event)->globalPosition();
         break;
     case QEvent::Leave:
     case QEvent::HoverLeave:

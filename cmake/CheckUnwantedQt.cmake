@@ -1,7 +1,7 @@
 # Fails when PROGRAM links Qt GUI or Qt Widgets: the console program must run
 # with no display at all. With -DUNWANTED=Network, fails when PROGRAM links Qt
 # Network, which only the RTU-over-TCP module may load, on first use.
-# Run with cmake -DPROGRAM=... [-DUNWANTED=...] -P CheckNoGui.cmake.
+# Run with cmake -DPROGRAM=... [-DUNWANTED=...] -P CheckUnwantedQt.cmake.
 if(WIN32)
     return()
 endif()
