@@ -26,32 +26,21 @@ work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 # Settings and history of their own: a server in the user's settings would add its upload.
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
+. "$root/bench/lib/start-window.sh"
 
 start_sim --analog 300,700,1023
 
-rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 
-# One start: appends "ms rss_kb" to the file named first.
-start_once() {
-    local samples=$1 title=$2; shift 2
-    read -r pid ms < <("$work/wait_mapped" "$title" "$@")
-    sleep 1
-    echo "$ms $(rss_kb "$pid")" >>"$samples"
-    kill "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
-}
 medians() { echo "$(cut -d' ' -f1 "$1" | median) $(cut -d' ' -f2 "$1" | median)"; }
 # "least to most" of column $2 of the file named first.
 spread() { cut -d' ' -f"$2" "$1" | sort -n | awk 'NR == 1 {lo = $1} {hi = $1} END {print lo " to " hi}'; }
 
 # The three programs take turns, so that drift on the machine hits them alike.
 for _ in $(seq $runs); do
-    start_once "$work/bare" "Bare Window" "$bin/bare-window"
-    start_once "$work/label" "Bare Window" "$bin/bare-window" --label
-    start_once "$work/tester" "RZM-530 Tester" "$bin/rzm530-tester"
+    start_window "$work/bare" "Bare Window" "$bin/bare-window"
+    start_window "$work/label" "Bare Window" "$bin/bare-window" --label
+    start_window "$work/tester" "RZM-530 Tester" "$bin/rzm530-tester"
 done
 read -r bare_ms bare_kb < <(medians "$work/bare")
 read -r label_ms label_kb < <(medians "$work/label")

@@ -22,36 +22,24 @@ fi
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-cc -O2 -o "$work/wait_mapped" "$root/bench/wait_mapped.c" -lX11
+. "$root/bench/lib/start-window.sh"
 start_sim --analog 300,700,1023
 
-# One start: appends "NAME rss_kb" to $work/rss, and keeps the last start's smaps as $work/NAME.
-start_once() {
-    local name=$1 title=$2 pid _
-    shift 2
-    read -r pid _ < <("$work/wait_mapped" "$title" "$@")
-    sleep 1
-    echo "$name $(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")" >>"$work/rss"
-    cp "/proc/$pid/smaps" "$work/$name.smaps"
-    kill "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
-}
-
 for _ in $(seq "$runs"); do
-    start_once bare "Bare Window" "$bin/bare-window"
-    start_once label "Bare Window" "$bin/bare-window" --label
+    start_window "$work/bare" "Bare Window" "$bin/bare-window"
+    start_window "$work/label" "Bare Window" "$bin/bare-window" --label
     n=0
     for tester in "$@"; do
         n=$((n + 1))
-        start_once "tester$n" "RZM-530 Tester" "$tester"
+        start_window "$work/tester$n" "RZM-530 Tester" "$tester"
     done
 done
 
 names=(bare label)
 for n in $(seq $#); do names+=("tester$n"); done
-bare_kb=$(awk '$1 == "bare" {print $2}' "$work/rss" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')
+bare_kb=$(cut -d' ' -f2 "$work/bare" | median)
 for name in "${names[@]}"; do
-    awk -v name="$name" -v bare="$bare_kb" '$1 == name {print $2}' "$work/rss" | sort -n |
+    cut -d' ' -f2 "$work/$name" | sort -n |
         awk -v name="$name" -v bare="$bare_kb" '{a[NR] = $1} END {
             printf "%-8s median %d KiB, %d to %d, / bare %.3f\n", name, a[int((NR + 1) / 2)], a[1], a[NR], a[int((NR + 1) / 2)] / bare
         }'
