@@ -1,6 +1,6 @@
 #include "HistoryCommand.h"
 
-#include "ConsoleMain.h"
+#include "ProgramName.h"
 #include "ExitStatus.h"
 #include "HistoryLimits.h"
 #include "HistorySettings.h"

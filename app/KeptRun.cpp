@@ -1,6 +1,6 @@
 #include "KeptRun.h"
 
-#include "ConsoleMain.h"
+#include "ProgramName.h"
 #include "ExitStatus.h"
 #include "HistoryDb.h"
 #include "HistoryLimits.h"

@@ -1,6 +1,6 @@
 #include "ScanCommand.h"
 
-#include "ConsoleMain.h"
+#include "ProgramName.h"
 #include "ExitStatus.h"
 #include "LineSession.h"
 #include "PortComm.h"

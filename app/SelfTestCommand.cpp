@@ -1,6 +1,6 @@
 #include "SelfTestCommand.h"
 
-#include "ConsoleMain.h"
+#include "ProgramName.h"
 #include "ExitStatus.h"
 #include "KeptRun.h"
 #include "LineSession.h"

@@ -1,6 +1,6 @@
 #include "StationCommand.h"
 
-#include "ConsoleMain.h"
+#include "ProgramName.h"
 #include "ExitStatus.h"
 #include "KeptRun.h"
 #include "QuitOnSignal.h"
