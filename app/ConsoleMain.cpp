@@ -4,22 +4,16 @@
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "HistoryCommand.h"
+#include "ProgramName.h"
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
 #include "ServerWait.h"
 #include "StationCommand.h"
 #include "Version.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
-
-QString programName()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
 
 QtMessageHandler qtHandler = nullptr;
 
@@ -45,20 +39,8 @@ int ranToItsEnd(int code)
 
 } // namespace
 
-QString programPrefix()
+int runConsole(const CommandLine &commandLine)
 {
-    return programName() + QStringLiteral(": ");
-}
-
-int usageError(const QString &error)
-{
-    QTextStream(stderr) << programPrefix() << error << "\nTry '" << programName() << " --help'.\n";
-    return exitStatus::Error;
-}
-
-int runConsole(int argc, char *argv[], const CommandLine &commandLine)
-{
-    QCoreApplication app(argc, argv);
     setApplicationIdentity();
     qtHandler = qInstallMessageHandler(&onlyGraveMessages);
     QTextStream out(stdout);

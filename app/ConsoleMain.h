@@ -1,15 +1,7 @@
 #pragma once
 
-#include <QString>
-
 class CommandLine;
 
-// The modes that need no display: --help, --version, --scan, --self-test, and
-// the usage error. Both programs run them the same way, on QCoreApplication.
-int runConsole(int argc, char *argv[], const CommandLine &commandLine);
-
-// "rzm530-cli: " or "rzm530-tester: ", for messages on standard error.
-QString programPrefix();
-
-// Tells what is wrong on standard error; returns the usage error's exit code.
-int usageError(const QString &error);
+// The modes that need no display: --help, --version, --scan, --self-test, the history's, and
+// the usage error. Both programs run them the same way, on the QCoreApplication they made.
+int runConsole(const CommandLine &commandLine);

@@ -1,9 +1,9 @@
 #include "HistoryCommand.h"
 
-#include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "HistoryLimits.h"
 #include "HistorySettings.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
 #include "RunCsv.h"
 #include "ServerWait.h"

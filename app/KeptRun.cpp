@@ -1,10 +1,10 @@
 #include "KeptRun.h"
 
-#include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "HistoryDb.h"
 #include "HistoryLimits.h"
 #include "HistorySettings.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
 #include "ServerWait.h"
 #include "SignalStop.h"

@@ -1,9 +1,9 @@
 #include "ScanCommand.h"
 
-#include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "LineSession.h"
 #include "PortComm.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
 #include "ScanRunner.h"
 

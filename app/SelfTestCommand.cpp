@@ -1,11 +1,11 @@
 #include "SelfTestCommand.h"
 
-#include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "KeptRun.h"
 #include "LineSession.h"
 #include "OpenPort.h"
 #include "PortComm.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"

@@ -1,6 +1,5 @@
 #include "StartUp.h"
 
-#include "HistoryLink.h"
 #include "frmMain.h"
 
 #include <QTimer>
@@ -10,5 +9,5 @@ void startUp(frmMain &window)
     window.Form_Load();
     window.show();
     // Runs an earlier session could not upload go up now, once the window is on the screen.
-    QTimer::singleShot(0, &window, [&window] { window.history().syncInBackground(); });
+    QTimer::singleShot(0, &window, [&window] { window.syncHistory(); });
 }

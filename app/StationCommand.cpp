@@ -1,8 +1,8 @@
 #include "StationCommand.h"
 
-#include "ConsoleMain.h"
 #include "ExitStatus.h"
 #include "KeptRun.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
 #include "ReportFiles.h"
 #include "ReportHtml.h"

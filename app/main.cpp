@@ -1,18 +1,15 @@
 #include "ApplicationIdentity.h"
 #include "CommandLine.h"
-#include "ConsoleMain.h"
 #include "CsvLog.h"
 #include "ExitStatus.h"
-#include "HistorySettings.h"
 #include "LineSession.h"
 #include "MessageBox.h"
 #include "PortComm.h"
+#include "ProgramName.h"
 #include "QuitOnSignal.h"
-#include "RunKeeper.h"
 #include "StartUp.h"
-#include "StationWindow.h"
-#include "StopThenQuit.h"
 #include "TesterFont.h"
+#include "Tools.h"
 #include "Version.h"
 #include "frmMain.h"
 
@@ -26,25 +23,17 @@
 
 namespace {
 
-// The station window alone: its slots' lines are its own, and the tester's one line stays shut.
-int runStation(QApplication &app, const QString &path)
+// The tools module, or null once the user is told why it cannot be had.
+ToolsFactory *loadTools(bool inWindow)
 {
-    QString refusal;
-    std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
-    if (!station) {
-        QTextStream(stderr) << programPrefix() << refusal << '\n';
-        showTesterMessage(nullptr, QStringLiteral("The station file cannot be used: %1").arg(refusal));
-        return exitStatus::Error;
+    QString error;
+    ToolsFactory *tools = ToolsModule::load(&error);
+    if (!tools) {
+        QTextStream(stderr) << programPrefix() << error << '\n';
+        if (inWindow)
+            showTesterMessage(nullptr, error);
     }
-    RunKeeper keeper(HistorySettings::load().server);
-    StationWindow window(std::move(*station), keeper);
-    // Ctrl+C, SIGTERM and SIGHUP close it as the operator would: every slot under test stops
-    // with its relays off and its run kept as ABORTED, then the program ends.
-    const QuitOnSignal quitOnSignal(false);
-    StopThenQuit stopThenQuit(&QCoreApplication::quit);
-    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &stopThenQuit, &StopThenQuit::stop);
-    window.show();
-    return app.exec();
+    return tools;
 }
 
 int runWindow(int argc, char *argv[])
@@ -59,17 +48,17 @@ int runWindow(int argc, char *argv[])
     icon.setAutoDetectImageFormat(false);
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
     QApplication::setFont(testerFont()); // the message boxes too
-    if (!commandLine.stationFile().isEmpty())
-        return runStation(app, commandLine.stationFile());
+    if (!commandLine.stationFile().isEmpty()) {
+        ToolsFactory *tools = loadTools(true);
+        return tools ? tools->runStation(commandLine.stationFile()) : int(exitStatus::Error);
+    }
 
     PortComm comm;
     LineSession session(comm);
     frmMain window(session);
-    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does; a self-test or a
-    // station under way first switches the relays off and keeps its ABORTED reports.
+    // Ctrl+C, SIGTERM and SIGHUP end the program as closing the window does.
     const QuitOnSignal quitOnSignal(false);
-    StopThenQuit stopThenQuit(&QCoreApplication::quit);
-    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &stopThenQuit, &StopThenQuit::stop);
+    QObject::connect(&quitOnSignal, &QuitOnSignal::interrupted, &window, &frmMain::stopThenQuit);
     // Quitting closes the port, which ends and judges the transaction still open.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &session, &LineSession::closePort);
     std::unique_ptr<CsvLog> log;
@@ -92,7 +81,9 @@ int runWindow(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     const CommandLine commandLine(argc, argv, CommandLine::Program::Tester);
-    if (commandLine.console())
-        return runConsole(argc, argv, commandLine);
-    return runWindow(argc, argv);
+    if (!commandLine.console())
+        return runWindow(argc, argv);
+    QCoreApplication app(argc, argv);
+    ToolsFactory *tools = loadTools(false);
+    return tools ? tools->runConsole(commandLine) : int(exitStatus::Error);
 }

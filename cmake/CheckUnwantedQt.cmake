@@ -1,6 +1,7 @@
 # Fails when PROGRAM links Qt GUI or Qt Widgets: the console program must run
 # with no display at all. With -DUNWANTED=Network, fails when PROGRAM links Qt
-# Network, which only the RTU-over-TCP module may load, on first use.
+# Network, which only the RTU-over-TCP module may load, on first use; with
+# -DUNWANTED=Sql, Qt SQL, which only the tools module may.
 # Run with cmake -DPROGRAM=... [-DUNWANTED=...] -P CheckUnwantedQt.cmake.
 if(WIN32)
     return()

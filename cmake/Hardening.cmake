@@ -11,6 +11,6 @@ endif()
 add_compile_definitions($<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
 add_compile_options(-fstack-protector-strong)
 add_link_options(LINKER:-z,relro,-z,now)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+# Position-independent code is asked for by the top-level list; programs are linked as PIE.
 include(CheckPIESupported)
 check_pie_supported()

@@ -42,11 +42,12 @@ if(RZM_LINKER_PACKS_RELOCS)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6 (>= 2.36)")
 endif()
 
-# CPACK_STRIP_FILES strips the programs and the module of their symbols; the .comment section, the compilers'
+# CPACK_STRIP_FILES strips the programs and the modules of their symbols; the .comment section, the compilers'
 # names, goes too, as dh_strip does it for Debian's own packages. Install rules run in the order
 # they were made, so this one follows the programs'.
 install(CODE "set(rzm_objcopy \"${CMAKE_OBJCOPY}\")\nset(rzm_bindir ${CMAKE_INSTALL_BINDIR})
-set(rzm_modules ${RZM_MODULE_INSTALL_DIR}/$<TARGET_FILE_NAME:rzm530-tcp>)")
+set(rzm_modules ${RZM_MODULE_INSTALL_DIR}/$<TARGET_FILE_NAME:rzm530-tcp>
+                ${RZM_MODULE_INSTALL_DIR}/$<TARGET_FILE_NAME:rzm530-tools>)")
 install(CODE [[
     if(CMAKE_INSTALL_DO_STRIP)
         foreach(program ${rzm_bindir}/rzm530-tester ${rzm_bindir}/rzm530-cli

@@ -21,6 +21,7 @@ echo "$contents"
 missing=()
 for path in usr/bin/rzm530-tester usr/bin/rzm530-cli usr/bin/rzm530-sim \
     "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/rzm530-tester/rzm530-tcp.so" \
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/rzm530-tester/rzm530-tools.so" \
     usr/share/man/man1/rzm530-tester.1.gz usr/share/man/man1/rzm530-cli.1.gz \
     usr/share/man/man1/rzm530-sim.1.gz \
     usr/share/doc/rzm530-tester/copyright usr/share/doc/rzm530-tester/changelog.gz \

@@ -23,10 +23,6 @@ Q_DECLARE_INTERFACE(TcpCommFactory, TcpCommFactory_iid)
 
 namespace TcpModule {
 
-// Where the module is looked for: beside the programs in the build tree and in the
-// installed package alike, at the same place relative to the program's folder.
-QString path();
-
 // A TCP port from the module, loaded now if it is not yet; null, with the reason in
 // words, when the module is missing or will not load.
 std::unique_ptr<SerialComm> makeTcpComm(QString *error);

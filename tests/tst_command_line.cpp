@@ -183,6 +183,22 @@ private slots:
                      result.err.contains("rzm530-tcp"),
                  qPrintable(result.err));
     }
+
+    // rzm530-tester runs its modes without a window from the tools module. Installed without
+    // it, the program says which module it missed, and fails as a run that went wrong does.
+    void missingToolsModuleIsNamed()
+    {
+        QTemporaryDir dir;
+        const QString lone = dir.filePath("bin/rzm530-tester");
+        QVERIFY(QDir(dir.path()).mkdir("bin") && QFile::copy(RZM530_TESTER_PATH, lone));
+        const Run result = run(QFile::encodeName(lone).constData(), {"--version"});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.startsWith("rzm530-tester: The tools module is not installed: " +
+                                       dir.path()) &&
+                     result.err.contains("rzm530-tools"),
+                 qPrintable(result.err));
+        QCOMPARE(result.out, QString());
+    }
 };
 
 QTEST_MAIN(CommandLineTest)

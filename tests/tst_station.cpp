@@ -23,6 +23,8 @@
 
 #include <algorithm>
 
+#include <csignal>
+
 namespace {
 
 // The station's window, its history a file of the test's own.
@@ -243,6 +245,23 @@ private slots:
         QVERIFY(!run.running());
         QCOMPARE(finished, 1);
         QVERIFY(served.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
+    }
+
+    // rzm530-tester --station shows the station window from the tools module, which the program
+    // loads then, and a signal closes it as the operator would.
+    void theProgramShowsItsStation()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("station.ini");
+        QVERIFY(writeFile(file, "[station]\nname=line 3\noperator=Ann\n[slots]\n1=1\n"));
+        QProcess tester;
+        tester.start(QStringLiteral(RZM530_TESTER_PATH), {"--station", file});
+        QVERIFY(tester.waitForStarted());
+        QVERIFY(!tester.waitForFinished(1500)); // the window stays up
+        ::kill(pid_t(tester.processId()), SIGTERM);
+        QVERIFY(tester.waitForFinished(10000));
+        QVERIFY2(tester.exitStatus() == QProcess::NormalExit && tester.exitCode() == 0,
+                 tester.readAllStandardError().constData());
     }
 };
 

@@ -1,18 +1,15 @@
 // The tools that take the line for a while, and the window's context menu
-// that leads to them.
-#include "FindModuleDialog.h"
-#include "HistoryLink.h"
-#include "HistoryWindow.h"
+// that leads to them. They come from the tools module, loaded at the first
+// use of any of them.
+#include "HistorySettings.h"
 #include "LineSession.h"
-#include "PortsDialog.h"
 #include "MessageBox.h"
 #include "SerialComm.h"
-#include "StationWindow.h"
-#include "TrendWindow.h"
+#include "Tools.h"
 #include "frmMain.h"
 
 #include <QContextMenuEvent>
-#include <QFileDialog>
+#include <QCoreApplication>
 #include <QMenu>
 
 void frmMain::contextMenuEvent(QContextMenuEvent *event)
@@ -29,68 +26,52 @@ void frmMain::contextMenuEvent(QContextMenuEvent *event)
     menu.exec(event->globalPos());
 }
 
-void frmMain::showPorts()
+Tools *frmMain::loadedTools()
 {
-    PortsDialog dialog(this);
-    dialog.exec();
-}
-
-void frmMain::showFindModule()
-{
-    FindModuleDialog dialog(session, this);
-    connect(&dialog, &FindModuleDialog::restorePort, this, &frmMain::restorePort);
-    connect(&dialog, &FindModuleDialog::useModule, this, &frmMain::useModule);
-    dialog.exec();
-}
-
-void frmMain::showSelfTest()
-{
-    SelfTestDialog dialog(session, addressValue(), selfTestMemory, this);
-    dialog.keepRunsIn(historyLink.get());
-    dialog.exec();
-}
-
-void frmMain::showHistory()
-{
-    if (!historyWindow)
-        historyWindow = std::make_unique<HistoryWindow>(*historyLink);
-    historyWindow->show();
-    historyWindow->raise();
-    historyWindow->activateWindow();
-}
-
-void frmMain::showTrend()
-{
-    if (!trendWindow)
-        trendWindow = std::make_unique<TrendWindow>(session.trend());
-    trendWindow->show();
-    trendWindow->raise();
-    trendWindow->activateWindow();
-}
-
-// One station at a time: an open one is brought forward; a file is asked for only when none is
-// open, and the closed one, its slots all stopped, makes way for it.
-void frmMain::showStation()
-{
-    if (!stationWindow || !stationWindow->isVisible()) {
-        const QString path = QFileDialog::getOpenFileName(
-            this, tr("Station file"), QString(), tr("Station files (*.ini);;All files (*)"));
-        if (path.isEmpty())
-            return;
-        QString refusal;
-        std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
-        if (!station) {
-            showTesterMessage(this, tr("The station file cannot be used: %1").arg(refusal));
-            return;
+    if (!tools) {
+        QString error;
+        ToolsFactory *factory = ToolsModule::load(&error);
+        if (!factory) {
+            showTesterMessage(this, error);
+            return nullptr;
         }
-        stationWindow = std::make_unique<StationWindow>(std::move(*station), historyLink->keeper());
-        // The history window, when open, shows each slot's run as it is kept.
-        connect(stationWindow.get(), &StationWindow::kept, historyLink.get(), &HistoryLink::kept);
+        tools = factory->makeTools(ToolHost{
+            session, *this, [this] { return int(addressValue()); },
+            [this](int port, bool reopen) { restorePort(port, reopen); },
+            [this](int port, int address) { useModule(port, address); }, findModuleAction,
+            selfTestAction});
     }
-    stationWindow->setWindowState(stationWindow->windowState() & ~Qt::WindowMinimized);
-    stationWindow->show();
-    stationWindow->raise();
-    stationWindow->activateWindow();
+    return tools.get();
+}
+
+void frmMain::openTool(void (Tools::*open)())
+{
+    if (Tools *t = loadedTools())
+        (t->*open)();
+}
+
+void frmMain::showMonitor() { openTool(&Tools::showMonitor); }
+void frmMain::showTrend() { openTool(&Tools::showTrend); }
+void frmMain::showFindModule() { openTool(&Tools::showFindModule); }
+void frmMain::showSelfTest() { openTool(&Tools::showSelfTest); }
+void frmMain::showPorts() { openTool(&Tools::showPorts); }
+void frmMain::showHistory() { openTool(&Tools::showHistory); }
+void frmMain::showStation() { openTool(&Tools::showStation); }
+
+// Without a server nothing waits to go up, and the tools stay unloaded.
+void frmMain::syncHistory()
+{
+    if (!HistorySettings::load().server.isEmpty())
+        openTool(&Tools::syncHistory);
+}
+
+// Nothing can be testing when the tools were never loaded.
+void frmMain::stopThenQuit()
+{
+    if (tools)
+        tools->stopThenQuit(&QCoreApplication::quit);
+    else
+        QCoreApplication::quit();
 }
 
 void frmMain::restorePort(int port, bool reopen)

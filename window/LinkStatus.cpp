@@ -1,15 +1,10 @@
 // The link status in the Settings frame: how the latest transaction went, in a
 // word or two, and the way to the line monitor.
-#include "HistoryWindow.h"
 #include "LineSession.h"
 #include "Mbap.h"
-#include "MonitorWindow.h"
-#include "StationWindow.h"
-#include "TrendWindow.h"
+#include "Tools.h"
 #include "Words.h"
 #include "frmMain.h"
-
-#include <QToolBar>
 
 namespace {
 
@@ -43,27 +38,9 @@ void frmMain::showLinkStatus(const QString &text, bool good, const QString &deta
     lblStatus.setToolTip(detail.isEmpty() ? hint : detail + QLatin1Char('\n') + hint);
 }
 
-void frmMain::showMonitor()
-{
-    if (!monitor) {
-        monitor = std::make_unique<MonitorWindow>(session.tap());
-        monitor->tools().addAction(&findModuleAction);
-        monitor->tools().addAction(&selfTestAction);
-    }
-    monitor->show();
-    monitor->raise();
-    monitor->activateWindow();
-}
-
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (monitor)
-        monitor->close();
-    if (historyWindow)
-        historyWindow->close();
-    if (trendWindow)
-        trendWindow->close();
-    if (stationWindow) // one still testing stays until its slots have stopped
-        stationWindow->close();
+    if (tools)
+        tools->closeWindows();
     QWidget::closeEvent(event);
 }

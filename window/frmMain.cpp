@@ -1,21 +1,16 @@
 #include "frmMain.h"
 
 #include "FieldValue.h"
-#include "HistoryLink.h"
-#include "HistoryWindow.h"
 #include "LineSession.h"
-#include "MonitorWindow.h"
 #include "SerialComm.h"
-#include "StationWindow.h"
-#include "TrendWindow.h"
+#include "Tools.h"
 
 frmMain::frmMain(LineSession &session, QWidget *parent)
     : QWidget(parent), session(session), MSComm1(session.comm()), module2(session.master()),
       monitorAction(tr("Line monitor")), trendAction(tr("Trend…")),
       findModuleAction(tr("Find module…")), selfTestAction(tr("Self-test…")),
       portsAction(tr("Ports…")), historyAction(tr("Test history…")),
-      stationAction(tr("Station…")), echo(*this, txtTX, txtRX),
-      historyLink(std::make_unique<HistoryLink>())
+      stationAction(tr("Station…")), echo(*this, txtTX, txtRX)
 {
     buildLayout();
     connectHandlers();

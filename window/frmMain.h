@@ -3,7 +3,6 @@
 #include "ClickLabel.h"
 #include "Frame.h"
 #include "Module2.h"
-#include "SelfTestDialog.h"
 #include "Shape.h"
 #include "WindowEcho.h"
 
@@ -20,13 +19,9 @@
 #include <cstdint>
 #include <memory>
 
-class HistoryLink;
-class HistoryWindow;
 class LineSession;
-class MonitorWindow;
-class TrendWindow;
 class SerialComm;
-class StationWindow;
+class Tools;
 namespace line {
 struct Transaction;
 }
@@ -66,8 +61,11 @@ public:
     void showHistory();
     void showTrend();
     void showStation();
-    // The tester's history, made ready on first use.
-    HistoryLink &history() { return *historyLink; }
+    // Runs an earlier session could not upload go up in the background, when there is a server.
+    void syncHistory();
+    // Ctrl+C, SIGTERM or SIGHUP: a self-test or a station under way first switches its relays
+    // off and keeps its ABORTED reports, then the program quits.
+    void stopThenQuit();
 
     // What the finder asks of the fields when it is done.
     // Opens `port` again as the COM Port field would, when `reopen`; else
@@ -97,6 +95,9 @@ private:
     void showOpenFailed();
     void showLinkStatus(const line::Transaction &transaction);
     void showLinkStatus(const QString &text, bool good, const QString &detail = {});
+    // The tools, loaded on first use; null, once the user is told why, when they cannot be.
+    Tools *loadedTools();
+    void openTool(void (Tools::*open)());
 
     // Control arrays by their indexes.
     Shape &Shape1(int n) { return relayLamps[std::size_t(n - 1)]; }
@@ -137,10 +138,5 @@ private:
     WindowEcho echo;
     bool PollPhase = false; // false: the next tick reads coils
     bool frameCentred = false;
-    std::unique_ptr<MonitorWindow> monitor;
-    std::unique_ptr<TrendWindow> trendWindow;
-    std::unique_ptr<HistoryLink> historyLink;
-    std::unique_ptr<HistoryWindow> historyWindow;
-    std::unique_ptr<StationWindow> stationWindow;
-    SelfTestDialog::Memory selfTestMemory; // kept until the program closes
+    std::unique_ptr<Tools> tools;
 };

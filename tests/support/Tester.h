@@ -9,8 +9,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QtPlugin>
 
 #include <utility>
+
+// The window's tools linked in, where the tester loads them as a module: tests reach the tools'
+// own classes in the windows they open.
+Q_IMPORT_PLUGIN(ToolsEntry)
 
 // The real window on a serial component, read and driven through its controls,
 // found by name. The poll timer is stopped: tests tick it by hand.
