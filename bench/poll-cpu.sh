@@ -6,8 +6,13 @@
 # relay and input is on and the analog inputs move each second, so that every
 # lane of the trend has something to draw. With the monitor open the pointer
 # rests in the middle of its table, or with POINTER=off in a corner of the
-# screen, off every window; each run says where it was.
-# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]   (needs a build in build/)
+# screen, off every window; each run says where it was. Beside each run, fixed_work
+# does the same small work once a second over the same seconds, as a control: what
+# moves the control from run to run is the machine's doing, not the program's. The
+# kernel's share of each run is sampled by the tick and says little at these loads
+# (docs/measurements.md, "What the kernel time is").
+# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]
+#        (needs rzm530-sim, bench_poll and fixed_work built in build/)
 #        POINTER=off bench/poll-cpu.sh ...
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -37,15 +42,28 @@ if [ "$busy" = busy ]; then
     done) >&3 &
 fi
 
+# Runs a benchmark, its line added to the file named first, with the control beside it over
+# its measured seconds (after the benchmark's 3 s of warm-up); prints both.
+with_control() {
+    local file=$1 control
+    shift
+    (sleep 3 && exec "$bin/fixed_work" "$seconds") >"$work/control-run" &
+    control=$!
+    "$@" | tee -a "$file"
+    wait "$control"
+    sed 's/^/    control: /' "$work/control-run"
+    cat "$work/control-run" >>"$work/control"
+}
 for _ in $(seq "$runs"); do
-    "$bin/bench_poll" "$seconds" | tee -a "$work/polling"
-    "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer" | tee -a "$work/tool"
+    with_control "$work/polling" "$bin/bench_poll" "$seconds"
+    with_control "$work/tool" "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer"
 done
 summary() {
     awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
         {a[NR] = $1} END {printf "%-22s median %.3f %%, from %.3f to %.3f %% (%d runs)\n",
                           what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
 }
+summary "$work/control" "control, fixed work:"
 summary "$work/polling" "polling:"
 where=
 [ "$tool" = monitor ] && where=", pointer $pointer"
