@@ -11,7 +11,7 @@ export RZM530_NEED_SERVER=1
 # Two suites at a time: most wait on lines, timers and other processes rather than compute, and
 # each has its own line folders, settings and TCP ports; those that cannot share the machine say
 # so in tests/CMakeLists.txt (RESOURCE_LOCK). Two, not one per core: that is the number shown
-# stable here, and the two fuzzers, which do compute, then run side by side on two cores.
+# stable here, with a fuzzer, which does compute, on one core and the waiting suites on the other.
 test_jobs=2
 
 scripts/install-deps.sh
