@@ -4,12 +4,12 @@
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "HistoryCommand.h"
+#include "PlainModes.h"
 #include "ProgramName.h"
 #include "ScanCommand.h"
 #include "SelfTestCommand.h"
 #include "ServerWait.h"
 #include "StationCommand.h"
-#include "Version.h"
 
 #include <QTextStream>
 
@@ -43,14 +43,9 @@ int runConsole(const CommandLine &commandLine)
 {
     setApplicationIdentity();
     qtHandler = qInstallMessageHandler(&onlyGraveMessages);
-    QTextStream out(stdout);
+    if (const std::optional<int> answered = answerPlainMode(commandLine))
+        return *answered;
     switch (commandLine.mode()) {
-    case CommandLine::Mode::Help:
-        out << commandLine.helpText();
-        return exitStatus::Done;
-    case CommandLine::Mode::Version:
-        out << RZM_INTERNAL_NAME << ' ' << RZM_VERSION_STRING << '\n';
-        return exitStatus::Done;
     case CommandLine::Mode::Scan:
         return runScan(commandLine.scan());
     case CommandLine::Mode::SelfTest:
@@ -61,7 +56,7 @@ int runConsole(const CommandLine &commandLine)
     case CommandLine::Mode::Yield:
     case CommandLine::Mode::Sync:
         return ranToItsEnd(runHistory(commandLine.mode(), commandLine.history()));
-    default:
+    default: // the window's, which no console mode is
         return usageError(commandLine.errorText());
     }
 }

@@ -2,6 +2,6 @@
 
 class CommandLine;
 
-// The modes that need no display: --help, --version, --scan, --self-test, the history's, and
-// the usage error. Both programs run them the same way, on the QCoreApplication they made.
+// The modes that need no display: --scan, --self-test, the history's, and the plain ones
+// (PlainModes.h). Both programs run them the same way, on the QCoreApplication they made.
 int runConsole(const CommandLine &commandLine);

@@ -4,6 +4,7 @@
 #include "ExitStatus.h"
 #include "LineSession.h"
 #include "MessageBox.h"
+#include "PlainModes.h"
 #include "PortComm.h"
 #include "ProgramName.h"
 #include "QuitOnSignal.h"
@@ -84,6 +85,9 @@ int main(int argc, char *argv[])
     if (!commandLine.console())
         return runWindow(argc, argv);
     QCoreApplication app(argc, argv);
+    setApplicationIdentity();
+    if (const std::optional<int> answered = answerPlainMode(commandLine))
+        return *answered;
     ToolsFactory *tools = loadTools(false);
     return tools ? tools->runConsole(commandLine) : int(exitStatus::Error);
 }

@@ -61,7 +61,7 @@ done
 summary() {
     awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
         {a[NR] = $1} END {printf "%-22s median %.3f %%, from %.3f to %.3f %% (%d runs)\n",
-                          what, a[int((NR + 1) / 2)], a[1], a[NR], NR}'
+                          what, (a[int((NR + 1) / 2)] + a[int(NR / 2) + 1]) / 2, a[1], a[NR], NR}'
 }
 summary "$work/control" "control, fixed work:"
 summary "$work/polling" "polling:"

@@ -1,14 +1,18 @@
 // Start-up and the command line of the real program.
+#include "ApplicationIdentity.h"
 #include "BoxCatcher.h"
 #include "Cases.h"
 #include "CsvLog.h"
 #include "FakeComm.h"
 #include "FileText.h"
+#include "HistorySettings.h"
 #include "LineTap.h"
 #include "Program.h"
+#include "PseudoTerminal.h"
 #include "StartUp.h"
 #include "Tester.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -137,6 +141,45 @@ private slots:
         }
     }
 
+    // The window starts with what it shows: its tools, the history and Qt SQL come from the tools
+    // module the first time one is asked for, or at start when a history server is set, as runs
+    // may be waiting to go up.
+    void theWindowLoadsItsToolsOnFirstUse_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("no server") << QString();
+        QTest::newRow("a server set") << QStringLiteral("postgresql://qa@127.0.0.1:1/history");
+    }
+    void theWindowLoadsItsToolsOnFirstUse()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("reads the program's memory map from /proc");
+#endif
+        QFETCH(QString, server);
+        setApplicationIdentity(); // the tester's settings, not this test's
+        HistorySettings settings = HistorySettings::load();
+        settings.server = server;
+        settings.save();
+        const auto noServer = qScopeGuard([settings]() mutable {
+            settings.server.clear();
+            settings.save();
+        });
+        PseudoTerminal line; // COM 1, which the window opens and polls
+        QProcess tester;
+        tester.start(QStringLiteral(RZM530_TESTER_PATH), {});
+        QVERIFY(tester.waitForStarted());
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(tester.processId()));
+        QVERIFY(QTest::qWaitFor([&] { return !line.readAvailable().isEmpty(); }, 5000));
+        QTest::qWait(500); // the window is up, polling, and has had its start-up's turn
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        tester.kill();
+        tester.waitForFinished();
+        QVERIFY(mapped.contains("libQt6Widgets"));
+        QCOMPARE(mapped.contains("rzm530-tools"), !server.isEmpty());
+        QCOMPARE(mapped.contains("libQt6Sql"), !server.isEmpty());
+    }
+
     // Each program's help tells of that program: the console program has no window.
     void theConsoleProgramHasNoWindow()
     {
@@ -185,13 +228,17 @@ private slots:
     }
 
     // rzm530-tester runs its modes without a window from the tools module. Installed without
-    // it, the program says which module it missed, and fails as a run that went wrong does.
+    // it, the program says which module it missed, and fails as a run that went wrong does; what
+    // only says something needs no module.
     void missingToolsModuleIsNamed()
     {
         QTemporaryDir dir;
         const QString lone = dir.filePath("bin/rzm530-tester");
         QVERIFY(QDir(dir.path()).mkdir("bin") && QFile::copy(RZM530_TESTER_PATH, lone));
-        const Run result = run(QFile::encodeName(lone).constData(), {"--version"});
+        const QByteArray program = QFile::encodeName(lone);
+        QCOMPARE(run(program.constData(), {"--version"}).exitCode, 0);
+        QVERIFY(run(program.constData(), {"--bogus"}).err.contains("Try 'rzm530-tester --help'"));
+        const Run result = run(program.constData(), {"--history"});
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.startsWith("rzm530-tester: The tools module is not installed: " +
                                        dir.path()) &&

@@ -39,7 +39,8 @@ struct Station {
                                 operatorName + "\n[slots]\n" + slotsSection))
             read = StationWindow::readStation(file, &refusal);
         if (read) {
-            window = std::make_unique<StationWindow>(std::move(*read), keeper);
+            window = std::make_unique<StationWindow>(std::move(*read),
+                                                     [this]() -> RunKeeper & { return *keeper; });
             window->show();
         }
     }
@@ -93,7 +94,7 @@ struct Station {
 
     QTemporaryDir dir;
     const QString historyPath = dir.filePath("history.sqlite");
-    RunKeeper keeper{QString(), historyPath};
+    std::unique_ptr<RunKeeper> keeper = std::make_unique<RunKeeper>(QString(), historyPath);
     std::unique_ptr<StationWindow> window;
 };
 
@@ -245,6 +246,25 @@ private slots:
         QVERIFY(!run.running());
         QCOMPARE(finished, 1);
         QVERIFY(served.command("carried", "carried 0 requests 0 bytes, 0 replies 0 bytes"));
+    }
+
+    // The history's settings changed while a slot tested (the history window's Settings…): its
+    // run is kept by the keeper of the settings as they are when it ends, the old one gone.
+    void aRunIsKeptByTheHistoryAsItIsWhenItEnds()
+    {
+        QTemporaryDir lines;
+        const QString fixture = lines.filePath("fixture.ini");
+        QVERIFY(writeFile(fixture, ExampleFixture));
+        SimProcess wired(lines, 1, {"--fixture", fixture});
+        QVERIFY(wired.ready());
+        Station s("1=1\n");
+        QVERIFY(s.window);
+        QVERIFY(QTest::qWaitFor([&] { return s.window->focusWidget() == &s.field(1); }));
+        s.scan("SN-42");
+        QVERIFY(s.window->running());
+        s.keeper = std::make_unique<RunKeeper>(QString(), s.historyPath);
+        QVERIFY(s.allStopped());
+        QCOMPARE(s.kept(), QStringList{"SN-42 line 3 COM 1 pass Ann"});
     }
 
     // rzm530-tester --station shows the station window from the tools module, which the program

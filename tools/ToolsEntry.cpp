@@ -34,12 +34,11 @@ public:
         std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
         if (!station) {
             QTextStream(stderr) << programPrefix() << refusal << '\n';
-            showTesterMessage(nullptr,
-                              QStringLiteral("The station file cannot be used: %1").arg(refusal));
+            showTesterMessage(nullptr, StationWindow::cannotUse(refusal));
             return exitStatus::Error;
         }
         RunKeeper keeper(HistorySettings::load().server);
-        StationWindow window(std::move(*station), keeper);
+        StationWindow window(std::move(*station), [&keeper]() -> RunKeeper & { return keeper; });
         // Ctrl+C, SIGTERM and SIGHUP close it as the operator would: every slot under test
         // stops with its relays off and its run kept as ABORTED, then the program ends.
         const QuitOnSignal quitOnSignal(false);

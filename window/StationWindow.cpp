@@ -32,8 +32,8 @@ struct StationWindow::Bay {
     QString serialNumber;
 };
 
-StationWindow::StationWindow(procedures::Station s, RunKeeper &keeper, QWidget *parent)
-    : QWidget(parent), station(std::move(s)), keeper(keeper),
+StationWindow::StationWindow(procedures::Station s, Keeper keeper, QWidget *parent)
+    : QWidget(parent), station(std::move(s)), keeper(std::move(keeper)),
       stationName(QString::fromStdString(station.name)),
       operatorName(QString::fromStdString(station.operatorName))
 {
@@ -73,6 +73,11 @@ StationWindow::~StationWindow()
 {
     if (flashTimeBefore)
         QApplication::setCursorFlashTime(*flashTimeBefore);
+}
+
+QString StationWindow::cannotUse(const QString &refusal)
+{
+    return tr("The station file cannot be used: %1").arg(refusal);
 }
 
 std::optional<procedures::Station> StationWindow::readStation(const QString &path, QString *refusal)
@@ -165,7 +170,7 @@ void StationWindow::finish(std::size_t at)
         records::newRunRecord(report, header, run.wallClock(), stationName.toStdString());
     record.slot = bay.slot->name; // as its tile names it
     QString said = QString::fromStdString(procedures::slotFindings(report));
-    if (const QString why = keeper.keep(record); !why.isEmpty())
+    if (const QString why = keeper().keep(record); !why.isEmpty())
         said += (said.isEmpty() ? QString() : QStringLiteral("\n")) + why;
     else
         emit kept();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -24,11 +25,17 @@ class StationWindow : public QWidget {
 public:
     static constexpr const char *Title = "RZM-530 Station";
 
-    StationWindow(procedures::Station station, RunKeeper &keeper, QWidget *parent = nullptr);
+    // The history's keeper is asked for at each run kept: the history's settings may change
+    // while the window is open, and with them the keeper.
+    using Keeper = std::function<RunKeeper &()>;
+
+    StationWindow(procedures::Station station, Keeper keeper, QWidget *parent = nullptr);
     ~StationWindow() override;
 
     // The station that the file at `path` describes, or why it is refused (its line and reason).
     static std::optional<procedures::Station> readStation(const QString &path, QString *refusal);
+    // What the operator is told of a refused file.
+    static QString cannotUse(const QString &refusal);
 
     bool running() const;
 
@@ -53,7 +60,7 @@ private:
     void showHeading();
 
     procedures::Station station;
-    RunKeeper &keeper;
+    Keeper keeper;
     QString stationName, operatorName;
     QLabel heading, status;
     std::vector<Bay> bays;

@@ -86,11 +86,11 @@ void ToolSet::showStation()
         QString refusal;
         std::optional<procedures::Station> station = StationWindow::readStation(path, &refusal);
         if (!station) {
-            showTesterMessage(&host.window,
-                              QObject::tr("The station file cannot be used: %1").arg(refusal));
+            showTesterMessage(&host.window, StationWindow::cannotUse(refusal));
             return;
         }
-        stationWindow = std::make_unique<StationWindow>(std::move(*station), historyLink.keeper());
+        stationWindow = std::make_unique<StationWindow>(
+            std::move(*station), [this]() -> RunKeeper & { return historyLink.keeper(); });
         // The history window, when open, shows each slot's run as it is kept.
         QObject::connect(stationWindow.get(), &StationWindow::kept, &historyLink,
                          &HistoryLink::kept);

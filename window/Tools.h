@@ -56,9 +56,12 @@ public:
     virtual int runStation(const QString &path) = 0;
 };
 
-// The module and the program come from one build and pass each other the session and the
-// command line as they are laid out in it: the IID carries the version, so that a module left
-// from another version is refused by the loader instead of called.
+// The module and the program pass each other the session and the command line as they are laid
+// out in the build that made them both, so the two must come from one build: the build tree
+// makes the module with the program, and one package installs both. The IID carries the
+// version, so that a module left from another version is refused by the loader instead of
+// called; unlike RTU over TCP's interface, this one reaches too much of the program to be
+// numbered by hand.
 #define ToolsFactory_iid "org.example.rzm530.ToolsFactory/" RZM_VERSION
 Q_DECLARE_INTERFACE(ToolsFactory, ToolsFactory_iid)
 
