@@ -3,7 +3,6 @@
 #include "LocalTime.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -213,11 +212,13 @@ std::string statusText(const Transaction &t)
 
 long long wholeMs(double ms)
 {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 1);
-    double tenth = 0;
-    std::from_chars(text, written.ptr, tenth);
-    return std::llround(tenth);
+    // The record's tenth ends in 5 or more exactly when the part after the whole number is over
+    // 0.45; no double is 0.45 itself, nor lies between 0.45 and the double nearest it, so the
+    // comparison below cannot err either way. ms - whole is exact: whole is 0 or at least half of ms.
+    if (ms < 0)
+        return -wholeMs(-ms);
+    const double whole = std::floor(ms);
+    return static_cast<long long>(whole) + (ms - whole >= 0.45 ? 1 : 0);
 }
 
 std::string exceptionName(std::uint8_t code)

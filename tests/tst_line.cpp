@@ -19,6 +19,8 @@
 
 #include <QtTest>
 
+#include <charconv>
+#include <cmath>
 #include <ctime>
 #include <map>
 
@@ -188,6 +190,29 @@ private slots:
         const line::Health &h = m.health();
         QCOMPARE(std::tuple(h.noReply + h.garbled, h.endedByTester), counts(0, endedByTester));
         QCOMPARE(m.traffic()[0].responseMs().has_value(), !endedByTester);
+    }
+
+    // Whole milliseconds agree with the tenth the records keep, printed and read back, at every
+    // tenth's edge: x.45 and the doubles either side, the quarters and x.95, from 0 to 100 ms
+    // and just above 1 s and 1000 s.
+    void wholeMsRoundsAsTheRecordsTenth()
+    {
+        const auto throughTheTenth = [](double ms) {
+            char text[32];
+            const auto written =
+                std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 1);
+            double tenth = 0;
+            std::from_chars(text, written.ptr, tenth);
+            return std::llround(tenth);
+        };
+        for (const auto &[from, steps] : {std::pair(0.0, 400'000), {1e3, 8000}, {1e6, 8000}})
+            for (int k = 0; k <= steps; ++k) {
+                const double ms = from + k / 4000.0;
+                for (const double v : {ms, std::nextafter(ms, 0.0), std::nextafter(ms, 1e9)})
+                    if (line::wholeMs(v) != throughTheTenth(v) ||
+                        line::wholeMs(-v) != -throughTheTenth(v))
+                        QFAIL(qPrintable(QStringLiteral("%1 ms").arg(v, 0, 'g', 17)));
+            }
     }
 
     // Each request is judged by its own reply window: a scan's probe by the

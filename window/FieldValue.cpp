@@ -10,10 +10,10 @@
 //    field clamps catch "99999999999", "1e9" and a 300-digit paste alike.
 #include "FieldValue.h"
 
-#include <charconv>
+#include <QLocale>
+
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace FieldValue {
 
@@ -22,28 +22,6 @@ namespace {
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// Decimal order of magnitude of a mantissa/exponent pair, used only to tell an
-// overflow from an underflow.
-long long orderOf(const std::string &mantissa, long long exponent)
-{
-    long long intDigits = 0;
-    long long leadingFractionZeros = 0;
-    bool seenPoint = false, seenSignificant = false;
-    for (char c : mantissa) {
-        if (c == '.') {
-            seenPoint = true;
-        } else if (c >= '0' && c <= '9') {
-            if (c != '0')
-                seenSignificant = true;
-            if (!seenPoint && seenSignificant)
-                ++intDigits;
-            else if (seenPoint && !seenSignificant)
-                ++leadingFractionZeros;
-        }
-    }
-    return exponent + (intDigits > 0 ? intDigits : -leadingFractionZeros);
 }
 
 } // namespace
@@ -61,16 +39,16 @@ double valueOf(const QString &text)
         ++i;
     }
 
-    std::string mantissa;
+    QString mantissa;
     bool anyDigit = false, seenPoint = false;
     for (; i < n; ++i) {
         const QChar c = text[i];
         if (isDigit(c)) {
             anyDigit = true;
-            mantissa.push_back(char(c.unicode()));
+            mantissa.append(c);
         } else if (c == QLatin1Char('.') && !seenPoint) {
             seenPoint = true;
-            mantissa.push_back('.');
+            mantissa.append(c);
         } else {
             break;
         }
@@ -95,11 +73,11 @@ double valueOf(const QString &text)
         }
     }
 
-    const std::string literal = mantissa + "e" + std::to_string(exponent);
-    double value = 0.0;
-    const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = orderOf(mantissa, exponent) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    // Qt's own reading, not the C library's: the point is a point whatever the user's locale,
+    // and a value out of range comes back infinite or 0 as the rule above wants (ok is then
+    // false, and the value is still the one wanted).
+    const double value =
+        QLocale::c().toDouble(mantissa + QLatin1Char('e') + QString::number(exponent));
     return negative ? -value : value;
 }
 
