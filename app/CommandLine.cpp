@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace {
 
 using Mode = CommandLine::Mode;
 using Option = CommandLine::Option;
+using Program = CommandLine::Program;
 
 // The modes an option belongs with, one bit each.
 using Modes = unsigned;
@@ -172,17 +174,12 @@ QStringList argumentList(int argc, char *argv[])
     return list;
 }
 
-} // namespace
-
-CommandLine::CommandLine(int argc, char *argv[], Program program)
-    : CommandLine(argumentList(argc, argv), program)
+// Every option of the program's, with its help.
+std::unique_ptr<QCommandLineParser> parserFor(Program program)
 {
-}
-
-CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(program)
-{
-    parser.setApplicationDescription(helpOpening(program));
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    auto parser = std::make_unique<QCommandLineParser>();
+    parser->setApplicationDescription(helpOpening(program));
+    parser->setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const OptionRow &row : Options) {
         QStringList names{QString::fromLatin1(row.name)};
         if (row.shortName)
@@ -200,10 +197,24 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         // The window's own options are no concern of the console program's help.
         if (program == Program::Console && row.belongsWith == InWindow)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+        parser->addOption(option);
     }
+    return parser;
+}
 
-    if (!parser.parse(arguments)) {
+} // namespace
+
+CommandLine::CommandLine(int argc, char *argv[], Program program)
+    : CommandLine(argumentList(argc, argv), program)
+{
+}
+
+CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(program)
+{
+    if (arguments.size() <= 1) // the window, with no parser built: its code is never mapped
+        return;
+    parser = parserFor(program);
+    if (!parser->parse(arguments)) {
         // QApplication takes its own options ("-platform offscreen") out of the
         // list before the tester reads it again; anything else is a mistake.
         const QStringList given = arguments.mid(1);
@@ -211,7 +222,7 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
             return !a.startsWith(QLatin1Char('-')) || singleDash(a);
         });
         chosen = leftToQt ? Mode::Window : Mode::Error;
-        error = parser.errorText();
+        error = parser->errorText();
         return;
     }
     std::vector<Mode> work;
@@ -222,8 +233,8 @@ CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(
         chosen = Mode::Help;
     else if (isSet(Option::Version))
         chosen = Mode::Version;
-    else if (!parser.positionalArguments().isEmpty())
-        fail(QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().front()));
+    else if (!parser->positionalArguments().isEmpty())
+        fail(QStringLiteral("Unexpected argument: %1").arg(parser->positionalArguments().front()));
     else if (work.size() > 1)
         fail(QStringLiteral("Choose one of %1.")
                  .arg(listed(workModeOptions(), QStringLiteral("and"))));
@@ -253,12 +264,12 @@ QString CommandLine::optionName(Option option)
 
 bool CommandLine::isSet(Option option) const
 {
-    return parser.isSet(QString::fromLatin1(rowOf(option).name));
+    return parser && parser->isSet(QString::fromLatin1(rowOf(option).name));
 }
 
 QString CommandLine::value(Option option) const
 {
-    return parser.value(QString::fromLatin1(rowOf(option).name));
+    return parser ? parser->value(QString::fromLatin1(rowOf(option).name)) : QString();
 }
 
 // An option of another mode would be silently ignored: say so instead.
@@ -271,7 +282,8 @@ void CommandLine::refuseOptionsOutside(Mode mode)
 
 QString CommandLine::helpText() const
 {
-    return parser.helpText() + historyHelp() + exitStatusHelp(whose);
+    const QString options = parser ? parser->helpText() : parserFor(whose)->helpText();
+    return options + historyHelp() + exitStatusHelp(whose);
 }
 
 void CommandLine::fail(const QString &text)

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 // What the tester is asked to do on its command line. Without arguments it
@@ -121,7 +122,7 @@ private:
     bool isSet(Option option) const;
     QString value(Option option) const;
 
-    QCommandLineParser parser;
+    std::unique_ptr<QCommandLineParser> parser; // none without arguments
     Program whose;
     Mode chosen = Mode::Window;
     QString error;
