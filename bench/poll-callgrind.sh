@@ -6,6 +6,9 @@
 # The warm-up lasts until the monitor's table is full and follows the newest row,
 # as it does in use.
 # Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
+#        WARM_UP=200 bench/poll-callgrind.sh ...    a longer warm-up (30 s unless told): the
+#                                                   table holds that many rows, as in a long
+#                                                   session; a short one, the table not yet full
 #        WHAT=monitor bench/poll-callgrind.sh ...   profiles the one case alone
 #        POINTER=off bench/poll-callgrind.sh ...    the pointer off the monitor's table
 #                                                   (in the middle of it unless told)
@@ -16,6 +19,7 @@ bin="$root/build/bin"
 seconds="${1:-30}"
 out="${2:-$root/build/callgrind}"
 pointer="${POINTER:-table}"
+warm_up="${WARM_UP:-30}"
 case "$pointer" in table | off) ;; *) echo "POINTER is table or off" >&2; exit 2 ;; esac
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -33,7 +37,7 @@ for what in ${WHAT:-polling monitor}; do
     option=()
     [ "$what" = monitor ] && option=(--monitor "--pointer=$pointer")
     valgrind --tool=callgrind --callgrind-out-file="$out/$what.%p" \
-        "$bin/bench_poll" "$seconds" "${option[@]}" --warm-up=30 2>"$work/valgrind.err" | tee "$work/$what.line"
+        "$bin/bench_poll" "$seconds" "${option[@]}" "--warm-up=$warm_up" 2>"$work/valgrind.err" | tee "$work/$what.line"
     profile="$(ls "$out/$what".*.1)"
     instructions="$(awk '/^summary:/ {print $2}' "$profile")"
     ticks="$(awk '{for (i = 2; i <= NF; ++i) if ($i ~ /^transactions/) print $(i - 1)}' "$work/$what.line")"

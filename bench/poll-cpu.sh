@@ -11,9 +11,14 @@
 # moves the control from run to run is the machine's doing, not the program's. The
 # kernel's share of each run is sampled by the tick and says little at these loads
 # (docs/measurements.md, "What the kernel time is").
+# With ALTERNATE=1 (the monitor only), one bench_poll process measures polling with the
+# monitor closed and then open, in turns (bench_poll --alternate), the control beside each:
+# each pair shares one process, whose own figures move between starts by more than the
+# monitor adds; the monitor's rows build up over the runs, as in a long session.
 # Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]
 #        (needs rzm530-sim, bench_poll and fixed_work built in build/)
 #        POINTER=off bench/poll-cpu.sh ...
+#        ALTERNATE=1 bench/poll-cpu.sh [seconds] [runs] monitor
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
@@ -54,10 +59,23 @@ with_control() {
     sed 's/^/    control: /' "$work/control-run"
     cat "$work/control-run" >>"$work/control"
 }
-for _ in $(seq "$runs"); do
-    with_control "$work/polling" "$bin/bench_poll" "$seconds"
-    with_control "$work/tool" "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer"
-done
+if [ -n "${ALTERNATE:-}" ]; then
+    [ "$tool" = monitor ] || { echo "ALTERNATE is for the monitor" >&2; exit 2; }
+    # The control's spans follow bench_poll's: each after 3 s, SECONDS long.
+    (for ((i = 0; i < 2 * runs; ++i)); do
+        sleep 3
+        "$bin/fixed_work" "$seconds" | tee -a "$work/control" | sed 's/^/    control: /'
+    done) &
+    "$bin/bench_poll" "$seconds" "--alternate=$runs" "--pointer=$pointer" | tee "$work/alternate"
+    wait $!
+    grep -v 'monitor open' "$work/alternate" >"$work/polling" || true
+    grep 'monitor open' "$work/alternate" >"$work/tool" || true
+else
+    for _ in $(seq "$runs"); do
+        with_control "$work/polling" "$bin/bench_poll" "$seconds"
+        with_control "$work/tool" "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer"
+    done
+fi
 summary() {
     awk -v what="$2" '{print $1}' "$1" | sort -n | awk -v what="$2" '
         {a[NR] = $1} END {printf "%-22s median %.3f %%, from %.3f to %.3f %% (%d runs)\n",

@@ -51,6 +51,23 @@ public:
     mutable QFont textFont; // the latest cell text's
 };
 
+// Fusion, with the scroll bar's bottom arrow marked while the bar is at its end,
+// as styles that grey an arrow that can go no further do.
+class EndArrowStyle : public QProxyStyle {
+public:
+    EndArrowStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+            bar && control == CC_ScrollBar && bar->sliderValue == bar->maximum)
+            painter->fillRect(subControlRect(control, option, SC_ScrollBarAddLine, widget),
+                              Qt::black);
+    }
+};
+
 } // namespace
 
 class TrafficViewTest : public QObject {
@@ -94,13 +111,23 @@ class TrafficViewTest : public QObject {
     }
 
 private slots:
+    void showsTheRowsAsTheyAreAdded_data()
+    {
+        QTest::addColumn<bool>("arrowMarksTheEnd");
+        QTest::newRow("Fusion") << false;
+        QTest::newRow("an arrow that marks the bar's end") << true;
+    }
     void showsTheRowsAsTheyAreAdded()
     {
+        QFETCH(bool, arrowMarksTheEnd);
+        EndArrowStyle endArrowStyle; // outlives the window
         LineTap tap;
         MonitorWindow window(tap);
         QTableView *view = shown(window);
         QVERIFY(view);
         QScrollBar *bar = view->verticalScrollBar();
+        if (arrowMarksTheEnd)
+            bar->setStyle(&endArrowStyle);
         const auto add = [&](int rows) {
             for (int i = 0; i < rows; ++i) {
                 const int before = view->model()->rowCount();
@@ -110,7 +137,12 @@ private slots:
             }
         };
 
-        add(3); // in sight without scrolling
+        add(2); // in sight without scrolling
+        compareWithFreshPainting(window);
+        for (int i = 0; i < 2; ++i) // a burst, shown in one go, still in sight
+            transaction(tap);
+        QTRY_COMPARE(view->model()->rowCount(), 4);
+        QCoreApplication::processEvents();
         compareWithFreshPainting(window);
         // Past the bottom, the table follows the newest row by whole rows: the
         // top row is never cut, and the newest is shown whole.
@@ -131,6 +163,9 @@ private slots:
         const int top = view->indexAt(QPoint(5, 1)).row();
         add(3);
         QCOMPARE(view->indexAt(QPoint(5, 1)).row(), top);
+        compareWithFreshPainting(window);
+        bar->setValue(bar->maximum()); // and follows again
+        add(1);
         compareWithFreshPainting(window);
     }
 

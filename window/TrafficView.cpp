@@ -18,7 +18,10 @@ namespace {
 // and value change with every row added, and a fill taller than about 96 lines
 // is shared out to Qt's painting threads, waking them each time. Between its
 // ends, a slider looks the same all along its length, but for a grip in the
-// middle that some styles draw.
+// middle that some styles draw. A row added makes the range grow before the
+// value follows it, in the same go: what changed is looked at once that is over
+// (before the bar is painted), or the slider, a pixel up for a moment, and the
+// bottom arrow would be repainted for each row followed, the whole bar with them.
 class SliderScrollBar final : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
@@ -30,6 +33,25 @@ protected:
             QScrollBar::sliderChange(change); // repaints it all
             return;
         }
+        if (!changeToLookAt) {
+            changeToLookAt = true;
+            QMetaObject::invokeMethod(this, &SliderScrollBar::repaintWhatChanged,
+                                      Qt::QueuedConnection);
+        }
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        painted = part(QStyle::SC_ScrollBarSlider);
+        paintedEnds = ends();
+    }
+
+private:
+    enum End { AtMinimum = 1, AtMaximum = 2 };
+
+    void repaintWhatChanged()
+    {
+        changeToLookAt = false;
         QRegion dirty;
         const QRect slider = part(QStyle::SC_ScrollBarSlider);
         if (slider != painted) {
@@ -52,8 +74,7 @@ protected:
             dirty += band(wasLast, last, Edge);
             dirty += band((wasFirst + wasLast) / 2, (first + last) / 2, Grip);
         }
-        // Some styles grey an arrow that can go no further. A row added makes the
-        // range grow before the value follows it: only the arrows go with that.
+        // Some styles grey an arrow that can go no further.
         const int changed = ends() ^ paintedEnds;
         if (changed & AtMinimum)
             dirty += part(QStyle::SC_ScrollBarSubLine);
@@ -63,15 +84,6 @@ protected:
         if (!dirty.isEmpty())
             update(dirty);
     }
-    void paintEvent(QPaintEvent *event) override
-    {
-        QScrollBar::paintEvent(event);
-        painted = part(QStyle::SC_ScrollBarSlider);
-        paintedEnds = ends();
-    }
-
-private:
-    enum End { AtMinimum = 1, AtMaximum = 2 };
     int ends() const
     {
         return (value() == minimum() ? AtMinimum : 0) | (value() == maximum() ? AtMaximum : 0);
@@ -85,6 +97,7 @@ private:
 
     QRect painted; // the slider as last painted
     int paintedEnds = 0;
+    bool changeToLookAt = false;
 };
 
 } // namespace
