@@ -34,6 +34,25 @@ QStringList ids(const std::vector<RunRow> &rows)
     return out;
 }
 
+// The statements run on the local file through a connection of its own, as another program's;
+// what the last one read first, or none when one failed.
+std::optional<QVariant> onTheFile(const QStringList &statements)
+{
+    std::optional<QVariant> read;
+    {
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "other");
+        file.setDatabaseName(localHistoryPath());
+        QSqlQuery query(file);
+        bool done = file.open();
+        for (const QString &sql : statements)
+            done = done && query.exec(sql);
+        if (done)
+            read = query.next() ? query.value(0) : QVariant();
+    }
+    QSqlDatabase::removeDatabase("other");
+    return read;
+}
+
 } // namespace
 
 class HistoryTest : public QObject {
@@ -65,17 +84,7 @@ private slots:
     void theFileIsInTheDataFolderWithAWriteAheadLog()
     {
         QCOMPARE(localHistoryPath(), data.path() + "/rzm530/rzm530-history-test/history.sqlite");
-        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-        other.setDatabaseName(localHistoryPath());
-        QVERIFY(other.open());
-        {
-            QSqlQuery query(other);
-            QVERIFY(query.exec("PRAGMA journal_mode") && query.next());
-            QCOMPARE(query.value(0).toString(), "wal");
-        }
-        other.close();
-        other = {};
-        QSqlDatabase::removeDatabase("other");
+        QCOMPARE(onTheFile({"PRAGMA journal_mode"}).value_or(QVariant()).toString(), "wal");
     }
 
     void aRunIsStoredWholeAndOnce()
@@ -118,15 +127,8 @@ private slots:
         QString error;
         QVERIFY2(db->store(old, &error, "postgresql://qa@db:5432/h"), qPrintable(error));
         db.reset();
-        {
-            QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "earlier");
-            file.setDatabaseName(localHistoryPath());
-            QVERIFY(file.open());
-            QSqlQuery query(file);
-            QVERIFY(query.exec("ALTER TABLE runs DROP COLUMN slot"));
-            QVERIFY(query.exec("UPDATE schema_version SET version = 2"));
-        }
-        QSqlDatabase::removeDatabase("earlier");
+        QVERIFY(onTheFile(
+            {"ALTER TABLE runs DROP COLUMN slot", "UPDATE schema_version SET version = 2"}));
 
         db = HistoryDb::openLocal(localHistoryPath(), &error);
         QVERIFY2(db, qPrintable(error));

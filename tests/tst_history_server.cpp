@@ -70,18 +70,14 @@ class HistoryServerTest : public QObject {
     // The server's recorded version and whether runs have a slot, as its owner sees them.
     QPair<int, bool> versionAndSlot()
     {
-        QPair<int, bool> seen{-1, false};
-        {
-            QSqlDatabase db = pg.owner("seen", database());
-            QSqlQuery query(db);
-            if (db.open() && query.exec("SELECT version FROM schema_version") && query.next())
-                seen.first = query.value(0).toInt();
-            seen.second = query.exec("SELECT count(*) FROM information_schema.columns WHERE "
-                                     "table_name = 'runs' AND column_name = 'slot'") &&
-                          query.next() && query.value(0).toInt() == 1;
-        }
-        QSqlDatabase::removeDatabase("seen");
-        return seen;
+        QVariant version, slot;
+        return pg.run(database(), {"SELECT version FROM schema_version"}, &version) &&
+                       pg.run(database(),
+                              {"SELECT count(*) FROM information_schema.columns WHERE "
+                               "table_name = 'runs' AND column_name = 'slot'"},
+                              &slot)
+                   ? qMakePair(version.toInt(), slot.toInt() == 1)
+                   : qMakePair(-1, false);
     }
 
     // Waits for the upload that keeping a run started; its outcome.
@@ -190,11 +186,9 @@ private slots:
     {
         QVERIFY(earlierServer());
         QCOMPARE(versionAndSlot(), qMakePair(EarlierTestersVersion, false));
-        QSqlDatabase locker = pg.owner("locker", database());
-        QSqlQuery lock(locker);
         // The migrations' own lock, held until both stations wait for it.
-        QVERIFY(locker.open() && lock.exec("BEGIN") &&
-                lock.exec("SELECT pg_advisory_xact_lock(530530)"));
+        HeldLock held(pg, database(), "SELECT pg_advisory_xact_lock(530530)");
+        QSqlQuery &lock = held.query;
         std::array<QString, 2> said{"not opened", "not opened"};
         const auto station = [&](QString *says) {
             QString error;
@@ -214,9 +208,6 @@ private slots:
         lock.exec("COMMIT");
         first.join();
         second.join();
-        lock = QSqlQuery();
-        locker = QSqlDatabase();
-        QSqlDatabase::removeDatabase("locker");
         QVERIFY(bothWait);
         QVERIFY2(said[0].isEmpty() && said[1].isEmpty(), qPrintable(said[0] + " / " + said[1]));
 
@@ -303,7 +294,7 @@ private slots:
     {
         const QString path = data.filePath("stopped.sqlite");
         QVERIFY(openServer()); // its tables
-        StoppedBackend stopped(pg, url.section('/', -1), "runs");
+        HeldLock stopped(pg, database(), "LOCK TABLE runs");
         auto keeper = std::make_unique<RunKeeper>(url, path);
         QCOMPARE(keeper->keep(historyRun("s1", "SN-2", Monday)), QString());
         QVERIFY(stopped.stopTheNext());

@@ -100,7 +100,7 @@ private slots:
         if (QString(arguments) == "--sync")                                       // a run waits
             QVERIFY(HistoryDb::openLocal(historyFile(home), nullptr)
                         ->store(historyRun("w", "SN", {}), nullptr, key));
-        StoppedBackend backend(pg, "h_bounded", "runs");
+        HeldLock backend(pg, "h_bounded", "LOCK TABLE runs");
         QProcess program;
         QElapsedTimer took;
         took.start();

@@ -8,6 +8,7 @@
 #include "FixtureVectors.h"
 #include "Frames.h"
 #include "MSComm.h"
+#include "Program.h"
 #include "SelfTestDialog.h"
 #include "SimProcess.h"
 #include "Tester.h"
@@ -42,11 +43,9 @@ const char *const Report = "%1/report.json";
 // How many aborted runs the history keeps, as the console lists them.
 int keptAborted()
 {
-    QProcess history;
-    history.start(QString::fromLocal8Bit(RZM530_CLI_PATH), {"--history", "--outcome", "aborted"});
-    if (!history.waitForFinished(10000) || history.exitCode() != 0)
-        return -1;
-    return int(history.readAllStandardOutput().count('\n'));
+    const Run history = runProgram(RZM530_CLI_PATH, {"--history", "--outcome", "aborted"},
+                                   QProcessEnvironment::systemEnvironment(), 10000);
+    return history.exitCode == 0 ? int(history.out.count('\n')) : -1;
 }
 
 const Case Cases[] = {

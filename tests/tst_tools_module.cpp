@@ -3,24 +3,12 @@
 // here links the tools in.
 #include "FakeComm.h"
 #include "LineSession.h"
+#include "ShownWindow.h"
 #include "frmMain.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QTableView>
 #include <QtTest>
-
-namespace {
-
-QWidget *shownWindow(const QString &title)
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == title && w->isVisible())
-            return w;
-    return nullptr;
-}
-
-} // namespace
 
 class ToolsModuleTest : public QObject {
     Q_OBJECT

@@ -6,6 +6,7 @@
 // timeline follow. The row under the pointer is the style's to highlight.
 #include "LineTap.h"
 #include "MonitorWindow.h"
+#include "TapPoll.h"
 #include "TimelineStrip.h"
 #include "TrafficView.h"
 
@@ -73,17 +74,6 @@ public:
 class TrafficViewTest : public QObject {
     Q_OBJECT
 
-    // One poll's Read Coils and its reply, the transaction closed at once.
-    static void transaction(LineTap &tap)
-    {
-        tap.requestStarted();
-        for (quint8 b : {0x01, 0x01, 0x00, 0x00, 0x00, 0x08, 0x3D, 0xCC})
-            tap.byteWritten(b);
-        for (quint8 b : {0x01, 0x01, 0x01, 0x85, 0x90, 0x2B})
-            tap.byteReceived(b);
-        tap.monitor().closeNow();
-    }
-
     // The window's health panel, timeline, table and scroll bar as they stand on
     // screen, and as painted afresh.
     static void compareWithFreshPainting(QWidget &window)
@@ -131,7 +121,7 @@ private slots:
         const auto add = [&](int rows) {
             for (int i = 0; i < rows; ++i) {
                 const int before = view->model()->rowCount();
-                transaction(tap);
+                readCoilsThrough(tap);
                 QTRY_COMPARE(view->model()->rowCount(), before + 1);
                 QCoreApplication::processEvents(); // painted and shown
             }
@@ -211,7 +201,7 @@ private slots:
         QVERIFY(shown(window));
         const auto add = [&](int rows) {
             for (int i = 0; i < rows; ++i)
-                transaction(tap);
+                readCoilsThrough(tap);
             QTRY_COMPARE(view->model()->rowCount(), int(tap.monitor().traffic().size()));
             QCoreApplication::processEvents();
         };

@@ -101,32 +101,19 @@ private slots:
         QVERIFY(trend.relays().empty());
     }
 
-    // Readings 2 s apart on the monotonic clock but an hour apart on the wall's
-    // (a suspend) are not joined; later ones are.
-    void trendBreaksWhereTheClockJumped()
-    {
-        figures::Trend trend;
-        for (int i = 0; i < 3; ++i) {
-            if (i == 1)
-                trend.clockShifted(T0 + 2s, 1h);
-            trend.addInputs(T0 + i * 2s, {100, 0, 0}, 0);
-        }
-        std::vector<figures::TrendColumn> columns;
-        trend.decimate({figures::SignalKind::Analog, 0}, T0, T0 + 6s, 3, columns);
-        QVERIFY(!columns[1].joinsPrevious);
-        QVERIFY(columns[2].joinsPrevious);
-    }
-
     // A day in 800 columns, 54 readings each: one reading's spike, one dip and one
     // missed reply each show in their column; zoomed in, no line crosses the
-    // missed reply or a pause in polling.
+    // missed reply, a pause in polling, or where the wall clock jumped an hour while the
+    // monotonic one went on 2 s (a suspend); later readings are joined again.
     void decimationKeepsSpikesAndGaps()
     {
         figures::Trend trend;
         const auto at = [](int i) { return T0 + i * 2s; };
-        const int pauseAt = 35'000;
+        const int pauseAt = 35'000, jumpAt = 25'000;
         for (int i = 0; i < int(figures::Trend::Capacity); ++i) {
             const std::uint16_t v = i == 20'000 ? 1000 : i == 21'000 ? 0 : 500;
+            if (i == jumpAt)
+                trend.clockShifted(at(i), 1h);
             if (i == 30'000)
                 trend.addGap(figures::SignalKind::Analog, at(i));
             else if (i < pauseAt || i > pauseAt + 10)
@@ -158,6 +145,10 @@ private slots:
         QVERIFY(columns[8].joinsPrevious);
         QVERIFY(!columns[32].joinsPrevious); // the first reading after 24 s without one
         QVERIFY(columns[34].joinsPrevious);
+        trend.decimate(ai1, at(jumpAt - 15), at(jumpAt + 15), 60, columns);
+        QVERIFY(columns[28].joinsPrevious);
+        QVERIFY(!columns[30].joinsPrevious);
+        QVERIFY(columns[32].joinsPrevious);
 
         const figures::TrendStatistics s =
             trend.statistics(at(0), at(int(figures::Trend::Capacity)));

@@ -43,8 +43,9 @@ struct PgServer {
         return db;
     }
 
-    // Each statement as the owner, on `database`; false at the first that fails.
-    bool run(const QString &database, const QStringList &statements) const
+    // Each statement as the owner, on `database`; false at the first that fails. What the last
+    // one read first goes to `read`.
+    bool run(const QString &database, const QStringList &statements, QVariant *read = nullptr) const
     {
         bool done = true;
         {
@@ -52,6 +53,8 @@ struct PgServer {
             QSqlQuery query(db);
             for (const QString &sql : statements)
                 done = done && db.open() && query.exec(sql);
+            if (read)
+                *read = done && query.next() ? query.value(0) : QVariant();
         }
         QSqlDatabase::removeDatabase("owner");
         return done;
@@ -72,19 +75,20 @@ struct PgServer {
     }
 };
 
-// A server that took a statement and stopped answering: `table` locked on a connection of its
-// own, and the first backend to queue for the lock stopped (SIGSTOP) until this goes.
-struct StoppedBackend {
+// A lock the owner holds on a connection of its own, taken by `statement` in a transaction, until
+// this goes; and a server that took a statement and stopped answering: the first backend to
+// queue for the lock stopped (SIGSTOP) until then.
+struct HeldLock {
     QSqlDatabase locker;
     QSqlQuery query;
     int pid = 0;
 
-    StoppedBackend(const PgServer &pg, const QString &database, const QString &table)
+    HeldLock(const PgServer &pg, const QString &database, const QString &statement)
         : locker(pg.owner("locker", database)), query(locker)
     {
-        QVERIFY(locker.open() && query.exec("BEGIN") && query.exec("LOCK TABLE " + table));
+        QVERIFY(locker.open() && query.exec("BEGIN") && query.exec(statement));
     }
-    ~StoppedBackend()
+    ~HeldLock()
     {
         if (pid)
             ::kill(pid, SIGCONT);

@@ -2,6 +2,7 @@
 
 #include "LineSession.h"
 #include "Shape.h"
+#include "ShownWindow.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -73,15 +74,6 @@ template <typename Comm> struct Tester {
     // Takes what went out since the last call (on the fake component).
     QByteArray sent() { return std::exchange(comm.written, {}); }
 };
-
-// The top-level window of that title on show, or null.
-inline QWidget *shownWindow(const QString &title)
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == title && w->isVisible())
-            return w;
-    return nullptr;
-}
 
 // The window as the program leaves it on starting: loaded, with the port open.
 template <typename Comm> struct LoadedTester : Tester<Comm> {
