@@ -130,7 +130,7 @@ private slots:
         add(2); // in sight without scrolling
         compareWithFreshPainting(window);
         for (int i = 0; i < 2; ++i) // a burst, shown in one go, still in sight
-            transaction(tap);
+            readCoilsThrough(tap);
         QTRY_COMPARE(view->model()->rowCount(), 4);
         QCoreApplication::processEvents();
         compareWithFreshPainting(window);
