@@ -1,15 +1,5 @@
-# Build and link options that shrink what the programs hold in memory after start, each kept
-# only for a saving measured with bench/measure.sh --memory (docs/measurements.md, "Footprint").
-# The Qt glue the window program starts with (its window, the line's owner, the port, the command
-# line) compiled for size rather than speed: it runs a few times a second at most, and the whole
-# program file is held in memory after start. The plain C++ layers keep the build type's
-# optimisation, for the line's and the history's speed that bench/ measures.
-function(rzm_compile_for_size target)
-    if(NOT MSVC AND NOT RZM_SANITIZE AND NOT RZM_FUZZ)
-        target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-Os>)
-    endif()
-endfunction()
-
+# Link options that shrink what the programs hold in memory after start, each kept only for a
+# saving measured with bench/measure.sh --memory (docs/measurements.md, "Footprint").
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()
 endif()
@@ -21,4 +11,3 @@ check_linker_flag(CXX "LINKER:-z,pack-relative-relocs" RZM_LINKER_PACKS_RELOCS)
 if(RZM_LINKER_PACKS_RELOCS)
     add_link_options(LINKER:-z,pack-relative-relocs)
 endif()
-
