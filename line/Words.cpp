@@ -212,9 +212,13 @@ std::string statusText(const Transaction &t)
 
 long long wholeMs(double ms)
 {
-    // The record's tenth ends in 5 or more exactly when the part after the whole number is over
-    // 0.45; no double is 0.45 itself, nor lies between 0.45 and the double nearest it, so the
-    // comparison below cannot err either way. ms - whole is exact: whole is 0 or at least half of ms.
+    // The record's tenth rounds up to the next whole millisecond (x.5 to x.9, or carried on from
+    // x.95) exactly when the part after the whole number is over 0.45. No double is 0.45 itself,
+    // nor lies between 0.45 and the double nearest it, so the comparison below cannot err either
+    // way; ms - whole is exact, whole being 0 or at least half of ms. Without the text, the C++
+    // library's number code stays out of the window's memory (docs/measurements.md, "Footprint").
+    if (!(std::fabs(ms) < 1e18)) // not a duration: NaN, infinite, or past long long
+        return 0;
     if (ms < 0)
         return -wholeMs(-ms);
     const double whole = std::floor(ms);

@@ -14,6 +14,7 @@ std::string verdictText(const Transaction &t); // "OK", "Exception 2", "Wrong ad
 std::string statusText(const Transaction &t);  // "OK 24 ms", else the verdict text
 // Whole milliseconds as the tenth the records keep rounds: a record saying 24.5 is never
 // shown as "24 ms", and a report made again from the record shows what the first one did.
+// 0 for what is not a duration (NaN, infinite, 1e18 or more).
 long long wholeMs(double ms);
 std::string exceptionName(std::uint8_t code);  // "illegal data address"
 std::string meaning(const Transaction &t);     // "Read Coils 0-7 (relays 1-8): 1 0 1 0 0 0 0 1"

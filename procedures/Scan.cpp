@@ -1,7 +1,8 @@
 #include "Scan.h"
 
+#include "Words.h"
+
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace procedures {
@@ -10,6 +11,7 @@ using line::ByteView;
 using line::ExceptionBit;
 using line::Transaction;
 using line::Verdict;
+using line::wholeMs;
 
 Scan::Scan(Plan plan) : plan(std::move(plan))
 {
@@ -121,7 +123,7 @@ std::string describe(const Scan::Found &found)
     std::string text = (found.port ? "COM" + std::to_string(found.port) + ' ' : std::string()) +
                        found.device + " address " + std::to_string(found.address);
     if (found.responseMs)
-        text += ' ' + std::to_string(std::lround(*found.responseMs)) + " ms";
+        text += ' ' + std::to_string(wholeMs(*found.responseMs)) + " ms";
     if (found.verdict == Verdict::Exception && found.exceptionCode)
         text += ", exception " + std::to_string(*found.exceptionCode);
     else if (found.verdict == Verdict::CrcError)

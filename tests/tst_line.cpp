@@ -194,7 +194,7 @@ private slots:
 
     // Whole milliseconds agree with the tenth the records keep, printed and read back, at every
     // tenth's edge: x.45 and the doubles either side, the quarters and x.95, from 0 to 100 ms
-    // and just above 1 s and 1000 s.
+    // and just above 1 s, 1000 s, 2^50 and 2^52 ms.
     void wholeMsRoundsAsTheRecordsTenth()
     {
         const auto throughTheTenth = [](double ms) {
@@ -205,14 +205,18 @@ private slots:
             std::from_chars(text, written.ptr, tenth);
             return std::llround(tenth);
         };
-        for (const auto &[from, steps] : {std::pair(0.0, 400'000), {1e3, 8000}, {1e6, 8000}})
+        // Where doubles hold no tenths any more (2^50 on), the text's rounding is all there is.
+        for (const auto &[from, steps] : {std::pair(0.0, 400'000), {1e3, 8000}, {1e6, 8000},
+                                          {std::ldexp(1.0, 50), 8000}, {std::ldexp(1.0, 52), 800}})
             for (int k = 0; k <= steps; ++k) {
                 const double ms = from + k / 4000.0;
-                for (const double v : {ms, std::nextafter(ms, 0.0), std::nextafter(ms, 1e9)})
+                for (const double v : {ms, std::nextafter(ms, 0.0), std::nextafter(ms, 1e18)})
                     if (line::wholeMs(v) != throughTheTenth(v) ||
-                        line::wholeMs(-v) != -throughTheTenth(v))
+                        line::wholeMs(-v) != throughTheTenth(-v))
                         QFAIL(qPrintable(QStringLiteral("%1 ms").arg(v, 0, 'g', 17)));
             }
+        for (const double notADuration : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e18, 1e300})
+            QCOMPARE(line::wholeMs(notADuration), 0LL);
     }
 
     // Each request is judged by its own reply window: a scan's probe by the

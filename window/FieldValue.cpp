@@ -73,9 +73,9 @@ double valueOf(const QString &text)
         }
     }
 
-    // Qt's own reading, not the C library's: the point is a point whatever the user's locale,
-    // and a value out of range comes back infinite or 0 as the rule above wants (ok is then
-    // false, and the value is still the one wanted).
+    // Qt's reading, which the window has in memory anyway: std::from_chars would page in the C++
+    // library's number code and tables at start (docs/measurements.md, "Footprint"). Out of
+    // range, the value comes back infinite or 0 as the rule above wants (and ok false, unused).
     const double value =
         QLocale::c().toDouble(mantissa + QLatin1Char('e') + QString::number(exponent));
     return negative ? -value : value;
