@@ -20,8 +20,9 @@ namespace {
 // ends, a slider looks the same all along its length, but for a grip in the
 // middle that some styles draw. A row added makes the range grow before the
 // value follows it, in the same go: what changed is looked at once that is over
-// (before the bar is painted), or the slider, a pixel up for a moment, and the
-// bottom arrow would be repainted for each row followed, the whole bar with them.
+// (a queued call, which runs before the window's repaint: Qt posts that at low
+// priority), or the slider, a pixel up for a moment, and the bottom arrow would be
+// repainted for each row followed, the whole bar with them.
 class SliderScrollBar final : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
@@ -42,6 +43,10 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         QScrollBar::paintEvent(event);
+        // A paint of part of the bar (a hovered arrow, a grab) before the look still to come
+        // need not have covered the slider's new place: that look compares with the old one.
+        if (changeToLookAt)
+            return;
         painted = part(QStyle::SC_ScrollBarSlider);
         paintedEnds = ends();
     }
