@@ -146,6 +146,10 @@ int main(int argc, char *argv[])
         else if (std::strncmp(argv[i], "--alternate=", 12) == 0)
             alternateRuns = std::max(1, std::atoi(argv[i] + 12));
     }
+    if (alternateRuns > 0 && (monitor || trend)) {
+        std::fprintf(stderr, "bench_poll: --alternate opens and closes the monitor itself\n");
+        return 2;
+    }
 
     MSComm comm;
     LineSession session(comm);

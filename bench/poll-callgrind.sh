@@ -7,8 +7,8 @@
 # as it does in use.
 # Usage: bench/poll-callgrind.sh [seconds=30] [out=build/callgrind]   (needs valgrind)
 #        WARM_UP=200 bench/poll-callgrind.sh ...    a longer warm-up (30 s unless told): the
-#                                                   table holds that many rows, as in a long
-#                                                   session; a short one, the table not yet full
+#                                                   table holds about 230 rows after 200 s, as
+#                                                   in a long session; a short one, not yet full
 #        WHAT=monitor bench/poll-callgrind.sh ...   profiles the one case alone
 #        POINTER=off bench/poll-callgrind.sh ...    the pointer off the monitor's table
 #                                                   (in the middle of it unless told)
