@@ -147,6 +147,18 @@ private slots:
         }
         QCOMPARE(bar->value(), bar->maximum());
         compareWithFreshPainting(window);
+        // The bar painted at once between a change and the look at it (a pressed arrow, an
+        // expose): the slider ends where it is, moved once, or moved and back again.
+        const int end = bar->maximum();
+        bar->setValue(end / 2);
+        bar->repaint(bar->rect().adjusted(0, bar->height() - bar->width(), 0, 0));
+        QCoreApplication::processEvents();
+        compareWithFreshPainting(window);
+        bar->setValue(end);
+        bar->repaint();
+        bar->setValue(end / 2);
+        QCoreApplication::processEvents();
+        compareWithFreshPainting(window);
 
         bar->setValue(bar->maximum() / 2); // the user looks back
         QCoreApplication::processEvents();

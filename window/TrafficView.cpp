@@ -43,10 +43,13 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         QScrollBar::paintEvent(event);
-        // A paint of part of the bar (a hovered arrow, a grab) before the look still to come
-        // need not have covered the slider's new place: that look compares with the old one.
-        if (changeToLookAt)
+        // A paint at once (a pressed arrow, an expose) before the look still to come need not
+        // have covered the slider's new place, nor be where it ends: the look compares with the
+        // bar as last painted whole, and paints again what was drawn meanwhile.
+        if (changeToLookAt) {
+            paintedMeanwhile += event->region();
             return;
+        }
         painted = part(QStyle::SC_ScrollBarSlider);
         paintedEnds = ends();
     }
@@ -85,6 +88,7 @@ private:
             dirty += part(QStyle::SC_ScrollBarSubLine);
         if (changed & AtMaximum)
             dirty += part(QStyle::SC_ScrollBarAddLine);
+        dirty += std::exchange(paintedMeanwhile, QRegion());
         // With many rows, most rows added move the slider by less than a pixel.
         if (!dirty.isEmpty())
             update(dirty);
@@ -103,6 +107,7 @@ private:
     QRect painted; // the slider as last painted
     int paintedEnds = 0;
     bool changeToLookAt = false;
+    QRegion paintedMeanwhile; // while a look is pending
 };
 
 } // namespace
