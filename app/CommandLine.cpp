@@ -211,7 +211,7 @@ CommandLine::CommandLine(int argc, char *argv[], Program program)
 
 CommandLine::CommandLine(const QStringList &arguments, Program program) : whose(program)
 {
-    if (arguments.size() <= 1) // nothing asked (the window); see `parser`
+    if (arguments.size() <= 1) // nothing asked; see `parser`
         return;
     parser = parserFor(program);
     if (!parser->parse(arguments)) {

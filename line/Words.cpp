@@ -217,7 +217,7 @@ long long wholeMs(double ms)
     // nor lies between 0.45 and the double nearest it, so the comparison below cannot err either
     // way; ms - whole is exact, whole being 0 or at least half of ms. Without the text, the C++
     // library's number code stays out of the window's memory (docs/measurements.md, "Footprint").
-    if (!(std::fabs(ms) < 1e18)) // not a duration: NaN, infinite, or past long long
+    if (!(std::fabs(ms) < 1e18)) // not a duration: NaN, infinite, or 31 million years
         return 0;
     if (ms < 0)
         return -wholeMs(-ms);

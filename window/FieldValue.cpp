@@ -73,8 +73,8 @@ double valueOf(const QString &text)
         }
     }
 
-    // Qt's reading, which the window has in memory anyway: std::from_chars would page in the C++
-    // library's number code and tables at start (docs/measurements.md, "Footprint"). Out of
+    // Qt's reading: std::from_chars would page in three blocks of the C++ library's number code
+    // and tables at start, Qt's a fifth of that (docs/measurements.md, "Footprint"). Out of
     // range, the value comes back infinite or 0 as the rule above wants (and ok false, unused).
     const double value =
         QLocale::c().toDouble(mantissa + QLatin1Char('e') + QString::number(exponent));
