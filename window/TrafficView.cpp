@@ -18,11 +18,7 @@ namespace {
 // and value change with every row added, and a fill taller than about 96 lines
 // is shared out to Qt's painting threads, waking them each time. Between its
 // ends, a slider looks the same all along its length, but for a grip in the
-// middle that some styles draw. A row added makes the range grow before the
-// value follows it, in the same go: what changed is looked at once that is over
-// (a queued call, which runs before the window's repaint: Qt posts that at low
-// priority), or the slider, a pixel up for a moment, and the bottom arrow would be
-// repainted for each row followed, the whole bar with them.
+// middle that some styles draw.
 class SliderScrollBar final : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
@@ -34,32 +30,6 @@ protected:
             QScrollBar::sliderChange(change); // repaints it all
             return;
         }
-        if (!changeToLookAt) {
-            changeToLookAt = true;
-            QMetaObject::invokeMethod(this, &SliderScrollBar::repaintWhatChanged,
-                                      Qt::QueuedConnection);
-        }
-    }
-    void paintEvent(QPaintEvent *event) override
-    {
-        QScrollBar::paintEvent(event);
-        // A paint at once (a pressed arrow, an expose) before the look still to come need not
-        // have covered the slider's new place, nor be where it ends: the look compares with the
-        // bar as last painted whole, and paints again what was drawn meanwhile.
-        if (changeToLookAt) {
-            paintedMeanwhile += event->region();
-            return;
-        }
-        painted = part(QStyle::SC_ScrollBarSlider);
-        paintedEnds = ends();
-    }
-
-private:
-    enum End { AtMinimum = 1, AtMaximum = 2 };
-
-    void repaintWhatChanged()
-    {
-        changeToLookAt = false;
         QRegion dirty;
         const QRect slider = part(QStyle::SC_ScrollBarSlider);
         if (slider != painted) {
@@ -82,17 +52,26 @@ private:
             dirty += band(wasLast, last, Edge);
             dirty += band((wasFirst + wasLast) / 2, (first + last) / 2, Grip);
         }
-        // Some styles grey an arrow that can go no further.
+        // Some styles grey an arrow that can go no further. A row added makes the
+        // range grow before the value follows it: only the arrows go with that.
         const int changed = ends() ^ paintedEnds;
         if (changed & AtMinimum)
             dirty += part(QStyle::SC_ScrollBarSubLine);
         if (changed & AtMaximum)
             dirty += part(QStyle::SC_ScrollBarAddLine);
-        dirty += std::exchange(paintedMeanwhile, QRegion());
         // With many rows, most rows added move the slider by less than a pixel.
         if (!dirty.isEmpty())
             update(dirty);
     }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        painted = part(QStyle::SC_ScrollBarSlider);
+        paintedEnds = ends();
+    }
+
+private:
+    enum End { AtMinimum = 1, AtMaximum = 2 };
     int ends() const
     {
         return (value() == minimum() ? AtMinimum : 0) | (value() == maximum() ? AtMaximum : 0);
@@ -106,8 +85,6 @@ private:
 
     QRect painted; // the slider as last painted
     int paintedEnds = 0;
-    bool changeToLookAt = false;
-    QRegion paintedMeanwhile; // while a look is pending
 };
 
 } // namespace
