@@ -315,6 +315,9 @@ private slots:
                                                   "COM3 /dev/ttyUSB0 address 5 25 ms, exception 2",
                                                   "COM3 /dev/ttyUSB0 address 7 26 ms, CRC error",
                                                   "COM3 /dev/ttyUSB0 address 9 27 ms, garbled"}));
+        procedures::Scan::Found tenths = scan.found()[0]; // as the link status rounds it, not 24
+        tenths.responseMs = 24.46;
+        QCOMPARE(procedures::describe(tenths), std::string("COM3 /dev/ttyUSB0 address 2 25 ms"));
 
         // Behind a gateway with no module: exceptions 10 and 11 prove nothing.
         // A port lost part way is left there, and the next is scanned.

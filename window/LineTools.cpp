@@ -1,7 +1,6 @@
 // The tools that take the line for a while, and the window's context menu
 // that leads to them. They come from the tools module, loaded at the first
 // use of any of them.
-#include "HistorySettings.h"
 #include "LineSession.h"
 #include "MessageBox.h"
 #include "SerialComm.h"
@@ -58,12 +57,7 @@ void frmMain::showPorts() { openTool(&Tools::showPorts); }
 void frmMain::showHistory() { openTool(&Tools::showHistory); }
 void frmMain::showStation() { openTool(&Tools::showStation); }
 
-// Without a server nothing waits to go up, and the tools stay unloaded.
-void frmMain::syncHistory()
-{
-    if (!HistorySettings::load().server.isEmpty())
-        openTool(&Tools::syncHistory);
-}
+void frmMain::syncHistory() { openTool(&Tools::syncHistory); }
 
 // Nothing can be testing when the tools were never loaded.
 void frmMain::stopThenQuit()

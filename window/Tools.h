@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Version.h"
+
 #include <QString>
 #include <QtPlugin>
 
@@ -62,7 +64,7 @@ public:
 // version, so that a module left from another version is refused by the loader instead of
 // called; unlike RTU over TCP's interface, this one reaches too much of the program to be
 // numbered by hand.
-#define ToolsFactory_iid "org.example.rzm530.ToolsFactory/" RZM_VERSION
+#define ToolsFactory_iid "org.example.rzm530.ToolsFactory/" RZM_VERSION_STRING
 Q_DECLARE_INTERFACE(ToolsFactory, ToolsFactory_iid)
 
 namespace ToolsModule {
