@@ -41,6 +41,7 @@ int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     setApplicationIdentity();
+    // Read again once QApplication has taken its own options (-platform, -style) out.
     const CommandLine commandLine(QCoreApplication::arguments());
     if (commandLine.console())
         return usageError(commandLine.errorText());

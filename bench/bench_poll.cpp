@@ -79,14 +79,17 @@ class Span {
 public:
     explicit Span(LineSession &session) : session(session) {}
 
+    // Under callgrind each span is a profile of its own: zeroed at its start, dumped at its end.
     void start()
     {
+        CALLGRIND_ZERO_STATS;
         begun = usage();
         transactionsAtStart = session.tap().monitor().traffic().nextSequence();
     }
     // The span's line; what follows the figures says what was open.
     void print(int seconds, const char *open) const
     {
+        CALLGRIND_DUMP_STATS;
         const rusage end = usage();
         const double used = cpuSeconds(end) - cpuSeconds(begun);
         // Each time a thread of ours sleeps and is woken again counts once.
@@ -199,12 +202,8 @@ int main(int argc, char *argv[])
     if (monitor) // once the windows are on the screen
         QTimer::singleShot(std::min(warmUpMs / 2, 1000),
                            [pointerOnTable] { placePointer(pointerOnTable); });
-    QTimer::singleShot(warmUpMs, [&] {
-        CALLGRIND_ZERO_STATS;
-        span.start();
-    });
+    QTimer::singleShot(warmUpMs, [&] { span.start(); });
     QTimer::singleShot(warmUpMs + seconds * 1000, [&] {
-        CALLGRIND_DUMP_STATS;
         span.print(seconds, monitor ? monitorOpen().c_str() : trend ? ", trend open" : "");
         QApplication::quit();
     });

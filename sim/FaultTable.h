@@ -55,5 +55,5 @@ QString optionRange(const FaultRow &row);
 QString optionHelp(const FaultRow &row);
 // The console's fault commands, one a line, indented, for --help.
 QString consoleFaultCommands();
-// The table in Markdown, as the README has it.
+// The table in Markdown, as docs/simulator.md has it (the doc_fault_table test compares them).
 QString faultTableMarkdown();

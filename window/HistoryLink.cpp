@@ -35,6 +35,8 @@ QString HistoryLink::keep(const procedures::SelfTestReport &report,
 
 void HistoryLink::syncInBackground()
 {
+    // Start-up asks the same first, to leave the tools unloaded; asked here too, so that a call
+    // without a server makes no keeper and opens no file.
     if (!HistorySettings::load().server.isEmpty())
         keeper().sync();
 }

@@ -61,7 +61,8 @@ public:
     void showHistory();
     void showTrend();
     void showStation();
-    // Runs an earlier session could not upload go up in the background, when there is a server.
+    // Loads the tools, which send the runs an earlier session could not upload to the history
+    // server in the background. Start-up calls it only when a server is set.
     void syncHistory();
     // Ctrl+C, SIGTERM or SIGHUP: a self-test or a station under way first switches its relays
     // off and keeps its ABORTED reports, then the program quits.
