@@ -30,8 +30,8 @@ AnalogLimits limitsOf(const AnalogRange &range)
 // "with every relay off", "with relay 6 on".
 std::string when(const LoopRead &read)
 {
-    return read.relay == 0 ? "with every relay off"
-                           : "with relay " + number(read.relay) + (read.on ? " on" : " off");
+    return !read.relay ? "with every relay off"
+                       : "with relay " + number(*read.relay) + (read.on ? " on" : " off");
 }
 
 } // namespace
@@ -86,7 +86,7 @@ void LoopJudge::judge(SelfTestReport &report, const LoopRead &read,
 void LoopJudge::judgeDigital(SelfTestReport &report, const LoopRead &read,
                              const std::array<int, 4> &now, std::size_t transaction)
 {
-    const Loop *switchedLoop = loopSwitchedBy(read.relay);
+    const Loop *switchedLoop = read.relay ? loopSwitchedBy(*read.relay) : nullptr;
     const auto changed = [&](int input) {
         return last && (*last)[std::size_t(input - 1)] != now[std::size_t(input - 1)];
     };
@@ -102,7 +102,7 @@ void LoopJudge::judgeDigital(SelfTestReport &report, const LoopRead &read,
                       name + " does not follow relay " + number(loop.relay) + " (relay " +
                           number(loop.relay) + "'s contact or " + name + ")",
                       transaction);
-        } else if (&loop == switchedLoop || read.relay == 0) {
+        } else if (&loop == switchedLoop || !read.relay) {
             if (on)
                 blame(report, k, loop.relay, name + " stuck on", transaction);
             if (&loop == switchedLoop) {
@@ -114,11 +114,11 @@ void LoopJudge::judgeDigital(SelfTestReport &report, const LoopRead &read,
             const int j = switchedLoop->input;
             if (changed(j)) {
                 crossed(report, j, k);
-                blame(report, k, read.relay, changeTogetherText({std::min(j, k), std::max(j, k)}),
-                      transaction);
+                blame(report, k, switchedLoop->relay,
+                      changeTogetherText({std::min(j, k), std::max(j, k)}), transaction);
             } else {
-                blame(report, k, read.relay, name + " changes with relay " + number(read.relay),
-                      transaction);
+                blame(report, k, switchedLoop->relay,
+                      name + " changes with relay " + number(switchedLoop->relay), transaction);
             }
         }
     }
@@ -130,7 +130,7 @@ void LoopJudge::judgeDigital(SelfTestReport &report, const LoopRead &read,
 void LoopJudge::judgeAnalog(SelfTestReport &report, const LoopRead &read,
                             const std::array<int, 4> &now, std::size_t transaction)
 {
-    const Loop *switchedLoop = loopSwitchedBy(read.relay);
+    const Loop *switchedLoop = read.relay ? loopSwitchedBy(*read.relay) : nullptr;
     const auto value = [&](const Loop &l) { return now[std::size_t(l.input - 1)]; };
     const auto expected = [&](const Loop &l) {
         return &l == switchedLoop && read.on ? l.on : l.off;
@@ -150,7 +150,7 @@ void LoopJudge::judgeAnalog(SelfTestReport &report, const LoopRead &read,
                               within(value(*switchedLoop), expected(*switchedLoop));
             if (pair)
                 crossed(report, switchedLoop->input, k);
-            blame(report, k, read.relay == 0 ? loop.relay : read.relay,
+            blame(report, k, read.relay.value_or(loop.relay),
                   pair ? changeTogetherText(
                              {std::min(k, switchedLoop->input), std::max(k, switchedLoop->input)})
                        : "analog input " + number(k) + " reads " + number(v) + " " + when(read) +

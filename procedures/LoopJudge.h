@@ -10,10 +10,10 @@
 
 namespace procedures {
 
-// When the inputs were read on a fixture: with every relay off, before any is switched (relay
-// 0), or just after one loop's relay was switched on or off and the fixture's settle time.
+// When the inputs were read on a fixture: with every relay off, before any is switched (no
+// relay), or just after one loop's relay was switched on or off and the fixture's settle time.
 struct LoopRead {
-    int relay = 0;
+    std::optional<int> relay;
     bool on = false;
 };
 

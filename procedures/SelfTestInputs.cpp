@@ -46,6 +46,7 @@ bool SelfTest::judgeDigital(const Op &op, const Transaction &t, std::size_t inde
     case Op::Kind::WatchDigital:
         return watchDigital(op, t, index);
     case Op::Kind::SwitchRelay:
+    case Op::Kind::ReadLoopAllOff:
     case Op::Kind::ReadLoop:
         return judgeLoop(op, t, index);
     default:
@@ -63,6 +64,7 @@ bool SelfTest::judgeAnalog(const Op &op, const Transaction &t, std::size_t index
         readAnalogEnd(op, t, index);
         return true;
     case Op::Kind::SwitchRelay:
+    case Op::Kind::ReadLoopAllOff:
     case Op::Kind::ReadLoop:
         return judgeLoop(op, t, index);
     default:

@@ -16,11 +16,12 @@ bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
     if (t.verdict != Verdict::Ok) {
         const std::string switched =
             "relay " + std::to_string(op.relay) + (op.switchOn ? " ON" : " OFF");
-        failStep((op.kind == Op::Kind::SwitchRelay ? switched
-                  : op.relay == 0                  ? std::string("inputs read with every relay off")
-                                                   : "inputs read after " + switched) +
-                     ": " + verdictText(t),
-                 index);
+        std::string what = "inputs read after " + switched;
+        if (op.kind == Op::Kind::SwitchRelay)
+            what = switched;
+        else if (op.kind == Op::Kind::ReadLoopAllOff)
+            what = "inputs read with every relay off";
+        failStep(what + ": " + verdictText(t), index);
         // A write gone wrong may have switched the relay or not: it is switched off once more
         // before the read after it, so that the read judges a relay known to be off and the
         // run does not end with it on.
@@ -31,9 +32,11 @@ bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
                 ops[at + 2].relay == op.relay)
                 ops[at + 2].switchOn = false;
         }
-    } else if (op.kind == Op::Kind::ReadLoop) {
+    } else if (op.kind == Op::Kind::ReadLoopAllOff || op.kind == Op::Kind::ReadLoop) {
         readInputs(t);
-        loops->judge(report_, {op.relay, op.switchOn}, *lastInputs, index);
+        loops->judge(report_,
+                     op.kind == Op::Kind::ReadLoop ? LoopRead{op.relay, op.switchOn} : LoopRead{},
+                     *lastInputs, index);
     }
     return true;
 }

@@ -32,8 +32,9 @@ struct SelfTestOp {
         WatchDigital,      // digital `input` read until it has been on and off again
         AskAnalogEnd,      // the operator turns analog `input` to its `end`
         ReadAnalogEnd,     // analog `input` read at its `end`
-        // The inputs on a fixture, once they have settled: after `relay` was switched to
-        // `switchOn`, or with every relay off (relay 0) before the step switches any.
+        // The inputs on a fixture, once they have settled: with every relay off, before the step
+        // switches any; and after `relay` was switched to `switchOn`.
+        ReadLoopAllOff,
         ReadLoop,
     };
 

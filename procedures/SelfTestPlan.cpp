@@ -91,7 +91,7 @@ std::vector<SelfTest::Op> SelfTest::plan(StepId id) const
 // On a fixture: every relay off, then each wired relay on and off, the inputs read after each.
 std::vector<SelfTest::Op> SelfTest::planLoops() const
 {
-    std::vector<Op> p{Op::ofRelay(Op::Kind::ReadLoop, 0)};
+    std::vector<Op> p{Op::of(Op::Kind::ReadLoopAllOff)};
     for (const int relay : loops->relays())
         for (bool on : {true, false}) {
             p.push_back(Op::ofRelay(Op::Kind::SwitchRelay, relay, on));
@@ -126,6 +126,7 @@ Action SelfTest::actionFor(const Op &op) const
     case Op::Kind::ReadInputs:
     case Op::Kind::ReadAnalogEnd:
         return send(ToolRequest::readRegisters(address));
+    case Op::Kind::ReadLoopAllOff:
     case Op::Kind::ReadLoop: { // once the inputs have followed the relay
         Action a = send(ToolRequest::readRegisters(address));
         a.interval = settings.fixture->settle;

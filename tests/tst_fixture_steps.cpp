@@ -57,6 +57,7 @@ struct FaultCase {
     const char *json;               // what the JSON blames, as failedOf() says it
     const char *cancelAt = nullptr; // in the digital step, once this request has gone out
     int loseOff = 0; // the first write switching this relay off (negative: on) never arrives
+    int evidence = -1; // the digital step's transaction its first failure points at
 };
 
 void none(FakeModule &, Wires &) {}
@@ -70,7 +71,7 @@ const FaultCase FaultCases[] = {
      "FAIL (digital input 4 not tested)",
      "input 3 does not follow relay 3 (relay 3's contact or input 3)", "|3||3/3"},
     {"input 3 stuck on", [](FakeModule &, Wires &w) { w.stuckOnInput = 3; },
-     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3"},
+     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3", nullptr, 0, 0},
     {"inputs 1 and 2 shorted",
      [](FakeModule &m, Wires &) {
          m.shortedInputs = {1, 2};
@@ -177,6 +178,9 @@ private slots:
             for (const procedures::Failure &f : s.failures)
                 failures += (failures.empty() ? "" : "; ") + f.reason;
         QCOMPARE(failures, std::string(c.failures));
+        if (c.evidence >= 0) // seen at the read with every relay off, before any is switched
+            QCOMPARE(r.step(procedures::StepId::Digital).failures.front().transaction,
+                     std::optional<std::size_t>(c.evidence));
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
         for (const procedures::StepRecord &s : r.steps) // the module's own address alone
             for (const line::Transaction &t : s.traffic)
