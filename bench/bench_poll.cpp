@@ -31,7 +31,8 @@
 #include <string>
 #include <sys/resource.h>
 
-// Under callgrind, the counts cover the measured seconds alone (bench/poll-callgrind.sh).
+// Under callgrind, the counts cover the measured seconds alone (bench/poll-callgrind.sh): the
+// n-th measured span is the profile numbered n.
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>
 #else
@@ -79,23 +80,27 @@ class Span {
 public:
     explicit Span(LineSession &session) : session(session) {}
 
-    // Under callgrind each span is a profile of its own: zeroed at its start, dumped at its end.
+    // Under callgrind each span is a profile of its own: zeroed at its start, dumped at its end,
+    // before anything is done to say what the span was.
     void start()
     {
         CALLGRIND_ZERO_STATS;
         begun = usage();
         transactionsAtStart = session.tap().monitor().traffic().nextSequence();
     }
+    void stop()
+    {
+        CALLGRIND_DUMP_STATS;
+        end = usage();
+        transactionsAtEnd = session.tap().monitor().traffic().nextSequence();
+    }
     // The span's line; what follows the figures says what was open.
     void print(int seconds, const char *open) const
     {
-        CALLGRIND_DUMP_STATS;
-        const rusage end = usage();
         const double used = cpuSeconds(end) - cpuSeconds(begun);
         // Each time a thread of ours sleeps and is woken again counts once.
         const long wakeUps = end.ru_nvcsw - begun.ru_nvcsw;
-        const auto transactions =
-            session.tap().monitor().traffic().nextSequence() - transactionsAtStart;
+        const auto transactions = transactionsAtEnd - transactionsAtStart;
         const auto good = session.tap().monitor().health().good;
         const double system = secondsOf(end.ru_stime) - secondsOf(begun.ru_stime);
         std::printf("%.3f %% of a core over %d s (%.3f %% in the kernel), %llu transactions "
@@ -108,8 +113,8 @@ public:
 
 private:
     LineSession &session;
-    rusage begun{};
-    std::uint64_t transactionsAtStart = 0;
+    rusage begun{}, end{};
+    std::uint64_t transactionsAtStart = 0, transactionsAtEnd = 0;
 };
 
 // Once the monitor's table is on the screen: the pointer in its middle, or off every window.
@@ -182,6 +187,7 @@ int main(int argc, char *argv[])
                 return;
             }
             measuring = false;
+            span.stop();
             span.print(seconds, half % 2 ? monitorOpen().c_str() : "");
             if (++half == 2 * alternateRuns) {
                 QApplication::quit();
@@ -204,6 +210,7 @@ int main(int argc, char *argv[])
                            [pointerOnTable] { placePointer(pointerOnTable); });
     QTimer::singleShot(warmUpMs, [&] { span.start(); });
     QTimer::singleShot(warmUpMs + seconds * 1000, [&] {
+        span.stop();
         span.print(seconds, monitor ? monitorOpen().c_str() : trend ? ", trend open" : "");
         QApplication::quit();
     });

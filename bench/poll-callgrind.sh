@@ -12,6 +12,9 @@
 #        WHAT=monitor bench/poll-callgrind.sh ...   profiles the one case alone
 #        POINTER=off bench/poll-callgrind.sh ...    the pointer off the monitor's table
 #                                                   (in the middle of it unless told)
+#        ALTERNATE=RUNS bench/poll-callgrind.sh ... one process, the monitor closed and open in
+#                                                   turns, RUNS times (bench_poll --alternate):
+#                                                   whether a monitor once shown leaves work behind
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
@@ -30,6 +33,25 @@ mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 start_sim --analog 300,700,1023
+
+if [ -n "${ALTERNATE:-}" ]; then
+    rm -f "$out"/alternate.*
+    valgrind --tool=callgrind --callgrind-out-file="$out/alternate.%p" \
+        "$bin/bench_poll" "$seconds" "--alternate=$ALTERNATE" "--pointer=$pointer" \
+        "--warm-up=$warm_up" 2>"$work/valgrind.err" | tee "$work/alternate.lines"
+    # The n-th span's line and its profile, numbered n.
+    n=0
+    while read -r line; do
+        n=$((n + 1))
+        profile="$(ls "$out"/alternate.*."$n")"
+        instructions="$(awk '/^summary:/ {print $2}' "$profile")"
+        ticks="$(awk '{for (i = 2; i <= NF; ++i) if ($i ~ /^transactions/) print $(i - 1)}' <<<"$line")"
+        case "$line" in *"monitor open"*) what="monitor open" ;; *) what="monitor closed" ;; esac
+        echo "span $n, $what: $instructions instructions over $ticks ticks," \
+             "$((instructions / ticks)) a tick ($profile)"
+    done <"$work/alternate.lines"
+    exit 0
+fi
 
 for what in ${WHAT:-polling monitor}; do
     case "$what" in polling | monitor) ;; *) echo "WHAT is polling or monitor" >&2; exit 2 ;; esac

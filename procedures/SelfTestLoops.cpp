@@ -1,5 +1,5 @@
 // How the self-test judges the inputs on a fixture: the writes that switch each wired relay, and
-// the reads after them, which LoopJudge weighs.
+// the reads, with every relay off and after each write, which LoopJudge weighs.
 #include "SelfTest.h"
 
 #include "Words.h"
@@ -14,13 +14,13 @@ using line::verdictText;
 bool SelfTest::judgeLoop(const Op &op, const Transaction &t, std::size_t index)
 {
     if (t.verdict != Verdict::Ok) {
-        const std::string switched =
-            "relay " + std::to_string(op.relay) + (op.switchOn ? " ON" : " OFF");
-        std::string what = "inputs read after " + switched;
-        if (op.kind == Op::Kind::SwitchRelay)
-            what = switched;
-        else if (op.kind == Op::Kind::ReadLoopAllOff)
-            what = "inputs read with every relay off";
+        const auto switched = [&] {
+            return "relay " + std::to_string(op.relay) + (op.switchOn ? " ON" : " OFF");
+        };
+        const std::string what =
+            op.kind == Op::Kind::ReadLoopAllOff ? "inputs read with every relay off"
+            : op.kind == Op::Kind::SwitchRelay  ? switched()
+                                                : "inputs read after " + switched();
         failStep(what + ": " + verdictText(t), index);
         // A write gone wrong may have switched the relay or not: it is switched off once more
         // before the read after it, so that the read judges a relay known to be off and the

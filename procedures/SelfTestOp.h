@@ -32,10 +32,8 @@ struct SelfTestOp {
         WatchDigital,      // digital `input` read until it has been on and off again
         AskAnalogEnd,      // the operator turns analog `input` to its `end`
         ReadAnalogEnd,     // analog `input` read at its `end`
-        // The inputs on a fixture, once they have settled: with every relay off, before the step
-        // switches any; and after `relay` was switched to `switchOn`.
-        ReadLoopAllOff,
-        ReadLoop,
+        ReadLoopAllOff,    // a fixture's inputs, settled, before the step switches any relay
+        ReadLoop,          // a fixture's inputs, settled after `relay` was switched to `switchOn`
     };
 
     Kind kind = Kind::ReadInputs;
@@ -53,7 +51,7 @@ struct SelfTestOp {
         o.read = read;
         return o;
     }
-    // SwitchOff, SwitchRelay, RelayReadBack, AskClick.
+    // SwitchOff, SwitchRelay, RelayReadBack, AskClick, ReadLoop.
     static SelfTestOp ofRelay(Kind kind, int relay, bool switchOn = false)
     {
         SelfTestOp o{kind};

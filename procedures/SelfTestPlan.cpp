@@ -127,7 +127,7 @@ Action SelfTest::actionFor(const Op &op) const
     case Op::Kind::ReadAnalogEnd:
         return send(ToolRequest::readRegisters(address));
     case Op::Kind::ReadLoopAllOff:
-    case Op::Kind::ReadLoop: { // once the inputs have followed the relay
+    case Op::Kind::ReadLoop: { // once the inputs have settled
         Action a = send(ToolRequest::readRegisters(address));
         a.interval = settings.fixture->settle;
         return a;

@@ -92,7 +92,8 @@ struct AnalogInput {
     std::optional<AnalogLimits> lowLimits{}, highLimits{};
 };
 
-// Something an input did wrong on a fixture, with the relay switched when it showed.
+// Something an input did wrong on a fixture, with the relay switched when it showed (with every
+// relay off, its own relay).
 struct InputFault {
     int input = 0;
     int relay = 0;

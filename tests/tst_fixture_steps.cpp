@@ -71,7 +71,8 @@ const FaultCase FaultCases[] = {
      "FAIL (digital input 4 not tested)",
      "input 3 does not follow relay 3 (relay 3's contact or input 3)", "|3||3/3"},
     {"input 3 stuck on", [](FakeModule &, Wires &w) { w.stuckOnInput = 3; },
-     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3", nullptr, 0, 0},
+     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3", nullptr, 0,
+     0}, // seen at once, at the read with every relay off
     {"inputs 1 and 2 shorted",
      [](FakeModule &m, Wires &) {
          m.shortedInputs = {1, 2};
@@ -178,7 +179,7 @@ private slots:
             for (const procedures::Failure &f : s.failures)
                 failures += (failures.empty() ? "" : "; ") + f.reason;
         QCOMPARE(failures, std::string(c.failures));
-        if (c.evidence >= 0) // seen at the read with every relay off, before any is switched
+        if (c.evidence >= 0)
             QCOMPARE(r.step(procedures::StepId::Digital).failures.front().transaction,
                      std::optional<std::size_t>(c.evidence));
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
