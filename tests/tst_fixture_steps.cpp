@@ -29,6 +29,7 @@ struct Wires {
     int stuckOnInput = 0; // never reads off
     int contactOpen = 0;  // the relay's coil switches, its contact never closes
     int weakAnalog = 0;   // reads 512 with its relay on
+    int highAnalog = 0;   // reads 750, its relay on or off
     bool swapped = false; // relays 1 and 2 drive each other's input
 };
 
@@ -44,7 +45,8 @@ void follow(FakeModule &m, const procedures::Fixture &fixture, const Wires &w)
             d.input == w.stuckOnInput || (closed(relay) && d.input != w.deadInput);
     }
     for (const procedures::AnalogLoop &a : fixture.analog)
-        m.registers[std::size_t(3 + a.input)] = !closed(a.relay)          ? 250
+        m.registers[std::size_t(3 + a.input)] = a.input == w.highAnalog   ? 750
+                                                : !closed(a.relay)        ? 250
                                                 : a.input == w.weakAnalog ? 512
                                                                           : 750;
 }
@@ -56,7 +58,7 @@ struct FaultCase {
     const char *failures;           // every step's, joined by "; "
     const char *json;               // what the JSON blames, as failedOf() says it
     const char *cancelAt = nullptr; // in the digital step, once this request has gone out
-    int loseOff = 0; // the first write switching this relay off (negative: on) never arrives
+    int lose = -1;                  // the digital step's request of this number is never answered
     int evidence = -1; // the digital step's transaction its first failure points at
 };
 
@@ -71,7 +73,7 @@ const FaultCase FaultCases[] = {
      "FAIL (digital input 4 not tested)",
      "input 3 does not follow relay 3 (relay 3's contact or input 3)", "|3||3/3"},
     {"input 3 stuck on", [](FakeModule &, Wires &w) { w.stuckOnInput = 3; },
-     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3", nullptr, 0,
+     "FAIL (digital input 4 not tested)", "input 3 stuck on", "|3||3/3", nullptr, -1,
      0}, // seen at once, at the read with every relay off
     {"inputs 1 and 2 shorted",
      [](FakeModule &m, Wires &) {
@@ -86,6 +88,9 @@ const FaultCase FaultCases[] = {
     {"analog 2 out of its range", [](FakeModule &, Wires &w) { w.weakAnalog = 2; },
      "FAIL (digital input 4 not tested)", "analog input 2 reads 512 with relay 6 on (700\u2013800)",
      "||2|2/6"},
+    {"analog 2 high with every relay off", [](FakeModule &, Wires &w) { w.highAnalog = 2; },
+     "FAIL (digital input 4 not tested)",
+     "analog input 2 reads 750 with every relay off (200\u2013300)", "||2|2/6"},
     {"analog 3 follows 1",
      [](FakeModule &m, Wires &) {
          m.analogFollows = {1, 3};
@@ -97,11 +102,17 @@ const FaultCase FaultCases[] = {
     // Every relay is switched off, as ever.
     {"cancelled with relay 2 on", none, "ABORTED: cancelled by the operator", "", "|||",
      "Write Single Coil 1 (relay 2) ON"},
-    // A write lost on the line blames no input, and the relay is switched off again.
+    // A request lost on the line blames no input, and a relay whose write was lost is switched
+    // off again. The digital step: the read with every relay off, then for each of relays 1 to 3
+    // ON, a read, OFF, a read.
     {"relay 2's switch-off lost", none, "FAIL (digital input 4 not tested)",
-     "relay 2 OFF: No reply", "|||", nullptr, 2},
+     "relay 2 OFF: No reply", "|||", nullptr, 7},
     {"relay 3's switch-on lost", none, "FAIL (digital inputs 3 and 4 not tested)",
-     "relay 3 ON: No reply", "|||", nullptr, -3},
+     "relay 3 ON: No reply", "|||", nullptr, 9},
+    {"the read with every relay off lost", none, "FAIL (digital input 4 not tested)",
+     "inputs read with every relay off: No reply", "|||", nullptr, 0},
+    {"the read after relay 1 ON lost", none, "FAIL (digital inputs 1 and 4 not tested)",
+     "inputs read after relay 1 ON: No reply", "|||", nullptr, 2},
 };
 
 line::WallTime noWallTime(line::Time)
@@ -116,15 +127,15 @@ procedures::Fixture fixture()
 
 // The run driven to its end, or cancelled once `cancelAt` goes out in the digital step: nobody
 // is asked anything, and every read of the inputs waits for the relays to settle.
-// `loseOff`: the first write switching that relay off (negative: on) in an input step never
-// reaches the module.
+// `lose`: the digital step's request of that number never reaches the module.
 procedures::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *cancelAt = nullptr,
-                               int loseOff = 0)
+                               int lose = -1)
 {
     procedures::SelfTestSettings settings;
     settings.confirmByEar = true; // and still nobody is asked on a fixture
     settings.fixture = fixture();
     procedures::SelfTest test(settings);
+    int sent = 0; // in the digital step
     for (int guard = 0; guard < 500 && !test.finished(); ++guard) {
         const procedures::Action a = test.next();
         if (a.kind == procedures::Action::Kind::Finished)
@@ -140,9 +151,8 @@ procedures::SelfTestReport run(FakeLine &fake, const Wires &wires, const char *c
             return test.report();
         }
         fake.now += a.interval;
-        fake.module.silent = inputs && a.request.kind == line::ToolRequest::Kind::WriteSingleCoil &&
-                             a.request.on == (loseOff < 0) && a.request.relay == std::abs(loseOff);
-        loseOff = fake.module.silent ? 0 : loseOff;
+        const bool digital = test.currentStep() == procedures::StepId::Digital;
+        fake.module.silent = digital && sent++ == lose;
         const line::Transaction t = fake.send(a.request, a.replyWait);
         fake.module.silent = false;
         follow(fake.module, *settings.fixture, wires);
@@ -172,7 +182,7 @@ private slots:
         FakeLine fake(noWallTime);
         Wires wires;
         c.fault(fake.module, wires);
-        const procedures::SelfTestReport r = run(fake, wires, c.cancelAt, c.loseOff);
+        const procedures::SelfTestReport r = run(fake, wires, c.cancelAt, c.lose);
         QCOMPARE(procedures::verdictLine(r), std::string(c.verdict));
         std::string failures;
         for (const procedures::StepRecord &s : r.steps)
