@@ -35,6 +35,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 start_sim --analog 300,700,1023
 
 if [ -n "${ALTERNATE:-}" ]; then
+    [ -z "${WHAT:-}" ] || { echo "ALTERNATE measures both: leave WHAT out" >&2; exit 2; }
     rm -f "$out"/alternate.*
     valgrind --tool=callgrind --callgrind-out-file="$out/alternate.%p" \
         "$bin/bench_poll" "$seconds" "--alternate=$ALTERNATE" "--pointer=$pointer" \

@@ -126,7 +126,8 @@ void LoopJudge::judgeDigital(SelfTestReport &report, const LoopRead &read,
 
 // Each value is kept at its level, its own relay's state, and judged against that level's range.
 // Another input out of its range while a relay switched names the pair when the switched input
-// followed, and its reading otherwise.
+// followed and the other moved with it, out of the range it was in at the read before; one out of
+// its range all along (stuck high, say) changed with nothing, and is named by its reading.
 void LoopJudge::judgeAnalog(SelfTestReport &report, const LoopRead &read,
                             const std::array<int, 4> &now, std::size_t transaction)
 {
@@ -147,7 +148,8 @@ void LoopJudge::judgeAnalog(SelfTestReport &report, const LoopRead &read,
         const AnalogRange range = expected(loop);
         if (!within(v, range)) {
             const bool pair = switchedLoop && &loop != switchedLoop &&
-                              within(value(*switchedLoop), expected(*switchedLoop));
+                              within(value(*switchedLoop), expected(*switchedLoop)) && last &&
+                              within((*last)[std::size_t(k - 1)], range);
             if (pair)
                 crossed(report, switchedLoop->input, k);
             blame(report, k, read.relay.value_or(loop.relay),

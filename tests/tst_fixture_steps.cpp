@@ -13,6 +13,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -58,8 +60,8 @@ struct FaultCase {
     const char *failures;           // every step's, joined by "; "
     const char *json;               // what the JSON blames, as failedOf() says it
     const char *cancelAt = nullptr; // in the digital step, once this request has gone out
-    int lose = -1;                  // the digital step's request of this number is never answered
-    int evidence = -1; // the digital step's transaction its first failure points at
+    int lose = -1; // the digital step's request of this number, from 0, never reaches the module
+    int evidence = -1; // the transaction, in the first step that failed, its first failure names
 };
 
 void none(FakeModule &, Wires &) {}
@@ -90,7 +92,7 @@ const FaultCase FaultCases[] = {
      "||2|2/6"},
     {"analog 2 high with every relay off", [](FakeModule &, Wires &w) { w.highAnalog = 2; },
      "FAIL (digital input 4 not tested)",
-     "analog input 2 reads 750 with every relay off (200\u2013300)", "||2|2/6"},
+     "analog input 2 reads 750 with every relay off (200\u2013300)", "||2|2/6", nullptr, -1, 0},
     {"analog 3 follows 1",
      [](FakeModule &m, Wires &) {
          m.analogFollows = {1, 3};
@@ -106,13 +108,13 @@ const FaultCase FaultCases[] = {
     // off again. The digital step: the read with every relay off, then for each of relays 1 to 3
     // ON, a read, OFF, a read.
     {"relay 2's switch-off lost", none, "FAIL (digital input 4 not tested)",
-     "relay 2 OFF: No reply", "|||", nullptr, 7},
+     "relay 2 OFF: No reply", "|||", nullptr, 7, 7},
     {"relay 3's switch-on lost", none, "FAIL (digital inputs 3 and 4 not tested)",
-     "relay 3 ON: No reply", "|||", nullptr, 9},
+     "relay 3 ON: No reply", "|||", nullptr, 9, 9},
     {"the read with every relay off lost", none, "FAIL (digital input 4 not tested)",
-     "inputs read with every relay off: No reply", "|||", nullptr, 0},
+     "inputs read with every relay off: No reply", "|||", nullptr, 0, 0},
     {"the read after relay 1 ON lost", none, "FAIL (digital inputs 1 and 4 not tested)",
-     "inputs read after relay 1 ON: No reply", "|||", nullptr, 2},
+     "inputs read after relay 1 ON: No reply", "|||", nullptr, 2, 2},
 };
 
 line::WallTime noWallTime(line::Time)
@@ -189,9 +191,21 @@ private slots:
             for (const procedures::Failure &f : s.failures)
                 failures += (failures.empty() ? "" : "; ") + f.reason;
         QCOMPARE(failures, std::string(c.failures));
-        if (c.evidence >= 0)
-            QCOMPARE(r.step(procedures::StepId::Digital).failures.front().transaction,
-                     std::optional<std::size_t>(c.evidence));
+        for (const auto id : {procedures::StepId::Digital, procedures::StepId::Analog}) {
+            const procedures::StepRecord &s = r.step(id); // a pair named where its failure is
+            const auto named = [](const std::string &text) {
+                return text.find("change together") != std::string::npos;
+            };
+            QCOMPARE(named(procedures::stepSummary(r, id)),
+                     std::any_of(s.failures.begin(), s.failures.end(),
+                                 [&](const procedures::Failure &f) { return named(f.reason); }));
+        }
+        const auto failed = std::find_if(r.steps.begin(), r.steps.end(),
+                                         [](const auto &s) { return !s.failures.empty(); });
+        if (c.evidence >= 0 && failed != r.steps.end())
+            QCOMPARE(failed->failures.front().transaction, std::optional<std::size_t>(c.evidence));
+        else
+            QCOMPARE(c.evidence, -1);
         QCOMPARE(fake.module.coils, (std::array<bool, 8>{}));
         for (const procedures::StepRecord &s : r.steps) // the module's own address alone
             for (const line::Transaction &t : s.traffic)
