@@ -44,17 +44,12 @@ const Kept KeptCases[] = {
     {"no words at all", ReadCoils, "01 01 01 85 90 2B", nullptr, nullptr, Verdict::Ok},
 };
 
-QString hex(const char *text)
-{
-    return QString::fromLatin1(text);
-}
-
 // A whole report as the history keeps one, its relay step failed on one transaction.
 QByteArray reportHolding(const Kept &k)
 {
     QJsonObject t{{"time", "2026-12-07T15:03:21.042+01:00"},
-                  {"request", hex(k.request)},
-                  {"reply", hex(k.reply)},
+                  {"request", QString::fromLatin1(k.request)},
+                  {"reply", QString::fromLatin1(k.reply)},
                   {"response_ms", QJsonValue::Null}};
     if (k.words)
         t["verdict"] = k.words;
