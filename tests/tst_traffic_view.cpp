@@ -1,9 +1,9 @@
 // The line monitor paints only what changed as rows are added: what is on
 // screen (the window's backing store, not a fresh rendering) must show what a
-// fresh painting shows, and its cells what Qt's own delegate paints. The table holds the rows the
-// model holds, newest at the bottom while following, by whole rows, and leaves the rows in sight
-// alone while the user has scrolled away from the bottom; the health figures and the timeline
-// follow. The row under the pointer is the style's to highlight.
+// fresh painting shows. The table holds the rows the model holds, newest at the
+// bottom while following, by whole rows, and leaves the rows in sight alone
+// while the user has scrolled away from the bottom; the health figures and the
+// timeline follow. The row under the pointer is the style's to highlight.
 #include "LineTap.h"
 #include "MonitorWindow.h"
 #include "TapPoll.h"
@@ -15,10 +15,8 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <QStyleFactory>
 #include <QStyleOption>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QtTest>
 
@@ -85,87 +83,7 @@ class TrafficViewTest : public QObject {
         return window.findChild<QTableView *>(QStringLiteral("traffic"));
     }
 
-    // The table, its cells painted by Qt's delegate where one is given.
-    class Table : public TrafficView {
-    public:
-        using TrafficView::initViewItemOption;
-        Table(QStyle *style, QAbstractItemModel *model, QAbstractItemDelegate *cells = nullptr)
-        {
-            setStyle(style);
-            setModel(model);
-            if (cells)
-                setItemDelegate(cells);
-            setWordWrap(false);
-            setColumnWidth(0, 90);
-            setColumnWidth(1, 45);
-            resize(200, 60);
-        }
-    };
-
 private slots:
-    // A cell is painted to the pixel as Qt's delegate paints it: the style's
-    // panel, the text in its colour, placed and elided alike.
-    void cellsPaintAsQtsOwn_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("alignment"); // 0 for the model's none
-        QTest::addColumn<QColor>("background");
-        QTest::addColumn<QColor>("foreground");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<bool>("enabled");
-        const QString reply = QStringLiteral("01 03 06 01 2C 02 BC 03 FF 8D 3A");
-        const int right = Qt::AlignRight | Qt::AlignVCenter;
-        QTest::newRow("text") << reply.left(8) << 0 << QColor() << QColor() << false << true;
-        QTest::newRow("too long, elided") << reply << 0 << QColor() << QColor() << false << true;
-        QTest::newRow("right-aligned")
-            << QStringLiteral("12.5") << right << QColor() << QColor() << false << true;
-        QTest::newRow("right-aligned, elided")
-            << reply << right << QColor() << QColor() << false << true;
-        QTest::newRow("a module's fault")
-            << reply << 0 << QColor(0xFF, 0xDD, 0xDD) << QColor() << false << true;
-        QTest::newRow("greyed") << reply.left(8) << 0 << QColor() << QColor(0x60, 0x60, 0x60)
-                                << false << true;
-        QTest::newRow("selected") << reply << right << QColor(0xFF, 0xDD, 0xDD) << QColor() << true
-                                  << true;
-        QTest::newRow("disabled") << reply << 0 << QColor() << QColor() << true << false;
-        QTest::newRow("empty") << QString() << 0 << QColor() << QColor() << false << true;
-    }
-    void cellsPaintAsQtsOwn()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, alignment);
-        QFETCH(QColor, background);
-        QFETCH(QColor, foreground);
-        QFETCH(bool, selected);
-        QFETCH(bool, enabled);
-        QStandardItemModel model(2, 2);
-        for (int column = 0; column < 2; ++column) {
-            auto *item = new QStandardItem(text);
-            if (alignment)
-                item->setTextAlignment(Qt::Alignment(alignment));
-            if (background.isValid())
-                item->setBackground(background);
-            if (foreground.isValid())
-                item->setForeground(foreground);
-            model.setItem(1, column, item);
-        }
-        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
-        QStyledItemDelegate qts;
-        Table ours(fusion.get(), &model), theirs(fusion.get(), &model, &qts);
-        for (Table *table : {&ours, &theirs}) {
-            if (selected)
-                table->selectRow(1);
-            table->setEnabled(enabled);
-        }
-        QStyleOptionViewItem cell;
-        ours.initViewItemOption(&cell);
-        cell.text = text;
-        cell.features = QStyleOptionViewItem::HasDisplay;
-        QVERIFY2(TrafficCellDelegate::paintsItself(cell, *fusion), "left to Qt's delegate");
-        const QImage painted = ours.viewport()->grab().toImage();
-        QVERIFY(painted == theirs.viewport()->grab().toImage());
-    }
-
     void showsTheRowsAsTheyAreAdded()
     {
         LineTap tap;

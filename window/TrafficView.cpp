@@ -93,7 +93,6 @@ TrafficView::TrafficView(QWidget *parent) : QTableView(parent)
 {
     // Whole rows: the top row is never cut, following the newest or not.
     setVerticalScrollMode(ScrollPerItem);
-    setItemDelegate(&cells);
     // The row under the pointer is kept whatever the style, so that a style
     // that highlights it can; those that do not draw nothing more.
     viewport()->setAttribute(Qt::WA_Hover);

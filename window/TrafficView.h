@@ -1,7 +1,5 @@
 #pragma once
 
-#include "TrafficCellDelegate.h"
-
 #include <QTableView>
 
 #include <optional>
@@ -41,7 +39,6 @@ private:
     void rowsAdded(int first);
     void changedOtherwise() { relayoutAll = true; }
 
-    TrafficCellDelegate cells{this};
     int firstAdded = -1; // the first row added since the last layout, -1 for none
     bool relayoutAll = false;
     std::optional<QPointF> pointer; // on the screen, while over the table and seen there
