@@ -24,14 +24,13 @@ fi
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 start_sim --analog 300,700,1023
-export LC_ALL=C # sort and join agree on the order of thread ids
 
 # Each thread of the process: its id, its name and its voluntary switches so far.
 switches() {
     for task in /proc/"$1"/task/*; do
         printf '%s %s %s\n' "${task##*/}" "$(tr ' ' _ <"$task/comm")" \
             "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status")"
-    done 2>/dev/null | sort -k1,1
+    done 2>/dev/null | LC_ALL=C sort -k1,1
 }
 # Ends the script with bench_poll's own words if it is no longer running.
 still_running() {
@@ -54,7 +53,8 @@ for tool in "" --monitor; do
     switches "$tester" >"$work/after"
     to=$(date +%s%N)
     echo "${tool:-polling, the monitor never shown}: waits a second, by thread"
-    join -a1 -a2 -e - -o 0,1.2,1.3,2.2,2.3 "$work/before" "$work/after" |
+    # In the order sort gave them, so that join pairs every thread.
+    LC_ALL=C join -a1 -a2 -e - -o 0,1.2,1.3,2.2,2.3 "$work/before" "$work/after" |
         awk -v ns="$((to - from))" '
             $3 == "-" { printf "  %-16s %5d waits, started during the count\n", $4, $5; next }
             $5 == "-" { printf "  %-16s ended during the count\n", $2; next }
