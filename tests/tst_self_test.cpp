@@ -2,6 +2,7 @@
 // the real line monitor, so every verdict the sequencer judges is a real one.
 #include "Cases.h"
 #include "FakeLine.h"
+#include "LineClock.h"
 #include "Mbap.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
@@ -15,18 +16,12 @@
 #include <ctime>
 
 using namespace std::chrono_literals;
+using lineclock::T0;
+using lineclock::wall;
 using procedures::Action;
 using procedures::Answer;
 
 namespace {
-
-const line::Time T0 = line::Time() + 1h;
-
-// T0 is 2026-12-07 14:03:21 UTC.
-line::WallTime wall(line::Time t)
-{
-    return line::WallTime(1796652201s + (t - T0));
-}
 
 // What the operator and the module do differently from a good module and a careful operator,
 // and what the test must make of it.

@@ -1,7 +1,7 @@
 // A report read back from the JSON the history keeps: each transaction's verdict by the name the
 // record keeps, and in reports kept before there was a name, by the words they hold.
-#include "Bytes.h"
 #include "Cases.h"
+#include "Exchange.h"
 #include "ReportJson.h"
 #include "StoredReport.h"
 #include "Words.h"
@@ -70,20 +70,6 @@ QByteArray reportHolding(const Kept &k)
         .toJson();
 }
 
-line::Transaction transaction(const char *request, const char *reply, Verdict verdict,
-                              line::Time at)
-{
-    line::Transaction t;
-    t.bytes = joined({bytesOf(request), bytesOf(reply)});
-    t.requestSize = std::uint32_t(bytesOf(request).size());
-    t.start = at;
-    t.requestEnd = at + 8ms;
-    t.replyEnd = at + 30ms;
-    t.verdict = verdict;
-    t.origin = line::Origin::SelfTest;
-    return t;
-}
-
 } // namespace
 
 class StoredReportTest : public QObject {
@@ -116,7 +102,8 @@ private slots:
         relays.result = procedures::StepResult::Fail;
         QStringList written;
         for (int v = 0; v <= int(Verdict::PortClosed); ++v) {
-            relays.traffic.push_back(transaction(ReadCoils, "01 01", Verdict(v), t0 + v * 1s));
+            relays.traffic.push_back(transactionOf(bytesOf(ReadCoils), bytesOf("01 01"), Verdict(v),
+                                                   t0 + v * 1s, line::Origin::SelfTest));
             written << line::verdictName(Verdict(v));
         }
         const std::string json = records::reportJson(

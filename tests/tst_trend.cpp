@@ -2,6 +2,7 @@
 // day kept in its rings, and the columns drawn from them with every spike, dip and gap in
 // sight.
 #include "Cases.h"
+#include "Exchange.h"
 #include "Frames.h"
 #include "LineClock.h"
 #include "Trend.h"
@@ -13,20 +14,6 @@ using line::Time;
 using lineclock::T0;
 
 namespace {
-
-// A poll's transaction as the tap ends it.
-line::Transaction transaction(line::Origin origin, const QByteArray &request,
-                              const QByteArray &reply, line::Verdict verdict)
-{
-    line::Transaction t;
-    t.start = T0;
-    t.origin = origin;
-    t.verdict = verdict;
-    t.bytes.assign(request.begin(), request.end());
-    t.bytes.insert(t.bytes.end(), reply.begin(), reply.end());
-    t.requestSize = std::uint32_t(request.size());
-    return t;
-}
 
 // The one reading a transaction left in the trend, in words.
 QString readingLeft(const figures::Trend &trend)
@@ -83,7 +70,8 @@ private slots:
     {
         const auto &[name, origin, request, reply, verdict, left] = fetchCase(TrendCases);
         figures::Trend trend;
-        trend.record(transaction(origin, request, reply, verdict));
+        trend.record(transactionOf(Bytes(request.begin(), request.end()),
+                                   Bytes(reply.begin(), reply.end()), verdict, T0, origin));
         QCOMPARE(readingLeft(trend), left);
     }
 

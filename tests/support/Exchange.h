@@ -25,3 +25,20 @@ inline line::Time exchange(line::LineMonitor &m, line::Time t, const Bytes &requ
         m.byteReceived(byte, t += ByteTime);
     return written;
 }
+
+// A transaction as the line monitor ends it: the request's bytes, then the reply's.
+inline line::Transaction transactionOf(const Bytes &request, const Bytes &reply,
+                                       line::Verdict verdict, line::Time start,
+                                       line::Origin origin = line::Origin::Poll)
+{
+    line::Transaction t;
+    t.bytes = request;
+    t.bytes.insert(t.bytes.end(), reply.begin(), reply.end());
+    t.requestSize = std::uint32_t(request.size());
+    t.start = start;
+    t.requestEnd = start + std::int64_t(request.size()) * ByteTime;
+    t.replyEnd = t.requestEnd + Turnaround + std::int64_t(reply.size()) * ByteTime;
+    t.verdict = verdict;
+    t.origin = origin;
+    return t;
+}
