@@ -8,6 +8,7 @@
 #include "PortComm.h"
 #include "ProgramName.h"
 #include "QuitOnSignal.h"
+#include "ScreenPixels.h"
 #include "StartUp.h"
 #include "TesterFont.h"
 #include "Tools.h"
@@ -39,6 +40,7 @@ ToolsFactory *loadTools(bool inWindow)
 
 int runWindow(int argc, char *argv[])
 {
+    sendPixelsThroughTheSocket();
     QApplication app(argc, argv);
     setApplicationIdentity();
     // Read again once QApplication has taken its own options (-platform, -style) out.

@@ -16,6 +16,7 @@
 // monitor's rows build up over the runs, as in a long session.
 #include "LineSession.h"
 #include "MSComm.h"
+#include "ScreenPixels.h"
 #include "TesterFont.h"
 #include "frmMain.h"
 
@@ -137,6 +138,9 @@ QWidget *monitorWindow()
 
 int main(int argc, char *argv[])
 {
+    // As the tester sends its pixels; RZM530_BENCH_X_SHM=1 measures Qt's shared memory instead.
+    if (!qEnvironmentVariableIsSet("RZM530_BENCH_X_SHM"))
+        sendPixelsThroughTheSocket();
     QApplication app(argc, argv);
     QApplication::setFont(testerFont()); // as the tester sets it: the monitor's table draws with it
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;
