@@ -40,8 +40,9 @@ ToolsFactory *loadTools(bool inWindow)
 
 int runWindow(int argc, char *argv[])
 {
-    sendPixelsThroughTheSocket();
+    const bool pixelsSettingHere = sendPixelsThroughTheSocket();
     QApplication app(argc, argv);
+    takeBackPixelsSetting(pixelsSettingHere);
     setApplicationIdentity();
     // Read again once QApplication has taken its own options (-platform, -style) out.
     const CommandLine commandLine(QCoreApplication::arguments());

@@ -139,8 +139,15 @@ QWidget *monitorWindow()
 int main(int argc, char *argv[])
 {
     // As the tester sends its pixels; RZM530_BENCH_X_SHM=1 measures Qt's shared memory instead.
-    if (!qEnvironmentVariableIsSet("RZM530_BENCH_X_SHM"))
+    if (qEnvironmentVariableIsSet("RZM530_BENCH_X_SHM")) {
+        if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+            std::fprintf(stderr, "bench_poll: RZM530_BENCH_X_SHM asks for shared memory, which "
+                                 "QT_XCB_NO_MITSHM turns off\n");
+            return 2;
+        }
+    } else {
         sendPixelsThroughTheSocket();
+    }
     QApplication app(argc, argv);
     QApplication::setFont(testerFont()); // as the tester sets it: the monitor's table draws with it
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 120;

@@ -15,7 +15,10 @@
 # monitor closed and then open, in turns (bench_poll --alternate), the control beside each:
 # each pair shares one process, whose own figures move between starts by more than the
 # monitor adds; the monitor's rows build up over the runs, as in a long session.
-# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend] [busy]
+# With "pixels" in place of a tool: polling alone, the windows' pixels handed to the X server in
+# Qt's shared memory (RZM530_BENCH_X_SHM=1) and through the socket as the tester sends them, in
+# turns.
+# Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend|pixels] [busy]
 #        (needs rzm530-sim, bench_poll and fixed_work built in build/)
 #        POINTER=off bench/poll-cpu.sh ...
 #        ALTERNATE=1 bench/poll-cpu.sh [seconds] [runs] monitor
@@ -26,6 +29,7 @@ bin="$root/build/bin"
 seconds="${1:-120}"
 runs="${2:-5}"
 tool="${3:-monitor}"
+case "$tool" in monitor | trend | pixels) ;; *) echo "the tool is monitor, trend or pixels" >&2; exit 2 ;; esac
 busy="${4:-}"
 pointer="${POINTER:-table}"
 case "$pointer" in table | off) ;; *) echo "POINTER is table or off" >&2; exit 2 ;; esac
@@ -72,6 +76,11 @@ if [ -n "${ALTERNATE:-}" ]; then
     grep 'monitor open' "$work/alternate" >"$work/tool" || true
 else
     for _ in $(seq "$runs"); do
+        if [ "$tool" = pixels ]; then
+            with_control "$work/polling" env RZM530_BENCH_X_SHM=1 "$bin/bench_poll" "$seconds"
+            with_control "$work/tool" "$bin/bench_poll" "$seconds"
+            continue
+        fi
         with_control "$work/polling" "$bin/bench_poll" "$seconds"
         with_control "$work/tool" "$bin/bench_poll" "$seconds" "--$tool" "--pointer=$pointer"
     done
@@ -82,6 +91,14 @@ summary() {
                           what, (a[int((NR + 1) / 2)] + a[int(NR / 2) + 1]) / 2, a[1], a[NR], NR}'
 }
 summary "$work/control" "control, fixed work:"
+if [ "$tool" = pixels ]; then
+    summary "$work/polling" "polling, shared memory:"
+    summary "$work/tool" "polling, the socket:"
+    paste <(awk '{print $1}' "$work/polling") <(awk '{print $1}' "$work/tool") |
+        awk '{print $1 - $2}' >"$work/added"
+    summary "$work/added" "the socket saves:"
+    exit 0
+fi
 summary "$work/polling" "polling:"
 where=
 [ "$tool" = monitor ] && where=", pointer $pointer"

@@ -3,14 +3,26 @@
 #include <QtGlobal>
 
 // On an X11 display Qt hands a window's pixels to the X server in shared memory, and before it
-// paints over what it last handed over it waits for the server to be done with it: a round
-// trip at each repaint of a window that changes every second, as the main window, the line
-// monitor and the trend do. Through the socket, the few rows that change cost less: polling
-// about a third less of a core, and the open monitor within polling + 0.15 %
-// (docs/measurements.md, "Without MIT-SHM"). To be called before QApplication is made; a
-// setting of the user's own is left alone, and no other platform reads it.
-inline void sendPixelsThroughTheSocket()
+// paints over what it last handed over, it waits for the server to be done with it: a round trip,
+// waking the program twice more, at each repaint of a window that changes every second, as the
+// main window, the line monitor and the trend do. Through the socket there is no such wait
+// (docs/measurements.md, "Pixels through the socket, the tester's own setting").
+//
+// Qt reads the variable once, as QApplication connects to the display, and only whether it is set:
+// a user who has set it, to any value, already has no shared memory. Returns whether it was set
+// here, for takeBackPixelsSetting once QApplication is made.
+inline bool sendPixelsThroughTheSocket()
 {
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        return false;
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    return true;
+}
+
+// Programs the tester opens (a browser, a report's viewer) inherit its environment; they keep the
+// desktop's way.
+inline void takeBackPixelsSetting(bool setHere)
+{
+    if (setHere)
+        qunsetenv("QT_XCB_NO_MITSHM");
 }
