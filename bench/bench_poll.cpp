@@ -13,7 +13,9 @@
 // open, SECONDS each, in turns, RUNS times, a line each, each after 3 s with the
 // monitor as it is to be measured: the pair shares the process, its threads and
 // where they run, which move a process's figures more than the monitor does. The
-// monitor's rows build up over the runs, as in a long session.
+// monitor's rows build up over the runs, as in a long session. Its windows' pixels go to
+// the X server through the socket, as the tester's do; with RZM530_BENCH_X_SHM=1, in Qt's
+// shared memory instead.
 #include "LineSession.h"
 #include "MSComm.h"
 #include "ScreenPixels.h"

@@ -17,7 +17,7 @@
 # monitor adds; the monitor's rows build up over the runs, as in a long session.
 # With "pixels" in place of a tool: polling alone, the windows' pixels handed to the X server in
 # Qt's shared memory (RZM530_BENCH_X_SHM=1) and through the socket as the tester sends them, in
-# turns.
+# turns, shared memory first in each pair.
 # Usage: bench/poll-cpu.sh [seconds=120] [runs=5] [monitor|trend|pixels] [busy]
 #        (needs rzm530-sim, bench_poll and fixed_work built in build/)
 #        POINTER=off bench/poll-cpu.sh ...

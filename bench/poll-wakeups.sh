@@ -9,6 +9,8 @@
 # Usage: bench/poll-wakeups.sh [seconds=20]   (needs rzm530-sim and bench_poll built in build/)
 #        SETTLE=200 bench/poll-wakeups.sh ...   counts from 200 s after start (15 unless told),
 #                                               the monitor's table long past full
+#        RZM530_BENCH_X_SHM=1 bench/poll-wakeups.sh ...   the pixels in Qt's shared memory, not
+#                                               through the socket as the tester sends them
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"

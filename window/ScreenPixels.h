@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QCoreApplication>
 
 // On an X11 display Qt hands a window's pixels to the X server in shared memory, and before it
 // paints over what it last handed over, it waits for the server to be done with it: a round trip,
@@ -13,6 +13,7 @@
 // here, for takeBackPixelsSetting once QApplication is made.
 inline bool sendPixelsThroughTheSocket()
 {
+    Q_ASSERT(!QCoreApplication::instance()); // read as it connects to the display, not after
     if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         return false;
     qputenv("QT_XCB_NO_MITSHM", "1");
