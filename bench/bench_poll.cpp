@@ -142,9 +142,11 @@ int main(int argc, char *argv[])
 {
     // As the tester sends its pixels; RZM530_BENCH_X_SHM=1 measures Qt's shared memory instead.
     if (qEnvironmentVariableIsSet("RZM530_BENCH_X_SHM")) {
-        if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
-            std::fprintf(stderr, "bench_poll: RZM530_BENCH_X_SHM asks for shared memory, which "
-                                 "QT_XCB_NO_MITSHM turns off\n");
+        if (qEnvironmentVariableIsSet(NoSharedPixelsVariable)) {
+            std::fprintf(
+                stderr,
+                "bench_poll: RZM530_BENCH_X_SHM asks for shared memory, which %s turns off\n",
+                NoSharedPixelsVariable);
             return 2;
         }
     } else {

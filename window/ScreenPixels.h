@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+// Qt's X11 plugin sends pixels through the socket where this is set.
+inline constexpr char NoSharedPixelsVariable[] = "QT_XCB_NO_MITSHM";
+
 // On an X11 display Qt hands a window's pixels to the X server in shared memory, and before it
 // paints over what it last handed over, it waits for the server to be done with it: a round trip,
 // waking the program twice more, at each repaint of a window that changes every second, as the
@@ -14,9 +17,9 @@
 inline bool sendPixelsThroughTheSocket()
 {
     Q_ASSERT(!QCoreApplication::instance()); // read as it connects to the display, not after
-    if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    if (qEnvironmentVariableIsSet(NoSharedPixelsVariable))
         return false;
-    qputenv("QT_XCB_NO_MITSHM", "1");
+    qputenv(NoSharedPixelsVariable, "1");
     return true;
 }
 
@@ -25,5 +28,5 @@ inline bool sendPixelsThroughTheSocket()
 inline void takeBackPixelsSetting(bool setHere)
 {
     if (setHere)
-        qunsetenv("QT_XCB_NO_MITSHM");
+        qunsetenv(NoSharedPixelsVariable);
 }
